@@ -1,0 +1,6 @@
+#include <cstdio>
+
+int main() {
+    std::puts("kv47310-cli");
+    return 0;
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+// One trace: Data or one of the three memories. It holds the values of one measurement
+// (permittivity, permeability and the frequencies it was measured at), its style (label, colour,
+// font, pen) and whether it is valid and displayed. The chart and the table draw a trace only
+// when it is both valid and displayed.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "display/LogFont.h"
+#include "numerics/CComplex.h"
+
+namespace kv {
+
+// Windows COLORREF: 0x00BBGGRR.
+using ColorRef = std::uint32_t;
+
+enum class TraceArray { Permittivity, Permeability };
+
+class CTrace {
+public:
+    CTrace() = default;
+    CTrace(std::string label, ColorRef colour) : label(std::move(label)), colour(colour) {}
+
+    // Values of point i of an array. Callers keep i inside the array (see Points()).
+    double Real(TraceArray array, std::size_t i) const;
+    double Imag(TraceArray array, std::size_t i) const;
+    // Imaginary over real part; 9999.0 when the real part is exactly 0.0.
+    double Tangent(TraceArray array, std::size_t i) const;
+    // "% 9.4f" of the real and imaginary part; the tangent text is "9999" for a zero real part,
+    // else "%9.4f" of the tangent; leading blanks removed from all three.
+    std::string RealText(TraceArray array, std::size_t i) const;
+    std::string ImagText(TraceArray array, std::size_t i) const;
+    std::string TangentText(TraceArray array, std::size_t i) const;
+    // Number of points the array holds.
+    std::size_t Points(TraceArray array) const;
+
+    // Copies displayed, valid and the three arrays; the style stays.
+    void CopyFrom(const CTrace& other);
+
+    bool DisplayedAndValid() const { return displayed && valid; }
+
+    // Persistent members, in the order of the class's declaration.
+    bool gridMode = false;
+    bool spareFlag = false;
+    std::string label;
+    int lineWidth = 1;
+    int penStyle = 0;  // Windows pen style code, 0 solid
+    ColorRef colour = 0;
+    LogFont font;
+    std::vector<double> frequencies;
+    bool displayed = false;
+    bool valid = false;
+    std::string informationText = "Trace Information";
+    std::vector<CComplex> permittivity;
+    std::vector<CComplex> permeability;
+
+private:
+    const std::vector<CComplex>& Values(TraceArray array) const {
+        return array == TraceArray::Permittivity ? permittivity : permeability;
+    }
+};
+
+// The four traces of a document, by index.
+inline constexpr int kTraceCount = 4;
+inline constexpr int kDataTrace = 0;
+inline constexpr const char* kTraceCaptions[kTraceCount] = {"Data", "Memory 1", "Memory 2",
+                                                            "Memory 3"};
+inline constexpr const char* kTraceLabels[kTraceCount] = {"< Data", "< Memory 1", "< Memory 2",
+                                                          "< Memory 3"};
+inline constexpr ColorRef kTraceColours[kTraceCount] = {0x0000FF, 0xFF0000, 0x00FF00, 0xFF0080};
+
+}  // namespace kv

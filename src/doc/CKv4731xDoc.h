@@ -1,0 +1,258 @@
+#pragma once
+
+// The one document: every setting of a measurement setup, the probe engine, the four traces, the
+// ten chart and table formats, the annotations, and the reference to the analyzer driver. Every
+// menu command of the main window reaches it (OnCommand), and the setup file is its image.
+
+#include <array>
+#include <ctime>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display/CPlotFormat.h"
+#include "display/CTrace.h"
+#include "display/LogFont.h"
+#include "instrument/ComponentRegistry.h"
+#include "instrument/IInstrumentDriver.h"
+#include "persist/ProfileStore.h"
+#include "probe/CProbeEngine.h"
+#include "probe/ProbeHost.h"
+#include "probe/Units.h"
+
+namespace kv {
+
+class OperatorUi;
+
+inline constexpr const char* kFileMagic = "QVR47310C1.02";
+inline constexpr const char* kSiblingFileMagic = "QVR47311C1.02";
+inline constexpr const char* kDefaultsFileName = "47310.dft";
+inline constexpr const char* kNeedsInstrumentText = "This function requires an instrument.";
+inline constexpr const char* kNeedsInstrumentCaption = "Instrument";
+
+// What a view is asked to do when the document changed.
+enum class UpdateHint { All, ScrollToMarker };
+
+class DocumentView {
+public:
+    virtual ~DocumentView() = default;
+    virtual void OnDocumentUpdate(UpdateHint hint) = 0;
+};
+
+// Menu state of a command as the document sees it.
+struct CommandState {
+    bool enabled = true;
+    bool checked = false;
+};
+
+// A text element of the chart and table: title, subtitle.
+struct TextAnnotation {
+    std::string text;
+    bool shown = true;
+    ColorRef colour = 0;
+    LogFont font;
+};
+
+class CKv4731xDoc : public ProbeHost {
+public:
+    CKv4731xDoc(OperatorUi& ui, IComponentRegistry& registry, ProfileStore& profile);
+    ~CKv4731xDoc() override;
+    CKv4731xDoc(const CKv4731xDoc&) = delete;
+    CKv4731xDoc& operator=(const CKv4731xDoc&) = delete;
+
+    // ---------------------------------------------------------------- lifetime
+    // Called whenever the views become visible; the first call runs the first-show sequence
+    // (connect the instrument, read the defaults file, write one when none was valid).
+    void OnViewsShown();
+    // The chart view was created: it registers and the document assigns the default fonts, built
+    // from the given system font, and selects chart format e' and table format real and
+    // imaginary through their commands.
+    void RegisterChartView(DocumentView* view, const LogFont& systemFont);
+    void RegisterTableView(DocumentView* view);
+    void UnregisterView(DocumentView* view);
+    void UpdateAllViews(UpdateHint hint = UpdateHint::All);
+
+    // Open step: a path containing ".prn" or ".PRN" is loaded as a data file and the step reports
+    // false, so that the setup stays; any other path is read as a setup file.
+    bool OnOpenDocument(const std::string& path);
+    // Writes the setup file; false (with a message) when it cannot be written.
+    bool OnSaveDocument(const std::string& path);
+    // Asks whether to save a modified setup before it is closed; false means the operator
+    // cancelled and the setup must stay.
+    bool SaveModified();
+
+    // ---------------------------------------------------------------- commands
+    // Runs a command the document handles; false when the id is not the document's.
+    bool OnCommand(int id);
+    // The menu state of a document command; false when the id is not the document's.
+    bool QueryCommand(int id, CommandState& state) const;
+
+    // ---------------------------------------------------------------- instrument
+    bool Connect();
+    void Select();
+    bool HasInstrument() const { return driver_ != nullptr; }
+    IInstrumentDriver* Driver() const { return driver_.get(); }
+    std::string CurrentInstrumentName() const { return engine_->instrumentName; }
+    void ReadProfile();
+    void WriteProfile();
+
+    // ---------------------------------------------------------------- engine dispatch
+    void SetupInstrument();
+    void SendFrequencyList();
+    void VerifyInstrumentSetup();
+    // Start and stop (value times unit factor), points and sweep kind into the engine, which then
+    // recomputes its frequency list.
+    void ApplyFrequencySettingsToEngine();
+    CProbeEngine& Engine() { return *engine_; }
+    const CProbeEngine& Engine() const { return *engine_; }
+
+    // ---------------------------------------------------------------- texts
+    static std::string FrequencyTextOf(double hz, FrequencyForm form) {
+        return FrequencyText(hz, form);
+    }
+    // Fixed frequency text of point i of the current list, or "???????" past its end.
+    std::string PointFrequencyText(int i) const;
+    // "[" + the reference trace's label + "]".
+    std::string ReferenceTag() const;
+    // The current chart format's name, with " / [ref]" or " - [ref]" under trace math.
+    std::string ChartParameterLabel() const;
+    // The table's trace-math legend; empty with math off.
+    std::string TraceMathLegend() const;
+
+    // ---------------------------------------------------------------- traces
+    CTrace& Trace(int index) { return traces_[static_cast<std::size_t>(index)]; }
+    const CTrace& Trace(int index) const { return traces_[static_cast<std::size_t>(index)]; }
+    bool TraceDisplayedAndValid(int index) const;
+    bool AnyTraceDisplayedAndValid() const;
+    bool TraceValid(int index) const;
+
+    // ---------------------------------------------------------------- formats
+    CPlotFormat& Format(int index) { return formats_[static_cast<std::size_t>(index)]; }
+    const CPlotFormat& Format(int index) const { return formats_[static_cast<std::size_t>(index)]; }
+    int CurrentChartFormat() const { return currentChartFormat_; }
+    int CurrentTableFormat() const { return currentTableFormat_; }
+    CPlotFormat& CurrentChart() { return Format(currentChartFormat_); }
+    const CPlotFormat& CurrentChart() const { return Format(currentChartFormat_); }
+    // The format commands: check marks follow; a change of format updates the views and marks
+    // the document modified; choosing the current one changes nothing else.
+    void SelectChartFormat(int commandId);
+    void SelectTableFormat(int commandId);
+
+    // ---------------------------------------------------------------- state
+    bool IsModified() const { return modified_; }
+    void SetModified(bool modified = true) { modified_ = modified; }
+    const std::string& PathName() const { return pathName_; }
+    void SetPathName(const std::string& path) { pathName_ = path; }
+    bool Checked(int commandId) const;
+    void SetChecked(int commandId, bool checked) { checks_[commandId] = checked; }
+
+    // ---------------------------------------------------------------- ProbeHost
+    void InvalidateAllTraces() override;
+    void SetFrequencySettings(double startHz, double stopHz, int numPoints,
+                              int sweepType) override;
+    void ApplySweepToCharts(double startValue, const std::string& startUnit, double stopValue,
+                            const std::string& stopUnit, int sweepType) override;
+    void CopySweepSettings(double startValue, const std::string& startUnit, double stopValue,
+                           const std::string& stopUnit, int numPoints, int sweepType) override;
+    bool LogSweepAvailable() override;
+    std::vector<CComplex>& DataPermittivity() override;
+    void DataMeasured(const std::vector<double>& frequencies) override;
+    void UpdateAllViews() override { UpdateAllViews(UpdateHint::All); }
+
+    OperatorUi& Ui() { return ui_; }
+    IComponentRegistry& Registry() { return registry_; }
+
+    // Where the defaults file lives (the working directory unless a test says otherwise).
+    std::string defaultsPath = kDefaultsFileName;
+
+    // ------------------------------------------------ data model (names as the program uses them)
+    // Identity and selection.
+    std::string fileMagic = kFileMagic;
+    std::string cardAddress = "0";
+    std::string instrumentAddress = "16";
+    std::string cardClsid;
+    std::string instrumentClsid;
+    std::string rememberedCardClsid;
+    std::string rememberedInstrumentClsid;
+
+    // Flags.
+    bool messagesEnabled = true;
+    bool defaultsValid = false;
+    bool includeSensitivity = false;
+    bool forwardOnly = false;
+    bool reverseUnsupported = false;
+    bool markerOn = false;
+    bool recalculating = false;
+    bool firstShowDone = false;
+
+    // Trace math and marker.
+    int mathMode = 0;        // 0 off, 1 divide by the reference, 2 subtract the reference
+    int referenceTrace = 0;  // 0 Data, 1 to 3 Memory 1 to 3
+    int markerPosition = 0;
+
+    // Frequency settings.
+    double startValue = 200.0;
+    std::string startUnit = "MHz";
+    double stopValue = 6.0;
+    std::string stopUnit = "GHz";
+    int numPoints = 51;
+    int sweepKind = 0;
+    double lowestFrequency = 200000000.0;
+    double highestFrequency = 20000000000.0;
+    int lowestPoints = 1;
+    int highestPoints = 1601;
+
+    // Annotations and styles.
+    TextAnnotation title{"Title", true, 0x0000FF, {}};
+    TextAnnotation subtitle{"SubTitle", true, 200, {}};
+    bool timeDateShown = true;
+    bool timeDateUpdate = true;
+    ColorRef timeDateColour = 0x808080;
+    LogFont timeDateFont;
+    bool scaleFontFlag = true;
+    ColorRef scaleColour = 0x808080;
+    LogFont scaleFont;
+    bool gridFlag = true;
+    ColorRef gridColour = 0xC0C0C0;
+    bool parameterFontFlag = true;
+    ColorRef parameterColour = 0x404040;
+    LogFont parameterFont;
+    ColorRef tableColour = 0;
+    LogFont tableFont;
+    std::time_t dateStamp = 0;  // first measurement time stamp (its date is shown)
+    std::time_t timeStamp = 0;  // second measurement time stamp (its time is shown)
+
+    // Last page of each property sheet, and values only stored and restored.
+    int scaleSheetPage = 0;
+    int calSheetPage = 0;
+    int prefSheetPage = 0;
+    int reservedPage = 0;
+    int displaySheetPage = 0;
+    bool reservedFlag7 = false;
+    bool reservedFlag14 = true;
+    bool reservedFlag15 = false;
+
+    // Used by the chart view's line width (belongs to the chart view; 1 at every start).
+    int chartLineWidth = 1;
+
+private:
+    void FirstShow();
+    bool RequireInstrument();
+
+    OperatorUi& ui_;
+    IComponentRegistry& registry_;
+    ProfileStore& profile_;
+    std::unique_ptr<CProbeEngine> engine_;
+    std::shared_ptr<IInstrumentDriver> driver_;
+    std::array<CTrace, kTraceCount> traces_;
+    std::array<CPlotFormat, kFormatCount> formats_;
+    int currentChartFormat_ = kFormatE1;
+    int currentTableFormat_ = kFormatTableReIm;
+    std::map<int, bool> checks_;
+    std::vector<DocumentView*> views_;
+    bool modified_ = false;
+    std::string pathName_;
+};
+
+}  // namespace kv

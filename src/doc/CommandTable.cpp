@@ -1,0 +1,162 @@
+#include "doc/CommandTable.h"
+
+#include "display/CPlotFormat.h"
+
+namespace kv {
+
+namespace {
+
+using T = CommandTarget;
+
+const std::vector<CommandInfo> kCommands = {
+    // File
+    {ID_FILE_NEW, "&New\tCtrl+N", "", "Ctrl+N", T::Application, false},
+    {ID_FILE_OPEN, "&Open Setup File...\tCtrl+O", "Open Setup File", "Ctrl+O", T::Application, false},
+    {ID_FILE_SAVE, "&Save Setup File\tCtrl+S", "", "Ctrl+S", T::Document, false},
+    {ID_FILE_SAVE_AS, "Save Setup File  &As...", "Save Setup File As", "", T::Document, false},
+    {ID_FILE_OPEN_DATA, "Open Data File...", "Open Data File", "", T::Document, false},
+    {ID_FILE_SAVE_DATA, "Save Data File...", "Save Data File", "", T::Document, false},
+    {ID_FILE_INCLUDE_SENSITIVITY, "Include Sensitivity Data", "", "", T::Document, true},
+    {ID_PRINT_CHART, "Print Chart", "Print Chart", "", T::Document, false},
+    {ID_PRINT_CHART_PREVIEW, "Print Chart Preview", "", "", T::Document, false},
+    {ID_PRINT_TABLE, "Print Table", "Print Table", "", T::Document, false},
+    {ID_PRINT_TABLE_PREVIEW, "Print Table Preview", "", "", T::Document, false},
+    {ID_FILE_PRINT, "&Print...\tCtrl+P", "", "Ctrl+P", T::Application, false},
+    {ID_FILE_PRINT_SETUP, "Printer Setup...", "", "", T::Application, false},
+    {ID_FILE_MRU_FILE1, "Recent File", "", "", T::Application, false},
+    {ID_APP_EXIT, "E&xit", "", "", T::Application, false},
+    // Edit
+    {ID_COPY_CHART, "Copy the chart", "", "", T::Document, false},
+    {ID_COPY_TABLE, "&Copy the table\tCtrl+C", "Copy the table", "", T::TableViewElseDocument,
+     false},
+    {ID_EDIT_COPY, "", "Copy the chart", "Ctrl+C;Ctrl+Ins", T::ChartViewElseDocument, false},
+    {ID_EDIT_INCLUDE_SENSITIVITY, "Include Sensitivity Data", "", "", T::Document, true},
+    {ID_EDIT_UNDO, "", "", "Ctrl+Z;Alt+Backspace", T::None, false},
+    {ID_EDIT_CUT, "", "", "Ctrl+X;Shift+Del", T::None, false},
+    {ID_EDIT_PASTE, "", "", "Ctrl+V;Shift+Ins", T::None, false},
+    // View
+    {ID_VIEW_TOOLBAR, "&Toolbar", "", "", T::Frame, true},
+    {ID_VIEW_STATUS_BAR, "&Status Bar", "", "", T::Frame, true},
+    {ID_VIEW_CHART_ONLY, "&Chart only", "Chart only", "", T::Frame, true},
+    {ID_VIEW_TABLE_ONLY, "Table only", "Table only", "", T::Frame, true},
+    {ID_VIEW_CHART_AND_TABLE, "Chart and Table", "Chart and Table", "", T::Frame, true},
+    {ID_NEXT_PANE, "", "", "F6", T::Frame, false},
+    {ID_PREV_PANE, "", "", "Shift+F6", T::Frame, false},
+    // Calibration
+    {ID_SET_FREQUENCY, "Set Frequency", "", "", T::Document, false},
+    {ID_CONFIGURE_CAL, "Configure Cal...", "", "", T::Document, false},
+    {ID_PERFORM_CAL, "Perform Cal...", "Perform Cal", "", T::Document, false},
+    {ID_REFRESH_CAL, "Refresh Cal...", "", "", T::Document, false},
+    // Measure
+    {ID_TRIGGER_MEASUREMENT, "Trigger measurement...", "Trigger measurement", "", T::Document,
+     false},
+    {ID_ARM_EXTERNAL_TRIGGER, "Arm external trigger", "", "", T::Document, false},
+    {ID_TRIGGER_MEASUREMENT_SERVER, "Trigger Measurement...", "", "", T::None, false},
+    // Chart
+    {ID_FORMAT_E1, "e'", "e'", "", T::Document, true},
+    {ID_FORMAT_E2, "e''", "e''", "", T::Document, true},
+    {ID_FORMAT_TAN_E, "Loss tangent e", "Loss tangent e", "", T::Document, true},
+    {ID_FORMAT_COLE_COLE, "Cole - Cole", "Cole-Cole", "", T::Document, true},
+    {ID_AUTOSCALE, "Autoscale ", "Autoscale", "", T::Document, false},
+    {ID_SET_SCALE, "Set scale..", "", "", T::Document, false},
+    {ID_SET_VERTICAL_AXIS, "", "Set verticle axis", "", T::Document, false},
+    {ID_SET_HORIZONTAL_AXIS, "", "Set horizonal axis", "", T::Document, false},
+    {ID_DEFAULT_SCALE, "Default", "", "", T::Document, false},
+    {ID_MARKER, "Marker", "", "", T::Document, true},
+    // Table
+    {ID_TABLE_REAL_IMAG, "real and imaginary", "real and imaginary", "", T::Document, true},
+    {ID_TABLE_REAL_TAN, "real and tan d", "real and tan d", "", T::Document, true},
+    // Display
+    {ID_DATA_TO_MEMORY, "Data->Memory...", "Data->Memory", "", T::Document, false},
+    {ID_TRACES_DISPLAYED, "Traces Displayed...", "Traces Displayed", "", T::Document, false},
+    {ID_TRACE_MATH, "Trace Math...", "Trace Math", "", T::Document, false},
+    {ID_ALL_OF_THE_ABOVE, "All of the above...", "", "", T::Document, false},
+    // Preferences
+    {ID_PREF_TITLE, "Title...", "", "", T::Document, false},
+    {ID_PREF_SUBTITLE, "Sub Title...", "", "", T::Document, false},
+    {ID_PREF_TIME_DATE, "Time and Date...", "", "", T::Document, false},
+    {ID_PREF_PARAMETER_FONTS, "Parameter fonts...", "", "", T::Document, false},
+    {ID_PREF_SCALE_FONT, "Scale font...", "", "", T::Document, false},
+    {ID_PREF_GRID, "Grid...", "", "", T::Document, false},
+    {ID_PREF_TABLE_FONT, "Table font", "", "", T::Document, false},
+    {ID_PREF_DATA, "Data ...", "", "", T::Document, false},
+    {ID_PREF_MEMORY1, "Memory 1...", "", "", T::Document, false},
+    {ID_PREF_MEMORY2, "Memory 2...", "", "", T::Document, false},
+    {ID_PREF_MEMORY3, "Memory 3...", "", "", T::Document, false},
+    {ID_DISPLAY_OPTIONS, "Display options...", "", "", T::Document, false},
+    {ID_GPIB_INSTRUMENT, "GPIB/Instrument", "", "", T::Document, false},
+    {ID_SAVE_AS_DEFAULT, "Save as default", "", "", T::Document, false},
+    {ID_RESET_DEFAULTS, "Reset defaults", "", "", T::Document, false},
+    // Help
+    {ID_HELP_FINDER, "&Help Topics", "", "", T::Frame, false},
+    {ID_HELP, "", "", "F1", T::Frame, false},
+    {ID_CONTEXT_HELP, "", "", "Shift+F1", T::Frame, false},
+    {ID_APP_ABOUT, "&About 47310...", "About", "", T::Application, false},
+};
+
+const std::vector<MenuInfo> kMenus = {
+    {"&File",
+     {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_OPEN_DATA, ID_FILE_SAVE_DATA,
+      ID_FILE_INCLUDE_SENSITIVITY, 0, ID_PRINT_CHART, ID_PRINT_CHART_PREVIEW, ID_PRINT_TABLE,
+      ID_PRINT_TABLE_PREVIEW, ID_FILE_PRINT_SETUP, 0, kRecentFilesEntry, 0, ID_APP_EXIT}},
+    {"&Edit", {ID_COPY_CHART, ID_COPY_TABLE, 0, ID_EDIT_INCLUDE_SENSITIVITY}},
+    {"&View",
+     {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, 0, ID_VIEW_CHART_ONLY, ID_VIEW_TABLE_ONLY,
+      ID_VIEW_CHART_AND_TABLE}},
+    {"&Calibration", {ID_SET_FREQUENCY, ID_CONFIGURE_CAL, 0, ID_PERFORM_CAL, ID_REFRESH_CAL}},
+    {"&Measure", {ID_TRIGGER_MEASUREMENT, ID_ARM_EXTERNAL_TRIGGER}},
+    {"C&hart",
+     {ID_FORMAT_E1, ID_FORMAT_E2, ID_FORMAT_TAN_E, ID_FORMAT_COLE_COLE, 0, ID_AUTOSCALE,
+      ID_SET_SCALE, ID_DEFAULT_SCALE, 0, ID_MARKER}},
+    {"&Table", {ID_TABLE_REAL_IMAG, ID_TABLE_REAL_TAN}},
+    {"&Display", {ID_DATA_TO_MEMORY, ID_TRACES_DISPLAYED, ID_TRACE_MATH, 0, ID_ALL_OF_THE_ABOVE}},
+    {"&Preferences",
+     {ID_PREF_TITLE, ID_PREF_SUBTITLE, ID_PREF_TIME_DATE, ID_PREF_PARAMETER_FONTS,
+      ID_PREF_SCALE_FONT, ID_PREF_GRID, ID_PREF_TABLE_FONT, 0, ID_PREF_DATA, ID_PREF_MEMORY1,
+      ID_PREF_MEMORY2, ID_PREF_MEMORY3, 0, ID_GPIB_INSTRUMENT, 0, ID_SAVE_AS_DEFAULT,
+      ID_RESET_DEFAULTS}},
+    {"&Help", {ID_HELP_FINDER, 0, ID_APP_ABOUT}},
+};
+
+const std::vector<int> kToolbar = {
+    ID_FILE_OPEN, ID_FILE_OPEN_DATA, 0, ID_FILE_SAVE_AS, ID_FILE_SAVE_DATA, 0, ID_EDIT_COPY,
+    ID_COPY_TABLE, 0, ID_PRINT_CHART, ID_PRINT_TABLE, 0, ID_PERFORM_CAL, 0,
+    ID_VIEW_CHART_AND_TABLE, ID_VIEW_CHART_ONLY, ID_VIEW_TABLE_ONLY, 0, ID_TRIGGER_MEASUREMENT, 0,
+    ID_FORMAT_E1, ID_FORMAT_E2, ID_FORMAT_TAN_E, ID_FORMAT_COLE_COLE, 0, ID_AUTOSCALE,
+    ID_SET_VERTICAL_AXIS, ID_SET_HORIZONTAL_AXIS, 0, ID_TABLE_REAL_IMAG, ID_TABLE_REAL_TAN, 0,
+    ID_DATA_TO_MEMORY, ID_TRACE_MATH, ID_TRACES_DISPLAYED, 0, ID_APP_ABOUT};
+
+const std::vector<FormatCommand> kChartFormats = {
+    {ID_FORMAT_E1, kFormatE1},
+    {ID_FORMAT_E2, kFormatE2},
+    {ID_FORMAT_TAN_E, kFormatTanE},
+    {ID_FORMAT_COLE_COLE, kFormatColeColeE},
+};
+
+const std::vector<FormatCommand> kTableFormats = {
+    {ID_TABLE_REAL_IMAG, kFormatTableReIm},
+    {ID_TABLE_REAL_TAN, kFormatTableReTan},
+};
+
+}  // namespace
+
+const std::vector<CommandInfo>& Commands() { return kCommands; }
+
+const CommandInfo* FindCommand(int id) {
+    for (const auto& c : kCommands) {
+        if (c.id == id) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+const std::vector<MenuInfo>& MainMenus() { return kMenus; }
+
+const std::vector<int>& ToolbarButtons() { return kToolbar; }
+
+const std::vector<FormatCommand>& ChartFormatCommands() { return kChartFormats; }
+
+const std::vector<FormatCommand>& TableFormatCommands() { return kTableFormats; }
+
+}  // namespace kv

@@ -1,0 +1,36 @@
+#pragma once
+
+// Finds the card and analyzer components installed beside the program and creates drivers.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "instrument/IInstrumentDriver.h"
+
+namespace kv {
+
+struct ComponentInfo {
+    std::string clsid;  // braced CLSID text
+    std::string name;   // display name
+    std::string path;   // library file (empty for components that are not plugins)
+};
+
+enum class CreateResult {
+    Ok,
+    NotCreated,   // no such component, or its library would not load
+    NoInterface,  // the component does not implement the analyzer driver interface
+};
+
+class IComponentRegistry {
+public:
+    virtual ~IComponentRegistry() = default;
+    // The components of a category, in a stable order. False when the category cannot be
+    // listed at all (nothing found is not a failure: the list is then empty).
+    virtual bool List(const std::string& category, std::vector<ComponentInfo>& out) = 0;
+    // Creates the analyzer driver of a component by its CLSID text.
+    virtual CreateResult CreateDriver(const std::string& clsid,
+                                      std::shared_ptr<IInstrumentDriver>& driver) = 0;
+};
+
+}  // namespace kv

@@ -1,0 +1,169 @@
+#pragma once
+
+// The probe engine: frequency sweep, calibration settings and standards, the probe model, the
+// calibration and sample measurement procedures, and all per-point arrays. It talks to the
+// analyzer through the attached driver (every call is skipped without one), to the operator
+// through EngineUi and to its document through ProbeHost.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "instrument/IInstrumentDriver.h"
+#include "numerics/CComplex.h"
+#include "probe/CMeasureDlg.h"
+#include "probe/CPromptDlg.h"
+#include "probe/EngineUi.h"
+#include "probe/FrequencyPage.h"
+#include "probe/ProbeHost.h"
+#include "probe/ProbeModel.h"
+
+namespace kv {
+
+// The message every verification of the instrument's sweep passes.
+inline constexpr const char* kSetupChangedMessage = "The setup has been changed by the instrument.";
+
+class CProbeEngine {
+public:
+    CProbeEngine();
+    ~CProbeEngine();
+    CProbeEngine(const CProbeEngine&) = delete;
+    CProbeEngine& operator=(const CProbeEngine&) = delete;
+
+    // ---- Links (not owned, not saved) ----
+    // Stores the driver and empties instrumentName; with a driver calls Initialize (result
+    // ignored) and GetInstrumentName.
+    void SetDriver(IInstrumentDriver* driver);
+    void SetDocument(ProbeHost* document) { document_ = document; }
+    void SetUi(EngineUi* ui) { ui_ = ui; }
+    IInstrumentDriver* Driver() const { return driver_; }
+
+    // ---- Sweep ----
+    void PrepareInstrument();
+    void ReadInstrumentLimits();
+    void FitSweepToInstrument();
+    void ApplySweepToCharts();
+    double StartHz() const;
+    double StopHz() const;
+    void SetStart(double hz);
+    void SetStop(double hz);
+    void SetNumPoints(int points) { numPoints = points; }
+    void SetSweepType(int type) { sweepType = type; }
+    void BuildFrequencyList();
+    void SetupInstrument();
+    bool VerifyInstrumentSetup(const std::string& message);
+    // The "Set Frequency" command; true when the operator confirmed a new sweep.
+    bool EditFrequency();
+    // True when the page's sweep is refused (the message has been shown).
+    bool ValidateFrequency(const FrequencyPage& page);
+    void ShowWait(const std::string& text, const std::string& caption);
+    void HideWait();
+
+    // ---- Standards ----
+    CComplex StandardReflection(int index, double f) const;
+    CComplex StandardPermittivity(int index, double f) const;
+
+    // ---- Probe model ----
+    void LoadProbeCoefficients() { model.LoadProbeCoefficients(probeType); }
+    CComplex ProbeAdmittance(double f, CComplex eps, CComplex& y) const {
+        return model.ProbeAdmittance(f, eps, y);
+    }
+    void ComputePermittivity(const double* frequencies, const CComplex* reflections,
+                             CComplex* permittivity, double* sensitivityOut, int count) const {
+        model.ComputePermittivity(frequencies, reflections, permittivity, sensitivityOut, count);
+    }
+
+    // ---- Calibration ----
+    void PerformCalibration();
+    void RefreshCalibration();
+    void Prompt(const std::string& prompt, const std::string& measuring, int steps);
+    bool WaitForOperator();
+    void EndPrompt();
+    void ShowStatus(const std::string& text);
+    void ComputeCalibration();
+    void SolveErrorTerms(double f, CComplex m1, CComplex m2, CComplex m3, CComplex& e00,
+                         CComplex& e11, CComplex& e01e10) const;
+    bool ShortingBlockOk() const;
+    void ApplyRefresh();
+    std::string StandardPrompt(int k) const;
+    std::string StandardTitle(int k) const;
+    std::string RefreshStdPrompt() const;
+    std::string RefreshStdTitle() const;
+
+    // ---- Sample measurement ----
+    void Measure();
+    void MeasureOnTrigger();
+    bool WaitForTrigger();
+
+    // ---- Setup file ----
+    // Copies every field a setup file stores (all but instrumentName, physicalCorrection, the
+    // limits, the links and the windows) from an engine a file was read into.
+    void CopyStoredFieldsFrom(const CProbeEngine& source);
+    // After a setup file's section was read: restore the calibration into the same instrument,
+    // or drop it with a message when it belongs to another; set up and verify otherwise.
+    // storedName is the instrument name record as read (up to 200 bytes).
+    void AfterLoad(const std::string& storedName);
+
+    // ---- Instrument ----
+    std::string instrumentName;
+    double minFrequency = 2e8;
+    double maxFrequency = 2e10;
+    int minPoints = 3;
+    int maxPoints = 1601;
+    CalState calState{};
+    std::uint16_t calStateSize = 0;
+
+    // ---- Sweep (saved) ----
+    double startValue = 200.0;
+    std::string startUnit = "MHz";
+    double stopValue = 20.0;
+    std::string stopUnit = "GHz";
+    int numPoints = 51;
+    int sweepType = 0;
+    bool setChartScale = true;
+    std::vector<double> frequencies;
+
+    // ---- Calibration settings and standards (saved, but physicalCorrection) ----
+    int calibrationType = 1;  // 0 load/air/short, 1 air/short/water, 2 user defined
+    int refreshStandard = 0;  // 0 air, 1 short, 2 water
+    int probeType = 1;        // 0 KV47310A, 1 KV47310B/C
+    double waterTemperature = 25.0;
+    bool physicalCorrection = false;
+    std::array<double, 3> stdAlpha{0.0, 0.0, 0.013};
+    std::array<double, 3> stdEinf{1.0, 1e10, 4.23};
+    std::array<double, 3> stdEo{1.0, 1e10, 80.4};
+    std::array<std::string, 3> stdLabel{"Air", "Short", "Water"};
+    std::array<double, 3> stdTau{0.0, 0.0, 9.3e-12};
+    ProbeModel model;
+
+    // ---- Per-point arrays (saved) ----
+    std::vector<CComplex> stdMeasured1;
+    std::vector<CComplex> stdMeasured2;
+    std::vector<CComplex> stdMeasured3;
+    std::vector<CComplex> refreshMeasured;
+    std::vector<CComplex> errorDirectivity;
+    std::vector<CComplex> errorSourceMatch;
+    std::vector<CComplex> errorTracking;
+    std::vector<CComplex> sampleMeasured;
+    std::vector<double> sensitivity;
+
+    // ---- State ----
+    bool calibrated = false;
+    int operatorResponse = 0;
+
+private:
+    // Per-point arrays are sized to the frequency list, so that no array is read or written past
+    // its end when the list is shorter than numPoints (a log sweep before verification).
+    int PointCount() const;
+    void FillResult();
+
+    IInstrumentDriver* driver_ = nullptr;
+    ProbeHost* document_ = nullptr;
+    EngineUi* ui_ = nullptr;
+    std::unique_ptr<CMeasureDlg> measureDlg_;
+    std::unique_ptr<CPromptDlg> waitDlg_;
+};
+
+}  // namespace kv

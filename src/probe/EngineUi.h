@@ -1,0 +1,67 @@
+#pragma once
+
+// What the probe engine needs from a person: message boxes, the beep, the wait cursor, the message
+// pump, the two operator windows and the "Set Frequency" page. The document's OperatorUi extends
+// this with everything else; the Qt front end, the terminal front end and the tests implement it.
+
+#include <memory>
+#include <string>
+
+#include "probe/CMeasureDlg.h"
+#include "probe/CPromptDlg.h"
+#include "probe/FrequencyPage.h"
+
+namespace kv {
+
+enum class Buttons { Ok, OkCancel, YesNo, RetryCancel };
+enum class Icon { None, Information, Warning, Stop, Question };
+enum class Answer { Ok, Cancel, Yes, No, Retry };
+
+class EngineUi {
+public:
+    virtual ~EngineUi() = default;
+
+    // A modal message box; returns the button pressed.
+    virtual Answer Message(const std::string& text, const std::string& caption,
+                           Buttons buttons = Buttons::Ok, Icon icon = Icon::None) = 0;
+    virtual void Beep() = 0;
+    virtual void BeginWaitCursor() = 0;
+    virtual void EndWaitCursor() = 0;
+    // Dispatches pending events and returns when none is left; may wait a few milliseconds so
+    // that a polling loop does not keep a core busy.
+    virtual void PumpMessages() = 0;
+    // True once the operator asked the program to end (closing the main window during a wait):
+    // polling loops then end as if aborted.
+    virtual bool QuitRequested() const = 0;
+
+    // The two modeless operator windows, shown by their Create/Show calls.
+    virtual std::unique_ptr<CMeasureDlg> CreateMeasureDlg() = 0;
+    virtual std::unique_ptr<CPromptDlg> CreatePromptDlg() = 0;
+
+    // The property sheet "Calibration" with the "Set Frequency" page. Returns true on OK with the
+    // page values as the operator left them, false on Cancel. The page's own leave checks are run
+    // by the caller (FrequencyPage::LeaveCheck), which shows the sheet again when they fail.
+    virtual bool EditFrequencyPage(FrequencyPage& page) = 0;
+};
+
+// Shows the wait cursor for a scope.
+class WaitCursor {
+public:
+    explicit WaitCursor(EngineUi* ui) : ui_(ui) {
+        if (ui_ != nullptr) {
+            ui_->BeginWaitCursor();
+        }
+    }
+    ~WaitCursor() {
+        if (ui_ != nullptr) {
+            ui_->EndWaitCursor();
+        }
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    EngineUi* ui_;
+};
+
+}  // namespace kv

@@ -1,0 +1,35 @@
+#pragma once
+
+// Frequency units and the texts the program writes frequencies and numbers in.
+
+#include <string>
+
+namespace kv {
+
+// "GHz" 1e9, "MHz" 1e6, "KHz" 1e3, anything else 1 (exact, case-sensitive).
+double UnitMultiplier(const std::string& unit);
+
+// Scales value in place to GHz, MHz, KHz or Hz and returns that unit text.
+std::string FormatHz(double& value);
+
+// A number with at most `digits` significant digits in plain notation, trailing zeros after the
+// decimal point dropped and the point itself kept ("200.", "1.5", "0.25"); exponent notation
+// ("5.e-002") when the magnitude is below 0.1 or has more than `digits` integer digits.
+std::string FormatGeneral(double value, int digits);
+
+// Message form of a frequency in Hz: "200. MHz", "15. GHz", "300. Hz".
+std::string FormatFrequency(double hz);
+
+// Frequency text of the chart and table: compact ("200. MHz", "1.5 GHz") or fixed
+// ("200.000000 MHz", "1.500000000 GHz", "12 Hz"); leading blanks removed.
+enum class FrequencyForm { Compact, Fixed };
+std::string FrequencyText(double hz, FrequencyForm form);
+
+// printf into a std::string.
+std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Leading (and optionally trailing) blanks removed.
+std::string TrimLeft(const std::string& text);
+std::string Trim(const std::string& text);
+
+}  // namespace kv
