@@ -139,6 +139,46 @@ public:
     void SelectChartFormat(int commandId);
     void SelectTableFormat(int commandId);
 
+    // ---------------------------------------------------------------- views (chart and table)
+    // Number of points the views iterate over: the current number of points of the sweep.
+    int ViewPointCount() const;
+    // Value of point i of trace t in the current chart format, trace math applied.
+    double XValue(int trace, int point) const;
+    double YValue(int trace, int point) const;
+    // Cell text of trace t, point i, column 0 or 1 in the current table format, trimmed.
+    std::string CellText(int trace, int point, int column) const;
+    // The table copy's row of point i (frequency, then two columns per shown trace).
+    std::string CopyRowText(int point) const;
+    // The chart commands.
+    void Autoscale();
+    void SetScale(int page);  // page 0 horizontal, 1 vertical, -1 the last one shown
+    void DefaultScale();
+    void ToggleMarker();
+    // Paint-time checks: a logarithmic axis whose limits cannot be drawn is corrected with a
+    // message; trace math with an invalid reference is turned off with a message.
+    void CheckLogLimits();
+    void CheckReference();
+    // The marker placed by a click (turned on, check mark set, table scrolled) or moved by a key
+    // (stays as it is), both views redrawn.
+    void PlaceMarker(int index);
+    enum class MarkerKey { Home, End, Up, Down };
+    void MoveMarker(MarkerKey key);
+
+    // ---------------------------------------------------------------- files
+    // Setup files: read with the magic and instrument checks, applied only when the whole image
+    // was read; written through a temporary file.
+    bool LoadSetupFile(const std::string& path);
+    bool StoreSetupFile(const std::string& path);
+    // Data files: the "Open Data File..." and "Save Data File..." commands, and the load of a
+    // named data file (the open step's ".prn" path).
+    void OnOpenDataFile();
+    void OnSaveDataFile();
+    void LoadDataFile(const std::string& path);
+    // Defaults file: read at first show (silently) and by "Reset defaults"; written at first
+    // show when none was valid and by "Save as default".
+    void ReadDefaultsFile();
+    void WriteDefaultsFile();
+
     // ---------------------------------------------------------------- state
     bool IsModified() const { return modified_; }
     void SetModified(bool modified = true) { modified_ = modified; }

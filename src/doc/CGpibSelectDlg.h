@@ -1,0 +1,82 @@
+#pragma once
+
+// The selection dialog "Select GPIB Card / Instrument": the card and instrument lists, the two bus
+// addresses, and the bus search (Find) and the single-address test (Test). This class holds the
+// dialog's state and runs its commands; the front end shows the state (OnChanged) and passes the
+// operator's edits and button presses in.
+
+#include <string>
+#include <vector>
+
+#include "instrument/ComponentRegistry.h"
+
+namespace kv {
+
+class OperatorUi;
+
+inline constexpr int kCardAddressCount = 9;         // card addresses 0 to 8
+inline constexpr int kInstrumentAddressCount = 32;  // instrument addresses 0 to 31
+inline constexpr int kFindStepsPerPair = 297;       // progress range per card and instrument type
+
+class CGpibSelectDlg {
+public:
+    CGpibSelectDlg(IComponentRegistry& registry, OperatorUi& ui);
+    virtual ~CGpibSelectDlg() = default;
+
+    // ---- set by the owner before the dialog is shown ----
+    std::string title = "Select GPIB Card / Instrument";
+    std::string cardAddress;
+    std::string instrumentAddress;
+    std::string rememberedCardClsid;
+    std::string rememberedInstrumentClsid;
+
+    // Lists both categories (card first) and selects the remembered entries (the first entry when
+    // none matches). A category that cannot be listed shows its message and leaves the lists
+    // empty.
+    void Initialize();
+
+    // ---- commands ----
+    void Find();
+    void Test();
+    void Abort() { abortPressed_ = true; }
+
+    // ---- state shown by the front end ----
+    std::vector<ComponentInfo> cards;
+    std::vector<ComponentInfo> instruments;
+    int cardIndex = -1;
+    int instrumentIndex = -1;
+    std::string caption;
+    bool findEnabled = true;
+    bool findVisible = true;
+    bool testEnabled = true;
+    bool okEnabled = true;
+    bool cancelEnabled = true;
+    bool abortEnabled = false;
+    bool abortVisible = false;
+    bool progressVisible = false;
+    int progressRange = 0;
+    int progressPosition = 0;
+    bool searching = false;
+
+    std::string CardClsid() const;
+    std::string InstrumentClsid() const;
+
+    // Number of bus probes (SetAddresses + CheckInstrument) the last Find made.
+    int probes = 0;
+
+protected:
+    // The front end re-reads the state (lists, selections, addresses, buttons, caption).
+    virtual void OnChanged() {}
+
+private:
+    // Before each selection or address change: pump events, step the progress bar, add a dot to
+    // the caption. Returns false when Abort was pressed.
+    bool Step();
+    void RestoreAfterSearch();
+
+    IComponentRegistry& registry_;
+    OperatorUi& ui_;
+    bool abortPressed_ = false;
+};
+
+}  // namespace kv
