@@ -1,6 +1,44 @@
-#include <cstdio>
+// kv47310-cli: the program's document driven from a terminal.
 
-int main() {
-    std::puts("kv47310-cli");
-    return 0;
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/CliOptions.h"
+#include "cli/MeasureRun.h"
+#include "instrument/PluginRegistry.h"
+#include "persist/ProfileStore.h"
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string error;
+    const auto options = kv::ParseCliOptions(args, error);
+    if (!options) {
+        std::fprintf(stderr, "kv47310-cli: %s\n\n%s", error.c_str(), kv::CliUsage());
+        return kv::kExitUsage;
+    }
+    if (options->command == kv::CliOptions::Command::Help ||
+        options->command == kv::CliOptions::Command::None) {
+        std::fputs(kv::CliUsage(), stdout);
+        return kv::kExitOk;
+    }
+
+    // Pictures are drawn offscreen: no display is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setOrganizationName("Local AppWizard-Generated Applications");
+    QCoreApplication::setApplicationName("Tarvel Technologies 47310C");
+
+    kv::PluginRegistry registry;
+    if (options->command == kv::CliOptions::Command::Components) {
+        return kv::RunComponents(registry, stdout, stderr);
+    }
+    kv::MemoryProfileStore profile;
+    return kv::RunMeasure(*options, registry, profile, stdout, stderr);
 }

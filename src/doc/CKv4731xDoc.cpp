@@ -1,12 +1,682 @@
 #include "doc/CKv4731xDoc.h"
 
+#include <algorithm>
+
+#include "doc/CGpibSelectDlg.h"
+#include "doc/CommandIds.h"
+#include "doc/CommandTable.h"
 #include "doc/OperatorUi.h"
 
 namespace kv {
 
-CKv4731xDoc::CKv4731xDoc(OperatorUi& ui, IComponentRegistry& registry, ProfileStore& profile)
-    : ui_(ui), registry_(registry), profile_(profile), engine_(std::make_unique<CProbeEngine>()) {}
+namespace {
 
-CKv4731xDoc::~CKv4731xDoc() = default;
+constexpr const char* kConnectFailedText = "The selected instrument could not be initialized";
+constexpr const char* kConnectFailedCaption = "IEEE 488 Interface";
+constexpr const char* kSetupFileFilter = "Kv47310 Files (*.tst)|*.tst|All Files (*.*)|*.*||";
+
+// Every chart-format item whose check mark a chart-format command clears, the two permeability
+// formats without a menu entry included.
+constexpr int kChartFormatItems[] = {ID_FORMAT_E1,        ID_FORMAT_E2, ID_FORMAT_TAN_E,
+                                     ID_FORMAT_COLE_COLE, 32849,        32843};
+
+}  // namespace
+
+CKv4731xDoc::CKv4731xDoc(OperatorUi& ui, IComponentRegistry& registry, ProfileStore& profile)
+    : ui_(ui), registry_(registry), profile_(profile), engine_(std::make_unique<CProbeEngine>()) {
+    engine_->SetDocument(this);
+    engine_->SetUi(&ui_);
+    fileMagic = kFileMagic;
+
+    dateStamp = timeStamp = std::time(nullptr);
+    AssignDefaultFonts(StockSystemFont());
+
+    for (int i = 0; i < kTraceCount; ++i) {
+        traces_[static_cast<std::size_t>(i)] = CTrace(kTraceLabels[i], kTraceColours[i]);
+    }
+    formats_ = DefaultFormats();
+    currentChartFormat_ = kFormatE1;
+    currentTableFormat_ = kFormatTableReIm;
+
+    ApplyFrequencySettingsToEngine();
+
+    cardAddress = "0";
+    instrumentAddress = "16";
+    cardClsid.clear();
+    instrumentClsid.clear();
+    ReadProfile();
+}
+
+CKv4731xDoc::~CKv4731xDoc() {
+    // The engine must not keep a link to a driver that is released with the document.
+    engine_->SetDriver(nullptr);
+    engine_.reset();
+    driver_.reset();
+}
+
+// ------------------------------------------------------------------------------------ lifetime
+
+void CKv4731xDoc::OnViewsShown() {
+    if (!firstShowDone) {
+        FirstShow();
+    }
+}
+
+void CKv4731xDoc::FirstShow() {
+    WaitCursor wait(&ui_);
+    if (Connect()) {
+        engine_->SetupInstrument();
+        engine_->HideWait();
+    }
+
+    messagesEnabled = false;
+    ReadDefaultsFile();
+    dateStamp = timeStamp = std::time(nullptr);
+    messagesEnabled = true;
+
+    // The defaults file may have replaced engine settings: attach again.
+    engine_->SetDriver(driver_.get());
+    engine_->SetDocument(this);
+
+    if (!defaultsValid) {
+        WriteDefaultsFile();
+    }
+    firstShowDone = true;
+    UpdateAllViews();
+}
+
+void CKv4731xDoc::AssignDefaultFonts(const LogFont& systemFont) {
+    LogFont base = systemFont;
+    base.SetFaceName(kDefaultFaceName);
+
+    title.font = base;
+    title.font.height = static_cast<std::int32_t>(base.height * 1.5);
+    title.font.width = static_cast<std::int32_t>(base.width * 1.5);
+    subtitle.font = base;
+    tableFont = base;
+    scaleFont = base;
+    parameterFont = base;
+    timeDateFont = base;
+    timeDateFont.height = static_cast<std::int32_t>(base.height * 0.6);
+    timeDateFont.width = static_cast<std::int32_t>(base.width * 0.6);
+    for (auto& trace : traces_) {
+        trace.font = base;
+    }
+}
+
+void CKv4731xDoc::RegisterChartView(DocumentView* view, const LogFont& systemFont) {
+    if (view != nullptr && std::find(views_.begin(), views_.end(), view) == views_.end()) {
+        views_.push_back(view);
+    }
+    AssignDefaultFonts(systemFont);
+    SelectChartFormat(ID_FORMAT_E1);
+    SelectTableFormat(ID_TABLE_REAL_IMAG);
+}
+
+void CKv4731xDoc::RegisterTableView(DocumentView* view) {
+    if (view != nullptr && std::find(views_.begin(), views_.end(), view) == views_.end()) {
+        views_.push_back(view);
+    }
+}
+
+void CKv4731xDoc::UnregisterView(DocumentView* view) {
+    views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
+}
+
+void CKv4731xDoc::UpdateAllViews(UpdateHint hint) {
+    for (DocumentView* view : views_) {
+        view->OnDocumentUpdate(hint);
+    }
+}
+
+// ------------------------------------------------------------------------------------ commands
+
+bool CKv4731xDoc::RequireInstrument() {
+    if (driver_ != nullptr) {
+        return true;
+    }
+    ui_.Message(kNeedsInstrumentText, kNeedsInstrumentCaption, Buttons::Ok);
+    return false;
+}
+
+bool CKv4731xDoc::Checked(int commandId) const {
+    if (commandId == ID_FILE_INCLUDE_SENSITIVITY || commandId == ID_EDIT_INCLUDE_SENSITIVITY) {
+        return includeSensitivity;
+    }
+    if (commandId == ID_MARKER) {
+        return markerOn;
+    }
+    const auto it = checks_.find(commandId);
+    return it != checks_.end() && it->second;
+}
+
+void CKv4731xDoc::SelectChartFormat(int commandId) {
+    int format = -1;
+    for (const auto& c : ChartFormatCommands()) {
+        if (c.id == commandId) {
+            format = c.format;
+        }
+    }
+    if (format < 0) {
+        return;
+    }
+    for (int item : kChartFormatItems) {
+        checks_[item] = false;
+    }
+    checks_[commandId] = true;
+    if (format != currentChartFormat_) {
+        currentChartFormat_ = format;
+        UpdateAllViews();
+        SetModified();
+    }
+}
+
+void CKv4731xDoc::SelectTableFormat(int commandId) {
+    int format = -1;
+    for (const auto& c : TableFormatCommands()) {
+        if (c.id == commandId) {
+            format = c.format;
+        }
+    }
+    if (format < 0) {
+        return;
+    }
+    for (const auto& c : TableFormatCommands()) {
+        checks_[c.id] = false;
+    }
+    checks_[commandId] = true;
+    if (format != currentTableFormat_) {
+        currentTableFormat_ = format;
+        UpdateAllViews();
+        SetModified();
+    }
+}
+
+bool CKv4731xDoc::OnCommand(int id) {
+    const CommandInfo* info = FindCommand(id);
+    if (info == nullptr) {
+        return false;
+    }
+    // The document answers the commands the table gives it, and the copy commands when no view
+    // took them first.
+    const bool mine = info->target == CommandTarget::Document ||
+                      info->target == CommandTarget::ChartViewElseDocument ||
+                      info->target == CommandTarget::TableViewElseDocument;
+    if (!mine) {
+        return false;
+    }
+
+    switch (id) {
+        case ID_FILE_SAVE:
+            OnFileSave();
+            return true;
+        case ID_FILE_SAVE_AS:
+            OnFileSaveAs();
+            return true;
+        case ID_FILE_OPEN_DATA:
+            OnOpenDataFile();
+            return true;
+        case ID_FILE_SAVE_DATA:
+            OnSaveDataFile();
+            return true;
+        case ID_FILE_INCLUDE_SENSITIVITY:
+        case ID_EDIT_INCLUDE_SENSITIVITY:
+            includeSensitivity = !includeSensitivity;
+            return true;
+
+        case ID_PERFORM_CAL:
+            if (RequireInstrument()) {
+                SetModified();
+                engine_->PerformCalibration();
+            }
+            return true;
+        case ID_SET_FREQUENCY:
+            if (engine_->EditFrequency()) {
+                InvalidateAllTraces();
+                UpdateAllViews();
+                SetModified();
+            }
+            return true;
+        case ID_CONFIGURE_CAL:
+            OnConfigureCal();
+            return true;
+        case ID_REFRESH_CAL:
+            if (RequireInstrument()) {
+                SetModified();
+                engine_->RefreshCalibration();
+            }
+            return true;
+        case ID_TRIGGER_MEASUREMENT:
+            SetModified();
+            if (RequireInstrument()) {
+                engine_->Measure();
+            }
+            return true;
+        case ID_ARM_EXTERNAL_TRIGGER:
+            if (RequireInstrument()) {
+                engine_->MeasureOnTrigger();
+            }
+            return true;
+
+        case ID_FORMAT_E1:
+        case ID_FORMAT_E2:
+        case ID_FORMAT_TAN_E:
+        case ID_FORMAT_COLE_COLE:
+            SelectChartFormat(id);
+            return true;
+        case ID_TABLE_REAL_IMAG:
+        case ID_TABLE_REAL_TAN:
+            SelectTableFormat(id);
+            return true;
+        case ID_AUTOSCALE:
+            Autoscale();
+            return true;
+        case ID_SET_SCALE:
+            SetScale(-1);
+            return true;
+        case ID_SET_HORIZONTAL_AXIS:
+            SetScale(0);
+            return true;
+        case ID_SET_VERTICAL_AXIS:
+            SetScale(1);
+            return true;
+        case ID_DEFAULT_SCALE:
+            DefaultScale();
+            return true;
+        case ID_MARKER:
+            ToggleMarker();
+            return true;
+
+        case ID_DATA_TO_MEMORY:
+            displaySheetPage = 0;
+            return true;
+        case ID_TRACES_DISPLAYED:
+            displaySheetPage = 1;
+            return true;
+        case ID_TRACE_MATH:
+            displaySheetPage = 2;
+            return true;
+        case ID_ALL_OF_THE_ABOVE:
+            return true;
+
+        case ID_PREF_TITLE:
+        case ID_PREF_SUBTITLE:
+        case ID_PREF_TIME_DATE:
+        case ID_PREF_PARAMETER_FONTS:
+        case ID_PREF_SCALE_FONT:
+        case ID_PREF_GRID:
+        case ID_PREF_TABLE_FONT:
+        case ID_PREF_DATA:
+        case ID_PREF_MEMORY1:
+        case ID_PREF_MEMORY2:
+        case ID_PREF_MEMORY3:
+            prefSheetPage = PreferencesPage(id);
+            return true;
+        case ID_DISPLAY_OPTIONS:
+        case ID_TRIGGER_MEASUREMENT_SERVER:
+            return true;
+
+        case ID_GPIB_INSTRUMENT:
+            OnGpibInstrument();
+            return true;
+        case ID_SAVE_AS_DEFAULT:
+            WriteDefaultsFile();
+            return true;
+        case ID_RESET_DEFAULTS:
+            ReadDefaultsFile();
+            UpdateAllViews();
+            return true;
+
+        case ID_PRINT_CHART:
+        case ID_PRINT_CHART_PREVIEW:
+        case ID_PRINT_TABLE:
+        case ID_PRINT_TABLE_PREVIEW:
+        case ID_COPY_CHART:
+        case ID_COPY_TABLE:
+        case ID_EDIT_COPY:
+            // Printing and the clipboard are the front end's; the window's views take these
+            // commands before they reach the document.
+            return true;
+        default:
+            return false;
+    }
+}
+
+int CKv4731xDoc::PreferencesPage(int commandId) {
+    constexpr int kPages[] = {ID_PREF_TITLE,      ID_PREF_SUBTITLE,       ID_PREF_TIME_DATE,
+                              ID_PREF_PARAMETER_FONTS, ID_PREF_SCALE_FONT, ID_PREF_GRID,
+                              ID_PREF_TABLE_FONT, ID_PREF_DATA,           ID_PREF_MEMORY1,
+                              ID_PREF_MEMORY2,    ID_PREF_MEMORY3};
+    for (int page = 0; page < static_cast<int>(std::size(kPages)); ++page) {
+        if (kPages[page] == commandId) {
+            return page;
+        }
+    }
+    return prefSheetPage;
+}
+
+bool CKv4731xDoc::QueryCommand(int id, CommandState& state) const {
+    const CommandInfo* info = FindCommand(id);
+    if (info == nullptr || (info->target != CommandTarget::Document &&
+                            info->target != CommandTarget::ChartViewElseDocument &&
+                            info->target != CommandTarget::TableViewElseDocument)) {
+        return false;
+    }
+    state.enabled = true;
+    state.checked = info->checkable && Checked(id);
+    return true;
+}
+
+void CKv4731xDoc::OnFileSave() {
+    if (pathName_.empty()) {
+        OnFileSaveAs();
+        return;
+    }
+    OnSaveDocument(pathName_);
+}
+
+void CKv4731xDoc::OnFileSaveAs() {
+    FileDialogRequest request;
+    request.filter = kSetupFileFilter;
+    request.defaultExtension = "tst";
+    request.fileName = pathName_;
+    const auto path = ui_.GetSaveFileName(request);
+    if (!path) {
+        return;
+    }
+    if (OnSaveDocument(*path)) {
+        SetPathName(*path);
+        ui_.AddRecentFile(*path);
+    }
+}
+
+void CKv4731xDoc::OnConfigureCal() {
+    CalibrationSheet sheet;
+    sheet.refreshStandard = engine_->refreshStandard;
+    sheet.calibrationType = engine_->calibrationType;
+    sheet.probeType = engine_->probeType;
+    sheet.waterTemperature = engine_->waterTemperature;
+    sheet.physicalCorrection = engine_->physicalCorrection;
+    sheet.stdAlpha = engine_->stdAlpha;
+    sheet.stdEinf = engine_->stdEinf;
+    sheet.stdEo = engine_->stdEo;
+    sheet.stdLabel = engine_->stdLabel;
+    sheet.stdTau = engine_->stdTau;
+    int page = calSheetPage;
+    if (!ui_.EditCalibrationSheet(sheet, page)) {
+        return;
+    }
+    SetModified();
+    engine_->refreshStandard = sheet.refreshStandard;
+    engine_->calibrationType = sheet.calibrationType;
+    engine_->probeType = sheet.probeType;
+    engine_->waterTemperature = sheet.waterTemperature;
+    engine_->physicalCorrection = sheet.physicalCorrection;
+    engine_->stdAlpha = sheet.stdAlpha;
+    engine_->stdEinf = sheet.stdEinf;
+    engine_->stdEo = sheet.stdEo;
+    engine_->stdLabel = sheet.stdLabel;
+    engine_->stdTau = sheet.stdTau;
+    engine_->LoadProbeCoefficients();
+    calSheetPage = page;
+}
+
+void CKv4731xDoc::OnGpibInstrument() {
+    WaitCursor wait(&ui_);
+    cardClsid.clear();
+    instrumentClsid.clear();
+    Connect();
+    SetupInstrument();
+    SendFrequencyList();
+    VerifyInstrumentSetup();
+    firstShowDone = true;
+    UpdateAllViews();
+}
+
+// ---------------------------------------------------------------------------------- instrument
+
+void CKv4731xDoc::ReadProfile() {
+    cardClsid = profile_.Read(kProfileCardClsid);
+    instrumentClsid = profile_.Read(kProfileInstrumentClsid);
+    instrumentAddress = profile_.Read(kProfileInstrumentAddress);
+    cardAddress = profile_.Read(kProfileCardAddress);
+    if (instrumentAddress.empty()) {
+        instrumentAddress = "16";
+    }
+    if (cardAddress.empty()) {
+        cardAddress = "7";
+    }
+    rememberedCardClsid = cardClsid;
+    rememberedInstrumentClsid = instrumentClsid;
+}
+
+void CKv4731xDoc::WriteProfile() {
+    profile_.Write(kProfileCardClsid, cardClsid);
+    profile_.Write(kProfileInstrumentClsid, instrumentClsid);
+    profile_.Write(kProfileInstrumentAddress, instrumentAddress);
+    profile_.Write(kProfileCardAddress, cardAddress);
+}
+
+void CKv4731xDoc::ReleaseDriver() {
+    // The engine keeps only a link: clear it before the reference goes.
+    engine_->SetDriver(nullptr);
+    driver_.reset();
+}
+
+bool CKv4731xDoc::Connect() {
+    for (;;) {
+        ReleaseDriver();
+        if (cardClsid.empty() || instrumentClsid.empty()) {
+            Select();
+        }
+
+        std::shared_ptr<IInstrumentDriver> driver;
+        const CreateResult created = registry_.CreateDriver(instrumentClsid, driver);
+        if (created == CreateResult::Ok && driver != nullptr &&
+            driver->SelectGpibCard(cardClsid) == 0 &&
+            driver->SetAddresses(cardAddress, instrumentAddress) == 0 &&
+            driver->CheckInstrument() == 0 &&
+            driver->OpenInstrument(cardAddress, instrumentAddress) == 0) {
+            WriteProfile();
+            driver_ = std::move(driver);
+            engine_->SetDriver(driver_.get());
+            engine_->SetDocument(this);
+            if (driver_->SupportsReverseMeasurement() != 0) {
+                reverseUnsupported = false;
+            } else {
+                reverseUnsupported = true;
+                forwardOnly = true;
+            }
+            engine_->PrepareInstrument();
+            return true;
+        }
+
+        if (created != CreateResult::NotCreated) {
+            // A component that was created but would not connect: forget the selection, so
+            // that the next attempt shows the dialog.
+            cardClsid.clear();
+            instrumentClsid.clear();
+        }
+        driver.reset();
+        if (ui_.Message(kConnectFailedText, kConnectFailedCaption, Buttons::RetryCancel,
+                        Icon::Warning) != Answer::Retry) {
+            ReleaseDriver();
+            return false;
+        }
+    }
+}
+
+void CKv4731xDoc::Select() {
+    CGpibSelectDlg dialog(registry_, ui_);
+    dialog.cardAddress = cardAddress;
+    dialog.instrumentAddress = instrumentAddress;
+    dialog.rememberedCardClsid = rememberedCardClsid;
+    dialog.rememberedInstrumentClsid = rememberedInstrumentClsid;
+    dialog.Initialize();
+
+    std::string card = rememberedCardClsid;
+    std::string instrument = rememberedInstrumentClsid;
+    if (ui_.RunGpibSelect(dialog)) {
+        card = dialog.CardClsid();
+        instrument = dialog.InstrumentClsid();
+        cardAddress = dialog.cardAddress;
+        instrumentAddress = dialog.instrumentAddress;
+    }
+    cardClsid = rememberedCardClsid = card;
+    instrumentClsid = rememberedInstrumentClsid = instrument;
+}
+
+// ----------------------------------------------------------------------------- engine dispatch
+
+void CKv4731xDoc::SetupInstrument() {
+    if (driver_ != nullptr) {
+        engine_->SetupInstrument();
+    }
+}
+
+void CKv4731xDoc::SendFrequencyList() {
+    if (driver_ != nullptr) {
+        const auto& f = engine_->frequencies;
+        driver_->SetFrequencyList(f, static_cast<int>(f.size()), engine_->sweepType);
+    }
+}
+
+void CKv4731xDoc::VerifyInstrumentSetup() { engine_->VerifyInstrumentSetup(kSetupChangedMessage); }
+
+void CKv4731xDoc::ApplyFrequencySettingsToEngine() {
+    engine_->SetStart(startValue * UnitMultiplier(startUnit));
+    engine_->SetStop(stopValue * UnitMultiplier(stopUnit));
+    engine_->SetNumPoints(numPoints);
+    engine_->SetSweepType(sweepKind);
+    engine_->BuildFrequencyList();
+}
+
+// --------------------------------------------------------------------------------------- texts
+
+std::string CKv4731xDoc::PointFrequencyText(int i) const {
+    const auto& f = engine_->frequencies;
+    if (i < 0 || static_cast<std::size_t>(i) >= f.size()) {
+        return "???????";
+    }
+    return FrequencyText(f[static_cast<std::size_t>(i)], FrequencyForm::Fixed);
+}
+
+std::string CKv4731xDoc::ReferenceTag() const {
+    const int r = std::clamp(referenceTrace, 0, kTraceCount - 1);
+    return "[" + Trace(r).label + "]";
+}
+
+std::string CKv4731xDoc::ChartParameterLabel() const {
+    std::string label = CurrentChart().name;
+    if (mathMode == 1) {
+        label += " / " + ReferenceTag();
+    } else if (mathMode == 2) {
+        label += " - " + ReferenceTag();
+    }
+    return label;
+}
+
+std::string CKv4731xDoc::TraceMathLegend() const {
+    if (mathMode == 1) {
+        return "Listed measurements are divided by " + ReferenceTag();
+    }
+    if (mathMode == 2) {
+        return "Listed measurements have " + ReferenceTag() + " subtracted from them";
+    }
+    return {};
+}
+
+// -------------------------------------------------------------------------------------- traces
+
+bool CKv4731xDoc::TraceDisplayedAndValid(int index) const {
+    return index >= 0 && index < kTraceCount && Trace(index).DisplayedAndValid();
+}
+
+bool CKv4731xDoc::AnyTraceDisplayedAndValid() const {
+    for (int i = 0; i < kTraceCount; ++i) {
+        if (TraceDisplayedAndValid(i)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CKv4731xDoc::TraceValid(int index) const {
+    return index >= 0 && index < kTraceCount && Trace(index).valid;
+}
+
+// ---------------------------------------------------------------------------------- ProbeHost
+
+void CKv4731xDoc::InvalidateAllTraces() {
+    for (auto& trace : traces_) {
+        trace.displayed = false;
+        trace.valid = false;
+    }
+}
+
+void CKv4731xDoc::SetChartSweep(double start, const std::string& startUnitText, double stop,
+                                const std::string& stopUnitText, int sweepType,
+                                bool offerToo) {
+    for (int i = 0; i < kChartFormatCount; ++i) {
+        if (!IsFrequencyFormat(i)) {
+            continue;
+        }
+        CPlotFormat& f = Format(i);
+        f.current.xMin = f.defaults.xMin = start;
+        f.current.xMax = f.defaults.xMax = stop;
+        f.minUnit = f.defaultMinUnit = startUnitText;
+        f.maxUnit = f.defaultMaxUnit = stopUnitText;
+        f.xLog = sweepType;
+        if (offerToo) {
+            f.offer.xMin = start;
+            f.offer.xMax = stop;
+            f.offerMinUnit = startUnitText;
+            f.offerMaxUnit = stopUnitText;
+        }
+    }
+}
+
+void CKv4731xDoc::SetFrequencySettings(double startHz, double stopHz, int points, int sweepType) {
+    startValue = startHz;
+    startUnit = FormatHz(startValue);
+    stopValue = stopHz;
+    stopUnit = FormatHz(stopValue);
+    numPoints = points;
+    sweepKind = sweepType;
+    SetChartSweep(startValue, startUnit, stopValue, stopUnit, sweepKind, false);
+    ApplyFrequencySettingsToEngine();
+}
+
+void CKv4731xDoc::ApplySweepToCharts(double start, const std::string& startUnitText, double stop,
+                                     const std::string& stopUnitText, int sweepType) {
+    SetChartSweep(start, startUnitText, stop, stopUnitText, sweepType, true);
+    UpdateAllViews();
+}
+
+void CKv4731xDoc::CopySweepSettings(double start, const std::string& startUnitText, double stop,
+                                    const std::string& stopUnitText, int points, int sweepType) {
+    startValue = start;
+    startUnit = startUnitText;
+    stopValue = stop;
+    stopUnit = stopUnitText;
+    numPoints = points;
+    sweepKind = sweepType;
+    SetChartSweep(start, startUnitText, stop, stopUnitText, sweepType, true);
+}
+
+bool CKv4731xDoc::LogSweepAvailable() {
+    return driver_ == nullptr || driver_->QueryLogSweepSupport() != kLogSweepNotOffered;
+}
+
+std::vector<CComplex>& CKv4731xDoc::DataPermittivity() { return traces_[kDataTrace].permittivity; }
+
+void CKv4731xDoc::DataMeasured(const std::vector<double>& frequencies) {
+    CTrace& data = traces_[kDataTrace];
+    data.frequencies = frequencies;
+    dateStamp = timeStamp = std::time(nullptr);
+    data.valid = true;
+    data.displayed = true;
+    ++measurementCount;
+}
 
 }  // namespace kv

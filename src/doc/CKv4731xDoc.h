@@ -71,7 +71,7 @@ public:
     void RegisterChartView(DocumentView* view, const LogFont& systemFont);
     void RegisterTableView(DocumentView* view);
     void UnregisterView(DocumentView* view);
-    void UpdateAllViews(UpdateHint hint = UpdateHint::All);
+    void UpdateAllViews(UpdateHint hint);
 
     // Open step: a path containing ".prn" or ".PRN" is loaded as a data file and the step reports
     // false, so that the setup stays; any other path is read as a setup file.
@@ -81,6 +81,10 @@ public:
     // Asks whether to save a modified setup before it is closed; false means the operator
     // cancelled and the setup must stay.
     bool SaveModified();
+    // The whole open of a named file (Open, the recent-file list, a dropped file, the command
+    // line): asks to save a modified setup, runs the open step and, when a setup file was read,
+    // takes its name and adds it to the recent-file list. False when nothing was opened.
+    bool OpenDocumentFile(const std::string& path);
 
     // ---------------------------------------------------------------- commands
     // Runs a command the document handles; false when the id is not the document's.
@@ -273,12 +277,28 @@ public:
     bool reservedFlag14 = true;
     bool reservedFlag15 = false;
 
+    // Sample measurements that filled the Data trace since the document was created.
+    int measurementCount = 0;
+
     // Used by the chart view's line width (belongs to the chart view; 1 at every start).
     int chartLineWidth = 1;
 
 private:
     void FirstShow();
+    // Title x1.5, time and date x0.6, every other font as the system font, face "Time New Roman".
+    void AssignDefaultFonts(const LogFont& systemFont);
+    // Shows "This function requires an instrument." when no driver is attached.
     bool RequireInstrument();
+    void ReleaseDriver();
+    void OnFileSave();
+    void OnFileSaveAs();
+    void OnConfigureCal();
+    void OnGpibInstrument();
+    int PreferencesPage(int commandId);
+    // The six frequency charts take a sweep as their horizontal range (current and default, and
+    // the autoscale offer when asked).
+    void SetChartSweep(double start, const std::string& startUnitText, double stop,
+                       const std::string& stopUnitText, int sweepType, bool offerToo);
 
     OperatorUi& ui_;
     IComponentRegistry& registry_;

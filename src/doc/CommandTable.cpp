@@ -51,7 +51,7 @@ const std::vector<CommandInfo> kCommands = {
     {ID_TRIGGER_MEASUREMENT, "Trigger measurement...", "Trigger measurement", "", T::Document,
      false},
     {ID_ARM_EXTERNAL_TRIGGER, "Arm external trigger", "", "", T::Document, false},
-    {ID_TRIGGER_MEASUREMENT_SERVER, "Trigger Measurement...", "", "", T::None, false},
+    {ID_TRIGGER_MEASUREMENT_SERVER, "Trigger Measurement...", "", "", T::Document, false},
     // Chart
     {ID_FORMAT_E1, "e'", "e'", "", T::Document, true},
     {ID_FORMAT_E2, "e''", "e''", "", T::Document, true},

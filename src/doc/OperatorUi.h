@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "probe/CalibrationSheet.h"
 #include "probe/EngineUi.h"
 
 namespace kv {
@@ -39,6 +40,14 @@ public:
     // The "Scale" sheet with its horizontal (page 0) and vertical (page 1) page, on `page`; true on
     // OK with the values and the active page as the operator left them.
     virtual bool EditScaleSheet(ScaleSheet& sheet, int& page) = 0;
+
+    // The sheet "Calibration" with the pages "Calibration type" (page 0) and "User Defined
+    // Standards" (page 1), on `page`; true on OK with the values and the active page.
+    virtual bool EditCalibrationSheet(CalibrationSheet& sheet, int& page) {
+        (void)sheet;
+        (void)page;
+        return false;
+    }
 
     // The most-recently-used list of the front end (8 entries).
     virtual void AddRecentFile(const std::string& path) = 0;

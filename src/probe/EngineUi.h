@@ -13,7 +13,7 @@
 
 namespace kv {
 
-enum class Buttons { Ok, OkCancel, YesNo, RetryCancel };
+enum class Buttons { Ok, OkCancel, YesNo, RetryCancel, YesNoCancel };
 enum class Icon { None, Information, Warning, Stop, Question };
 enum class Answer { Ok, Cancel, Yes, No, Retry };
 

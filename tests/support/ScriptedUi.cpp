@@ -51,6 +51,7 @@ Answer ScriptedUi::Message(const std::string& text, const std::string& caption, 
         case Buttons::OkCancel:
             return Answer::Ok;
         case Buttons::YesNo:
+        case Buttons::YesNoCancel:
             return Answer::Yes;
         case Buttons::RetryCancel:
             return Answer::Retry;

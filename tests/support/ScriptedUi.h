@@ -63,6 +63,7 @@ public:
     std::deque<std::optional<std::string>> saveFileNames;
     std::function<bool(CGpibSelectDlg&)> gpibSelect;  // default: OK with the preselection
     std::function<bool(ScaleSheet&, int&)> scaleSheet;  // default: Cancel
+    std::function<bool(CalibrationSheet&, int&)> calibrationSheet;  // default: Cancel
     bool cancelWaitAfterPumps = false;  // press Cancel of the wait window at the next pump
     int quitAfterPumps = -1;            // request quit after this many pumps (-1 never)
 
@@ -98,6 +99,9 @@ public:
     std::optional<std::string> GetOpenFileName(const FileDialogRequest& request) override;
     std::optional<std::string> GetSaveFileName(const FileDialogRequest& request) override;
     bool EditScaleSheet(ScaleSheet& sheet, int& page) override;
+    bool EditCalibrationSheet(CalibrationSheet& sheet, int& page) override {
+        return calibrationSheet ? calibrationSheet(sheet, page) : false;
+    }
     void AddRecentFile(const std::string& path) override { recentFiles.push_back(path); }
 
     // Internal: the live windows.

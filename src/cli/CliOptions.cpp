@@ -1,0 +1,255 @@
+#include "cli/CliOptions.h"
+
+#include <cctype>
+#include <cstdlib>
+
+namespace kv {
+
+namespace {
+
+std::string Lower(std::string s) {
+    for (char& c : s) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return s;
+}
+
+bool ParseNumber(const std::string& text, double& value) {
+    if (text.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return end != nullptr && *end == '\0';
+}
+
+bool ParseInt(const std::string& text, int& value) {
+    if (text.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (end == nullptr || *end != '\0' || v < -2147483647L || v > 2147483647L) {
+        return false;
+    }
+    value = static_cast<int>(v);
+    return true;
+}
+
+}  // namespace
+
+bool ParseFrequency(const std::string& text, double& value, std::string& unit) {
+    std::size_t split = text.size();
+    while (split > 0 && std::isalpha(static_cast<unsigned char>(text[split - 1]))) {
+        --split;
+    }
+    std::string number = text.substr(0, split);
+    while (!number.empty() && number.back() == ' ') {
+        number.pop_back();
+    }
+    // An exponent's "e" belongs to the number: "1.5e9" has no unit.
+    const std::string suffix = Lower(text.substr(split));
+    if (!ParseNumber(number, value)) {
+        if (ParseNumber(text, value)) {
+            unit = "Hz";
+            return true;
+        }
+        return false;
+    }
+    if (suffix.empty() || suffix == "hz") {
+        unit = "Hz";
+    } else if (suffix == "khz") {
+        unit = "KHz";
+    } else if (suffix == "mhz") {
+        unit = "MHz";
+    } else if (suffix == "ghz") {
+        unit = "GHz";
+    } else {
+        return false;
+    }
+    return true;
+}
+
+const char* CliUsage() {
+    return R"(Usage:
+  kv47310-cli components
+      Lists the installed GPIB card and analyzer components with their CLSIDs.
+
+  kv47310-cli measure [options]
+      Connects the analyzer, sets the sweep, calibrates the probe, measures the sample and
+      prints the result as a data file with the sensitivity column to standard output.
+
+Connection (default: the remembered selection, else the first component of each list):
+  --instrument TEXT      analyzer component by (part of) its name or by its CLSID
+  --card TEXT            GPIB card component by (part of) its name or by its CLSID
+  --address N            analyzer bus address
+  --card-address N       card address
+Sweep (default: the analyzer's range, 51 points, linear):
+  --start F  --stop F    frequencies with an optional unit: 200MHz, 20GHz, 300kHz, 1.5e9
+  --points N             number of points
+  --log                  logarithmic sweep
+Calibration:
+  --cal TYPE             air-short-water (default), load-air-short or user
+  --water-temperature T  degrees Celsius (default 25)
+  --probe A|B            probe type (default B)
+  --refresh              refresh the calibration once before the measurement
+Measurement:
+  --trigger              wait for the analyzer's external trigger instead of a prompt
+  --yes                  continue every prompt at once (also when standard input is no terminal)
+Files and pictures:
+  --setup FILE.tst       load a setup file first; a calibration made on the connected analyzer
+                         is used without calibrating again
+  --save FILE.tst        save the whole setup after the run
+  --out FILE.prn         save the Data trace as a data file
+  --sensitivity          with --out: include the sensitivity column
+  --chart FILE.png       draw the chart of the result into a picture
+  --format F             chart format: e1 (default), e2, tan, colecole
+  --table FILE.png       draw the table of the result into a picture
+
+Prompts, messages and progress go to standard error; message boxes as "caption: text".
+The exit status is 0 when the measurement was made, 1 when a step failed or was aborted, and
+2 for a mistake on the command line.
+)";
+}
+
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error) {
+    CliOptions o;
+    if (args.empty()) {
+        o.command = CliOptions::Command::Help;
+        return o;
+    }
+    const std::string& command = args[0];
+    if (command == "--help" || command == "-h" || command == "help") {
+        o.command = CliOptions::Command::Help;
+        return o;
+    }
+    if (command == "components") {
+        o.command = CliOptions::Command::Components;
+        if (args.size() > 1) {
+            error = "components takes no options";
+            return std::nullopt;
+        }
+        return o;
+    }
+    if (command != "measure") {
+        error = "unknown command '" + command + "'";
+        return std::nullopt;
+    }
+    o.command = CliOptions::Command::Measure;
+
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) {
+                error = a + " needs a value";
+                return false;
+            }
+            out = args[++i];
+            return true;
+        };
+        std::string v;
+        if (a == "--yes" || a == "-y") {
+            o.yes = true;
+        } else if (a == "--log") {
+            o.log = true;
+        } else if (a == "--refresh") {
+            o.refresh = true;
+        } else if (a == "--trigger") {
+            o.trigger = true;
+        } else if (a == "--sensitivity") {
+            o.sensitivity = true;
+        } else if (a == "--help" || a == "-h") {
+            o.command = CliOptions::Command::Help;
+            return o;
+        } else if (a == "--instrument") {
+            if (!value(o.instrument)) return std::nullopt;
+        } else if (a == "--card") {
+            if (!value(o.card)) return std::nullopt;
+        } else if (a == "--address" || a == "--card-address") {
+            if (!value(v)) return std::nullopt;
+            int n = 0;
+            if (!ParseInt(v, n) || n < 0) {
+                error = a + ": not an address: " + v;
+                return std::nullopt;
+            }
+            (a == "--address" ? o.address : o.cardAddress) = std::to_string(n);
+        } else if (a == "--start" || a == "--stop") {
+            if (!value(v)) return std::nullopt;
+            double f = 0;
+            std::string unit;
+            if (!ParseFrequency(v, f, unit)) {
+                error = a + ": not a frequency: " + v;
+                return std::nullopt;
+            }
+            if (a == "--start") {
+                o.startValue = f;
+                o.startUnit = unit;
+            } else {
+                o.stopValue = f;
+                o.stopUnit = unit;
+            }
+        } else if (a == "--points") {
+            if (!value(v)) return std::nullopt;
+            int n = 0;
+            if (!ParseInt(v, n)) {
+                error = "--points: not a number: " + v;
+                return std::nullopt;
+            }
+            o.points = n;
+        } else if (a == "--cal") {
+            if (!value(v)) return std::nullopt;
+            if (v == "load-air-short") {
+                o.calibrationType = 0;
+            } else if (v == "air-short-water") {
+                o.calibrationType = 1;
+            } else if (v == "user") {
+                o.calibrationType = 2;
+            } else {
+                error = "--cal: expected air-short-water, load-air-short or user, not " + v;
+                return std::nullopt;
+            }
+        } else if (a == "--water-temperature") {
+            if (!value(v)) return std::nullopt;
+            double t = 0;
+            if (!ParseNumber(v, t)) {
+                error = "--water-temperature: not a number: " + v;
+                return std::nullopt;
+            }
+            o.waterTemperature = t;
+        } else if (a == "--probe") {
+            if (!value(v)) return std::nullopt;
+            const std::string p = Lower(v);
+            if (p == "a") {
+                o.probeType = 0;
+            } else if (p == "b") {
+                o.probeType = 1;
+            } else {
+                error = "--probe: expected A or B, not " + v;
+                return std::nullopt;
+            }
+        } else if (a == "--setup") {
+            if (!value(o.setupIn)) return std::nullopt;
+        } else if (a == "--save") {
+            if (!value(o.setupOut)) return std::nullopt;
+        } else if (a == "--out") {
+            if (!value(o.dataOut)) return std::nullopt;
+        } else if (a == "--chart") {
+            if (!value(o.chartPng)) return std::nullopt;
+        } else if (a == "--table") {
+            if (!value(o.tablePng)) return std::nullopt;
+        } else if (a == "--format") {
+            if (!value(v)) return std::nullopt;
+            if (v != "e1" && v != "e2" && v != "tan" && v != "colecole") {
+                error = "--format: expected e1, e2, tan or colecole, not " + v;
+                return std::nullopt;
+            }
+            o.chartFormat = v;
+        } else {
+            error = "unknown option '" + a + "'";
+            return std::nullopt;
+        }
+    }
+    return o;
+}
+
+}  // namespace kv

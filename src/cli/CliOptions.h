@@ -1,0 +1,56 @@
+#pragma once
+
+// The command line of the terminal front end.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kv {
+
+struct CliOptions {
+    enum class Command { None, Help, Components, Measure };
+    Command command = Command::None;
+
+    // Connection.
+    std::string instrument;  // component name (part of it) or CLSID
+    std::string card;
+    std::string address;
+    std::string cardAddress;
+
+    // Sweep: each given part replaces the analyzer's current value.
+    std::optional<double> startValue;
+    std::string startUnit;
+    std::optional<double> stopValue;
+    std::string stopUnit;
+    std::optional<int> points;
+    bool log = false;
+
+    // Calibration.
+    std::optional<int> calibrationType;  // 0 load-air-short, 1 air-short-water, 2 user
+    std::optional<double> waterTemperature;
+    std::optional<int> probeType;  // 0 A, 1 B
+    bool refresh = false;
+    bool trigger = false;
+    bool yes = false;
+
+    // Files and pictures.
+    std::string setupIn;
+    std::string setupOut;
+    std::string dataOut;
+    bool sensitivity = false;
+    std::string chartPng;
+    std::string tablePng;
+    std::string chartFormat = "e1";  // e1, e2, tan, colecole
+};
+
+// Parses argv; on a mistake returns nullopt and writes the reason to `error`.
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error);
+
+// "200MHz", "20 GHz", "1.5e9", "300kHz": the number and the program's unit text ("Hz", "KHz",
+// "MHz", "GHz"). False for anything else.
+bool ParseFrequency(const std::string& text, double& value, std::string& unit);
+
+const char* CliUsage();
+
+}  // namespace kv

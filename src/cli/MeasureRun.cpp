@@ -1,0 +1,228 @@
+#include "cli/MeasureRun.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "cli/TerminalUi.h"
+#include "doc/CKv4731xDoc.h"
+#include "doc/CommandIds.h"
+#include "probe/Units.h"
+
+namespace kv {
+
+namespace {
+
+std::string Lower(std::string s) {
+    for (char& c : s) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return s;
+}
+
+// The component a text names: its CLSID exactly, or a part of its name (case ignored).
+const ComponentInfo* Match(const std::vector<ComponentInfo>& list, const std::string& text) {
+    for (const auto& c : list) {
+        if (Lower(c.clsid) == Lower(text)) {
+            return &c;
+        }
+    }
+    for (const auto& c : list) {
+        if (Lower(c.name).find(Lower(text)) != std::string::npos) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+bool Listed(const std::vector<ComponentInfo>& list, const std::string& clsid) {
+    return std::any_of(list.begin(), list.end(),
+                       [&](const ComponentInfo& c) { return c.clsid == clsid; });
+}
+
+// Chooses one component of a category: the named one, the remembered one, or the first.
+bool Choose(IComponentRegistry& registry, const char* category, const char* what,
+            const std::string& wanted, std::string& clsid, std::FILE* err) {
+    std::vector<ComponentInfo> list;
+    if (!registry.List(category, list) || list.empty()) {
+        std::fprintf(err, "kv47310-cli: no %s component is installed\n", what);
+        return false;
+    }
+    if (!wanted.empty()) {
+        const ComponentInfo* c = Match(list, wanted);
+        if (c == nullptr) {
+            std::fprintf(err, "kv47310-cli: no %s component matches '%s'\n", what,
+                         wanted.c_str());
+            return false;
+        }
+        clsid = c->clsid;
+    } else if (clsid.empty() || !Listed(list, clsid)) {
+        clsid = list.front().clsid;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunComponents(IComponentRegistry& registry, std::FILE* out, std::FILE* err) {
+    struct Category {
+        const char* title;
+        const char* id;
+    };
+    int status = kExitOk;
+    for (const Category& category : {Category{"GPIB cards", kGpibCardCategory},
+                                     Category{"Instruments", kInstrumentCategory}}) {
+        std::vector<ComponentInfo> list;
+        if (!registry.List(category.id, list)) {
+            std::fprintf(err, "kv47310-cli: the %s could not be listed\n", category.title);
+            status = kExitFailed;
+            continue;
+        }
+        std::fprintf(out, "%s:\n", category.title);
+        if (list.empty()) {
+            std::fprintf(out, "  (none)\n");
+        }
+        for (const auto& c : list) {
+            std::fprintf(out, "  %s  %s\n", c.clsid.c_str(), c.name.c_str());
+        }
+    }
+    return status;
+}
+
+int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& profile,
+               std::FILE* out, std::FILE* err) {
+    TerminalUi ui(o.yes, err);
+    CKv4731xDoc doc(ui, registry, profile);
+
+    // ---- connect
+    if (!Choose(registry, kInstrumentCategory, "analyzer", o.instrument, doc.instrumentClsid,
+                err) ||
+        !Choose(registry, kGpibCardCategory, "GPIB card", o.card, doc.cardClsid, err)) {
+        return kExitUsage;
+    }
+    doc.rememberedCardClsid = doc.cardClsid;
+    doc.rememberedInstrumentClsid = doc.instrumentClsid;
+    if (!o.address.empty()) {
+        doc.instrumentAddress = o.address;
+    }
+    if (!o.cardAddress.empty()) {
+        doc.cardAddress = o.cardAddress;
+    }
+    if (!doc.Connect()) {
+        std::fprintf(err, "kv47310-cli: no analyzer is connected\n");
+        return kExitFailed;
+    }
+    doc.SetupInstrument();
+    doc.Engine().HideWait();
+    std::fprintf(err, "Connected: %s\n", doc.CurrentInstrumentName().c_str());
+
+    // ---- setup file
+    if (!o.setupIn.empty()) {
+        if (o.setupIn.find(".prn") != std::string::npos ||
+            o.setupIn.find(".PRN") != std::string::npos) {
+            std::fprintf(err, "kv47310-cli: --setup takes a setup file, not a data file\n");
+            return kExitUsage;
+        }
+        if (!doc.OnOpenDocument(o.setupIn)) {
+            std::fprintf(err, "kv47310-cli: the setup file %s was not loaded\n",
+                         o.setupIn.c_str());
+            return kExitFailed;
+        }
+    }
+
+    // ---- sweep
+    CProbeEngine& engine = doc.Engine();
+    const bool sweepGiven = o.startValue || o.stopValue || o.points || o.log;
+    if (sweepGiven) {
+        FrequencyPage page;
+        page.startValue = o.startValue.value_or(engine.startValue);
+        page.startUnit = o.startValue ? o.startUnit : engine.startUnit;
+        page.stopValue = o.stopValue.value_or(engine.stopValue);
+        page.stopUnit = o.stopValue ? o.stopUnit : engine.stopUnit;
+        page.numPoints = o.points.value_or(engine.numPoints);
+        page.sweepType = o.log ? 1 : 0;
+        page.setChartScale = true;
+        ui.frequencyPage = page;
+        doc.SetModified(false);
+        doc.OnCommand(ID_SET_FREQUENCY);
+        if (!doc.IsModified()) {
+            std::fprintf(err, "kv47310-cli: the sweep was refused\n");
+            return kExitFailed;
+        }
+    }
+
+    // ---- calibration settings
+    const bool calibrationGiven = o.calibrationType || o.waterTemperature || o.probeType;
+    if (calibrationGiven) {
+        CalibrationSheet sheet;
+        sheet.refreshStandard = engine.refreshStandard;
+        sheet.calibrationType = o.calibrationType.value_or(engine.calibrationType);
+        sheet.probeType = o.probeType.value_or(engine.probeType);
+        sheet.waterTemperature = o.waterTemperature.value_or(engine.waterTemperature);
+        sheet.physicalCorrection = engine.physicalCorrection;
+        sheet.stdAlpha = engine.stdAlpha;
+        sheet.stdEinf = engine.stdEinf;
+        sheet.stdEo = engine.stdEo;
+        sheet.stdLabel = engine.stdLabel;
+        sheet.stdTau = engine.stdTau;
+        ui.calibrationSheet = sheet;
+        doc.OnCommand(ID_CONFIGURE_CAL);
+    }
+
+    // ---- calibrate (a calibration from the setup file is used as it is unless the run changes
+    // what it was made with)
+    if (!engine.calibrated || calibrationGiven) {
+        doc.OnCommand(ID_PERFORM_CAL);
+        if (!engine.calibrated || ui.QuitRequested()) {
+            std::fprintf(err, "kv47310-cli: the calibration was not completed\n");
+            return kExitFailed;
+        }
+    } else {
+        std::fprintf(err, "Using the calibration of the setup file.\n");
+    }
+    if (o.refresh) {
+        doc.OnCommand(ID_REFRESH_CAL);
+        if (ui.QuitRequested()) {
+            return kExitFailed;
+        }
+    }
+
+    // ---- measure
+    const int measured = doc.measurementCount;
+    doc.OnCommand(o.trigger ? ID_ARM_EXTERNAL_TRIGGER : ID_TRIGGER_MEASUREMENT);
+    if (doc.measurementCount == measured) {
+        std::fprintf(err, "kv47310-cli: no measurement was made\n");
+        return kExitFailed;
+    }
+
+    // ---- result: the data-file layout with the sensitivity column
+    const CTrace& data = doc.Trace(kDataTrace);
+    const auto& f = engine.frequencies;
+    const std::size_t n = std::min({f.size(), data.permittivity.size(), engine.sensitivity.size()});
+    std::fprintf(out, "frequency\te'\te''\tsensitivity\n");
+    for (std::size_t i = 0; i < n; ++i) {
+        std::fprintf(out, "%15.4f\t%9.4f\t%9.4f\t%15.4f\n", f[i], data.permittivity[i].re,
+                     data.permittivity[i].im, engine.sensitivity[i]);
+    }
+    std::fflush(out);
+
+    // ---- files
+    int status = kExitOk;
+    if (!o.dataOut.empty()) {
+        doc.includeSensitivity = o.sensitivity;
+        ui.traceChoice = kDataTrace;
+        ui.saveFileName = o.dataOut;
+        doc.OnCommand(ID_FILE_SAVE_DATA);
+        if (ui.saveFileName.has_value()) {
+            std::fprintf(err, "kv47310-cli: the data file was not written\n");
+            status = kExitFailed;
+        }
+    }
+    if (!o.setupOut.empty() && !doc.OnSaveDocument(o.setupOut)) {
+        std::fprintf(err, "kv47310-cli: the setup file %s was not written\n",
+                     o.setupOut.c_str());
+        status = kExitFailed;
+    }
+    return status;
+}
+
+}  // namespace kv

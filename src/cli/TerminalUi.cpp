@@ -1,0 +1,261 @@
+#include "cli/TerminalUi.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <csignal>
+#include <utility>
+
+#include "doc/CGpibSelectDlg.h"
+
+namespace kv {
+
+namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void OnInterrupt(int) { gInterrupted = 1; }
+
+std::string Lower(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+}  // namespace
+
+// The measure window: every new text line is printed; the operator continues with Enter.
+class TerminalUi::MeasureWindow : public CMeasureDlg {
+public:
+    explicit MeasureWindow(TerminalUi& ui) : ui_(ui) {}
+    ~MeasureWindow() override {
+        if (ui_.measure_ == this) {
+            ui_.measure_ = nullptr;
+        }
+    }
+    // True while a prompt waits for the operator.
+    bool Waiting() const { return OkEnabled() && !PendingText().empty() && !Closed(); }
+
+protected:
+    void OnChanged() override {
+        if (Text() != shown_) {
+            shown_ = Text();
+            if (!shown_.empty()) {
+                const bool prompt = OkEnabled() && !PendingText().empty() && Text() != PendingText();
+                if (prompt && !ui_.unattended_) {
+                    std::fprintf(ui_.err_, "%s  [Enter continues, a + Enter aborts]\n",
+                                 shown_.c_str());
+                } else {
+                    std::fprintf(ui_.err_, "%s\n", shown_.c_str());
+                }
+                std::fflush(ui_.err_);
+            }
+        }
+    }
+
+private:
+    TerminalUi& ui_;
+    std::string shown_;
+};
+
+class TerminalUi::WaitWindow : public CPromptDlg {
+public:
+    explicit WaitWindow(TerminalUi& ui) : ui_(ui) {}
+
+protected:
+    void OnChanged() override {
+        const std::string line = Caption() + ": " + Text();
+        if (line != shown_) {
+            shown_ = line;
+            std::fprintf(ui_.err_, "%s\n", line.c_str());
+            std::fflush(ui_.err_);
+        }
+    }
+
+private:
+    TerminalUi& ui_;
+    std::string shown_;
+};
+
+TerminalUi::TerminalUi(bool unattended, std::FILE* err)
+    : unattended_(unattended || ::isatty(STDIN_FILENO) == 0), err_(err) {
+    std::signal(SIGINT, OnInterrupt);
+    std::signal(SIGTERM, OnInterrupt);
+}
+
+bool TerminalUi::QuitRequested() const { return gInterrupted != 0; }
+
+std::optional<std::string> TerminalUi::PollLine() {
+    if (stdinClosed_) {
+        return std::nullopt;
+    }
+    pollfd fd{STDIN_FILENO, POLLIN, 0};
+    // A short wait keeps a polling loop from occupying a core.
+    if (::poll(&fd, 1, 20) <= 0) {
+        return std::nullopt;
+    }
+    char buffer[256];
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n <= 0) {
+        stdinClosed_ = true;
+        return std::string();
+    }
+    pendingInput_.append(buffer, static_cast<std::size_t>(n));
+    const auto end = pendingInput_.find('\n');
+    if (end == std::string::npos) {
+        return std::nullopt;
+    }
+    std::string line = pendingInput_.substr(0, end);
+    pendingInput_.erase(0, end + 1);
+    return line;
+}
+
+std::string TerminalUi::ReadAnswer() {
+    for (;;) {
+        if (QuitRequested()) {
+            return {};
+        }
+        if (auto line = PollLine()) {
+            return Lower(*line);
+        }
+        if (stdinClosed_) {
+            return {};
+        }
+    }
+}
+
+Answer TerminalUi::Message(const std::string& text, const std::string& caption, Buttons buttons,
+                           Icon) {
+    messages_.push_back(text);
+    std::fprintf(err_, "%s: %s\n", caption.c_str(), text.c_str());
+    std::fflush(err_);
+    // Unattended: go on where going on is safe, and never repeat a step.
+    Answer unattendedAnswer = Answer::Ok;
+    const char* choices = "";
+    switch (buttons) {
+        case Buttons::Ok:
+            return Answer::Ok;
+        case Buttons::OkCancel:
+            unattendedAnswer = Answer::Ok;
+            choices = "[Enter = OK, c = Cancel] ";
+            break;
+        case Buttons::YesNo:
+            unattendedAnswer = Answer::No;
+            choices = "[y = Yes, Enter = No] ";
+            break;
+        case Buttons::RetryCancel:
+            unattendedAnswer = Answer::Cancel;
+            choices = "[r = Retry, Enter = Cancel] ";
+            break;
+        case Buttons::YesNoCancel:
+            unattendedAnswer = Answer::No;
+            choices = "[y = Yes, Enter = No, c = Cancel] ";
+            break;
+    }
+    if (unattended_) {
+        return unattendedAnswer;
+    }
+    std::fprintf(err_, "%s", choices);
+    std::fflush(err_);
+    const std::string a = ReadAnswer();
+    switch (buttons) {
+        case Buttons::OkCancel:
+            return a == "c" || a == "cancel" ? Answer::Cancel : Answer::Ok;
+        case Buttons::YesNo:
+            return a == "y" || a == "yes" ? Answer::Yes : Answer::No;
+        case Buttons::RetryCancel:
+            return a == "r" || a == "retry" ? Answer::Retry : Answer::Cancel;
+        case Buttons::YesNoCancel:
+            if (a == "y" || a == "yes") {
+                return Answer::Yes;
+            }
+            return a == "c" || a == "cancel" ? Answer::Cancel : Answer::No;
+        case Buttons::Ok:
+            break;
+    }
+    return Answer::Ok;
+}
+
+void TerminalUi::PumpMessages() {
+    if (measure_ == nullptr || !measure_->Waiting()) {
+        if (unattended_ || stdinClosed_) {
+            ::usleep(2000);
+        } else {
+            PollLine();  // drop what was typed outside a prompt, and wait a little
+        }
+        return;
+    }
+    if (unattended_) {
+        measure_->PressOk();
+        return;
+    }
+    if (auto line = PollLine()) {
+        const std::string a = Lower(*line);
+        if (a == "a" || a == "abort") {
+            measure_->PressAbort();
+        } else {
+            measure_->PressOk();
+        }
+    } else if (stdinClosed_) {
+        measure_->PressOk();
+    }
+}
+
+std::unique_ptr<CMeasureDlg> TerminalUi::CreateMeasureDlg() {
+    auto window = std::make_unique<MeasureWindow>(*this);
+    measure_ = window.get();
+    return window;
+}
+
+std::unique_ptr<CPromptDlg> TerminalUi::CreatePromptDlg() { return std::make_unique<WaitWindow>(*this); }
+
+bool TerminalUi::EditFrequencyPage(FrequencyPage& page) {
+    // The values come from the command line once; a refused sweep is not asked for again.
+    if (!frequencyPage || frequencyPageUsed_) {
+        return false;
+    }
+    frequencyPageUsed_ = true;
+    const bool logAllowed = page.logSweepEnabled;
+    page = *frequencyPage;
+    page.logSweepEnabled = logAllowed;
+    if (!logAllowed && page.sweepType == 1) {
+        std::fprintf(err_, "Set Frequency: this analyzer offers no logarithmic sweep; linear used\n");
+        page.sweepType = 0;
+    }
+    return true;
+}
+
+bool TerminalUi::EditCalibrationSheet(CalibrationSheet& sheet, int&) {
+    if (!calibrationSheet) {
+        return false;
+    }
+    sheet = *calibrationSheet;
+    return true;
+}
+
+bool TerminalUi::RunGpibSelect(CGpibSelectDlg&) {
+    // The terminal front end chooses the components before it connects; a selection asked for
+    // here (after a failed connection) keeps the preselection.
+    return true;
+}
+
+int TerminalUi::ChooseTrace(const std::string&, const std::array<bool, 4>& enabled) {
+    if (traceChoice >= 0 && traceChoice < 4 && enabled[static_cast<std::size_t>(traceChoice)]) {
+        return traceChoice;
+    }
+    return -1;
+}
+
+std::optional<std::string> TerminalUi::GetOpenFileName(const FileDialogRequest&) {
+    return std::exchange(openFileName, std::nullopt);
+}
+
+std::optional<std::string> TerminalUi::GetSaveFileName(const FileDialogRequest&) {
+    return std::exchange(saveFileName, std::nullopt);
+}
+
+bool TerminalUi::EditScaleSheet(ScaleSheet&, int&) { return false; }
+
+}  // namespace kv

@@ -1,0 +1,69 @@
+#pragma once
+
+// The operator seam on a terminal: message boxes go to standard error as "caption: text", prompts
+// are printed and continued with Enter (or "a" and Enter to abort), and an unattended run (--yes,
+// or no terminal on standard input) continues at once and answers every question so that the run
+// goes on or ends, never so that a step repeats.
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "doc/OperatorUi.h"
+
+namespace kv {
+
+class TerminalUi : public OperatorUi {
+public:
+    TerminalUi(bool unattended, std::FILE* err);
+
+    // Values the terminal front end gives the pages when the document asks for them.
+    std::optional<FrequencyPage> frequencyPage;
+    std::optional<CalibrationSheet> calibrationSheet;
+    int traceChoice = -1;
+    std::optional<std::string> saveFileName;
+    std::optional<std::string> openFileName;
+
+    bool Unattended() const { return unattended_; }
+    // The texts of every message box shown, in order.
+    const std::vector<std::string>& Messages() const { return messages_; }
+
+    Answer Message(const std::string& text, const std::string& caption, Buttons buttons,
+                   Icon icon) override;
+    void Beep() override {}
+    void BeginWaitCursor() override {}
+    void EndWaitCursor() override {}
+    void PumpMessages() override;
+    bool QuitRequested() const override;
+    std::unique_ptr<CMeasureDlg> CreateMeasureDlg() override;
+    std::unique_ptr<CPromptDlg> CreatePromptDlg() override;
+    bool EditFrequencyPage(FrequencyPage& page) override;
+    bool EditCalibrationSheet(CalibrationSheet& sheet, int& page) override;
+    bool RunGpibSelect(CGpibSelectDlg& dialog) override;
+    int ChooseTrace(const std::string& caption, const std::array<bool, 4>& enabled) override;
+    std::optional<std::string> GetOpenFileName(const FileDialogRequest& request) override;
+    std::optional<std::string> GetSaveFileName(const FileDialogRequest& request) override;
+    bool EditScaleSheet(ScaleSheet& sheet, int& page) override;
+    void AddRecentFile(const std::string&) override {}
+
+private:
+    class MeasureWindow;
+    class WaitWindow;
+    friend class MeasureWindow;
+    friend class WaitWindow;
+
+    // A line typed on standard input since the last call, without waiting long.
+    std::optional<std::string> PollLine();
+    std::string ReadAnswer();
+
+    bool unattended_;
+    std::FILE* err_;
+    std::vector<std::string> messages_;
+    MeasureWindow* measure_ = nullptr;
+    bool frequencyPageUsed_ = false;
+    bool stdinClosed_ = false;
+    std::string pendingInput_;
+};
+
+}  // namespace kv

@@ -1,0 +1,283 @@
+#include "DocFixture.h"
+#include "doc/CGpibSelectDlg.h"
+#include "doc/CommandIds.h"
+
+namespace kv::test {
+namespace {
+
+using Connection = DocFixture;
+
+// A driver that answers only at one pair of addresses.
+class AddressedDriver : public FakeDriver {
+public:
+    AddressedDriver(std::string card, std::string instrument)
+        : card_(std::move(card)), instrument_(std::move(instrument)) {}
+    int SetAddresses(const std::string& card, const std::string& instrument) override {
+        cardSet_ = card;
+        instrumentSet_ = instrument;
+        return FakeDriver::SetAddresses(card, instrument);
+    }
+    int CheckInstrument() override {
+        FakeDriver::CheckInstrument();
+        return cardSet_ == card_ && instrumentSet_ == instrument_ ? 0 : 1;
+    }
+
+private:
+    std::string card_, instrument_, cardSet_, instrumentSet_;
+};
+
+TEST_F(Connection, FirstShowWithAnEmptyProfileAsksAndRemembers) {
+    CKv4731xDoc& d = Make();
+    d.OnViewsShown();
+    EXPECT_EQ(ui.gpibSelectRuns, 1);
+    ASSERT_TRUE(d.HasInstrument());
+    EXPECT_EQ(d.CurrentInstrumentName(), "FAKE ANALYZER 1");
+    EXPECT_TRUE(d.firstShowDone);
+    // The selection went into the profile after the connection.
+    EXPECT_EQ(profile.values[kProfileCardClsid], kFakeCardClsid);
+    EXPECT_EQ(profile.values[kProfileInstrumentClsid], kFakeInstrumentClsid);
+    EXPECT_EQ(profile.values[kProfileCardAddress], "7");
+    EXPECT_EQ(profile.values[kProfileInstrumentAddress], "16");
+    // Connection order, then the engine attaches and prepares the analyzer.
+    const auto& calls = registry.driver->calls;
+    const std::vector<std::string> head(calls.begin(), calls.begin() + 7);
+    EXPECT_EQ(head, (std::vector<std::string>{"SelectGpibCard", "SetAddresses", "CheckInstrument",
+                                              "OpenInstrument", "Initialize", "GetInstrumentName",
+                                              "SupportsReverseMeasurement"}));
+    EXPECT_GE(registry.driver->Count("Preset"), 1);
+    EXPECT_GE(registry.driver->Count("SetFrequencyList"), 1);
+    // The sweep was fitted to the analyzer: 200 MHz to 20 GHz.
+    EXPECT_EQ(d.Engine().StartHz(), 2e8);
+    EXPECT_EQ(d.Engine().StopHz(), 2e10);
+
+    // A second show does not connect again.
+    const int creations = registry.creations;
+    d.OnViewsShown();
+    EXPECT_EQ(registry.creations, creations);
+    EXPECT_EQ(ui.gpibSelectRuns, 1);
+}
+
+TEST_F(Connection, NextStartConnectsWithoutTheDialog) {
+    {
+        CKv4731xDoc& d = Make();
+        d.OnViewsShown();
+        ASSERT_TRUE(d.HasInstrument());
+    }
+    doc.reset();
+    registry.driver.reset();
+    CKv4731xDoc& again = Make();
+    again.OnViewsShown();
+    EXPECT_EQ(ui.gpibSelectRuns, 1);
+    EXPECT_TRUE(again.HasInstrument());
+}
+
+TEST_F(Connection, RetryAndCancelWhenTheAnalyzerDoesNotAnswer) {
+    RememberFakeSelection();
+    registry.driver = std::make_shared<FakeDriver>();
+    registry.driver->results["CheckInstrument"] = 1;
+    ui.answers = {Answer::Retry, Answer::Cancel};
+    CKv4731xDoc& d = Make();
+    EXPECT_FALSE(d.Connect());
+    ASSERT_EQ(ui.messages.size(), 2u);
+    for (const auto& m : ui.messages) {
+        EXPECT_EQ(m.text, "The selected instrument could not be initialized");
+        EXPECT_EQ(m.caption, "IEEE 488 Interface");
+        EXPECT_EQ(m.buttons, Buttons::RetryCancel);
+    }
+    // The failed attempt forgot the selection, so the retry showed the dialog (which chose the
+    // fake components again).
+    EXPECT_EQ(ui.gpibSelectRuns, 1);
+    EXPECT_EQ(registry.driver->Count("CheckInstrument"), 2);
+    EXPECT_EQ(registry.driver->Count("OpenInstrument"), 0);
+    EXPECT_FALSE(d.HasInstrument());
+    EXPECT_EQ(d.CurrentInstrumentName(), "");
+    // Nothing was remembered from a failed connection.
+    EXPECT_TRUE(profile.values.find(kProfileInstrumentClsid)->second == kFakeInstrumentClsid);
+    ui.messages.clear();
+    d.OnCommand(ID_PERFORM_CAL);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "This function requires an instrument.");
+}
+
+TEST_F(Connection, AComponentThatCannotBeCreatedKeepsTheSelection) {
+    profile.values[kProfileCardClsid] = kFakeCardClsid;
+    profile.values[kProfileInstrumentClsid] = "{DEADBEEF-0000-0000-0000-000000000000}";
+    ui.answers = {Answer::Retry, Answer::Cancel};
+    CKv4731xDoc& d = Make();
+    EXPECT_FALSE(d.Connect());
+    EXPECT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.gpibSelectRuns, 0);  // Retry tried the same component again
+    EXPECT_EQ(d.instrumentClsid, "{DEADBEEF-0000-0000-0000-000000000000}");
+}
+
+TEST_F(Connection, AnAnalyzerWithoutReverseMeasurementForcesForwardOnly) {
+    RememberFakeSelection();
+    registry.driver = std::make_shared<FakeDriver>();
+    registry.driver->reverseSupport = 0;
+    CKv4731xDoc& d = Make();
+    EXPECT_TRUE(d.Connect());
+    EXPECT_TRUE(d.reverseUnsupported);
+    EXPECT_TRUE(d.forwardOnly);
+}
+
+TEST_F(Connection, CancelRestoresTheRememberedSelection) {
+    CKv4731xDoc& d = Make();
+    d.rememberedCardClsid = "{CARD-REMEMBERED}";
+    d.rememberedInstrumentClsid = "{INSTRUMENT-REMEMBERED}";
+    d.cardClsid.clear();
+    d.instrumentClsid.clear();
+    d.cardAddress = "5";
+    ui.gpibSelect = [](CGpibSelectDlg& dialog) {
+        dialog.cardAddress = "1";  // edited, then cancelled
+        return false;
+    };
+    d.Select();
+    EXPECT_EQ(d.cardClsid, "{CARD-REMEMBERED}");
+    EXPECT_EQ(d.instrumentClsid, "{INSTRUMENT-REMEMBERED}");
+    EXPECT_EQ(d.cardAddress, "5");
+}
+
+TEST_F(Connection, OkTakesTheChosenEntriesAndAddresses) {
+    registry.instruments.push_back({"{33333333-0000-0000-0000-000000000003}", "Other", ""});
+    CKv4731xDoc& d = Make();
+    ui.gpibSelect = [](CGpibSelectDlg& dialog) {
+        EXPECT_EQ(dialog.caption, "Select GPIB Card / Instrument");
+        EXPECT_EQ(dialog.instrumentIndex, 0);  // nothing remembered: the first entry
+        dialog.instrumentIndex = 1;
+        dialog.instrumentAddress = "22";
+        return true;
+    };
+    d.Select();
+    EXPECT_EQ(d.instrumentClsid, "{33333333-0000-0000-0000-000000000003}");
+    EXPECT_EQ(d.rememberedInstrumentClsid, "{33333333-0000-0000-0000-000000000003}");
+    EXPECT_EQ(d.cardClsid, kFakeCardClsid);
+    EXPECT_EQ(d.instrumentAddress, "22");
+}
+
+TEST_F(Connection, ListingFailuresAreReported) {
+    registry.cardListFails = true;
+    CKv4731xDoc& d = Make();
+    CGpibSelectDlg dialog(registry, ui);
+    dialog.Initialize();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "An error occured locating the GPIB Card dlls.  Try reinstalling the software.");
+    EXPECT_EQ(ui.messages[0].caption, "Locating Card DLLs");
+    EXPECT_TRUE(dialog.cards.empty());
+    EXPECT_TRUE(dialog.instruments.empty());
+    registry.cardListFails = false;
+    registry.instrumentListFails = true;
+    ui.messages.clear();
+    dialog.Initialize();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].caption, "Locating Instrument DLLs");
+    EXPECT_TRUE(dialog.cards.empty());
+    (void)d;
+}
+
+TEST_F(Connection, FindProbesEveryAddressPairAndNeverOffersADemo) {
+    registry.factories[kFakeInstrumentClsid] = [] {
+        auto demo = std::make_shared<FakeDriver>();
+        demo->name = "Demo Network Analyzer";  // answers at every address
+        return demo;
+    };
+    Make();
+    CGpibSelectDlg dialog(registry, ui);
+    dialog.Initialize();
+    dialog.Find();
+    EXPECT_EQ(dialog.probes, 9 * 32);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(dialog.progressRange, 297);
+    // The dialog is back to normal.
+    EXPECT_TRUE(dialog.findEnabled);
+    EXPECT_TRUE(dialog.okEnabled);
+    EXPECT_FALSE(dialog.abortVisible);
+    EXPECT_FALSE(dialog.progressVisible);
+    EXPECT_EQ(dialog.caption, "Select GPIB Card / Instrument");
+}
+
+TEST_F(Connection, FindOffersAnAnsweringAnalyzerAndStopsOnYes) {
+    registry.factories[kFakeInstrumentClsid] = [] {
+        auto driver = std::make_shared<AddressedDriver>("3", "17");
+        driver->name = "HP8720D";
+        return driver;
+    };
+    Make();
+    CGpibSelectDlg dialog(registry, ui);
+    dialog.Initialize();
+    ui.answers = {Answer::Yes};
+    dialog.Find();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "HP8720D");
+    EXPECT_EQ(ui.messages[0].caption, "Instrument found.");
+    EXPECT_EQ(ui.messages[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(dialog.cardAddress, "3");
+    EXPECT_EQ(dialog.instrumentAddress, "17");
+    EXPECT_EQ(dialog.probes, 3 * 32 + 18);
+}
+
+TEST_F(Connection, FindCaptionGrowsByDotsAndStartsAgainPast90Characters) {
+    registry.factories[kFakeInstrumentClsid] = [] {
+        auto demo = std::make_shared<FakeDriver>();
+        demo->name = "Demo Network Analyzer";
+        return demo;
+    };
+    Make();
+    class Watching : public CGpibSelectDlg {
+    public:
+        using CGpibSelectDlg::CGpibSelectDlg;
+        std::size_t longest = 0;
+        std::size_t previous = 0;
+        bool sawReset = false;
+
+    protected:
+        void OnChanged() override {
+            if (searching && caption.size() < previous) {
+                sawReset = previous == 90 && caption == title + " - Searching";
+            }
+            previous = caption.size();
+            longest = std::max(longest, caption.size());
+        }
+    } dialog(registry, ui);
+    dialog.Initialize();
+    dialog.Find();
+    EXPECT_EQ(dialog.longest, 90u);
+    EXPECT_TRUE(dialog.sawReset);
+}
+
+TEST_F(Connection, TestReportsWhatAnswers) {
+    registry.factories[kFakeInstrumentClsid] = [] {
+        auto driver = std::make_shared<AddressedDriver>("7", "16");
+        driver->name = "Demo Network Analyzer";
+        return driver;
+    };
+    Make();
+    CGpibSelectDlg dialog(registry, ui);
+    dialog.Initialize();
+    dialog.cardAddress = "07";
+    dialog.instrumentAddress = "16";
+    dialog.Test();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Demo Network Analyzer");
+    EXPECT_EQ(ui.messages[0].caption, "Instrument found.");
+    dialog.instrumentAddress = "15";
+    dialog.Test();
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].text, "Instrument not found.");
+    EXPECT_EQ(ui.messages[1].caption, "Hardware Test");
+    EXPECT_TRUE(dialog.okEnabled);
+}
+
+TEST_F(Connection, GpibInstrumentCommandShowsTheDialogAndVerifies) {
+    RememberFakeSelection();
+    CKv4731xDoc& d = Make();
+    d.OnCommand(ID_GPIB_INSTRUMENT);
+    EXPECT_EQ(ui.gpibSelectRuns, 1);
+    ASSERT_TRUE(d.HasInstrument());
+    EXPECT_TRUE(d.firstShowDone);
+    EXPECT_GE(registry.driver->Count("GetNumberOfPoints"), 1);
+    EXPECT_EQ(ui.waitCursorDepth, 0);
+}
+
+}  // namespace
+}  // namespace kv::test

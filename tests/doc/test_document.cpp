@@ -1,0 +1,186 @@
+#include "DocFixture.h"
+
+#include "doc/CommandIds.h"
+
+namespace kv::test {
+namespace {
+
+using Document = DocFixture;
+
+TEST_F(Document, DefaultsWithAnEmptyProfile) {
+    CKv4731xDoc& d = Make();
+    // The constructor writes "0" and "16", then an empty profile gives "7" and "16".
+    EXPECT_EQ(d.cardAddress, "7");
+    EXPECT_EQ(d.instrumentAddress, "16");
+    EXPECT_EQ(d.cardClsid, "");
+    EXPECT_EQ(d.instrumentClsid, "");
+    EXPECT_EQ(d.rememberedCardClsid, "");
+    EXPECT_EQ(d.fileMagic, "QVR47310C1.02");
+    EXPECT_FALSE(d.HasInstrument());
+    EXPECT_EQ(d.CurrentInstrumentName(), "");
+
+    EXPECT_TRUE(d.messagesEnabled);
+    EXPECT_FALSE(d.defaultsValid);
+    EXPECT_FALSE(d.includeSensitivity);
+    EXPECT_FALSE(d.forwardOnly);
+    EXPECT_FALSE(d.markerOn);
+    EXPECT_FALSE(d.firstShowDone);
+    EXPECT_EQ(d.mathMode, 0);
+    EXPECT_EQ(d.referenceTrace, 0);
+
+    EXPECT_EQ(d.startValue, 200.0);
+    EXPECT_EQ(d.startUnit, "MHz");
+    EXPECT_EQ(d.stopValue, 6.0);
+    EXPECT_EQ(d.stopUnit, "GHz");
+    EXPECT_EQ(d.numPoints, 51);
+    EXPECT_EQ(d.sweepKind, 0);
+    EXPECT_EQ(d.lowestFrequency, 200000000.0);
+    EXPECT_EQ(d.highestFrequency, 20000000000.0);
+    EXPECT_EQ(d.lowestPoints, 1);
+    EXPECT_EQ(d.highestPoints, 1601);
+
+    // The engine got the document's sweep at construction.
+    EXPECT_EQ(d.Engine().StartHz(), 2e8);
+    EXPECT_EQ(d.Engine().StopHz(), 6e9);
+    EXPECT_EQ(d.Engine().numPoints, 51);
+
+    EXPECT_EQ(d.title.text, "Title");
+    EXPECT_EQ(d.title.colour, 0x0000FFu);
+    EXPECT_EQ(d.subtitle.text, "SubTitle");
+    EXPECT_EQ(d.subtitle.colour, 200u);
+    EXPECT_EQ(d.timeDateColour, 0x808080u);
+    EXPECT_EQ(d.scaleColour, 0x808080u);
+    EXPECT_EQ(d.gridColour, 0xC0C0C0u);
+    EXPECT_EQ(d.parameterColour, 0x404040u);
+    EXPECT_EQ(d.tableColour, 0u);
+    EXPECT_TRUE(d.reservedFlag14);
+    EXPECT_EQ(d.dateStamp, d.timeStamp);
+    EXPECT_NE(d.dateStamp, 0);
+
+    const char* labels[] = {"< Data", "< Memory 1", "< Memory 2", "< Memory 3"};
+    const ColorRef colours[] = {0x0000FF, 0xFF0000, 0x00FF00, 0xFF0080};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(d.Trace(i).label, labels[i]);
+        EXPECT_EQ(d.Trace(i).colour, colours[i]);
+        EXPECT_FALSE(d.Trace(i).valid);
+        EXPECT_FALSE(d.Trace(i).displayed);
+    }
+    EXPECT_EQ(d.CurrentChartFormat(), kFormatE1);
+    EXPECT_EQ(d.CurrentTableFormat(), kFormatTableReIm);
+    EXPECT_EQ(d.Format(kFormatE2).name, "e''");
+    EXPECT_EQ(d.Format(kFormatE2).current.yMax, 20.0);
+    EXPECT_EQ(d.Format(kFormatTanE).current.yMax, 10.0);
+    EXPECT_EQ(d.Format(kFormatColeColeE).current.xMax, 100.0);
+    EXPECT_EQ(d.Format(kFormatTableReTan).columnTitles[1], "e''/e'");
+}
+
+TEST_F(Document, ProfileValuesReplaceOnlyEmptyAddresses) {
+    profile.values[kProfileInstrumentAddress] = "";
+    profile.values[kProfileCardAddress] = "3";
+    profile.values[kProfileInstrumentClsid] = "{ABC}";
+    CKv4731xDoc& d = Make();
+    EXPECT_EQ(d.instrumentAddress, "16");
+    EXPECT_EQ(d.cardAddress, "3");
+    EXPECT_EQ(d.instrumentClsid, "{ABC}");
+    EXPECT_EQ(d.rememberedInstrumentClsid, "{ABC}");
+}
+
+TEST_F(Document, ChartViewRegistrationBuildsTheDefaultFonts) {
+    CKv4731xDoc& d = Make();
+    LogFont system;
+    system.height = 17;
+    system.width = 9;
+    system.weight = 400;
+    system.SetFaceName("Sans");
+    d.RegisterChartView(nullptr, system);
+    EXPECT_EQ(d.title.font.height, 25);  // 17 x 1.5 truncated
+    EXPECT_EQ(d.title.font.width, 13);   // 9 x 1.5 truncated
+    EXPECT_EQ(d.title.font.FaceName(), "Time New Roman");
+    EXPECT_EQ(d.timeDateFont.height, 10);  // 17 x 0.6 truncated
+    EXPECT_EQ(d.timeDateFont.width, 5);
+    EXPECT_EQ(d.subtitle.font.height, 17);
+    EXPECT_EQ(d.tableFont.weight, 400);
+    EXPECT_EQ(d.Trace(3).font.FaceName(), "Time New Roman");
+    EXPECT_TRUE(d.Checked(ID_FORMAT_E1));
+    EXPECT_TRUE(d.Checked(ID_TABLE_REAL_IMAG));
+    EXPECT_FALSE(d.IsModified());
+}
+
+TEST_F(Document, FrequencyTextsOfThePoints) {
+    CKv4731xDoc& d = Make();
+    EXPECT_EQ(d.PointFrequencyText(0), "200.000000 MHz");
+    EXPECT_EQ(d.PointFrequencyText(50), "6.000000000 GHz");
+    EXPECT_EQ(d.PointFrequencyText(51), "???????");
+    EXPECT_EQ(d.PointFrequencyText(-1), "???????");
+}
+
+TEST_F(Document, ReferenceTagParameterLabelAndLegend) {
+    CKv4731xDoc& d = Make();
+    EXPECT_EQ(d.ReferenceTag(), "[< Data]");
+    EXPECT_EQ(d.ChartParameterLabel(), "e'");
+    EXPECT_EQ(d.TraceMathLegend(), "");
+    d.referenceTrace = 1;
+    d.mathMode = 1;
+    EXPECT_EQ(d.ReferenceTag(), "[< Memory 1]");
+    EXPECT_EQ(d.ChartParameterLabel(), "e' / [< Memory 1]");
+    EXPECT_EQ(d.TraceMathLegend(), "Listed measurements are divided by [< Memory 1]");
+    d.mathMode = 2;
+    d.SelectChartFormat(ID_FORMAT_COLE_COLE);
+    EXPECT_EQ(d.ChartParameterLabel(), "Cole-Cole e - [< Memory 1]");
+    EXPECT_EQ(d.TraceMathLegend(),
+              "Listed measurements have [< Memory 1] subtracted from them");
+}
+
+TEST_F(Document, TraceTestsByIndex) {
+    CKv4731xDoc& d = Make();
+    d.Trace(2).valid = true;
+    EXPECT_TRUE(d.TraceValid(2));
+    EXPECT_FALSE(d.TraceDisplayedAndValid(2));
+    EXPECT_FALSE(d.AnyTraceDisplayedAndValid());
+    d.Trace(2).displayed = true;
+    EXPECT_TRUE(d.TraceDisplayedAndValid(2));
+    EXPECT_TRUE(d.AnyTraceDisplayedAndValid());
+    EXPECT_FALSE(d.TraceValid(4));
+    EXPECT_FALSE(d.TraceDisplayedAndValid(4));
+    EXPECT_FALSE(d.TraceDisplayedAndValid(-1));
+    d.InvalidateAllTraces();
+    EXPECT_FALSE(d.TraceValid(2));
+    EXPECT_FALSE(d.Trace(2).displayed);
+}
+
+TEST_F(Document, MeasuredDataStampsAndShowsTheDataTrace) {
+    CKv4731xDoc& d = Make();
+    d.dateStamp = d.timeStamp = 0;
+    d.DataMeasured({1e9, 2e9});
+    EXPECT_TRUE(d.Trace(0).valid);
+    EXPECT_TRUE(d.Trace(0).displayed);
+    EXPECT_EQ(d.Trace(0).frequencies, (std::vector<double>{1e9, 2e9}));
+    EXPECT_NE(d.dateStamp, 0);
+    EXPECT_EQ(d.dateStamp, d.timeStamp);
+}
+
+TEST_F(Document, InstrumentSweepBecomesTheDocumentsSettingsAndChartRange) {
+    CKv4731xDoc& d = Make();
+    d.SetFrequencySettings(45e6, 3e9, 201, 1);
+    EXPECT_DOUBLE_EQ(d.startValue, 45.0);
+    EXPECT_EQ(d.startUnit, "MHz");
+    EXPECT_DOUBLE_EQ(d.stopValue, 3.0);
+    EXPECT_EQ(d.stopUnit, "GHz");
+    EXPECT_EQ(d.numPoints, 201);
+    EXPECT_EQ(d.sweepKind, 1);
+    for (int f : {kFormatE1, kFormatE2, kFormatTanE, kFormatU1, kFormatU2, kFormatTanU}) {
+        EXPECT_DOUBLE_EQ(d.Format(f).current.xMin, 45.0);
+        EXPECT_DOUBLE_EQ(d.Format(f).defaults.xMax, 3.0);
+        EXPECT_EQ(d.Format(f).minUnit, "MHz");
+        EXPECT_EQ(d.Format(f).defaultMaxUnit, "GHz");
+        EXPECT_EQ(d.Format(f).xLog, 1);
+    }
+    // Cole-Cole keeps its e' range.
+    EXPECT_EQ(d.Format(kFormatColeColeE).current.xMin, 0.0);
+    EXPECT_EQ(d.Format(kFormatColeColeE).xLog, 0);
+    EXPECT_EQ(d.Engine().numPoints, 201);
+    EXPECT_DOUBLE_EQ(d.Engine().StartHz(), 45e6);
+}
+
+}  // namespace
+}  // namespace kv::test
