@@ -1,0 +1,112 @@
+#pragma once
+
+// The Demo analyzer: a simulated network analyzer with an open-ended probe on a 1 m cable. It
+// follows the driver contract of the program: raw reflections from BeginCalibration (or
+// PrepareCalibration) up to the next DownloadCalibration, reflections corrected with the terms last
+// downloaded otherwise (raw when none are, or when they do not fit the sweep). The material at the
+// probe follows the texts the program shows (DemoOperator).
+
+#include <string>
+#include <vector>
+
+#include "DemoMaterial.h"
+#include "DemoOperator.h"
+#include "DemoSettings.h"
+#include "GaussianNoise.h"
+#include "instrument/IInstrumentDriver.h"
+#include "probe/ProbeModel.h"
+
+namespace kv {
+
+class DemoAnalyzer : public IInstrumentDriver {
+  public:
+    // The settings file the plugin reads, in the working directory.
+    static constexpr const char* kSettingsFile = "demo-analyzer.ini";
+
+    explicit DemoAnalyzer(const DemoSettings& settings);
+
+    int SelectGpibCard(const std::string& cardClsid) override;
+    int CheckInstrument() override;
+    int Initialize() override;
+    int Preset() override;
+    int SetFrequencyList(std::span<const double> frequencies, int count, int sweepType) override;
+    int MeasureTrace(std::span<CComplex> trace) override;
+    int DownloadCalibration(std::span<const CComplex> directivity,
+                            std::span<const CComplex> sourceMatch,
+                            std::span<const CComplex> tracking) override;
+    int ShowTitle(const std::string& text) override;
+    int ShowMessage(const std::string& text) override;
+    int ArmOperatorResponse() override;
+    int PollOperatorResponse(int& response) override;
+    int ClearMessage() override;
+    int BeginCalibration() override;
+    int EndOperatorResponse() override;
+    int EndSequence() override { return 0; }
+    int GetStartFrequency(double& hz) override;
+    int GetNumberOfPoints(int& points) override;
+    int GetStopFrequency(double& hz) override;
+    int SelectS11() override { return SelectParameter(11); }
+    int SelectS21() override { return SelectParameter(21); }
+    int SelectS12() override { return SelectParameter(12); }
+    int SelectS22() override { return SelectParameter(22); }
+    int ReadTrace(std::span<CComplex> trace) override;
+    int GetMinFrequency(double& hz) override;
+    int GetMaxFrequency(double& hz) override;
+    int GetMaxPoints(int& points) override;
+    int BeginLimitQuery() override { return 0; }
+    int SetAddresses(const std::string& cardAddress, const std::string& instrumentAddress) override;
+    int OpenInstrument(const std::string& cardAddress,
+                       const std::string& instrumentAddress) override;
+    int GetInstrumentName(std::string& name) override;
+    int CheckTwoPortCalibration() override { return 1; }  // one port only
+    int CheckOnePortCalibration() override { return CorrectionOn() ? 0 : 1; }
+    int AcknowledgeContinue() override;
+    int SupportsReverseMeasurement() override { return settings_.reverseMeasurement ? 1 : 0; }
+    int RestoreCalibrationState(const CalState& state, std::uint16_t size) override;
+    int SaveCalibrationState(CalState& state, std::uint16_t& size) override;
+    int PrepareShortStandard() override { return 0; }
+    int CheckShortStandard() override { return 0; }
+    int PrepareCalibration() override { return BeginCalibration(); }
+    int CheckForwardCalibration() override { return CorrectionOn() ? 0 : 1; }
+    int QueryLogSweepSupport() override;
+    int ArmExternalTrigger() override;
+    int PollExternalTrigger() override;
+    int ReturnToLocal() override { return 0; }
+    int ExchangeSweepMode(std::string& mode) override;
+
+  private:
+    int SelectParameter(int parameter);
+    bool AtConfiguredAddresses() const;
+    bool CorrectionOn() const;
+    // Takes one sweep of the current material into lastTrace_.
+    void Sweep();
+
+    DemoSettings settings_;
+    ProbeModel model_;
+    DemoOperator operator_;
+    DemoMaterial material_;
+    GaussianNoise noise_;
+
+    bool cardSelected_ = false;
+    int cardAddress_ = -1;
+    int instrumentAddress_ = -1;
+    int parameter_ = 11;
+
+    std::vector<double> frequencies_;
+    int sweepType_ = 0;
+
+    bool calibrating_ = false;
+    std::vector<CComplex> directivity_, sourceMatch_, tracking_;
+
+    int sweeps_ = 0;  // sweeps taken, for the cable drift
+    std::vector<CComplex> lastTrace_;
+    bool haveTrace_ = false;
+
+    std::string title_, message_;
+    bool responseArmed_ = false;
+    int responsePolls_ = 0;
+    bool triggerArmed_ = false;
+    int triggerPolls_ = 0;
+};
+
+}  // namespace kv

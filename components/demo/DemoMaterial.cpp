@@ -1,0 +1,21 @@
+#include "DemoMaterial.h"
+
+namespace kv {
+
+CComplex DemoMaterial::Reflection(const ProbeModel& model, double f) const {
+    switch (kind) {
+        case Kind::Air:
+            return model.Reflection(f, CComplex(1.0, 0.0));
+        case Kind::Short:
+            return {-1.0, 0.0};
+        case Kind::Load:
+            return {0.0, 0.0};
+        case Kind::Water:
+            return model.Reflection(f, WaterPermittivity(f, temperature));
+        case Kind::ColeCole:
+            return model.Reflection(f, ColeColePermittivity(f, parameters));
+    }
+    return {0.0, 0.0};
+}
+
+}  // namespace kv

@@ -1,0 +1,44 @@
+#pragma once
+
+// What is at the simulated probe: air, the shorting block, a load at the end of the cable
+// (probe removed), water at a temperature, or a material with Cole-Cole parameters (a user
+// standard or the sample).
+
+#include <string>
+
+#include "numerics/CComplex.h"
+#include "probe/ProbeModel.h"
+#include "probe/Standards.h"
+
+namespace kv {
+
+struct DemoMaterial {
+    enum class Kind { Air, Short, Load, Water, ColeCole };
+
+    Kind kind = Kind::Air;
+    double temperature = 25.0;  // Celsius, for water
+    ColeCole parameters;        // for Kind::ColeCole
+    std::string name = "air";   // "air", "short", "load", "water", "sample" or a standard's label
+
+    static DemoMaterial Air() { return {}; }
+    static DemoMaterial Short() { return {Kind::Short, 25.0, {}, "short"}; }
+    static DemoMaterial Load() { return {Kind::Load, 25.0, {}, "load"}; }
+    static DemoMaterial Water(double temperature) {
+        return {Kind::Water, temperature, {}, "water"};
+    }
+    static DemoMaterial Relaxation(const ColeCole& parameters, const std::string& name) {
+        return {Kind::ColeCole, 25.0, parameters, name};
+    }
+
+    // The reflection at the aperture plane at f, from the program's own probe model and material
+    // models, so that a simulated standard is exactly what the calibration assumes. The load is
+    // (0, 0) at the end of the cable and the shorting block (-1, 0).
+    CComplex Reflection(const ProbeModel& model, double f) const;
+
+    // The same material, whatever the water temperature.
+    bool SameKind(const DemoMaterial& other) const {
+        return kind == other.kind && name == other.name;
+    }
+};
+
+}  // namespace kv

@@ -1,0 +1,189 @@
+#include "DemoSettings.h"
+
+#include <QFileInfo>
+#include <QSettings>
+#include <cmath>
+#include <cstdio>
+
+namespace kv {
+
+namespace {
+
+// Reads typed values from one QSettings object, keeping defaults for what cannot be read.
+class Reader {
+  public:
+    Reader(QSettings& settings, std::string file) : settings_(settings), file_(std::move(file)) {}
+
+    void Text(const char* key, std::string& value) {
+        if (settings_.contains(key)) {
+            value = settings_.value(key).toString().toStdString();
+        }
+    }
+
+    void Number(const char* key, double& value, bool positive = false) {
+        if (!settings_.contains(key)) {
+            return;
+        }
+        bool ok = false;
+        const double read = settings_.value(key).toString().trimmed().toDouble(&ok);
+        if (!ok || !std::isfinite(read) || (positive && !(read > 0.0))) {
+            Bad(key, positive ? "a positive number" : "a number");
+            return;
+        }
+        value = read;
+    }
+
+    void Integer(const char* key, int& value, int minimum) {
+        if (!settings_.contains(key)) {
+            return;
+        }
+        bool ok = false;
+        const int read = settings_.value(key).toString().trimmed().toInt(&ok);
+        if (!ok || read < minimum) {
+            Bad(key, "a whole number of at least " + std::to_string(minimum));
+            return;
+        }
+        value = read;
+    }
+
+    void Unsigned(const char* key, std::uint64_t& value) {
+        if (!settings_.contains(key)) {
+            return;
+        }
+        bool ok = false;
+        const qulonglong read = settings_.value(key).toString().trimmed().toULongLong(&ok);
+        if (!ok) {
+            Bad(key, "a whole number of at least 0");
+            return;
+        }
+        value = read;
+    }
+
+    void Flag(const char* key, bool& value) {
+        if (!settings_.contains(key)) {
+            return;
+        }
+        const QString text = settings_.value(key).toString().trimmed().toLower();
+        if (text == "true" || text == "yes" || text == "on" || text == "1") {
+            value = true;
+        } else if (text == "false" || text == "no" || text == "off" || text == "0") {
+            value = false;
+        } else {
+            Bad(key, "true or false");
+        }
+    }
+
+    void Bad(const std::string& key, const std::string& expected) {
+        const std::string group = settings_.group().toStdString();
+        std::fprintf(stderr, "Demo analyzer: %s: [%s] %s is not %s; the default is used\n",
+                     file_.c_str(), group.c_str(), key.c_str(), expected.c_str());
+    }
+
+    // A Cole-Cole material in the current group: eo is required, einf defaults to eo (a material
+    // without relaxation), alpha and tau to 0.
+    void Material(ColeCole& material) {
+        Number("eo", material.eo);
+        material.einf = material.eo;
+        material.alpha = 0.0;
+        material.tau = 0.0;
+        Number("einf", material.einf);
+        Number("alpha", material.alpha);
+        Number("tau", material.tau);
+    }
+
+  private:
+    QSettings& settings_;
+    std::string file_;
+};
+
+}  // namespace
+
+DemoSettings LoadDemoSettings(const std::string& path) {
+    DemoSettings s;
+    if (!QFileInfo::exists(QString::fromStdString(path))) {
+        return s;
+    }
+    QSettings settings(QString::fromStdString(path), QSettings::IniFormat);
+    Reader read(settings, path);
+
+    settings.beginGroup("analyzer");
+    read.Text("identification", s.identification);
+    read.Number("min_frequency", s.minFrequency, true);
+    read.Number("max_frequency", s.maxFrequency, true);
+    read.Integer("max_points", s.maxPoints, 1);
+    read.Flag("log_sweep", s.logSweep);
+    read.Integer("report_points", s.reportPoints, -1);
+    read.Flag("reverse_measurement", s.reverseMeasurement);
+    read.Number("noise", s.noise);
+    if (s.noise < 0.0) {
+        read.Bad("noise", "a number of at least 0");
+        s.noise = 0.0;
+    }
+    read.Unsigned("seed", s.seed);
+    read.Flag("auto_continue", s.autoContinue);
+    read.Flag("auto_abort", s.autoAbort);
+    read.Integer("response_polls", s.responsePolls, 1);
+    read.Flag("external_trigger", s.externalTrigger);
+    read.Integer("trigger_polls", s.triggerPolls, 0);
+    read.Integer("card_address", s.cardAddress, 0);
+    read.Integer("instrument_address", s.instrumentAddress, 0);
+    read.Flag("fail_check", s.failCheck);
+    read.Flag("fail_open", s.failOpen);
+    read.Flag("fail_initialize", s.failInitialize);
+    read.Flag("refuse_sweep", s.refuseSweep);
+    read.Flag("fail_measure", s.failMeasure);
+    read.Flag("fail_trigger", s.failTrigger);
+    settings.endGroup();
+    if (!(s.minFrequency < s.maxFrequency)) {
+        std::fprintf(stderr,
+                     "Demo analyzer: %s: [analyzer] min_frequency is not below max_frequency; "
+                     "the default limits are used\n",
+                     path.c_str());
+        const DemoSettings defaults;
+        s.minFrequency = defaults.minFrequency;
+        s.maxFrequency = defaults.maxFrequency;
+    }
+
+    settings.beginGroup("probe");
+    if (settings.contains("type")) {
+        const QString type = settings.value("type").toString().trimmed().toUpper();
+        if (type == "A") {
+            s.probeType = 0;
+        } else if (type == "B" || type == "C" || type == "B/C") {
+            s.probeType = 1;
+        } else {
+            read.Bad("type", "A or B");
+        }
+    }
+    settings.endGroup();
+
+    settings.beginGroup("cable");
+    read.Number("drift", s.drift);
+    settings.endGroup();
+
+    settings.beginGroup("sample");
+    read.Number("eo", s.sample.eo);
+    read.Number("einf", s.sample.einf);
+    read.Number("alpha", s.sample.alpha);
+    read.Number("tau", s.sample.tau);
+    settings.endGroup();
+
+    settings.beginGroup("standards");
+    for (const QString& label : settings.childGroups()) {
+        settings.beginGroup(label);
+        if (settings.contains("eo")) {
+            ColeCole material;
+            read.Material(material);
+            s.standards.emplace_back(label.toStdString(), material);
+        } else {
+            std::fprintf(stderr,
+                         "Demo analyzer: %s: [standards] %s has no eo; the label is not known\n",
+                         path.c_str(), label.toStdString().c_str());
+        }
+        settings.endGroup();
+    }
+    settings.endGroup();
+    return s;
+}
+
+}  // namespace kv

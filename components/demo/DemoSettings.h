@@ -1,0 +1,57 @@
+#pragma once
+
+// Settings of the Demo analyzer, read from "demo-analyzer.ini" (docs/demo-analyzer.md lists every
+// key). A value that cannot be read keeps its default and is reported on standard error.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "probe/Standards.h"
+
+namespace kv {
+
+struct DemoSettings {
+    // [analyzer]
+    std::string identification = "Demo Network Analyzer 47310";
+    double minFrequency = 45e6;
+    double maxFrequency = 20e9;
+    int maxPoints = 1601;
+    bool logSweep = true;
+    int reportPoints = -1;  // when >= 0, GetNumberOfPoints reports this count
+    bool reverseMeasurement = true;
+    double noise = 0.0;  // standard deviation of the raw reflection's real and imaginary parts
+    std::uint64_t seed = 1;
+    bool autoContinue = false;
+    bool autoAbort = false;
+    int responsePolls = 3;  // polls before the automatic answer
+    bool externalTrigger = true;
+    int triggerPolls = 3;  // polls that answer "still waiting" before the trigger fires
+    int cardAddress = 7;
+    int instrumentAddress = 16;
+    // Faults on demand.
+    bool failCheck = false;
+    bool failOpen = false;
+    bool failInitialize = false;
+    bool refuseSweep = false;
+    bool failMeasure = false;
+    bool failTrigger = false;
+
+    // [probe]
+    int probeType = 1;  // 0 "A", 1 "B" (and C)
+
+    // [cable]
+    double drift = 0.0;  // degrees of the cable's round-trip phase per sweep
+
+    // [sample]: methanol at 25 C.
+    ColeCole sample{32.66, 5.563, 0.0, 5.067e-11};
+
+    // [standards]: further user standards by label.
+    std::vector<std::pair<std::string, ColeCole>> standards;
+};
+
+// The settings of an INI file; the defaults when the file does not exist.
+DemoSettings LoadDemoSettings(const std::string& path);
+
+}  // namespace kv

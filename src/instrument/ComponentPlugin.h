@@ -1,0 +1,35 @@
+#pragma once
+
+// The Qt plugin interface of a component library. Every component (analyzer driver or GPIB card)
+// is one plugin whose root object implements IComponentPlugin. Its JSON metadata names the
+// component without loading the library:
+//   {"clsid": "{braced CLSID}", "name": "display name", "categories": ["{category id}", ...]}
+// The interface id carries a version: a library built against another version of this interface
+// is not listed.
+
+#include <QtPlugin>
+#include <memory>
+
+#include "instrument/IInstrumentDriver.h"
+
+#define KV_COMPONENT_PLUGIN_IID "com.tarvel.kv47310.ComponentPlugin/1.0"
+
+namespace kv {
+
+inline constexpr const char* kComponentPluginIid = KV_COMPONENT_PLUGIN_IID;
+
+class IComponentPlugin {
+  public:
+    virtual ~IComponentPlugin() = default;
+    // A new analyzer driver; null for a component that is not an analyzer (a card). The plugin
+    // library stays loaded for as long as the process runs, so the driver may outlive every
+    // registry object.
+    virtual std::unique_ptr<IInstrumentDriver> CreateDriver() = 0;
+    // The card object of a card component; null for an analyzer. The program itself never calls
+    // a card, it only lists cards and hands their CLSID to the driver.
+    virtual std::unique_ptr<IGpibCard> CreateCard() { return nullptr; }
+};
+
+}  // namespace kv
+
+Q_DECLARE_INTERFACE(kv::IComponentPlugin, KV_COMPONENT_PLUGIN_IID)

@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+#include "CliRun.h"
+#include "probe/Standards.h"
+
+namespace kv::test {
+namespace {
+
+struct Sample {
+    const char* name;
+    ColeCole material;
+};
+
+// The default sample (methanol at 25 C), a water-like and a low-permittivity sample.
+const Sample kSamples[] = {
+    {"methanol", {32.66, 5.563, 0.0, 5.067e-11}},
+    {"water-like", {78.36, 5.16, 0.0, 8.27e-12}},
+    {"low-permittivity", {2.6, 2.05, 0.0, 3.0e-11}},
+};
+
+std::string SampleIni(const ColeCole& m, const std::string& more = {}) {
+    char text[512];
+    std::snprintf(text, sizeof text, "[sample]\neo=%.17g\neinf=%.17g\nalpha=%.17g\ntau=%.17g\n",
+                  m.eo, m.einf, m.alpha, m.tau);
+    return text + more;
+}
+
+// The largest error of a result against the sample, relative to |eps| at each point.
+double LargestError(const std::vector<ResultRow>& rows, const ColeCole& m) {
+    double worst = 0.0;
+    for (const auto& r : rows) {
+        const CComplex eps = ColeColePermittivity(r.frequency, m);  // e' - j e''
+        const double magnitude = std::hypot(eps.re, eps.im);
+        worst = std::max(worst, std::fabs(r.e1 - eps.re) / magnitude);
+        worst = std::max(worst, std::fabs(r.e2 + eps.im) / magnitude);
+    }
+    return worst;
+}
+
+TEST(Cli, ListsTheComponents) {
+    CliFolder folder;
+    const CliResult r = folder.Run({"components"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("GPIB cards:"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Instruments:"), std::string::npos);
+    EXPECT_NE(r.out.find("Simulated GPIB card"), std::string::npos);
+    EXPECT_NE(r.out.find("Demo"), std::string::npos);
+    EXPECT_NE(r.out.find("  {"), std::string::npos);
+}
+
+TEST(Cli, CommandLineMistakesExitWithStatusTwo) {
+    CliFolder folder;
+    EXPECT_EQ(folder.Run({"frobnicate"}).status, 2);
+    EXPECT_EQ(folder.Run({"measure", "--points"}).status, 2);
+    EXPECT_EQ(folder.Run({"measure", "--start", "fast"}).status, 2);
+    EXPECT_EQ(folder.Run({"measure", "--cal", "vinegar"}).status, 2);
+    const CliResult r = folder.Run({"measure", "--yes", "--instrument", "no such analyzer"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("no analyzer component matches 'no such analyzer'"), std::string::npos);
+    EXPECT_EQ(folder.Run({"--help"}).status, 0);
+}
+
+// Every calibration type, then a measurement of the configured sample, gives the sample's
+// permittivity at every point of a linear and a logarithmic sweep.
+TEST(Cli, EveryCalibrationTypeMeasuresTheSample) {
+    const char* calibrations[] = {"air-short-water", "load-air-short", "user"};
+    std::map<std::string, double> worstByCalibration;
+    for (const char* cal : calibrations) {
+        for (const Sample& sample : kSamples) {
+            for (const bool log : {false, true}) {
+                CliFolder folder;
+                folder.WriteIni(SampleIni(sample.material));
+                std::vector<std::string> args = {"measure", "--yes",     "--instrument", "Demo",
+                                                 "--cal",   cal,         "--start",      "200MHz",
+                                                 "--stop",  "20GHz",     "--points",     "201"};
+                if (log) {
+                    args.push_back("--log");
+                }
+                const CliResult r = folder.Run(args);
+                ASSERT_EQ(r.status, 0) << cal << " " << sample.name << "\n" << r.err;
+                std::string header;
+                const auto rows = ParseRows(r.out, &header);
+                EXPECT_EQ(header, "frequency\te'\te''\tsensitivity");
+                ASSERT_EQ(rows.size(), 201u) << cal << " " << sample.name;
+                EXPECT_DOUBLE_EQ(rows.front().frequency, 2e8);
+                EXPECT_DOUBLE_EQ(rows.back().frequency, 2e10);
+                const double worst = LargestError(rows, sample.material);
+                EXPECT_LT(worst, 1e-3) << cal << " " << sample.name << (log ? " log" : " linear");
+                worstByCalibration[cal] = std::max(worstByCalibration[cal], worst);
+                EXPECT_EQ(r.err.find("The setup has been changed"), std::string::npos) << r.err;
+            }
+        }
+    }
+    for (const auto& [cal, worst] : worstByCalibration) {
+        std::printf("largest relative error, %s: %.3g\n", cal.c_str(), worst);
+    }
+}
+
+TEST(Cli, ResultLinesKeepTheDataFileLayout) {
+    CliFolder folder;
+    const CliResult r = folder.Run({"measure", "--yes", "--points", "11", "--start", "1GHz",
+                                    "--stop", "2GHz"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream in(r.out);
+    std::string line;
+    std::getline(in, line);
+    std::getline(in, line);
+    // "%15.4f\t%9.4f\t%9.4f\t%15.4f": the frequency is 15 characters wide with 4 decimals.
+    EXPECT_EQ(line.substr(0, 16), "1000000000.0000\t");
+    EXPECT_EQ(line.size(), 15u + 1 + 9 + 1 + 9 + 1 + 15);
+}
+
+TEST(Cli, LogSweepOf51PointsIsReadBackWithoutAMessage) {
+    CliFolder folder;
+    const CliResult r = folder.Run({"measure", "--yes", "--start", "200MHz", "--stop", "20GHz",
+                                    "--points", "51", "--log"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto rows = ParseRows(r.out);
+    ASSERT_EQ(rows.size(), 51u);
+    // Ten segments of five points; each segment starts at 200 MHz x 10^(0.2 s).
+    for (int s = 0; s < 10; ++s) {
+        EXPECT_NEAR(rows[static_cast<std::size_t>(5 * s)].frequency, 2e8 * std::pow(10.0, 0.2 * s),
+                    1e-3);
+    }
+    EXPECT_EQ(r.err.find("The setup has been changed"), std::string::npos) << r.err;
+}
+
+TEST(Cli, ASweepBeyondTheAnalyzerIsRefused) {
+    CliFolder folder;
+    CliResult r = folder.Run({"measure", "--yes", "--start", "10MHz"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Frequency out of range: The start frequency must be greater than 45. MHz"),
+              std::string::npos)
+        << r.err;
+    r = folder.Run({"measure", "--yes", "--stop", "26.5GHz"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Frequency out of range: The stop frequency must be less than 20. GHz"),
+              std::string::npos)
+        << r.err;
+    r = folder.Run({"measure", "--yes", "--points", "2000"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Frequency out of range: The number of points must be less than 1601"),
+              std::string::npos)
+        << r.err;
+}
+
+TEST(Cli, AnAnalyzerThatChangesThePointCountIsReported) {
+    CliFolder folder;
+    folder.WriteIni("[analyzer]\nreport_points=201\n");
+    const CliResult r = folder.Run({"measure", "--yes", "--points", "200"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find(": The setup has been changed by the instrument."), std::string::npos)
+        << r.err;
+    EXPECT_EQ(ParseRows(r.out).size(), 201u);
+}
+
+TEST(Cli, ExternalTrigger) {
+    CliFolder folder;
+    CliResult r = folder.Run({"measure", "--yes", "--trigger", "--points", "21"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("External Trigger: Waiting for external trigger."), std::string::npos)
+        << r.err;
+    EXPECT_LT(LargestError(ParseRows(r.out), kSamples[0].material), 1e-3);
+
+    folder.WriteIni("[analyzer]\nexternal_trigger=false\n");
+    r = folder.Run({"measure", "--yes", "--trigger", "--points", "21"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("External Trigger: The selected instrument does not support this function."),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
+TEST(Cli, AnAnalyzerThatDoesNotAnswerEndsTheRun) {
+    CliFolder folder;
+    folder.WriteIni("[analyzer]\nfail_check=true\n");
+    const CliResult r = folder.Run({"measure", "--yes"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("IEEE 488 Interface: The selected instrument could not be initialized"),
+              std::string::npos)
+        << r.err;
+}
+
+}  // namespace
+}  // namespace kv::test

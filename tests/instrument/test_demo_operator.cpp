@@ -1,0 +1,132 @@
+// How the simulated operator reads the program's texts, and how the Demo analyzer reads its
+// settings file.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+
+#include "DemoOperator.h"
+#include "DemoSettings.h"
+#include "DemoTestSupport.h"
+
+namespace kv::test {
+namespace {
+
+using Kind = DemoMaterial::Kind;
+
+const ColeCole kSample{32.66, 5.563, 0.0, 5.067e-11};
+
+DemoOperator Operator() {
+    return DemoOperator(kSample, {{"Ethanol", {24.35, 4.2, 0.0, 1.6e-10}}});
+}
+
+TEST(DemoOperator, StatusTextsAndNearMissesChangeNothing) {
+    const DemoOperator op = Operator();
+    // Texts that ask for nothing, and near misses of the real texts.
+    for (const char* text : {"Computing Calibration...", "Downloading Calibration...",
+                             "Computing Values...", "", "Leave the probe open in air",
+                             "leave the probe open in air.", "Insert probe into sample"}) {
+        EXPECT_FALSE(op.FromPrompt(text).has_value()) << text;
+    }
+}
+
+TEST(DemoOperator, WaterPromptCarriesItsTemperature) {
+    const DemoOperator op = Operator();
+    for (double t : {25.0, 0.0, 7.5, 99.99, -5.0, 123.25}) {
+        const auto m = op.FromPrompt(WaterPrompt(t));
+        ASSERT_TRUE(m.has_value()) << t;
+        EXPECT_EQ(m->kind, Kind::Water);
+        EXPECT_EQ(m->temperature, t);
+    }
+    // The field as the program formats it: two blanks before 25.00.
+    EXPECT_EQ(WaterPrompt(25.0), "Insert the probe into  25.00 C water.");
+    EXPECT_EQ(op.FromPrompt("Insert the probe into 25,50 C water.")->temperature, 25.5);
+    // Not a temperature: then it is a label, and an unknown label means the sample.
+    testing::internal::CaptureStderr();
+    const auto odd = op.FromPrompt("Insert the probe into warm C water.");
+    const std::string notes = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(odd.has_value());
+    EXPECT_EQ(odd->name, "sample");
+    EXPECT_NE(notes.find("\"warm C water.\""), std::string::npos) << notes;
+}
+
+TEST(DemoOperator, UserStandardsByLabel) {
+    const DemoOperator op = Operator();
+    const auto ethanol = op.FromPrompt("Insert the probe into Ethanol");
+    ASSERT_TRUE(ethanol.has_value());
+    EXPECT_EQ(ethanol->kind, Kind::ColeCole);
+    EXPECT_EQ(ethanol->parameters.eo, 24.35);
+    EXPECT_EQ(ethanol->parameters.tau, 1.6e-10);
+    // The program's default user standards.
+    const auto water = op.FromPrompt("Insert the probe into Water");
+    ASSERT_TRUE(water.has_value());
+    EXPECT_EQ(water->kind, Kind::ColeCole);  // the user standard, not the water model
+    EXPECT_EQ(water->parameters.eo, 80.4);
+    EXPECT_EQ(water->parameters.einf, 4.23);
+    EXPECT_EQ(water->parameters.alpha, 0.013);
+    EXPECT_EQ(water->parameters.tau, 9.3e-12);
+    EXPECT_EQ(op.FromPrompt("Insert the probe into Short")->parameters.eo, 1e10);
+    EXPECT_EQ(op.FromPrompt("Insert the probe into Air")->parameters.eo, 1.0);
+    // Case does not matter when nothing matches exactly.
+    EXPECT_EQ(op.FromPrompt("Insert the probe into ETHANOL")->name, "Ethanol");
+    EXPECT_EQ(op.FromTitle("Measuring short")->name, "Short");
+
+    // Labels from the settings come first.
+    const DemoOperator custom(kSample, {{"Water", {78.0, 5.0, 0.0, 8e-12}}});
+    EXPECT_EQ(custom.FromPrompt("Insert the probe into Water")->parameters.eo, 78.0);
+
+    // An unknown label in a prompt: the sample, with a note; in a measuring text: no change.
+    testing::internal::CaptureStderr();
+    const auto unknown = op.FromPrompt("Insert the probe into Glycerol");
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("\"Glycerol\""), std::string::npos);
+    ASSERT_TRUE(unknown.has_value());
+    EXPECT_EQ(unknown->name, "sample");
+    EXPECT_FALSE(op.FromTitle("Measuring Glycerol").has_value());
+}
+
+std::string WriteIni(const QTemporaryDir& dir, const char* text) {
+    const QString path = dir.filePath("demo-analyzer.ini");
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+    return path.toStdString();
+}
+
+TEST(DemoSettings, MissingFileGivesDefaultsAndBadValuesKeepThemWithANote) {
+    const DemoSettings defaults = LoadDemoSettings("/nonexistent/demo-analyzer.ini");
+    EXPECT_EQ(defaults.identification, "Demo Network Analyzer 47310");
+    EXPECT_EQ(defaults.probeType, 1);
+    EXPECT_EQ(defaults.sample.eo, 32.66);
+    EXPECT_EQ(defaults.sample.einf, 5.563);
+    EXPECT_EQ(defaults.sample.alpha, 0.0);
+    EXPECT_EQ(defaults.sample.tau, 5.067e-11);
+    EXPECT_EQ(defaults.cardAddress, 7);
+    EXPECT_EQ(defaults.instrumentAddress, 16);
+    EXPECT_EQ(defaults.drift, 0.0);
+    EXPECT_EQ(defaults.noise, 0.0);
+
+    QTemporaryDir dir;
+    const std::string path = WriteIni(dir,
+                                      "[analyzer]\nmax_points = 0\nnoise = -1\nseed = x\n"
+                                      "auto_continue = perhaps\nmin_frequency = -5\n"
+                                      "[probe]\ntype = Z\n[standards]\nNothing/tau = 1e-9\n");
+    testing::internal::CaptureStderr();
+    const DemoSettings s = LoadDemoSettings(path);
+    const std::string notes = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(s.maxPoints, 1601);
+    EXPECT_EQ(s.noise, 0.0);
+    EXPECT_EQ(s.seed, 1u);
+    EXPECT_FALSE(s.autoContinue);
+    EXPECT_EQ(s.minFrequency, 45e6);
+    EXPECT_EQ(s.probeType, 1);
+    EXPECT_TRUE(s.standards.empty());
+    for (const char* key : {"max_points", "noise", "seed", "auto_continue", "min_frequency",
+                            "[probe] type", "Nothing has no eo"}) {
+        EXPECT_NE(notes.find(key), std::string::npos) << key << "\n" << notes;
+    }
+}
+
+}  // namespace
+}  // namespace kv::test
