@@ -1,0 +1,150 @@
+#include "display/TraceValues.h"
+
+#include <cmath>
+#include <optional>
+
+#include "display/CPlotFormat.h"
+#include "probe/Units.h"
+
+namespace kv {
+
+namespace {
+
+enum class Quantity { Frequency, Real, Imag, Tangent };
+
+const CTrace* TraceAt(const TraceSet& set, int t) {
+    return t >= 0 && t < kTraceCount ? set.traces[static_cast<std::size_t>(t)] : nullptr;
+}
+
+std::optional<double> RawValue(const TraceSet& set, TraceArray array, Quantity q, int t,
+                               int point) {
+    if (point < 0) {
+        return std::nullopt;
+    }
+    const auto i = static_cast<std::size_t>(point);
+    if (q == Quantity::Frequency) {
+        if (set.frequencies == nullptr || i >= set.frequencies->size()) {
+            return std::nullopt;
+        }
+        return (*set.frequencies)[i];
+    }
+    const CTrace* trace = TraceAt(set, t);
+    if (trace == nullptr || i >= trace->Points(array)) {
+        return std::nullopt;
+    }
+    switch (q) {
+        case Quantity::Real:
+            return trace->Real(array, i);
+        case Quantity::Imag:
+            return trace->Imag(array, i);
+        default:
+            return trace->Tangent(array, i);
+    }
+}
+
+// The value of a quantity with trace math applied; frequencies are never changed by the math.
+std::optional<double> MathValue(const TraceSet& set, TraceArray array, Quantity q, int t,
+                                int point) {
+    const auto value = RawValue(set, array, q, t, point);
+    if (!value || q == Quantity::Frequency || set.mathMode == kMathOff) {
+        return value;
+    }
+    const auto reference = RawValue(set, array, q, set.referenceTrace, point);
+    if (!reference) {
+        return std::nullopt;
+    }
+    return ApplyTraceMath(set.mathMode, *value, *reference);
+}
+
+TraceArray ChartArray(int chartFormat) {
+    return chartFormat >= kFormatU1 && chartFormat <= kFormatColeColeU ? TraceArray::Permeability
+                                                                       : TraceArray::Permittivity;
+}
+
+Quantity ChartY(int chartFormat) {
+    switch (chartFormat % 4) {
+        case 0:
+            return Quantity::Real;
+        case 2:
+            return Quantity::Tangent;
+        default:
+            return Quantity::Imag;
+    }
+}
+
+Quantity ChartX(int chartFormat) {
+    return chartFormat % 4 == 3 ? Quantity::Real : Quantity::Frequency;
+}
+
+// printf of a number; a value that is not a number reads "nan" whatever its sign bit.
+std::string Number(const char* format, double v) {
+    return Printf(format, std::isnan(v) ? std::fabs(v) : v);
+}
+
+// Column c of a table cell before trimming; no value past the end of an array.
+std::optional<std::string> CellRaw(const TraceSet& set, int tableFormat, int t, int point, int c) {
+    const Quantity q =
+        c == 0 ? Quantity::Real
+               : (tableFormat == kFormatTableReTan ? Quantity::Tangent : Quantity::Imag);
+    const auto value = MathValue(set, TraceArray::Permittivity, q, t, point);
+    if (!value) {
+        return std::nullopt;
+    }
+    if (set.mathMode != kMathOff) {
+        return Number("%9.4f", *value);
+    }
+    if (q == Quantity::Tangent) {
+        return TraceAt(set, t)->TangentText(TraceArray::Permittivity,
+                                            static_cast<std::size_t>(point));
+    }
+    return Number("% 9.4f", *value);
+}
+
+}  // namespace
+
+double ApplyTraceMath(int mathMode, double value, double reference) {
+    switch (mathMode) {
+        case kMathDivide:
+            return value / reference;
+        case kMathSubtract:
+            return value - reference;
+        default:
+            return value;
+    }
+}
+
+double ChartXValue(const TraceSet& set, int chartFormat, int trace, int point) {
+    return MathValue(set, ChartArray(chartFormat), ChartX(chartFormat), trace, point).value_or(NAN);
+}
+
+double ChartYValue(const TraceSet& set, int chartFormat, int trace, int point) {
+    return MathValue(set, ChartArray(chartFormat), ChartY(chartFormat), trace, point).value_or(NAN);
+}
+
+std::string TableCellText(const TraceSet& set, int tableFormat, int trace, int point, int column) {
+    return Trim(CellRaw(set, tableFormat, trace, point, column).value_or(std::string()));
+}
+
+std::string TableCopyRow(const TraceSet& set, int tableFormat, int point) {
+    std::string row;
+    if (set.frequencies != nullptr && point >= 0 &&
+        static_cast<std::size_t>(point) < set.frequencies->size()) {
+        row = FormatGeneral((*set.frequencies)[static_cast<std::size_t>(point)], 15);
+    } else {
+        row = "???????";
+    }
+    for (int t = 0; t < kTraceCount; ++t) {
+        const CTrace* trace = TraceAt(set, t);
+        if (trace == nullptr || !trace->DisplayedAndValid()) {
+            continue;
+        }
+        for (int c = 0; c < 2; ++c) {
+            std::string text = CellRaw(set, tableFormat, t, point, c).value_or(std::string());
+            row += '\t';
+            row += set.mathMode != kMathOff ? Trim(text) : text;
+        }
+    }
+    return row;
+}
+
+}  // namespace kv

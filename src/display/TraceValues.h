@@ -1,0 +1,57 @@
+#pragma once
+
+// The values the chart and the table show for a point of a trace: the chart's horizontal and
+// vertical value in each chart format, the table's cell texts in both table formats and the
+// table copy's row, with trace math against a reference trace applied. The stored traces never
+// change.
+//
+// A point past the end of a trace's arrays (or of the reference's, or of the frequency list) has
+// no value: the chart value is not a number (the point is not drawn), the cell text is empty.
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "display/CTrace.h"
+
+namespace kv {
+
+enum TraceMathMode : int {
+    kMathOff = 0,
+    kMathDivide = 1,    // "/ref"
+    kMathSubtract = 2,  // "-ref"
+};
+
+// The value of a trace at a point against the reference trace's value at the same point. Divide
+// does not guard against a zero reference: the quotient is then infinite or not a number, and the
+// views draw and write it as such.
+double ApplyTraceMath(int mathMode, double value, double reference);
+
+// Everything the values are read from.
+struct TraceSet {
+    std::array<const CTrace*, kTraceCount> traces{};
+    const std::vector<double>* frequencies = nullptr;  // the engine's current list (Hz)
+    int mathMode = kMathOff;
+    int referenceTrace = 0;
+};
+
+// Value of point i of trace t in a chart format (FormatIndex 0 to 7): frequency formats give
+// the frequency (Hz) horizontally and e', e'' or the tangent vertically; Cole-Cole gives e'
+// horizontally and e'' vertically; the u formats the same on the permeability array.
+double ChartXValue(const TraceSet& set, int chartFormat, int trace, int point);
+double ChartYValue(const TraceSet& set, int chartFormat, int trace, int point);
+
+// The table's cell of trace t, point i, column 0 or 1 in a table format (kFormatTableReIm or
+// kFormatTableReTan), leading and trailing blanks removed. Math off: "% 9.4f" of e' and of e''
+// or the tangent text ("9999" for a zero e'); math on: "%9.4f" of the quotient or difference
+// (tangents: the numeric tangent, 9999 for a zero e'). Infinite and undefined values read
+// "inf", "-inf" and "nan".
+std::string TableCellText(const TraceSet& set, int tableFormat, int trace, int point, int column);
+
+// The table copy's row of point i: the frequency in Hz with at most 15 significant digits
+// ("200000000."; "???????" past the end of the list), then for every displayed and valid trace a
+// tab, column 0, a tab, column 1. With math off the columns keep their width ("% 9.4f", the
+// tangent text trimmed at its left only); with math on they are trimmed.
+std::string TableCopyRow(const TraceSet& set, int tableFormat, int point);
+
+}  // namespace kv

@@ -1,0 +1,159 @@
+// The document driving the real Demo analyzer plugin, in process.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+
+#include "doc/CKv4731xDoc.h"
+#include "doc/CommandIds.h"
+#include "instrument/PluginRegistry.h"
+#include "persist/ProfileStore.h"
+#include "probe/Standards.h"
+#include "support/ScriptedUi.h"
+
+namespace kv::test {
+namespace {
+
+constexpr const char* kDemoClsid = "{D47C0A11-7447-4F91-9042-2BFBE795F40E}";
+constexpr const char* kCardClsid = "{FEA82D79-C945-4487-82CB-28C1E3267370}";
+const ColeCole kMethanol{32.66, 5.563, 0.0, 5.067e-11};
+
+// A document connected to the Demo analyzer, working in a folder of its own (where the analyzer
+// finds its settings and the document its defaults file).
+class DemoDocument : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = QDir::currentPath();
+        QDir::setCurrent(folder_.path());
+    }
+    void TearDown() override {
+        doc.reset();
+        QDir::setCurrent(previous_);
+    }
+
+    void WriteIni(const char* text) {
+        QFile f(folder_.filePath("demo-analyzer.ini"));
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(text);
+    }
+
+    std::string Path(const char* name) const { return folder_.filePath(name).toStdString(); }
+
+    CKv4731xDoc& Connect(int points = 51) {
+        profile.values[kProfileCardClsid] = kCardClsid;
+        profile.values[kProfileInstrumentClsid] = kDemoClsid;
+        doc = std::make_unique<CKv4731xDoc>(ui, registry, profile);
+        doc->defaultsPath = Path(kDefaultsFileName);
+        doc->OnViewsShown();
+        EXPECT_TRUE(doc->HasInstrument());
+        ui.editFrequency = [points](FrequencyPage& page) {
+            page.startValue = 200;
+            page.startUnit = "MHz";
+            page.stopValue = 20;
+            page.stopUnit = "GHz";
+            page.numPoints = points;
+            page.sweepType = 0;
+        };
+        doc->OnCommand(ID_SET_FREQUENCY);
+        EXPECT_EQ(doc->Engine().frequencies.size(), static_cast<std::size_t>(points));
+        return *doc;
+    }
+
+    // The largest error of the Data trace against methanol, relative to |eps|.
+    double DataError() const {
+        const auto& f = doc->Engine().frequencies;
+        const auto& data = doc->Trace(0).permittivity;
+        double worst = 0.0;
+        for (std::size_t i = 0; i < std::min(f.size(), data.size()); ++i) {
+            const CComplex eps = ColeColePermittivity(f[i], kMethanol);
+            const double m = std::hypot(eps.re, eps.im);
+            worst = std::max({worst, std::fabs(data[i].re - eps.re) / m,
+                              std::fabs(data[i].im + eps.im) / m});
+        }
+        return worst;
+    }
+
+    ScriptedUi ui;
+    PluginRegistry registry;
+    MemoryProfileStore profile;
+    std::unique_ptr<CKv4731xDoc> doc;
+
+private:
+    QTemporaryDir folder_;
+    QString previous_;
+};
+
+TEST_F(DemoDocument, AMeasurementBeforeCalibrationIsRefused) {
+    CKv4731xDoc& d = Connect();
+    ui.messages.clear();
+    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "A calibration must be performed before a measurement can be made.");
+    EXPECT_EQ(ui.messages[0].caption, "Measure Menu");
+    EXPECT_FALSE(d.Trace(0).valid);
+    EXPECT_EQ(d.measurementCount, 0);
+}
+
+TEST_F(DemoDocument, AnAbortAtTheSecondPromptLeavesTheProbeUncalibrated) {
+    CKv4731xDoc& d = Connect();
+    ui.promptActions = {PromptAction::Continue, PromptAction::Abort};
+    d.OnCommand(ID_PERFORM_CAL);
+    EXPECT_FALSE(d.Engine().calibrated);
+    EXPECT_EQ(ui.prompts, (std::vector<std::string>{"Leave the probe open in air.",
+                                                     "Connect the shorting block to the probe."}));
+    ui.messages.clear();
+    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].caption, "Measure Menu");
+}
+
+TEST_F(DemoDocument, CalibrationAndMeasurementGiveTheSample) {
+    CKv4731xDoc& d = Connect(101);
+    d.OnCommand(ID_PERFORM_CAL);
+    ASSERT_TRUE(d.Engine().calibrated);
+    EXPECT_EQ(ui.prompts, (std::vector<std::string>{"Leave the probe open in air.",
+                                                     "Connect the shorting block to the probe.",
+                                                     "Insert the probe into  25.00 C water."}));
+    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    ASSERT_EQ(d.measurementCount, 1);
+    EXPECT_TRUE(d.Trace(0).valid);
+    EXPECT_TRUE(d.Trace(0).displayed);
+    EXPECT_LT(DataError(), 1e-3);
+    for (double s : d.Engine().sensitivity) {
+        EXPECT_GT(s, 0.0);
+        EXPECT_LT(s, 9999.0);
+    }
+}
+
+TEST_F(DemoDocument, ARefreshCorrectsTheCablesDrift) {
+    WriteIni("[cable]\ndrift=0.02\n");
+    CKv4731xDoc& d = Connect();
+    d.OnCommand(ID_PERFORM_CAL);
+    ASSERT_TRUE(d.Engine().calibrated);
+    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    const double fresh = DataError();
+    for (int sweep = 0; sweep < 60; ++sweep) {
+        d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    }
+    const double drifted = DataError();
+    EXPECT_GT(drifted, 10 * fresh);
+    EXPECT_GT(drifted, 1e-2);
+
+    d.OnCommand(ID_REFRESH_CAL);
+    EXPECT_TRUE(d.Engine().calibrated);
+    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    const double refreshed = DataError();
+    EXPECT_LT(refreshed, 2 * fresh);
+    std::printf("drift 0.02 deg/sweep: error %.3g after calibration, %.3g after 60 sweeps, %.3g "
+                "after a refresh\n",
+                fresh, drifted, refreshed);
+}
+
+}  // namespace
+}  // namespace kv::test
