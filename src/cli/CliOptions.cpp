@@ -104,6 +104,7 @@ Files and pictures:
   --sensitivity          with --out: include the sensitivity column
   --chart FILE.png       draw the chart of the result into a picture
   --format F             chart format: e1 (default), e2, tan, colecole
+  --autoscale            fit the chart's scale to the result before drawing it
   --table FILE.png       draw the table of the result into a picture
 
 Prompts, messages and progress go to standard error; message boxes as "caption: text".
@@ -158,6 +159,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
             o.trigger = true;
         } else if (a == "--sensitivity") {
             o.sensitivity = true;
+        } else if (a == "--autoscale") {
+            o.autoscale = true;
         } else if (a == "--help" || a == "-h") {
             o.command = CliOptions::Command::Help;
             return o;

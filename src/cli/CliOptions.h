@@ -42,6 +42,7 @@ struct CliOptions {
     std::string chartPng;
     std::string tablePng;
     std::string chartFormat = "e1";  // e1, e2, tan, colecole
+    bool autoscale = false;
 };
 
 // Parses argv; on a mistake returns nullopt and writes the reason to `error`.

@@ -7,6 +7,8 @@
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
 #include "probe/Units.h"
+#include "render/ChartRender.h"
+#include "render/TableRender.h"
 
 namespace kv {
 
@@ -216,6 +218,26 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
             std::fprintf(err, "kv47310-cli: the data file was not written\n");
             status = kExitFailed;
         }
+    }
+    if (!o.chartPng.empty()) {
+        const int format = o.chartFormat == "e2"         ? ID_FORMAT_E2
+                           : o.chartFormat == "tan"      ? ID_FORMAT_TAN_E
+                           : o.chartFormat == "colecole" ? ID_FORMAT_COLE_COLE
+                                                         : ID_FORMAT_E1;
+        doc.OnCommand(format);
+        if (o.autoscale) {
+            doc.OnCommand(ID_AUTOSCALE);
+        }
+        if (!RenderChartImage(doc, QSize(1200, 800)).save(QString::fromStdString(o.chartPng))) {
+            std::fprintf(err, "kv47310-cli: the chart picture %s was not written\n",
+                         o.chartPng.c_str());
+            status = kExitFailed;
+        }
+    }
+    if (!o.tablePng.empty() &&
+        !RenderTableImage(doc, QSize()).save(QString::fromStdString(o.tablePng))) {
+        std::fprintf(err, "kv47310-cli: the table picture %s was not written\n", o.tablePng.c_str());
+        status = kExitFailed;
     }
     if (!o.setupOut.empty() && !doc.OnSaveDocument(o.setupOut)) {
         std::fprintf(err, "kv47310-cli: the setup file %s was not written\n",
