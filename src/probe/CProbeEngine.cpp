@@ -1,1 +1,316 @@
 #include "probe/CProbeEngine.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "probe/Units.h"
+
+namespace kv {
+
+namespace {
+
+// The sweep starts no lower than 200 MHz and stops no higher than 20 GHz, whatever the analyzer
+// could do: the probe model is not valid outside this band.
+constexpr double kLowestStartHz = 2e8;
+constexpr double kHighestStopHz = 2e10;
+
+// Attempts to make the analyzer accept the sweep before giving up.
+constexpr int kVerifyAttempts = 4;
+
+// The record that keeps an instrument's identification text has room for this many characters.
+constexpr std::size_t kInstrumentNameLength = 200;
+
+const char* const kRangeCaption = "Frequency out of range";
+
+}  // namespace
+
+CProbeEngine::CProbeEngine() {
+    LoadProbeCoefficients();
+}
+
+CProbeEngine::~CProbeEngine() = default;
+
+void CProbeEngine::SetDriver(IInstrumentDriver* driver) {
+    driver_ = driver;
+    instrumentName.clear();
+    if (driver_ == nullptr) {
+        return;
+    }
+    driver_->Initialize();
+    driver_->GetInstrumentName(instrumentName);
+    // The name is a C text of at most 200 characters wherever it is kept (setup files compare
+    // it over those 200), so a longer answer or one with an embedded terminator is cut.
+    instrumentName = instrumentName.substr(0, instrumentName.find('\0'));
+    if (instrumentName.size() > kInstrumentNameLength) {
+        instrumentName.resize(kInstrumentNameLength);
+    }
+}
+
+int CProbeEngine::PointCount() const {
+    return static_cast<int>(frequencies.size());
+}
+
+Answer CProbeEngine::Ask(const std::string& text, const std::string& caption, Buttons buttons,
+                         Icon icon) {
+    if (ui_ == nullptr) {
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    }
+    return ui_->Message(text, caption, buttons, icon);
+}
+
+// ---- Instrument limits and the sweep ----
+
+void CProbeEngine::PrepareInstrument() {
+    if (driver_ == nullptr) {
+        return;
+    }
+    const bool showWait = waitDlg_ == nullptr;
+    if (showWait) {
+        ShowWait("Setting up instrument.", instrumentName);
+    }
+    if (driver_->Initialize() == 0) {
+        driver_->Preset();
+        ReadInstrumentLimits();
+        FitSweepToInstrument();
+        ApplySweepToCharts();
+    }
+    if (showWait) {
+        HideWait();
+    }
+}
+
+void CProbeEngine::ReadInstrumentLimits() {
+    minPoints = 3;
+    if (driver_ == nullptr) {
+        return;
+    }
+    driver_->BeginLimitQuery();
+    driver_->GetMaxPoints(maxPoints);
+    driver_->GetMinFrequency(minFrequency);
+    driver_->GetMaxFrequency(maxFrequency);
+}
+
+void CProbeEngine::FitSweepToInstrument() {
+    const double start = std::max(minFrequency, kLowestStartHz);
+    const double stop = std::min(maxFrequency, kHighestStopHz);
+    SetStart(start);
+    SetStop(stop);
+    SetNumPoints(numPoints);
+    BuildFrequencyList();
+}
+
+void CProbeEngine::ApplySweepToCharts() {
+    if (document_ != nullptr) {
+        document_->ApplySweepToCharts(startValue, startUnit, stopValue, stopUnit, sweepType);
+    }
+}
+
+double CProbeEngine::StartHz() const {
+    return startValue * UnitMultiplier(startUnit);
+}
+
+double CProbeEngine::StopHz() const {
+    return stopValue * UnitMultiplier(stopUnit);
+}
+
+void CProbeEngine::SetStart(double hz) {
+    startValue = hz;
+    startUnit = FormatHz(startValue);
+}
+
+void CProbeEngine::SetStop(double hz) {
+    stopValue = hz;
+    stopUnit = FormatHz(stopValue);
+}
+
+void CProbeEngine::BuildFrequencyList() {
+    frequencies.clear();
+    const int n = numPoints;
+    const double a = StartHz();
+    const double b = StopHz();
+    if (sweepType == 0) {
+        if (n <= 0) {
+            return;
+        }
+        const double step = n > 1 ? (b - a) / (n - 1) : 0.0;
+        frequencies.reserve(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            frequencies.push_back(a + i * step);
+        }
+    } else if (sweepType == 1) {
+        // Ten segments of equal length in log10, each with k points equally spaced in hertz, and
+        // the stop frequency last: 10 k + 1 points.
+        const double l0 = std::log10(a);
+        const double d = (std::log10(b) - l0) * 0.1;
+        const int k = (n - 1) / 10;
+        if (k >= 1) {
+            frequencies.reserve(static_cast<std::size_t>(10) * k + 1);
+        }
+        for (int s = 0; s < 10; ++s) {
+            const double lo = std::pow(10.0, l0 + s * d);
+            const double hi = std::pow(10.0, l0 + (s + 1) * d);
+            for (int j = 0; j < k; ++j) {
+                frequencies.push_back(lo + j * (hi - lo) / k);
+            }
+        }
+        frequencies.push_back(b);
+    }
+}
+
+void CProbeEngine::SetupInstrument() {
+    ShowWait("Setting up Instrument", instrumentName);
+    WaitCursor cursor(ui_);
+    BuildFrequencyList();
+    if (driver_ != nullptr) {
+        driver_->SetFrequencyList(frequencies, PointCount(), sweepType);
+    }
+}
+
+bool CProbeEngine::VerifyInstrumentSetup(const std::string& message) {
+    bool changed = false;
+    bool accepted = false;
+    {
+        WaitCursor cursor(ui_);
+        BuildFrequencyList();
+        for (int attempt = 0; attempt < kVerifyAttempts; ++attempt) {
+            // A driver that writes nothing reads as a match.
+            double start = StartHz();
+            double stop = StopHz();
+            int points = numPoints;
+            if (driver_ != nullptr) {
+                driver_->GetStartFrequency(start);
+                driver_->GetStopFrequency(stop);
+                driver_->GetNumberOfPoints(points);
+            }
+            if (points == numPoints && std::fabs(std::trunc(StartHz() - start)) <= 1.0 &&
+                std::fabs(std::trunc(StopHz() - stop)) <= 1.0) {
+                accepted = true;
+                break;
+            }
+            // The instrument knows what it can do: take its sweep. The error terms were made for
+            // the old one, so the calibration no longer holds.
+            SetStart(start);
+            SetStop(stop);
+            numPoints = points;
+            changed = true;
+            calibrated = false;
+            if (document_ != nullptr) {
+                document_->InvalidateAllTraces();
+                document_->SetFrequencySettings(start, stop, numPoints, sweepType);
+            }
+            BuildFrequencyList();
+            SetupInstrument();
+        }
+    }
+    HideWait();
+    if (changed) {
+        Ask(message, instrumentName);
+    }
+    if (!accepted) {
+        Ask("Could not set the instrument to the desired settings.", instrumentName);
+    }
+    return true;
+}
+
+bool CProbeEngine::EditFrequency() {
+    if (ui_ == nullptr) {
+        return false;
+    }
+    FrequencyPage page;
+    page.startValue = startValue;
+    page.startUnit = startUnit;
+    page.stopValue = stopValue;
+    page.stopUnit = stopUnit;
+    page.numPoints = numPoints;
+    page.setChartScale = setChartScale;
+    bool logSweep = true;
+    if (document_ != nullptr) {
+        logSweep = document_->LogSweepAvailable();
+    } else if (driver_ != nullptr) {
+        logSweep = driver_->QueryLogSweepSupport() != kLogSweepNotOffered;
+    }
+    page.sweepType = logSweep ? sweepType : 0;
+    page.logSweepEnabled = logSweep;
+
+    for (;;) {
+        if (!ui_->EditFrequencyPage(page)) {
+            return false;
+        }
+        if (const auto refusal = page.LeaveCheck()) {
+            Ask(refusal->text, refusal->caption);
+            continue;
+        }
+        if (!ValidateFrequency(page)) {
+            break;
+        }
+    }
+
+    startValue = page.startValue;
+    startUnit = page.startUnit;
+    stopValue = page.stopValue;
+    stopUnit = page.stopUnit;
+    numPoints = page.numPoints;
+    sweepType = page.sweepType;
+    calibrated = false;
+    setChartScale = page.setChartScale;
+
+    if (setChartScale) {
+        if (document_ != nullptr) {
+            document_->CopySweepSettings(startValue, startUnit, stopValue, stopUnit, numPoints,
+                                         sweepType);
+        }
+        BuildFrequencyList();
+        ApplySweepToCharts();
+    }
+
+    WaitCursor cursor(ui_);
+    SetupInstrument();
+    VerifyInstrumentSetup(kSetupChangedMessage);
+    return true;
+}
+
+bool CProbeEngine::ValidateFrequency(const FrequencyPage& page) {
+    const double start = page.startValue * UnitMultiplier(page.startUnit);
+    const double stop = page.stopValue * UnitMultiplier(page.stopUnit);
+    std::string refusal;
+    if (start < minFrequency) {
+        refusal = "The start frequency must be greater than " + FormatFrequency(minFrequency);
+    } else if (start > maxFrequency) {
+        refusal = "The start frequency must be less than " + FormatFrequency(maxFrequency);
+    } else if (stop < minFrequency) {
+        refusal = "The stop frequency must be greater than " + FormatFrequency(minFrequency);
+    } else if (stop > maxFrequency) {
+        refusal = "The stop frequency must be less than " + FormatFrequency(maxFrequency);
+    } else if (page.numPoints < minPoints) {
+        refusal = "The number of points must be greater than " + std::to_string(minPoints);
+    } else if (page.numPoints > maxPoints) {
+        refusal = "The number of points must be less than " + std::to_string(maxPoints);
+    } else {
+        return false;
+    }
+    Ask(refusal, kRangeCaption);
+    return true;
+}
+
+void CProbeEngine::ShowWait(const std::string& text, const std::string& caption) {
+    if (ui_ == nullptr) {
+        return;
+    }
+    if (waitDlg_ == nullptr) {
+        waitDlg_ = ui_->CreatePromptDlg();
+        if (waitDlg_ == nullptr) {
+            return;
+        }
+    }
+    waitDlg_->Show(text, caption);
+    ui_->PumpMessages();
+}
+
+void CProbeEngine::HideWait() {
+    if (waitDlg_ != nullptr) {
+        waitDlg_->Close();
+        waitDlg_.reset();
+    }
+}
+
+}  // namespace kv

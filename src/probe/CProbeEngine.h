@@ -158,6 +158,13 @@ private:
     // its end when the list is shorter than numPoints (a log sweep before verification).
     int PointCount() const;
     void FillResult();
+    // A message box; without an operator interface the answer is OK, or No to a question.
+    Answer Ask(const std::string& text, const std::string& caption, Buttons buttons = Buttons::Ok,
+               Icon icon = Icon::None);
+    // The reflection (1 - y) / (1 + y) that the probe model gives for eps at f.
+    CComplex ModelReflection(double f, CComplex eps) const;
+    // The calibration-state length handed to the driver: never more than the block holds.
+    std::uint16_t CalStateLength() const;
 
     IInstrumentDriver* driver_ = nullptr;
     ProbeHost* document_ = nullptr;

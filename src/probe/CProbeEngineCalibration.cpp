@@ -1,1 +1,446 @@
+// Calibration standards, the operator prompt loop, the three-standard calibration, the error-term
+// solution and the one-standard refresh.
+
+#include <algorithm>
+
 #include "probe/CProbeEngine.h"
+#include "probe/Standards.h"
+#include "probe/Units.h"
+
+namespace kv {
+
+namespace {
+
+constexpr CComplex kOne{1.0, 0.0};
+constexpr CComplex kMinusOne{-1.0, 0.0};
+
+// Standard 2 of an air/short/water calibration is the shorting block; at the low end of the sweep
+// its reading divided by the air reading lies near -1 when the block sits properly.
+constexpr double kShortTolerance = 0.3;
+
+const char* const kShortQuestion =
+    "The shorting block may not be properly connected.  Do you want to make the measurement "
+    "again?";
+
+const char* const kComputingCalibration = "Computing Calibration...";
+const char* const kDownloadingCalibration = "Downloading Calibration...";
+
+const char* const kOpenInAir = "Leave the probe open in air.";
+const char* const kConnectShort = "Connect the shorting block to the probe.";
+const char* const kMeasuringAir = "Measuring air.";
+const char* const kMeasuringShort = "Measuring the shorting block.";
+const char* const kMeasuringWater = "Measuring water.";
+
+// The value of a per-point array at i, or (0, 0) past its end (as if it had been sized to the
+// sweep with zeros).
+CComplex At(const std::vector<CComplex>& values, std::size_t i) {
+    return i < values.size() ? values[i] : CComplex();
+}
+
+}  // namespace
+
+// ---- Standards ----
+
+CComplex CProbeEngine::ModelReflection(double f, CComplex eps) const {
+    CComplex y;
+    ProbeAdmittance(f, eps, y);
+    return CComplex::Divide(CComplex::Subtract(kOne, y), CComplex::Add(kOne, y));
+}
+
+CComplex CProbeEngine::StandardPermittivity(int index, double f) const {
+    if (index < 1 || index > 3) {
+        return {};
+    }
+    const std::size_t k = static_cast<std::size_t>(index - 1);
+    return ColeColePermittivity(f, ColeCole{stdEo[k], stdEinf[k], stdAlpha[k], stdTau[k]});
+}
+
+CComplex CProbeEngine::StandardReflection(int index, double f) const {
+    if (index < 1 || index > 3) {
+        return {};
+    }
+    switch (calibrationType) {
+        case 0:  // load, air, short
+            if (index == 1) {
+                return {};
+            }
+            if (index == 2) {
+                return ModelReflection(f, kOne);
+            }
+            return kMinusOne;
+        case 1:  // air, short, water
+            if (index == 1) {
+                return ModelReflection(f, kOne);
+            }
+            if (index == 2) {
+                return kMinusOne;
+            }
+            return ModelReflection(f, WaterPermittivity(f, waterTemperature));
+        case 2:  // user defined
+            return ModelReflection(f, StandardPermittivity(index, f));
+        default:
+            return {};
+    }
+}
+
+// ---- Prompt texts ----
+
+std::string CProbeEngine::StandardPrompt(int k) const {
+    if (k < 1 || k > 3) {
+        return {};
+    }
+    switch (calibrationType) {
+        case 0: {
+            static const char* const texts[] = {
+                "Remove the probe and connect a load to the end of the cable.",
+                "Reconnect the probe and leave the probe open in air.", kConnectShort};
+            return texts[k - 1];
+        }
+        case 1:
+            if (k == 1) {
+                return kOpenInAir;
+            }
+            if (k == 2) {
+                return kConnectShort;
+            }
+            return "Insert the probe into " + Printf("%6.2f", waterTemperature) + " C water.";
+        case 2:
+            return "Insert the probe into " + stdLabel[static_cast<std::size_t>(k - 1)];
+        default:
+            return {};
+    }
+}
+
+std::string CProbeEngine::StandardTitle(int k) const {
+    if (k < 1 || k > 3) {
+        return {};
+    }
+    switch (calibrationType) {
+        case 0: {
+            static const char* const texts[] = {"Measuring the load.", kMeasuringAir,
+                                                kMeasuringShort};
+            return texts[k - 1];
+        }
+        case 1: {
+            static const char* const texts[] = {kMeasuringAir, kMeasuringShort, kMeasuringWater};
+            return texts[k - 1];
+        }
+        case 2:
+            return "Measuring " + stdLabel[static_cast<std::size_t>(k - 1)];
+        default:
+            return {};
+    }
+}
+
+std::string CProbeEngine::RefreshStdPrompt() const {
+    switch (refreshStandard) {
+        case 0:
+            return kOpenInAir;
+        case 1:
+            return kConnectShort;
+        case 2:
+            return "Insert the probe in water.";
+        default:
+            return {};
+    }
+}
+
+std::string CProbeEngine::RefreshStdTitle() const {
+    switch (refreshStandard) {
+        case 0:
+            return kMeasuringAir;
+        case 1:
+            return kMeasuringShort;
+        case 2:
+            return kMeasuringWater;
+        default:
+            return {};
+    }
+}
+
+// ---- Operator prompt ----
+
+void CProbeEngine::Prompt(const std::string& prompt, const std::string& measuring, int steps) {
+    if (ui_ != nullptr) {
+        if (measureDlg_ == nullptr) {
+            measureDlg_ = ui_->CreateMeasureDlg();
+            if (measureDlg_ != nullptr) {
+                measureDlg_->Create();
+            }
+        }
+        if (measureDlg_ != nullptr) {
+            measureDlg_->SetText(prompt);
+            measureDlg_->SetPendingText(measuring);
+            if (steps > 0) {
+                measureDlg_->StartProgress(steps, 1);
+                measureDlg_->ResetProgress();
+            } else {
+                measureDlg_->StepProgress();
+            }
+        }
+    }
+    operatorResponse = kResponseNone;
+    if (driver_ != nullptr) {
+        driver_->ShowTitle(measuring);
+        driver_->ShowMessage(prompt);
+        driver_->ArmOperatorResponse();
+        driver_->EndSequence();
+    }
+    if (ui_ != nullptr) {
+        ui_->Beep();
+    }
+}
+
+bool CProbeEngine::WaitForOperator() {
+    // With neither a driver nor an operator interface nobody can answer.
+    if (driver_ == nullptr && ui_ == nullptr) {
+        operatorResponse = kResponseAbort;
+    }
+    while (operatorResponse == kResponseNone) {
+        if (driver_ != nullptr) {
+            driver_->PollOperatorResponse(operatorResponse);
+        }
+        if (measureDlg_ != nullptr) {
+            if (operatorResponse == kResponseContinue) {
+                measureDlg_->PressOk();
+            } else if (operatorResponse == kResponseAbort) {
+                measureDlg_->PressAbort();
+            }
+            if (measureDlg_->TakeOk()) {
+                operatorResponse = kResponseContinue;
+            }
+            // Examined after OK, so OK and Abort in one pass abort.
+            if (measureDlg_->TakeAbort()) {
+                operatorResponse = kResponseAbort;
+                measureDlg_.reset();
+            }
+        }
+        if (ui_ != nullptr) {
+            ui_->PumpMessages();
+            // Closing the program ends the wait as an abort.
+            if (operatorResponse == kResponseNone && ui_->QuitRequested()) {
+                operatorResponse = kResponseAbort;
+            }
+        }
+    }
+    if (operatorResponse == kResponseContinue) {
+        if (driver_ != nullptr) {
+            driver_->AcknowledgeContinue();
+        }
+        return true;
+    }
+    // An answer other than continue (abort, or a value the driver should not give) ends the
+    // operation without measuring.
+    operatorResponse = kResponseAbort;
+    if (driver_ != nullptr) {
+        driver_->EndOperatorResponse();
+    }
+    EndPrompt();
+    return false;
+}
+
+void CProbeEngine::EndPrompt() {
+    if (driver_ != nullptr) {
+        driver_->ClearMessage();
+    }
+    measureDlg_.reset();
+}
+
+void CProbeEngine::ShowStatus(const std::string& text) {
+    if (measureDlg_ != nullptr) {
+        measureDlg_->SetText(text);
+        measureDlg_->StepProgress();
+    }
+    if (driver_ != nullptr) {
+        driver_->ShowMessage(text);
+    }
+}
+
+std::uint16_t CProbeEngine::CalStateLength() const {
+    return static_cast<std::uint16_t>(
+        std::min<std::size_t>(calStateSize, static_cast<std::size_t>(kCalStateBytes)));
+}
+
+// ---- Calibration ----
+
+void CProbeEngine::PerformCalibration() {
+    if (driver_ != nullptr) {
+        driver_->BeginCalibration();
+        driver_->PrepareCalibration();
+    }
+
+    Prompt(StandardPrompt(1), StandardTitle(1), 4);
+    if (!WaitForOperator()) {
+        return;
+    }
+    const std::size_t n = static_cast<std::size_t>(PointCount());
+    stdMeasured1.assign(n, CComplex());
+    stdMeasured2.assign(n, CComplex());
+    stdMeasured3.assign(n, CComplex());
+    calibrated = false;
+    if (driver_ != nullptr) {
+        driver_->MeasureTrace(stdMeasured1);
+        if (calibrationType == 1) {
+            driver_->PrepareShortStandard();
+            driver_->CheckShortStandard();
+        }
+        driver_->EndSequence();
+    }
+
+    Prompt(StandardPrompt(2), StandardTitle(2), 0);
+    if (!WaitForOperator()) {
+        return;
+    }
+    for (;;) {
+        if (driver_ != nullptr) {
+            driver_->MeasureTrace(stdMeasured2);
+        }
+        if (calibrationType != 1) {
+            break;
+        }
+        if (driver_ != nullptr) {
+            driver_->CheckShortStandard();
+        }
+        if (ShortingBlockOk()) {
+            break;
+        }
+        if (driver_ != nullptr) {
+            driver_->EndSequence();
+        }
+        if (Ask(kShortQuestion, "Calibration", Buttons::YesNo) != Answer::Yes) {
+            break;
+        }
+    }
+    if (driver_ != nullptr) {
+        driver_->EndSequence();
+    }
+
+    Prompt(StandardPrompt(3), StandardTitle(3), 0);
+    if (!WaitForOperator()) {
+        return;
+    }
+    if (driver_ != nullptr) {
+        driver_->MeasureTrace(stdMeasured3);
+        driver_->EndOperatorResponse();
+    }
+
+    ShowStatus(kComputingCalibration);
+    ComputeCalibration();
+    ShowStatus(kDownloadingCalibration);
+    if (driver_ != nullptr) {
+        driver_->DownloadCalibration(errorDirectivity, errorSourceMatch, errorTracking);
+    }
+    EndPrompt();
+    if (driver_ != nullptr) {
+        driver_->SaveCalibrationState(calState, calStateSize);
+        driver_->EndSequence();
+    }
+    calibrated = true;
+}
+
+void CProbeEngine::ComputeCalibration() {
+    errorDirectivity.clear();
+    errorSourceMatch.clear();
+    errorTracking.clear();
+    const std::size_t n = frequencies.size();
+    errorDirectivity.reserve(n);
+    errorSourceMatch.reserve(n);
+    errorTracking.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        CComplex e00;
+        CComplex e11;
+        CComplex e01e10;
+        SolveErrorTerms(frequencies[i], At(stdMeasured1, i), At(stdMeasured2, i),
+                        At(stdMeasured3, i), e00, e11, e01e10);
+        errorDirectivity.push_back(e00);
+        errorSourceMatch.push_back(e11);
+        errorTracking.push_back(e01e10);
+    }
+}
+
+void CProbeEngine::SolveErrorTerms(double f, CComplex m1, CComplex m2, CComplex m3, CComplex& e00,
+                                   CComplex& e11, CComplex& e01e10) const {
+    const CComplex g[3] = {StandardReflection(1, f), StandardReflection(2, f),
+                           StandardReflection(3, f)};
+    const CComplex m[3] = {m1, m2, m3};
+    // The error model rearranged as M = x0 G + x1 - x2 G M, linear in x0, x1, x2; one row per
+    // standard, standard 3 first.
+    CComplex a[9];
+    CComplex b[3];
+    for (int row = 0; row < 3; ++row) {
+        const int k = 2 - row;
+        a[row * 3 + 0] = g[k];
+        a[row * 3 + 1] = kOne;
+        a[row * 3 + 2] = CComplex::Multiply(kMinusOne, CComplex::Multiply(g[k], m[k]));
+        b[row] = m[k];
+    }
+    // A singular system leaves the inverse at zero, and the point gets zero terms.
+    CComplex inverse[9];
+    CComplex::Invert(a, inverse, 3);
+    CComplex x[3];
+    CComplex::MatrixProduct(inverse, 3, 3, b, 3, 1, x);
+    e00 = x[1];
+    e11 = CComplex::Multiply(kMinusOne, x[2]);
+    e01e10 = CComplex::Subtract(x[0], CComplex::Multiply(x[1], x[2]));
+}
+
+bool CProbeEngine::ShortingBlockOk() const {
+    // Without a point there is nothing that speaks against the block.
+    if (stdMeasured1.empty() || stdMeasured2.empty()) {
+        return true;
+    }
+    const CComplex r = stdMeasured2[0] / stdMeasured1[0];
+    return !((r - kMinusOne).Magnitude() > kShortTolerance);
+}
+
+void CProbeEngine::RefreshCalibration() {
+    if (!calibrated) {
+        Ask("A calibration must be performed before it can be refreshed.", "Calibration Menu",
+            Buttons::Ok, Icon::Stop);
+        return;
+    }
+    Prompt(RefreshStdPrompt(), RefreshStdTitle(), 2);
+    if (!WaitForOperator()) {
+        return;
+    }
+    // Sized only once the operator went on, so that an aborted refresh keeps the last reading.
+    refreshMeasured.assign(static_cast<std::size_t>(PointCount()), CComplex());
+    if (driver_ != nullptr) {
+        driver_->MeasureTrace(refreshMeasured);
+    }
+    ShowStatus(kComputingCalibration);
+    ApplyRefresh();
+    ShowStatus(kDownloadingCalibration);
+    if (driver_ != nullptr) {
+        driver_->DownloadCalibration(errorDirectivity, errorSourceMatch, errorTracking);
+        driver_->SaveCalibrationState(calState, calStateSize);
+        driver_->EndOperatorResponse();
+    }
+    EndPrompt();
+    if (driver_ != nullptr) {
+        driver_->EndSequence();
+    }
+}
+
+void CProbeEngine::ApplyRefresh() {
+    // A standard the refresh does not know gives no expected reflection: the terms stay.
+    if (refreshStandard < 0 || refreshStandard > 2) {
+        return;
+    }
+    const std::size_t n = std::min({refreshMeasured.size(), frequencies.size(),
+                                    errorSourceMatch.size(), errorTracking.size()});
+    for (std::size_t i = 0; i < n; ++i) {
+        const double f = frequencies[i];
+        CComplex expected = kMinusOne;
+        if (refreshStandard == 0) {
+            expected = ModelReflection(f, kOne);
+        } else if (refreshStandard == 2) {
+            expected = ModelReflection(f, WaterPermittivity(f, waterTemperature));
+        }
+        const CComplex ratio = CComplex::Divide(refreshMeasured[i], expected);
+        errorSourceMatch[i] = CComplex::Multiply(errorSourceMatch[i], ratio);
+        errorTracking[i] = CComplex::Multiply(errorTracking[i], ratio);
+    }
+}
+
+}  // namespace kv

@@ -1,1 +1,190 @@
+// Sample measurement (started by the operator or by the analyzer's external trigger) and what the
+// engine does after a setup file was read into it.
+
+#include <algorithm>
+
 #include "probe/CProbeEngine.h"
+
+namespace kv {
+
+namespace {
+
+const char* const kNotCalibrated =
+    "A calibration must be performed before a measurement can be made.";
+const char* const kComputingValues = "Computing Values...";
+const char* const kTriggerCaption = "External Trigger";
+
+// The record that keeps the name of the instrument a calibration was made on.
+constexpr std::size_t kStoredNameLength = 200;
+
+}  // namespace
+
+void CProbeEngine::Measure() {
+    if (!calibrated) {
+        Ask(kNotCalibrated, "Measure Menu", Buttons::Ok, Icon::Stop);
+        return;
+    }
+    Prompt("Insert probe into sample.", "Measuring sample...", 2);
+    if (!WaitForOperator()) {
+        return;
+    }
+    sampleMeasured.assign(static_cast<std::size_t>(PointCount()), CComplex());
+    if (driver_ != nullptr) {
+        driver_->MeasureTrace(sampleMeasured);
+    }
+    ShowStatus(kComputingValues);
+    FillResult();
+    if (driver_ != nullptr) {
+        driver_->EndOperatorResponse();
+    }
+    EndPrompt();
+    if (driver_ != nullptr) {
+        driver_->EndSequence();
+    }
+    if (document_ != nullptr) {
+        document_->UpdateAllViews();
+    }
+    if (ui_ != nullptr) {
+        ui_->PumpMessages();
+    }
+}
+
+void CProbeEngine::MeasureOnTrigger() {
+    if (!calibrated) {
+        Ask(kNotCalibrated, "Measure Menu", Buttons::Ok, Icon::Stop);
+        return;
+    }
+    ShowWait("Waiting for external trigger.", kTriggerCaption);
+    if (!WaitForTrigger()) {
+        HideWait();
+        return;
+    }
+    sampleMeasured.assign(static_cast<std::size_t>(PointCount()), CComplex());
+    if (driver_ != nullptr) {
+        // The sweep the trigger started, not a new one.
+        driver_->ReadTrace(sampleMeasured);
+    }
+    ShowWait(kComputingValues, kTriggerCaption);
+    FillResult();
+    if (driver_ != nullptr) {
+        driver_->EndOperatorResponse();
+    }
+    HideWait();
+    if (driver_ != nullptr) {
+        driver_->EndSequence();
+    }
+    if (document_ != nullptr) {
+        document_->UpdateAllViews();
+    }
+    if (ui_ != nullptr) {
+        ui_->PumpMessages();
+    }
+}
+
+bool CProbeEngine::WaitForTrigger() {
+    if (driver_ == nullptr) {
+        return false;
+    }
+    int result = driver_->ArmExternalTrigger();
+    if (result == kTriggerNotSupported) {
+        Ask("The selected instrument does not support this function.", kTriggerCaption);
+        return false;
+    }
+    if (waitDlg_ != nullptr) {
+        waitDlg_->RevealCancel();
+    }
+    bool cancelled = false;
+    do {
+        result = driver_->PollExternalTrigger();
+        // Closing the program counts as Cancel, so the wait cannot outlive it.
+        cancelled = (waitDlg_ != nullptr && waitDlg_->Cancelled()) ||
+                    (ui_ != nullptr && ui_->QuitRequested());
+        if (ui_ != nullptr) {
+            ui_->PumpMessages();
+        }
+    } while (!cancelled && result == kTriggerStillWaiting);
+    return result == 0 && !cancelled;
+}
+
+void CProbeEngine::FillResult() {
+    // sampleMeasured has one element per frequency, so the model reads no frequency past the
+    // end of the list.
+    const std::size_t n = std::min(sampleMeasured.size(), frequencies.size());
+    sensitivity.assign(n, 0.0);
+    std::vector<CComplex> scratch;
+    std::vector<CComplex>* permittivity = &scratch;
+    if (document_ != nullptr) {
+        permittivity = &document_->DataPermittivity();
+    }
+    permittivity->clear();
+    permittivity->resize(n);
+    ComputePermittivity(frequencies.data(), sampleMeasured.data(), permittivity->data(),
+                        sensitivity.data(), static_cast<int>(n));
+    if (document_ != nullptr) {
+        document_->DataMeasured(frequencies);
+    }
+}
+
+void CProbeEngine::CopyStoredFieldsFrom(const CProbeEngine& source) {
+    setChartScale = source.setChartScale;
+    stopValue = source.stopValue;
+    startValue = source.startValue;
+    numPoints = source.numPoints;
+    startUnit = source.startUnit;
+    stopUnit = source.stopUnit;
+    sweepType = source.sweepType;
+    model.apertureScale = source.model.apertureScale;
+    model.apertureCoefficients = source.model.apertureCoefficients;
+    model.frequencyScale = source.model.frequencyScale;
+    model.coefficientScale = source.model.coefficientScale;
+    stdAlpha = source.stdAlpha;
+    stdEinf = source.stdEinf;
+    stdEo = source.stdEo;
+    stdLabel = source.stdLabel;
+    stdTau = source.stdTau;
+    refreshStandard = source.refreshStandard;
+    calibrationType = source.calibrationType;
+    probeType = source.probeType;
+    waterTemperature = source.waterTemperature;
+    calibrated = source.calibrated;
+    calState = source.calState;
+    calStateSize = source.calStateSize;
+    sensitivity = source.sensitivity;
+    frequencies = source.frequencies;
+    stdMeasured1 = source.stdMeasured1;
+    stdMeasured2 = source.stdMeasured2;
+    stdMeasured3 = source.stdMeasured3;
+    refreshMeasured = source.refreshMeasured;
+    errorDirectivity = source.errorDirectivity;
+    errorSourceMatch = source.errorSourceMatch;
+    errorTracking = source.errorTracking;
+    sampleMeasured = source.sampleMeasured;
+}
+
+void CProbeEngine::AfterLoad(const std::string& storedName) {
+    // The record holds a C text: it ends at its terminator or after its 200th byte.
+    std::string stored = storedName.substr(0, storedName.find('\0'));
+    if (stored.size() > kStoredNameLength) {
+        stored.resize(kStoredNameLength);
+    }
+    if (calibrated) {
+        if (instrumentName != stored) {
+            Ask("The calibration belongs to " + stored + ".", "Opening Setup File");
+            calibrated = false;
+            SetupInstrument();
+            VerifyInstrumentSetup(kSetupChangedMessage);
+        } else if (driver_ != nullptr) {
+            // A block length beyond the block itself (a damaged file) is never handed on.
+            driver_->RestoreCalibrationState(calState, CalStateLength());
+            driver_->DownloadCalibration(errorDirectivity, errorSourceMatch, errorTracking);
+        }
+        if (driver_ != nullptr) {
+            driver_->EndSequence();
+        }
+    } else {
+        SetupInstrument();
+        VerifyInstrumentSetup(kSetupChangedMessage);
+    }
+}
+
+}  // namespace kv

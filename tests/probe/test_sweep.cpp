@@ -1,1 +1,564 @@
+// The engine's defaults, frequency list, instrument limits, sweep set-up and read-back, and the
+// "Set Frequency" command.
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "probe/CProbeEngine.h"
+#include "support/FakeDriver.h"
+#include "support/FakeHost.h"
+#include "support/ScriptedUi.h"
+
+using namespace kv;
+using kv::test::FakeDriver;
+using kv::test::FakeHost;
+using kv::test::ScriptedUi;
+
+namespace {
+
+// The operator, the analyzer and the document outlive the engine that points to them.
+struct Bench {
+    ScriptedUi ui;
+    FakeDriver driver;
+    FakeHost host;
+    CProbeEngine engine;
+
+    explicit Bench(bool withDriver = true) {
+        engine.SetUi(&ui);
+        engine.SetDocument(&host);
+        if (withDriver) {
+            engine.SetDriver(&driver);
+        }
+        driver.calls.clear();
+    }
+};
+
+std::vector<std::string> Calls(std::initializer_list<const char*> names) {
+    return {names.begin(), names.end()};
+}
+
+}  // namespace
+
+TEST(EngineDefaults, ConstructorSettingsAndLimits) {
+    CProbeEngine e;
+    EXPECT_EQ(e.startValue, 200.0);
+    EXPECT_EQ(e.startUnit, "MHz");
+    EXPECT_EQ(e.stopValue, 20.0);
+    EXPECT_EQ(e.stopUnit, "GHz");
+    EXPECT_EQ(e.numPoints, 51);
+    EXPECT_EQ(e.sweepType, 0);
+    EXPECT_TRUE(e.setChartScale);
+    EXPECT_FALSE(e.calibrated);
+    EXPECT_EQ(e.instrumentName, "");
+    EXPECT_EQ(e.calibrationType, 1);
+    EXPECT_EQ(e.refreshStandard, 0);
+    EXPECT_EQ(e.probeType, 1);
+    EXPECT_EQ(e.waterTemperature, 25.0);
+    EXPECT_FALSE(e.physicalCorrection);
+    EXPECT_EQ(e.stdLabel[0], "Air");
+    EXPECT_EQ(e.stdLabel[1], "Short");
+    EXPECT_EQ(e.stdLabel[2], "Water");
+    EXPECT_EQ(e.stdEo[1], 1e10);
+    EXPECT_EQ(e.stdTau[2], 9.3e-12);
+    // Limits before an instrument is asked.
+    EXPECT_EQ(e.minFrequency, 2e8);
+    EXPECT_EQ(e.maxFrequency, 2e10);
+    EXPECT_EQ(e.minPoints, 3);
+    EXPECT_EQ(e.maxPoints, 1601);
+    // The coefficients of the default probe "KV47310B/C" are loaded.
+    EXPECT_EQ(e.model.apertureScale, 3.83253203443e-12);
+    EXPECT_EQ(e.model.apertureCoefficients[0], 1.08724393913);
+    EXPECT_EQ(e.model.frequencyScale, 1.0);
+    EXPECT_EQ(e.model.coefficientScale, 1.0);
+    EXPECT_TRUE(e.frequencies.empty());
+    EXPECT_TRUE(e.errorTracking.empty());
+}
+
+TEST(EngineDefaults, AttachingADriverReadsItsName) {
+    ScriptedUi ui;
+    FakeDriver driver;
+    CProbeEngine e;
+    e.instrumentName = "OLD";
+    e.SetDriver(&driver);
+    EXPECT_EQ(driver.calls, Calls({"Initialize", "GetInstrumentName"}));
+    EXPECT_EQ(e.instrumentName, "FAKE ANALYZER 1");
+    e.SetDriver(nullptr);
+    EXPECT_EQ(e.instrumentName, "");
+    EXPECT_EQ(e.Driver(), nullptr);
+
+    // The name record holds 200 characters: a longer answer is cut there.
+    driver.name = std::string(205, 'N');
+    e.SetDriver(&driver);
+    EXPECT_EQ(e.instrumentName, std::string(200, 'N'));
+}
+
+TEST(FrequencyList, LinearSweep) {
+    CProbeEngine e;
+    e.startValue = 1;
+    e.startUnit = "GHz";
+    e.stopValue = 2;
+    e.stopUnit = "GHz";
+    e.numPoints = 3;
+    e.BuildFrequencyList();
+    EXPECT_EQ(e.frequencies, (std::vector<double>{1e9, 1.5e9, 2e9}));
+
+    e.numPoints = 1;
+    e.BuildFrequencyList();
+    EXPECT_EQ(e.frequencies, (std::vector<double>{1e9}));
+
+    e.numPoints = 0;
+    e.BuildFrequencyList();
+    EXPECT_TRUE(e.frequencies.empty());
+    e.numPoints = -4;
+    e.BuildFrequencyList();
+    EXPECT_TRUE(e.frequencies.empty());
+
+    // Any other sweep kind gives no list at all (and replaces the old one).
+    e.numPoints = 3;
+    e.BuildFrequencyList();
+    e.sweepType = 2;
+    e.BuildFrequencyList();
+    EXPECT_TRUE(e.frequencies.empty());
+
+    // A unit text that is not one of the three scaled units counts as hertz.
+    e.sweepType = 0;
+    e.startValue = 300;
+    e.startUnit = "kHz";
+    e.stopValue = 500;
+    e.stopUnit = "Hz";
+    e.BuildFrequencyList();
+    EXPECT_EQ(e.frequencies, (std::vector<double>{300, 400, 500}));
+}
+
+TEST(FrequencyList, LogSweepTenSegments) {
+    CProbeEngine e;
+    e.sweepType = 1;
+    e.numPoints = 51;
+    e.BuildFrequencyList();
+    ASSERT_EQ(e.frequencies.size(), 51u);
+    for (int s = 0; s < 10; ++s) {
+        // Segment s runs from 200 MHz * 10^(0.2 s) to 200 MHz * 10^(0.2 (s + 1)).
+        const double lo = 2e8 * std::pow(10.0, 0.2 * s);
+        const double hi = 2e8 * std::pow(10.0, 0.2 * (s + 1));
+        for (int j = 0; j < 5; ++j) {
+            const double expected = lo + j * (hi - lo) / 5;
+            EXPECT_NEAR(e.frequencies[5 * s + j], expected, expected * 1e-12)
+                << "segment " << s << " point " << j;
+        }
+    }
+    EXPECT_EQ(e.frequencies.back(), 2e10);
+    for (std::size_t i = 1; i < e.frequencies.size(); ++i) {
+        EXPECT_LT(e.frequencies[i - 1], e.frequencies[i]);
+    }
+
+    // 10 k + 1 points, k = (n - 1) / 10.
+    e.numPoints = 55;
+    e.BuildFrequencyList();
+    EXPECT_EQ(e.frequencies.size(), 51u);
+    e.numPoints = 11;
+    e.BuildFrequencyList();
+    ASSERT_EQ(e.frequencies.size(), 11u);
+    EXPECT_NEAR(e.frequencies[1], 2e8 * std::pow(10.0, 0.2), 1e-3);
+
+    // Below 11 points only the stop frequency remains.
+    for (int n : {5, 10, 1, 0}) {
+        e.numPoints = n;
+        e.BuildFrequencyList();
+        EXPECT_EQ(e.frequencies, (std::vector<double>{2e10})) << n << " points";
+    }
+}
+
+TEST(FrequencyList, StartAndStopInHertz) {
+    CProbeEngine e;
+    EXPECT_EQ(e.StartHz(), 2e8);
+    EXPECT_EQ(e.StopHz(), 2e10);
+    e.SetStart(1.5e10);
+    EXPECT_DOUBLE_EQ(e.startValue, 15.0);
+    EXPECT_EQ(e.startUnit, "GHz");
+    e.SetStart(4.5e7);
+    EXPECT_DOUBLE_EQ(e.startValue, 45.0);
+    EXPECT_EQ(e.startUnit, "MHz");
+    e.SetStop(300.0);
+    EXPECT_EQ(e.stopValue, 300.0);
+    EXPECT_EQ(e.stopUnit, "Hz");
+    e.SetStop(3e5);
+    EXPECT_DOUBLE_EQ(e.stopValue, 300.0);
+    EXPECT_EQ(e.stopUnit, "KHz");
+    EXPECT_DOUBLE_EQ(e.StopHz(), 3e5);
+}
+
+TEST(InstrumentLimits, ReadInOrderAndFittedToTheProbeBand) {
+    Bench b;
+    b.driver.minFrequency = 45e6;
+    b.driver.maxFrequency = 50e9;
+    b.driver.maxPoints = 801;
+    b.engine.minPoints = 7;
+    b.engine.ReadInstrumentLimits();
+    EXPECT_EQ(b.driver.calls,
+              Calls({"BeginLimitQuery", "GetMaxPoints", "GetMinFrequency", "GetMaxFrequency"}));
+    EXPECT_EQ(b.engine.minPoints, 3);
+    EXPECT_EQ(b.engine.maxPoints, 801);
+    EXPECT_EQ(b.engine.minFrequency, 45e6);
+    EXPECT_EQ(b.engine.maxFrequency, 50e9);
+
+    b.engine.numPoints = 3;
+    b.engine.FitSweepToInstrument();
+    EXPECT_EQ(b.engine.startValue, 200.0);
+    EXPECT_EQ(b.engine.startUnit, "MHz");
+    EXPECT_EQ(b.engine.stopValue, 20.0);
+    EXPECT_EQ(b.engine.stopUnit, "GHz");
+    EXPECT_EQ(b.engine.frequencies, (std::vector<double>{2e8, 1.01e10, 2e10}));
+
+    b.engine.minFrequency = 3e5;
+    b.engine.maxFrequency = 3e9;
+    b.engine.FitSweepToInstrument();
+    EXPECT_EQ(b.engine.startValue, 200.0);
+    EXPECT_EQ(b.engine.startUnit, "MHz");
+    EXPECT_DOUBLE_EQ(b.engine.stopValue, 3.0);
+    EXPECT_EQ(b.engine.stopUnit, "GHz");
+
+    // Without a driver only the point minimum is set.
+    CProbeEngine alone;
+    alone.minPoints = 9;
+    alone.ReadInstrumentLimits();
+    EXPECT_EQ(alone.minPoints, 3);
+    EXPECT_EQ(alone.maxPoints, 1601);
+}
+
+TEST(InstrumentLimits, PrepareInstrumentPresetsReadsAndFits) {
+    Bench b;
+    b.driver.minFrequency = 3e5;
+    b.driver.maxFrequency = 3e9;
+    b.engine.PrepareInstrument();
+    EXPECT_EQ(b.driver.calls, Calls({"Initialize", "Preset", "BeginLimitQuery", "GetMaxPoints",
+                                     "GetMinFrequency", "GetMaxFrequency"}));
+    EXPECT_EQ(b.ui.waitTexts, (std::vector<std::string>{"Setting up instrument.|FAKE ANALYZER 1"}));
+    EXPECT_EQ(b.ui.wait, nullptr);  // closed again
+    EXPECT_EQ(b.host.calls, (std::vector<std::string>{"ApplySweepToCharts(200 MHz,3 GHz,0)"}));
+    EXPECT_EQ(b.engine.frequencies.size(), 51u);
+    EXPECT_EQ(b.engine.frequencies.back(), 3e9);
+
+    // An analyzer that fails to initialise is left alone.
+    Bench failing;
+    failing.driver.results["Initialize"] = 5;
+    failing.engine.PrepareInstrument();
+    EXPECT_EQ(failing.driver.calls, Calls({"Initialize"}));
+    EXPECT_TRUE(failing.host.calls.empty());
+
+    // A wait window already up belongs to the caller and stays.
+    Bench nested;
+    nested.engine.ShowWait("Busy", "Caller");
+    nested.engine.PrepareInstrument();
+    ASSERT_NE(nested.ui.wait, nullptr);
+    EXPECT_EQ(nested.ui.wait->Text(), "Busy");
+    nested.engine.HideWait();
+    EXPECT_EQ(nested.ui.wait, nullptr);
+
+    // Without a driver nothing happens at all.
+    Bench none(false);
+    none.engine.PrepareInstrument();
+    EXPECT_TRUE(none.ui.waitTexts.empty());
+    EXPECT_TRUE(none.host.calls.empty());
+}
+
+TEST(InstrumentSetup, SendsTheListAndKeepsTheWaitWindow) {
+    Bench b;
+    b.engine.sweepType = 1;
+    b.engine.numPoints = 21;
+    b.engine.SetupInstrument();
+    EXPECT_EQ(b.driver.calls, Calls({"SetFrequencyList"}));
+    EXPECT_EQ(b.driver.frequencyList, b.engine.frequencies);
+    EXPECT_EQ(b.driver.frequencyList.size(), 21u);
+    EXPECT_EQ(b.driver.sweepTypeSent, 1);
+    ASSERT_NE(b.ui.wait, nullptr);
+    EXPECT_EQ(b.ui.wait->Text(), "Setting up Instrument");
+    EXPECT_EQ(b.ui.wait->Caption(), "FAKE ANALYZER 1");
+    EXPECT_EQ(b.ui.waitCursorDepth, 0);
+}
+
+TEST(InstrumentSetup, ReadBackThatMatches) {
+    Bench b;
+    b.engine.SetupInstrument();
+    b.driver.calls.clear();
+    EXPECT_TRUE(b.engine.VerifyInstrumentSetup(kSetupChangedMessage));
+    EXPECT_EQ(b.driver.calls,
+              Calls({"GetStartFrequency", "GetStopFrequency", "GetNumberOfPoints"}));
+    EXPECT_TRUE(b.ui.messages.empty());
+    EXPECT_EQ(b.ui.wait, nullptr);
+    EXPECT_TRUE(b.host.calls.empty());
+
+    // Differences are truncated to whole hertz: 1.9 Hz still matches, 2 Hz does not.
+    Bench near;
+    near.driver.reportStartOffset = -1.9;
+    near.engine.SetupInstrument();
+    near.engine.calibrated = true;
+    near.engine.VerifyInstrumentSetup(kSetupChangedMessage);
+    EXPECT_TRUE(near.ui.messages.empty());
+    EXPECT_TRUE(near.engine.calibrated);
+
+    // Without a driver the engine finds its own values.
+    Bench none(false);
+    none.engine.VerifyInstrumentSetup(kSetupChangedMessage);
+    EXPECT_TRUE(none.ui.messages.empty());
+    EXPECT_EQ(none.engine.frequencies.size(), 51u);
+}
+
+TEST(InstrumentSetup, AdoptsThePointCountTheInstrumentChose) {
+    Bench b;
+    b.engine.numPoints = 200;
+    b.engine.calibrated = true;
+    b.engine.SetupInstrument();
+    b.driver.reportPoints = 201;
+    b.driver.calls.clear();
+    b.engine.VerifyInstrumentSetup(kSetupChangedMessage);
+
+    EXPECT_EQ(b.engine.numPoints, 201);
+    EXPECT_EQ(b.engine.frequencies.size(), 201u);
+    EXPECT_EQ(b.driver.frequencyList.size(), 201u);
+    EXPECT_EQ(b.engine.frequencies.front(), 2e8);
+    EXPECT_EQ(b.engine.frequencies.back(), 2e10);
+    EXPECT_EQ(b.driver.calls, Calls({"GetStartFrequency", "GetStopFrequency", "GetNumberOfPoints",
+                                     "SetFrequencyList", "GetStartFrequency", "GetStopFrequency",
+                                     "GetNumberOfPoints"}));
+    ASSERT_EQ(b.ui.messages.size(), 1u);
+    EXPECT_EQ(b.ui.messages[0].text, "The setup has been changed by the instrument.");
+    EXPECT_EQ(b.ui.messages[0].caption, "FAKE ANALYZER 1");
+    EXPECT_EQ(b.ui.messages[0].buttons, Buttons::Ok);
+    EXPECT_EQ(b.host.calls,
+              (std::vector<std::string>{"InvalidateAllTraces",
+                                        "SetFrequencySettings(200000000,20000000000,201,0)"}));
+    // The error terms were made for the old sweep.
+    EXPECT_FALSE(b.engine.calibrated);
+    EXPECT_EQ(b.ui.wait, nullptr);
+}
+
+TEST(InstrumentSetup, GivesUpAfterFourAttempts) {
+    Bench b;
+    b.driver.reportStartOffset = 1000.0;  // the instrument always starts 1 kHz higher
+    b.engine.SetupInstrument();
+    b.driver.calls.clear();
+    b.engine.VerifyInstrumentSetup("Changed.");
+
+    EXPECT_EQ(b.driver.Count("GetStartFrequency"), 4);
+    EXPECT_EQ(b.driver.Count("SetFrequencyList"), 4);
+    EXPECT_EQ(b.host.Count("InvalidateAllTraces"), 4);
+    // Four adoptions of 1 kHz each.
+    EXPECT_NEAR(b.engine.StartHz(), 2e8 + 4000.0, 1e-3);
+    EXPECT_EQ(b.ui.MessageTexts(),
+              (std::vector<std::string>{"Changed.",
+                                        "Could not set the instrument to the desired settings."}));
+    EXPECT_EQ(b.ui.messages[1].caption, "FAKE ANALYZER 1");
+    EXPECT_EQ(b.ui.wait, nullptr);
+}
+
+TEST(ValidateFrequency, LimitsInOrderWithTheirTexts) {
+    Bench b;  // limits 200 MHz .. 20 GHz, 3 .. 1601 points
+    FrequencyPage page;
+    EXPECT_FALSE(b.engine.ValidateFrequency(page));  // both limits themselves pass
+    page.numPoints = 3;
+    EXPECT_FALSE(b.engine.ValidateFrequency(page));
+    page.numPoints = 1601;
+    EXPECT_FALSE(b.engine.ValidateFrequency(page));
+    EXPECT_TRUE(b.ui.messages.empty());
+
+    struct Case {
+        double start;
+        const char* startUnit;
+        double stop;
+        const char* stopUnit;
+        int points;
+        const char* text;
+    };
+    const Case cases[] = {
+        {199.9, "MHz", 1, "GHz", 51, "The start frequency must be greater than 200. MHz"},
+        {25, "GHz", 30, "GHz", 51, "The start frequency must be less than 20. GHz"},
+        {200, "MHz", 100, "MHz", 51, "The stop frequency must be greater than 200. MHz"},
+        {200, "MHz", 20.5, "GHz", 51, "The stop frequency must be less than 20. GHz"},
+        {1, "GHz", 2, "GHz", 2, "The number of points must be greater than 3"},
+        {1, "GHz", 2, "GHz", 1602, "The number of points must be less than 1601"},
+        // Only the first failure is reported.
+        {100, "MHz", 30, "GHz", 0, "The start frequency must be greater than 200. MHz"},
+        // An unknown unit counts as hertz.
+        {1.5e8, "Mhz", 1, "GHz", 51, "The start frequency must be greater than 200. MHz"},
+    };
+    for (const auto& c : cases) {
+        b.ui.messages.clear();
+        page.startValue = c.start;
+        page.startUnit = c.startUnit;
+        page.stopValue = c.stop;
+        page.stopUnit = c.stopUnit;
+        page.numPoints = c.points;
+        EXPECT_TRUE(b.engine.ValidateFrequency(page)) << c.text;
+        ASSERT_EQ(b.ui.messages.size(), 1u) << c.text;
+        EXPECT_EQ(b.ui.messages[0].text, c.text);
+        EXPECT_EQ(b.ui.messages[0].caption, "Frequency out of range");
+        EXPECT_EQ(b.ui.messages[0].buttons, Buttons::Ok);
+    }
+
+    // Limits read from an instrument are formatted the same way.
+    b.engine.minFrequency = 3e5;
+    b.engine.maxPoints = 801;
+    b.ui.messages.clear();
+    page = FrequencyPage();
+    page.startValue = 100;
+    page.startUnit = "KHz";
+    EXPECT_TRUE(b.engine.ValidateFrequency(page));
+    EXPECT_EQ(b.ui.MessageTexts(),
+              (std::vector<std::string>{"The start frequency must be greater than 300. KHz"}));
+    b.ui.messages.clear();
+    page = FrequencyPage();
+    page.numPoints = 802;
+    EXPECT_TRUE(b.engine.ValidateFrequency(page));
+    EXPECT_EQ(b.ui.MessageTexts(),
+              (std::vector<std::string>{"The number of points must be less than 801"}));
+}
+
+TEST(EditFrequency, CancelChangesNothing) {
+    Bench b;
+    b.engine.calibrated = true;
+    b.engine.numPoints = 101;
+    b.ui.frequencyPageAnswers = {false};
+    EXPECT_FALSE(b.engine.EditFrequency());
+    EXPECT_TRUE(b.engine.calibrated);
+    EXPECT_EQ(b.engine.numPoints, 101);
+    ASSERT_EQ(b.ui.frequencyPagesShown.size(), 1u);
+    EXPECT_EQ(b.ui.frequencyPagesShown[0].numPoints, 101);
+    EXPECT_TRUE(b.driver.calls.empty());
+    EXPECT_EQ(b.host.calls, (std::vector<std::string>{"LogSweepAvailable"}));
+}
+
+TEST(EditFrequency, AcceptedSweepIsStoredSentAndVerified) {
+    Bench b;
+    b.engine.calibrated = true;
+    b.engine.setChartScale = false;
+    b.ui.editFrequency = [](FrequencyPage& p) {
+        p.startValue = 1;
+        p.startUnit = "GHz";
+        p.stopValue = 3;
+        p.stopUnit = "GHz";
+        p.numPoints = 5;
+        p.sweepType = 0;
+        p.setChartScale = true;
+    };
+    EXPECT_TRUE(b.engine.EditFrequency());
+
+    const FrequencyPage& shown = b.ui.frequencyPagesShown.at(0);
+    EXPECT_EQ(shown.startValue, 200.0);
+    EXPECT_EQ(shown.startUnit, "MHz");
+    EXPECT_EQ(shown.stopUnit, "GHz");
+    EXPECT_EQ(shown.numPoints, 51);
+    EXPECT_FALSE(shown.setChartScale);
+    EXPECT_TRUE(shown.logSweepEnabled);
+
+    EXPECT_FALSE(b.engine.calibrated);
+    EXPECT_TRUE(b.engine.setChartScale);
+    EXPECT_EQ(b.engine.startValue, 1.0);
+    EXPECT_EQ(b.engine.startUnit, "GHz");
+    EXPECT_EQ(b.engine.numPoints, 5);
+    EXPECT_EQ(b.engine.frequencies, (std::vector<double>{1e9, 1.5e9, 2e9, 2.5e9, 3e9}));
+    EXPECT_EQ(b.driver.frequencyList, b.engine.frequencies);
+    EXPECT_EQ(b.driver.calls, Calls({"SetFrequencyList", "GetStartFrequency", "GetStopFrequency",
+                                     "GetNumberOfPoints"}));
+    EXPECT_EQ(b.host.calls,
+              (std::vector<std::string>{"LogSweepAvailable", "CopySweepSettings(1 GHz,3 GHz,5,0)",
+                                        "ApplySweepToCharts(1 GHz,3 GHz,0)"}));
+    EXPECT_TRUE(b.ui.messages.empty());
+    EXPECT_EQ(b.ui.wait, nullptr);
+    EXPECT_EQ(b.ui.waitCursorDepth, 0);
+
+    // Without "Set Chart Scale" the document's chart settings are left alone.
+    b.host.calls.clear();
+    b.ui.editFrequency = [](FrequencyPage& p) { p.setChartScale = false; };
+    EXPECT_TRUE(b.engine.EditFrequency());
+    EXPECT_EQ(b.host.calls, (std::vector<std::string>{"LogSweepAvailable"}));
+}
+
+TEST(EditFrequency, RefusedPagesAreShownAgainAsLeft) {
+    Bench b;
+    int run = 0;
+    b.ui.editFrequency = [&run](FrequencyPage& p) {
+        ++run;
+        if (run == 1) {
+            p.startValue = 5;  // 5 GHz above a 1 GHz stop: the page refuses
+            p.startUnit = "GHz";
+            p.stopValue = 1;
+        } else if (run == 2) {
+            p.startValue = 500;  // now a valid span, but too few points
+            p.startUnit = "MHz";
+            p.stopValue = 800;
+            p.stopUnit = "MHz";
+            p.numPoints = 2;
+        } else {
+            p.numPoints = 4;
+        }
+    };
+    EXPECT_TRUE(b.engine.EditFrequency());
+    ASSERT_EQ(b.ui.frequencyPagesShown.size(), 3u);
+    EXPECT_EQ(b.ui.frequencyPagesShown[1].startValue, 5.0);
+    EXPECT_EQ(b.ui.frequencyPagesShown[1].stopValue, 1.0);
+    EXPECT_EQ(b.ui.frequencyPagesShown[2].numPoints, 2);
+    ASSERT_EQ(b.ui.messages.size(), 2u);
+    EXPECT_EQ(b.ui.messages[0].text, "The start frequency must be less than the stop frequency.");
+    EXPECT_EQ(b.ui.messages[0].caption, "Setup");
+    EXPECT_EQ(b.ui.messages[1].text, "The number of points must be greater than 3");
+    EXPECT_EQ(b.ui.messages[1].caption, "Frequency out of range");
+    EXPECT_EQ(b.engine.frequencies, (std::vector<double>{5e8, 6e8, 7e8, 8e8}));
+
+    // Cancel after a refusal still changes nothing.
+    Bench c;
+    c.engine.calibrated = true;
+    c.ui.editFrequency = [](FrequencyPage& p) { p.numPoints = 2000; };
+    c.ui.frequencyPageAnswers = {true, false};
+    EXPECT_FALSE(c.engine.EditFrequency());
+    EXPECT_EQ(c.ui.MessageTexts(),
+              (std::vector<std::string>{"The number of points must be less than 1601"}));
+    EXPECT_EQ(c.engine.numPoints, 51);
+    EXPECT_TRUE(c.engine.calibrated);
+    EXPECT_TRUE(c.driver.calls.empty());
+}
+
+TEST(EditFrequency, LogSweepOnlyWhereOffered) {
+    Bench b;
+    b.engine.sweepType = 1;
+    b.host.logSweepAvailable = false;
+    b.ui.frequencyPageAnswers = {false};
+    b.engine.EditFrequency();
+    ASSERT_EQ(b.ui.frequencyPagesShown.size(), 1u);
+    EXPECT_EQ(b.ui.frequencyPagesShown[0].sweepType, 0);
+    EXPECT_FALSE(b.ui.frequencyPagesShown[0].logSweepEnabled);
+
+    b.host.logSweepAvailable = true;
+    b.ui.frequencyPageAnswers = {false};
+    b.engine.EditFrequency();
+    EXPECT_EQ(b.ui.frequencyPagesShown[1].sweepType, 1);
+    EXPECT_TRUE(b.ui.frequencyPagesShown[1].logSweepEnabled);
+
+    // Without a document the engine asks the driver itself.
+    ScriptedUi ui;
+    FakeDriver driver;
+    driver.logSweepSupport = 1;
+    CProbeEngine e;
+    e.SetUi(&ui);
+    e.SetDriver(&driver);
+    e.sweepType = 1;
+    ui.frequencyPageAnswers = {false};
+    e.EditFrequency();
+    EXPECT_EQ(driver.Count("QueryLogSweepSupport"), 1);
+    EXPECT_FALSE(ui.frequencyPagesShown.at(0).logSweepEnabled);
+    EXPECT_EQ(ui.frequencyPagesShown.at(0).sweepType, 0);
+}
+
+TEST(EditFrequency, WithoutAnInstrumentTheSweepIsStillStored) {
+    Bench b(false);
+    b.ui.editFrequency = [](FrequencyPage& p) {
+        p.sweepType = 1;
+        p.numPoints = 31;
+    };
+    EXPECT_TRUE(b.engine.EditFrequency());
+    EXPECT_EQ(b.engine.sweepType, 1);
+    EXPECT_EQ(b.engine.frequencies.size(), 31u);
+    EXPECT_TRUE(b.ui.messages.empty());
+}
