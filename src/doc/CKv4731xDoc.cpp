@@ -488,6 +488,9 @@ bool CKv4731xDoc::Connect() {
                 forwardOnly = true;
             }
             engine_->PrepareInstrument();
+            // Preparing presets the analyzer, which clears whatever correction it held: error
+            // terms the engine still has no longer belong to what the analyzer delivers.
+            engine_->calibrated = false;
             return true;
         }
 

@@ -279,5 +279,20 @@ TEST_F(Connection, GpibInstrumentCommandShowsTheDialogAndVerifies) {
     EXPECT_EQ(ui.waitCursorDepth, 0);
 }
 
+TEST_F(Connection, AReconnectionDropsTheCalibrationThePresetCleared) {
+    RememberFakeSelection();
+    CKv4731xDoc& d = Make();
+    ASSERT_TRUE(d.Connect());
+    d.Engine().calibrated = true;
+    d.OnCommand(ID_GPIB_INSTRUMENT);
+    ASSERT_TRUE(d.HasInstrument());
+    EXPECT_FALSE(d.Engine().calibrated);
+    ui.messages.clear();
+    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "A calibration must be performed before a measurement can be made.");
+}
+
 }  // namespace
 }  // namespace kv::test
