@@ -83,7 +83,8 @@ public:
     bool SaveModified();
     // The whole open of a named file (Open, the recent-file list, a dropped file, the command
     // line): asks to save a modified setup, runs the open step and, when a setup file was read,
-    // takes its name and adds it to the recent-file list. False when nothing was opened.
+    // takes its name and adds it to the recent-file list. False when nothing was opened (a data
+    // file, which goes into a trace, never opens as the document).
     bool OpenDocumentFile(const std::string& path);
 
     // ---------------------------------------------------------------- commands

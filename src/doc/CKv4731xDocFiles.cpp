@@ -1,17 +1,514 @@
 // Setup files, data files and the defaults file of the document.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "doc/CKv4731xDoc.h"
+#include "doc/CommandIds.h"
+#include "doc/CommandTable.h"
+#include "doc/OperatorUi.h"
+#include "persist/DataFile.h"
+#include "persist/FileIo.h"
+#include "persist/SetupImage.h"
 
 namespace kv {
 
-bool CKv4731xDoc::OnOpenDocument(const std::string&) { return false; }
-bool CKv4731xDoc::OnSaveDocument(const std::string&) { return false; }
-bool CKv4731xDoc::SaveModified() { return true; }
-bool CKv4731xDoc::LoadSetupFile(const std::string&) { return false; }
-bool CKv4731xDoc::StoreSetupFile(const std::string&) { return false; }
-void CKv4731xDoc::OnOpenDataFile() {}
-void CKv4731xDoc::OnSaveDataFile() {}
-void CKv4731xDoc::LoadDataFile(const std::string&) {}
-void CKv4731xDoc::ReadDefaultsFile() {}
-void CKv4731xDoc::WriteDefaultsFile() {}
+namespace {
+
+constexpr const char* kAppTitle = "Tarvel Technologies 47310C";
+constexpr const char* kReadingSetupCaption = "Reading Setup file";
+constexpr const char* kSavingSetupCaption = "Save Setup File";
+constexpr const char* kNotSetupFileText =
+    "Improper file type.  This file is not a setup file for this program.";
+constexpr const char* kDataFileFilter = "kv4731x Files (*.prn)|*.prn|All Files (*.*)|*.*||";
+constexpr const char* kDataFileExtension = "prn";
+constexpr const char* kSaveDataCaption = "Save data";
+constexpr const char* kReadingDataCaption = "Reading data file";
+constexpr const char* kOpenDataCaption = "Open Data File";
+constexpr const char* kOtherSweepQuestion =
+    "The data in this file was made over a different frequency range than the current setup.  "
+    "The settings will be changed to match this file.";
+constexpr const char* kNoSensitivityText =
+    "Sensitivity data was not included in this file.  Select a trace other than Data.";
+
+std::string ReadErrorText(const std::string& path, FileStatus status) {
+    if (status == FileStatus::NotFound) {
+        return path + " was not found.";
+    }
+    return "An unexpected error occurred while reading " + path + ".";
+}
+
+std::string WriteErrorText(const std::string& path) {
+    return "An unexpected error occurred while writing " + path + ".";
+}
+
+// The open step reads a path with ".prn" or ".PRN" anywhere in it as a data file.
+bool IsDataFilePath(const std::string& path) {
+    return path.find(".prn") != std::string::npos || path.find(".PRN") != std::string::npos;
+}
+
+// The name the save question gives a document: its file name, or "Untitled".
+std::string DocumentTitle(const std::string& path) {
+    if (path.empty()) {
+        return "Untitled";
+    }
+    const auto slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The setup image of the document as it stands.
+std::vector<std::uint8_t> SetupImageOf(const CKv4731xDoc& doc) {
+    DocumentSection d;
+    d.instrumentName = doc.CurrentInstrumentName();
+    d.includeSensitivity = doc.includeSensitivity;
+    d.forwardOnly = doc.forwardOnly;
+    d.markerOn = doc.markerOn;
+    d.referenceTrace = doc.referenceTrace;
+    d.reservedFlag7 = doc.reservedFlag7;
+    d.mathMode = doc.mathMode;
+    d.scaleSheetPage = doc.scaleSheetPage;
+    d.calSheetPage = doc.calSheetPage;
+    d.prefSheetPage = doc.prefSheetPage;
+    d.reservedPage = doc.reservedPage;
+    d.displaySheetPage = doc.displaySheetPage;
+    d.reservedFlag14 = doc.reservedFlag14;
+    d.reservedFlag15 = doc.reservedFlag15;
+    d.markerPosition = doc.markerPosition;
+    d.tableColour = doc.tableColour;
+    d.tableFont = doc.tableFont;
+    d.titleColour = doc.title.colour;
+    d.titleFont = doc.title.font;
+    d.titleText = doc.title.text;
+    d.titleShown = doc.title.shown;
+    d.subtitleColour = doc.subtitle.colour;
+    d.subtitleFont = doc.subtitle.font;
+    d.subtitleText = doc.subtitle.text;
+    d.subtitleShown = doc.subtitle.shown;
+    d.scaleFontFlag = doc.scaleFontFlag;
+    d.scaleColour = doc.scaleColour;
+    d.scaleFont = doc.scaleFont;
+    d.gridFlag = doc.gridFlag;
+    d.gridColour = doc.gridColour;
+    d.parameterFontFlag = doc.parameterFontFlag;
+    d.parameterColour = doc.parameterColour;
+    d.parameterFont = doc.parameterFont;
+    d.timeDateShown = doc.timeDateShown;
+    d.timeDateUpdate = doc.timeDateUpdate;
+    d.timeDateColour = doc.timeDateColour;
+    d.timeDateFont = doc.timeDateFont;
+    d.dateStamp = doc.dateStamp;
+    d.timeStamp = doc.timeStamp;
+    d.stopValue = doc.stopValue;
+    d.startValue = doc.startValue;
+    d.numPoints = doc.numPoints;
+    d.startUnit = doc.startUnit;
+    d.stopUnit = doc.stopUnit;
+    d.sweepKind = doc.sweepKind;
+    d.lowestFrequency = doc.lowestFrequency;
+    d.highestFrequency = doc.highestFrequency;
+    d.lowestPoints = doc.lowestPoints;
+    d.highestPoints = doc.highestPoints;
+    d.tableFormatCode = doc.CurrentTableFormat() == kFormatTableReTan ? 1 : 0;
+    d.chartFormatCode = static_cast<std::uint16_t>(doc.CurrentChartFormat());
+
+    SetupImageSource source;
+    source.document = &d;
+    for (int i = 0; i < kTraceCount; ++i) {
+        source.traces[static_cast<std::size_t>(i)] = &doc.Trace(i);
+    }
+    for (int i = 0; i < kFormatCount; ++i) {
+        source.formats[static_cast<std::size_t>(i)] = &doc.Format(i);
+    }
+    source.engine = &doc.Engine();
+
+    return WriteSetupImage(source);
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------------- open, save, close
+
+bool CKv4731xDoc::OnOpenDocument(const std::string& path) {
+    if (IsDataFilePath(path)) {
+        // A data file goes into a trace; the setup stays the document.
+        LoadDataFile(path);
+        return false;
+    }
+    if (!LoadSetupFile(path)) {
+        return false;
+    }
+    SetModified(false);
+    return true;
+}
+
+bool CKv4731xDoc::OnSaveDocument(const std::string& path) {
+    if (!StoreSetupFile(path)) {
+        return false;
+    }
+    SetModified(false);
+    return true;
+}
+
+bool CKv4731xDoc::SaveModified() {
+    if (!IsModified()) {
+        return true;
+    }
+    const Answer answer = ui_.Message("Save changes to " + DocumentTitle(pathName_) + "?",
+                                      kAppTitle, Buttons::YesNoCancel, Icon::Warning);
+    if (answer == Answer::Cancel) {
+        return false;
+    }
+    if (answer == Answer::No) {
+        return true;
+    }
+    std::string path = pathName_;
+    if (path.empty()) {
+        FileDialogRequest request;
+        request.filter = "Kv47310 Files (*.tst)|*.tst|All Files (*.*)|*.*||";
+        request.defaultExtension = "tst";
+        request.fileName = "Untitled.tst";
+        const auto chosen = ui_.GetSaveFileName(request);
+        if (!chosen) {
+            return false;
+        }
+        path = *chosen;
+    }
+    if (!OnSaveDocument(path)) {
+        return false;
+    }
+    if (path != pathName_) {
+        SetPathName(path);
+        ui_.AddRecentFile(path);
+    }
+    return true;
+}
+
+bool CKv4731xDoc::OpenDocumentFile(const std::string& path) {
+    // A data file goes into a trace and leaves the setup in place: nothing to save first.
+    if (!IsDataFilePath(path) && !SaveModified()) {
+        return false;
+    }
+    if (!OnOpenDocument(path)) {
+        return false;
+    }
+    SetPathName(path);
+    ui_.AddRecentFile(path);
+    return true;
+}
+
+// -------------------------------------------------------------------------------- setup files
+
+bool CKv4731xDoc::LoadSetupFile(const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    const FileStatus status = ReadWholeFile(path, bytes);
+    if (status != FileStatus::Ok) {
+        if (messagesEnabled) {
+            ui_.Message(ReadErrorText(path, status), kReadingSetupCaption, Buttons::Ok);
+        }
+        return false;
+    }
+
+    // The whole image is read before anything of the document changes, so a refused or damaged
+    // file leaves the document exactly as it was.
+    SetupImage image;
+    switch (ReadSetupImage(bytes, image)) {
+        case SetupReadResult::NotSetupFile:
+            if (messagesEnabled) {
+                ui_.Message(kNotSetupFileText, kReadingSetupCaption, Buttons::Ok);
+            } else {
+                defaultsValid = false;
+            }
+            return false;
+        case SetupReadResult::Damaged:
+            if (messagesEnabled) {
+                ui_.Message(ReadErrorText(path, FileStatus::ReadFailed), kReadingSetupCaption,
+                            Buttons::Ok);
+            } else {
+                defaultsValid = false;
+            }
+            return false;
+        case SetupReadResult::Ok:
+            break;
+    }
+
+    const DocumentSection& d = image.document;
+    const std::string current = CurrentInstrumentName();
+    if (messagesEnabled && d.instrumentName.find(current) == std::string::npos) {
+        const Answer answer =
+            ui_.Message("This setup file was not created by the currently selected instrument, '" +
+                            current + "'. It was created by '" + d.instrumentName + "'.",
+                        kReadingSetupCaption, Buttons::OkCancel);
+        if (answer == Answer::Cancel) {
+            return false;
+        }
+    }
+
+    messagesEnabled = true;
+    includeSensitivity = d.includeSensitivity;
+    forwardOnly = d.forwardOnly;
+    markerOn = d.markerOn;
+    referenceTrace = d.referenceTrace;
+    reservedFlag7 = d.reservedFlag7;
+    mathMode = d.mathMode;
+    scaleSheetPage = d.scaleSheetPage;
+    calSheetPage = d.calSheetPage;
+    prefSheetPage = d.prefSheetPage;
+    reservedPage = d.reservedPage;
+    displaySheetPage = d.displaySheetPage;
+    reservedFlag14 = d.reservedFlag14;
+    reservedFlag15 = d.reservedFlag15;
+    markerPosition = d.markerPosition;
+    tableColour = d.tableColour;
+    tableFont = d.tableFont;
+    title.colour = d.titleColour;
+    title.font = d.titleFont;
+    title.text = d.titleText;
+    title.shown = d.titleShown;
+    subtitle.colour = d.subtitleColour;
+    subtitle.font = d.subtitleFont;
+    subtitle.text = d.subtitleText;
+    subtitle.shown = d.subtitleShown;
+    scaleFontFlag = d.scaleFontFlag;
+    scaleColour = d.scaleColour;
+    scaleFont = d.scaleFont;
+    gridFlag = d.gridFlag;
+    gridColour = d.gridColour;
+    parameterFontFlag = d.parameterFontFlag;
+    parameterColour = d.parameterColour;
+    parameterFont = d.parameterFont;
+    timeDateShown = d.timeDateShown;
+    timeDateUpdate = d.timeDateUpdate;
+    timeDateColour = d.timeDateColour;
+    timeDateFont = d.timeDateFont;
+    dateStamp = d.dateStamp;
+    timeStamp = d.timeStamp;
+    stopValue = d.stopValue;
+    startValue = d.startValue;
+    numPoints = d.numPoints;
+    startUnit = d.startUnit;
+    stopUnit = d.stopUnit;
+    sweepKind = d.sweepKind;
+    lowestFrequency = d.lowestFrequency;
+    highestFrequency = d.highestFrequency;
+    lowestPoints = d.lowestPoints;
+    highestPoints = d.highestPoints;
+
+    // The format codes go through the menu commands' own operations, so that check marks and
+    // views follow; a code without a format selects nothing.
+    for (const auto& c : TableFormatCommands()) {
+        if (c.format - kFormatTableReIm == d.tableFormatCode) {
+            SelectTableFormat(c.id);
+        }
+    }
+    bool chartSelected = false;
+    for (const auto& c : ChartFormatCommands()) {
+        if (c.format == d.chartFormatCode) {
+            SelectChartFormat(c.id);
+            chartSelected = true;
+        }
+    }
+    if (!chartSelected && d.chartFormatCode < kChartFormatCount) {
+        // The permeability charts have no menu command: the same steps, without a check mark.
+        for (const auto& c : ChartFormatCommands()) {
+            SetChecked(c.id, false);
+        }
+        if (currentChartFormat_ != d.chartFormatCode) {
+            currentChartFormat_ = d.chartFormatCode;
+            UpdateAllViews();
+            SetModified();
+        }
+    }
+
+    for (int i = 0; i < kTraceCount; ++i) {
+        CTrace& to = Trace(i);
+        CTrace& from = image.traces[static_cast<std::size_t>(i)];
+        to.gridMode = from.gridMode;
+        to.spareFlag = from.spareFlag;
+        to.lineWidth = from.lineWidth;
+        to.penStyle = from.penStyle;
+        to.colour = from.colour;
+        to.font = from.font;
+        to.displayed = from.displayed;
+        to.valid = from.valid;
+        to.informationText = std::move(from.informationText);
+        to.permittivity = std::move(from.permittivity);
+        to.permeability = std::move(from.permeability);
+        to.frequencies = std::move(from.frequencies);
+    }
+    for (int i = 0; i < kFormatCount; ++i) {
+        Format(i) = std::move(image.formats[static_cast<std::size_t>(i)]);
+    }
+
+    engine_->CopyStoredFieldsFrom(*image.engine);
+    engine_->AfterLoad(image.storedName);
+    UpdateAllViews();
+    return true;
+}
+
+bool CKv4731xDoc::StoreSetupFile(const std::string& path) {
+    if (WriteFileAtomically(path, SetupImageOf(*this)) != FileStatus::Ok) {
+        ui_.Message(WriteErrorText(path), kSavingSetupCaption, Buttons::Ok);
+        return false;
+    }
+    return true;
+}
+
+// --------------------------------------------------------------------------------- data files
+
+void CKv4731xDoc::OnSaveDataFile() {
+    std::array<bool, kTraceCount> valid{};
+    bool any = false;
+    for (int i = 0; i < kTraceCount; ++i) {
+        valid[static_cast<std::size_t>(i)] = TraceValid(i);
+        any = any || TraceValid(i);
+    }
+    if (!any) {
+        ui_.Message("None of the traces are valid.", kSaveDataCaption, Buttons::Ok);
+        return;
+    }
+    const int chosen = ui_.ChooseTrace("Select trace to be stored.", valid);
+    if (chosen < 0 || chosen >= kTraceCount || !valid[static_cast<std::size_t>(chosen)]) {
+        return;
+    }
+    FileDialogRequest request;
+    request.filter = kDataFileFilter;
+    request.defaultExtension = kDataFileExtension;
+    const auto path = ui_.GetSaveFileName(request);
+    if (!path) {
+        return;
+    }
+    const std::string text = FormatDataFile(engine_->frequencies, Trace(chosen).permittivity,
+                                            includeSensitivity ? &engine_->sensitivity : nullptr);
+    if (WriteFileAtomically(*path, text) != FileStatus::Ok) {
+        ui_.Message(WriteErrorText(*path), kSaveDataCaption, Buttons::Ok);
+        return;
+    }
+    ui_.AddRecentFile(*path);
+}
+
+void CKv4731xDoc::OnOpenDataFile() {
+    FileDialogRequest request;
+    request.filter = kDataFileFilter;
+    request.defaultExtension = kDataFileExtension;
+    const auto path = ui_.GetOpenFileName(request);
+    if (path) {
+        LoadDataFile(*path);
+    }
+}
+
+void CKv4731xDoc::LoadDataFile(const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    const FileStatus status = ReadWholeFile(path, bytes);
+    if (status != FileStatus::Ok) {
+        ui_.Message(ReadErrorText(path, status), kReadingDataCaption, Buttons::Ok);
+        return;
+    }
+    const DataFileParse parse =
+        ParseDataFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    switch (parse.status) {
+        case DataFileStatus::NotDataFile:
+            // The answer changes nothing.
+            ui_.Message("Improper file type.", kReadingDataCaption, Buttons::OkCancel);
+            return;
+        case DataFileStatus::BadLine:
+            // Nothing of a file with a line that does not read is taken: a value silently kept
+            // from the line before would be a wrong result.
+            ui_.Message("Line " + std::to_string(parse.line) + " of " + path +
+                            " does not hold the numbers its header names.",
+                        kReadingDataCaption, Buttons::Ok);
+            return;
+        case DataFileStatus::NoData:
+            ui_.Message(path + " holds no data.", kReadingDataCaption, Buttons::Ok);
+            return;
+        case DataFileStatus::Ok:
+            break;
+    }
+    const DataFileContents& file = parse.contents;
+
+    for (;;) {
+        const int chosen = ui_.ChooseTrace("Select trace to store data", {true, true, true, true});
+        if (chosen < 0 || chosen >= kTraceCount) {
+            return;
+        }
+        if (!SameFrequencies(file.frequencies, engine_->frequencies)) {
+            if (ui_.Message(kOtherSweepQuestion, kOpenDataCaption, Buttons::OkCancel) ==
+                Answer::Cancel) {
+                return;
+            }
+            // Adopt the file's sweep.
+            const double first = file.frequencies.front();
+            const double last = file.frequencies.back();
+            const int points = static_cast<int>(file.frequencies.size());
+            numPoints = points;
+            startValue = first;
+            startUnit = "Hz";
+            stopValue = last;
+            stopUnit = "Hz";
+            for (int i = 1; i < kTraceCount; ++i) {
+                Trace(i).valid = false;
+            }
+            reservedFlag7 = false;
+            ApplyFrequencySettingsToEngine();
+            if (!SameFrequencies(engine_->frequencies, file.frequencies)) {
+                sweepKind = sweepKind == 1 ? 0 : 1;
+                ApplyFrequencySettingsToEngine();
+            }
+            engine_->SetStart(first);
+            engine_->SetStop(last);
+            engine_->SetNumPoints(points);
+            engine_->SetSweepType(sweepKind);
+            engine_->calibrated = false;
+            startValue = first;
+            startUnit = FormatHz(startValue);
+            stopValue = last;
+            stopUnit = FormatHz(stopValue);
+            SendFrequencyList();
+            VerifyInstrumentSetup();
+            ApplySweepToCharts(startValue, startUnit, stopValue, stopUnit, sweepKind);
+            UpdateAllViews();
+            SetModified();
+        }
+        if (chosen == kDataTrace) {
+            if (!file.hasSensitivity) {
+                ui_.Message(kNoSensitivityText, kOpenDataCaption, Buttons::Ok);
+                continue;
+            }
+            engine_->sensitivity = file.sensitivity;
+        }
+        CTrace record;
+        record.frequencies = file.frequencies;
+        record.permittivity = file.permittivity;
+        record.valid = true;
+        Trace(chosen).CopyFrom(record);
+        SetModified();
+        UpdateAllViews();
+        return;
+    }
+}
+
+// ------------------------------------------------------------------------------ defaults file
+
+void CKv4731xDoc::ReadDefaultsFile() {
+    // No defaults file (or one that cannot be read) is no error: first show writes one.
+    std::vector<std::uint8_t> bytes;
+    if (ReadWholeFile(defaultsPath, bytes) != FileStatus::Ok) {
+        defaultsValid = false;
+        return;
+    }
+    // At first show the messages are off and the defaults become the starting point of an
+    // unchanged setup; "Reset defaults" replaces the setup, which is then a change to save.
+    const bool command = messagesEnabled;
+    const bool wasModified = IsModified();
+    const bool loaded = LoadSetupFile(defaultsPath);
+    defaultsValid = loaded;
+    SetModified(command ? (wasModified || loaded) : wasModified);
+}
+
+void CKv4731xDoc::WriteDefaultsFile() {
+    if (WriteFileAtomically(defaultsPath, SetupImageOf(*this)) != FileStatus::Ok) {
+        ui_.Message("Could not open default file.", "Save defaults", Buttons::Ok);
+    }
+}
 
 }  // namespace kv

@@ -1,0 +1,65 @@
+#pragma once
+
+// Data files: a tab-separated text table of one trace, one header line, then one line per
+// frequency point. Numbers are written and read with a decimal point whatever the locale.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "numerics/CComplex.h"
+
+namespace kv {
+
+inline constexpr const char* kDataHeader = "frequency\te'\te''\n";
+inline constexpr const char* kDataHeaderWithSensitivity = "frequency\te'\te''\tsensitivity\n";
+
+// Two frequency lists are the same sweep when they have the same length and no point is more
+// than this far from its partner (a frequency read back in single precision is within it up to
+// about 34 GHz).
+inline constexpr double kFrequencyTolerance = 1024.0;
+
+// printf's "%<width>.<decimals>f" in the C locale.
+std::string FormatFixed(double value, int width, int decimals);
+
+std::string DataFileHeader(bool withSensitivity);
+// "%15.4f\t%9.4f\t%9.4f\n": frequency, e', e''.
+std::string DataFileLine(double frequency, CComplex value);
+// "%15.4f\t%9.4f\t%9.4f\t%15.4f\n": frequency, e', e'', sensitivity.
+std::string DataFileLine(double frequency, CComplex value, double sensitivity);
+
+// The whole file: the header and min(frequencies, values) lines. A point without a sensitivity
+// value gets 9999, the mark of a point that could not be computed.
+std::string FormatDataFile(const std::vector<double>& frequencies,
+                           const std::vector<CComplex>& values,
+                           const std::vector<double>* sensitivity);
+
+struct DataFileContents {
+    bool hasPermeability = false;
+    bool hasSensitivity = false;
+    std::vector<double> frequencies;
+    std::vector<CComplex> permittivity;  // e' as real part, e'' as imaginary part
+    std::vector<double> sensitivity;     // 9999 for every point without a sensitivity column
+};
+
+enum class DataFileStatus {
+    Ok,
+    NotDataFile,  // the first line lacks "e'"
+    BadLine,      // a data line without the numbers its header promises
+    NoData,       // no data line at all
+};
+
+struct DataFileParse {
+    DataFileStatus status = DataFileStatus::Ok;
+    int line = 0;  // the 1-based number of the bad line
+    DataFileContents contents;
+};
+
+// Reads a data file's text (line ends LF or CR LF). Lines after the header are read up to the end
+// or up to a line of 5 characters or fewer, its line end counted. Each number is read in single
+// precision and widened.
+DataFileParse ParseDataFile(std::string_view text);
+
+bool SameFrequencies(const std::vector<double>& a, const std::vector<double>& b);
+
+}  // namespace kv

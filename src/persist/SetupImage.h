@@ -1,0 +1,125 @@
+#pragma once
+
+// The binary image of a whole setup: the document's own section, the four trace records, the ten
+// format records and the probe engine's section. Setup files and the defaults file hold exactly
+// this image.
+
+#include <array>
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "display/CPlotFormat.h"
+#include "display/CTrace.h"
+#include "display/LogFont.h"
+#include "probe/CProbeEngine.h"
+
+namespace kv {
+
+inline constexpr const char* kSetupMagic = "QVR47310C1.02";
+// Files of the sibling line-measurement program share the image and are accepted.
+inline constexpr const char* kSetupSiblingMagic = "QVR47311C1.02";
+inline constexpr std::size_t kMagicRecord = 200;
+inline constexpr std::size_t kDocumentNameRecord = 200;
+// More points than any analyzer sweeps. A larger number of points in a file is damage (a flipped
+// bit), and would have the engine build a frequency list of many gigabytes.
+inline constexpr std::int32_t kMaxSweepPoints = 10000000;
+
+// The document's section, in file order.
+struct DocumentSection {
+    std::string magic = kSetupMagic;
+    std::string instrumentName;
+    bool includeSensitivity = false;
+    bool forwardOnly = false;
+    bool markerOn = false;
+    std::int32_t referenceTrace = 0;
+    bool reservedFlag7 = false;
+    std::int32_t mathMode = 0;
+    std::int32_t scaleSheetPage = 0;
+    std::int32_t calSheetPage = 0;
+    std::int32_t prefSheetPage = 0;
+    std::int32_t reservedPage = 0;
+    std::int32_t displaySheetPage = 0;
+    bool reservedFlag14 = true;
+    bool reservedFlag15 = false;
+    std::int32_t markerPosition = 0;
+    ColorRef tableColour = 0;
+    LogFont tableFont;
+    ColorRef titleColour = 0x0000FF;
+    LogFont titleFont;
+    std::string titleText = "Title";
+    bool titleShown = true;
+    ColorRef subtitleColour = 200;
+    LogFont subtitleFont;
+    std::string subtitleText = "SubTitle";
+    bool subtitleShown = true;
+    bool scaleFontFlag = true;
+    ColorRef scaleColour = 0x808080;
+    LogFont scaleFont;
+    bool gridFlag = true;
+    ColorRef gridColour = 0xC0C0C0;
+    bool parameterFontFlag = true;
+    ColorRef parameterColour = 0x404040;
+    LogFont parameterFont;
+    bool timeDateShown = true;
+    bool timeDateUpdate = true;
+    ColorRef timeDateColour = 0x808080;
+    LogFont timeDateFont;
+    std::time_t dateStamp = 0;
+    std::time_t timeStamp = 0;
+    double stopValue = 6.0;
+    double startValue = 200.0;
+    std::int32_t numPoints = 51;
+    std::string startUnit = "MHz";
+    std::string stopUnit = "GHz";
+    std::int32_t sweepKind = 0;
+    double lowestFrequency = 200000000.0;
+    double highestFrequency = 20000000000.0;
+    std::int32_t lowestPoints = 1;
+    std::int32_t highestPoints = 1601;
+    std::uint16_t tableFormatCode = 0;  // 0 real and imaginary, 1 real and tan d
+    std::uint16_t chartFormatCode = 0;  // 0 e' ... 7 Cole-Cole u
+
+    bool operator==(const DocumentSection&) const = default;
+};
+
+// What a setup image is written from: the document's parts, where they live.
+struct SetupImageSource {
+    const DocumentSection* document = nullptr;
+    std::array<const CTrace*, kTraceCount> traces{};
+    std::array<const CPlotFormat*, kFormatCount> formats{};
+    const CProbeEngine* engine = nullptr;
+};
+
+// A setup image as read: nothing of a document has been touched yet.
+struct SetupImage {
+    SetupImage();
+    DocumentSection document;
+    std::array<CTrace, kTraceCount> traces;
+    std::array<CPlotFormat, kFormatCount> formats;
+    // A staging engine without driver, document or operator interface.
+    std::unique_ptr<CProbeEngine> engine;
+    // The instrument name record of the engine's section.
+    std::string storedName;
+
+    SetupImageSource Source() const;
+};
+
+enum class SetupReadResult {
+    Ok,
+    NotSetupFile,  // the magic record holds neither magic
+    Damaged,       // short, a length or count beyond the end, or a sweep of impossible size
+};
+
+// True when the magic record contains either magic.
+bool MagicAccepted(const std::string& magicRecord);
+
+std::vector<std::uint8_t> WriteSetupImage(const SetupImageSource& source);
+// Reads the whole image into `image`. The magic is checked first, so a file of another kind is
+// reported as such however it continues.
+SetupReadResult ReadSetupImage(std::span<const std::uint8_t> bytes, SetupImage& image);
+
+}  // namespace kv

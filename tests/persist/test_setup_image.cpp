@@ -1,0 +1,163 @@
+// The whole setup image: its head byte for byte, round trips and damaged images.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "PersistTestUtil.h"
+#include "persist/SetupImage.h"
+
+namespace kv::test {
+namespace {
+
+// An image with something in every part.
+void Fill(SetupImage& image) {
+    DocumentSection& d = image.document;
+    d.instrumentName = "FAKE ANALYZER 1";
+    d.includeSensitivity = true;
+    d.referenceTrace = 2;
+    d.mathMode = 2;
+    d.markerPosition = 17;
+    d.titleText = "Sample run";
+    d.dateStamp = 1700000000;
+    d.timeStamp = 1700000060;
+    d.tableFormatCode = 1;
+    d.chartFormatCode = 3;
+    d.titleFont.SetFaceName("Time New Roman");
+    image.traces[0].valid = true;
+    image.traces[0].permittivity = {{2.5, 0.5}};
+    image.traces[3].frequencies = {1e9};
+    image.formats[kFormatTanE].current.yMax = 42;
+    image.engine->calibrated = true;
+    image.engine->instrumentName = "FAKE ANALYZER 1";
+    image.engine->errorDirectivity = {{0.01, 0.02}};
+}
+
+TEST(SetupImage, TheHeadByteForByte) {
+    SetupImage image;
+    Fill(image);
+    const Bytes b = WriteSetupImage(image.Source());
+
+    Bytes magic(200, 0);
+    std::memcpy(magic.data(), "QVR47310C1.02", 13);
+    EXPECT_EQ(Slice(b, 0, 200), magic);
+    Bytes name(200, 0);
+    std::memcpy(name.data(), "FAKE ANALYZER 1", 15);
+    EXPECT_EQ(Slice(b, 200, 200), name);
+    // Fields 3 to 17: include sensitivity, forward only, marker, reference trace, reserved flag,
+    // trace math, five page indexes, two reserved flags, marker position, table colour.
+    EXPECT_EQ(Slice(b, 400, 60), B({1, 0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0,  //
+                                    0, 0, 0, 0, 2,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  //
+                                    0, 0, 0, 0, 0,  0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0,  //
+                                    0, 0, 0, 0, 17, 0, 0, 0, 0, 0, 0, 0}));
+    // Table font (60), title colour, title font, then the title text with its length.
+    EXPECT_EQ(Slice(b, 520, 4), B({0xFF, 0, 0, 0}));
+    EXPECT_EQ(b[524 + 28], 'T');
+    EXPECT_EQ(Slice(b, 584, 11), B({10, 'S', 'a', 'm', 'p', 'l', 'e', ' ', 'r', 'u', 'n'}));
+    // The section ends with the table and chart format codes: 955 bytes with the default texts,
+    // 5 more for this title.
+    EXPECT_EQ(Slice(b, 956, 4), B({1, 0, 3, 0}));
+    // The Data trace record follows: grid-mode flag 0, spare flag 0, line width 1.
+    EXPECT_EQ(Slice(b, 960, 12), B({0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
+}
+
+TEST(SetupImage, RoundTrip) {
+    SetupImage image;
+    Fill(image);
+    const Bytes b = WriteSetupImage(image.Source());
+    SetupImage back;
+    ASSERT_EQ(ReadSetupImage(b, back), SetupReadResult::Ok);
+    EXPECT_EQ(back.document, image.document);
+    EXPECT_EQ(back.document.magic, "QVR47310C1.02");
+    EXPECT_EQ(back.storedName, "FAKE ANALYZER 1");
+    EXPECT_EQ(back.traces[0].permittivity.size(), 1u);
+    EXPECT_TRUE(back.traces[0].valid);
+    EXPECT_EQ(back.traces[3].frequencies, std::vector<double>{1e9});
+    for (int i = 0; i < kFormatCount; ++i) {
+        EXPECT_EQ(back.formats[static_cast<std::size_t>(i)],
+                  image.formats[static_cast<std::size_t>(i)])
+            << i;
+    }
+    EXPECT_TRUE(back.engine->calibrated);
+    EXPECT_EQ(back.engine->errorDirectivity.size(), 1u);
+    // The stored name went apart; with it back in place the image writes the same bytes.
+    EXPECT_EQ(back.engine->instrumentName, "");
+    back.engine->instrumentName = back.storedName;
+    EXPECT_EQ(WriteSetupImage(back.Source()), b);
+}
+
+TEST(SetupImage, MagicCheck) {
+    SetupImage image;
+    Bytes b = WriteSetupImage(image.Source());
+    SetupImage back;
+
+    std::memcpy(b.data(), "QVR47311C1.02", 13);  // the sibling program's files
+    EXPECT_EQ(ReadSetupImage(b, back), SetupReadResult::Ok);
+
+    // The magic is looked for anywhere in the record's text.
+    Bytes shifted = b;
+    std::memset(shifted.data(), 0, 200);
+    std::memcpy(shifted.data(), "xx QVR47310C1.02 yy", 19);
+    EXPECT_EQ(ReadSetupImage(shifted, back), SetupReadResult::Ok);
+
+    Bytes other = b;
+    std::memcpy(other.data(), "QVR47312C1.02", 13);
+    EXPECT_EQ(ReadSetupImage(other, back), SetupReadResult::NotSetupFile);
+    // After the terminator it does not count.
+    Bytes hidden = b;
+    std::memset(hidden.data(), 0, 200);
+    std::memcpy(hidden.data() + 1, "QVR47310C1.02", 13);
+    EXPECT_EQ(ReadSetupImage(hidden, back), SetupReadResult::NotSetupFile);
+    // A text file is not a setup file, however long; a short one cannot even hold the magic.
+    const std::string text(300, 'x');
+    EXPECT_EQ(ReadSetupImage(Bytes(text.begin(), text.end()), back), SetupReadResult::NotSetupFile);
+    EXPECT_EQ(ReadSetupImage(Bytes(199, 'x'), back), SetupReadResult::Damaged);
+}
+
+TEST(SetupImage, EveryTruncationIsDamaged) {
+    SetupImage image;
+    Fill(image);
+    const Bytes b = WriteSetupImage(image.Source());
+    // Cut at every field boundary region: the document, the traces, the formats, the engine.
+    for (std::size_t cut = 200; cut < b.size(); cut += (cut < 2000 ? 1 : 97)) {
+        SetupImage back;
+        const std::span<const std::uint8_t> part(b.data(), cut);
+        ASSERT_EQ(ReadSetupImage(part, back), SetupReadResult::Damaged) << cut;
+    }
+    SetupImage back;
+    const std::span<const std::uint8_t> oneShort(b.data(), b.size() - 1);
+    EXPECT_EQ(ReadSetupImage(oneShort, back), SetupReadResult::Damaged);
+}
+
+TEST(SetupImage, ACountFlippedBeyondTheFileIsDamaged) {
+    SetupImage image;
+    const Bytes b = WriteSetupImage(image.Source());
+    // The last array of the engine's section is sampleMeasured: its count is the last two bytes.
+    ASSERT_EQ(Slice(b, b.size() - 2, 2), B({0, 0}));
+    Bytes flipped = b;
+    flipped[b.size() - 1] ^= 0x40;  // 16384 elements that are not there
+    SetupImage back;
+    EXPECT_EQ(ReadSetupImage(flipped, back), SetupReadResult::Damaged);
+    EXPECT_TRUE(back.engine->sampleMeasured.empty());
+    // Bytes after the engine's section are left alone.
+    Bytes longer = b;
+    longer.push_back(0);
+    EXPECT_EQ(ReadSetupImage(longer, back), SetupReadResult::Ok);
+}
+
+TEST(SetupImage, ASweepOfImpossibleSizeIsDamaged) {
+    for (const bool engine : {false, true}) {
+        SetupImage image;
+        std::int32_t& points = engine ? image.engine->numPoints : image.document.numPoints;
+        points = kMaxSweepPoints;
+        SetupImage back;
+        EXPECT_EQ(ReadSetupImage(WriteSetupImage(image.Source()), back), SetupReadResult::Ok);
+        points = 0x7FFFFFFF;
+        EXPECT_EQ(ReadSetupImage(WriteSetupImage(image.Source()), back), SetupReadResult::Damaged);
+        points = -1;  // an empty sweep, nothing to build
+        EXPECT_EQ(ReadSetupImage(WriteSetupImage(image.Source()), back), SetupReadResult::Ok);
+    }
+}
+
+}  // namespace
+}  // namespace kv::test
