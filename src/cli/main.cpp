@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include <clocale>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -11,7 +12,7 @@
 #include "cli/CliOptions.h"
 #include "cli/MeasureRun.h"
 #include "instrument/PluginRegistry.h"
-#include "persist/ProfileStore.h"
+#include "persist/SettingsProfileStore.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -32,6 +33,8 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QGuiApplication app(argc, argv);
+    // Qt takes the user's locale; numbers in files and on the terminal always use a point.
+    std::setlocale(LC_NUMERIC, "C");
     QCoreApplication::setOrganizationName("Local AppWizard-Generated Applications");
     QCoreApplication::setApplicationName("Tarvel Technologies 47310C");
 
@@ -39,6 +42,6 @@ int main(int argc, char** argv) {
     if (options->command == kv::CliOptions::Command::Components) {
         return kv::RunComponents(registry, stdout, stderr);
     }
-    kv::MemoryProfileStore profile;
+    kv::SettingsProfileStore profile;
     return kv::RunMeasure(*options, registry, profile, stdout, stderr);
 }

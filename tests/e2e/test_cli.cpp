@@ -186,5 +186,59 @@ TEST(Cli, AnAnalyzerThatDoesNotAnswerEndsTheRun) {
         << r.err;
 }
 
+TEST(Cli, ASetupFileKeepsTheCalibrationForTheSameAnalyzer) {
+    CliFolder folder;
+    const CliResult first = folder.Run({"measure", "--yes", "--points", "41", "--save", "run.tst",
+                                        "--out", "run.prn", "--sensitivity"});
+    ASSERT_EQ(first.status, 0) << first.err;
+    ASSERT_TRUE(folder.Exists("run.tst"));
+    EXPECT_EQ(folder.Read("run.tst").substr(0, 14), std::string("QVR47310C1.02\0", 14));
+
+    // The data file holds what the run printed.
+    const std::string prn = folder.Read("run.prn");
+    EXPECT_EQ(prn, first.out);
+
+    const CliResult again = folder.Run({"measure", "--yes", "--setup", "run.tst"});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_NE(again.err.find("Using the calibration of the setup file."), std::string::npos)
+        << again.err;
+    EXPECT_EQ(again.err.find("Leave the probe open in air."), std::string::npos) << again.err;
+    EXPECT_EQ(again.err.find("Opening Setup File"), std::string::npos) << again.err;
+    EXPECT_EQ(again.out, first.out);
+}
+
+TEST(Cli, ASetupFileFromAnotherAnalyzerLosesItsCalibration) {
+    CliFolder folder;
+    ASSERT_EQ(folder.Run({"measure", "--yes", "--points", "21", "--save", "run.tst"}).status, 0);
+    folder.WriteIni("[analyzer]\nidentification=Other Network Analyzer\n");
+    const CliResult r = folder.Run({"measure", "--yes", "--setup", "run.tst"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("Reading Setup file: This setup file was not created by the currently "
+                         "selected instrument, 'Other Network Analyzer'. It was created by 'Demo "
+                         "Network Analyzer 47310'."),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("Opening Setup File: The calibration belongs to Demo Network Analyzer "
+                         "47310."),
+              std::string::npos)
+        << r.err;
+    // So the probe is calibrated again before the measurement.
+    EXPECT_NE(r.err.find("Leave the probe open in air."), std::string::npos) << r.err;
+    EXPECT_EQ(ParseRows(r.out).size(), 21u);
+}
+
+TEST(Cli, ADamagedSetupFileEndsTheRunWithAClearMessage) {
+    CliFolder folder;
+    ASSERT_EQ(folder.Run({"measure", "--yes", "--points", "21", "--save", "run.tst"}).status, 0);
+    const std::string image = folder.Read("run.tst");
+    folder.Write("short.tst", image.substr(0, image.size() / 2));
+    const CliResult r = folder.Run({"measure", "--yes", "--setup", "short.tst"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Reading Setup file: An unexpected error occurred while reading short.tst."),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out, "");
+}
+
 }  // namespace
 }  // namespace kv::test
