@@ -1,0 +1,507 @@
+#include "app/CMainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/ApplicationCommands.h"
+#include "app/CPlot.h"
+#include "app/CTable.h"
+#include "app/HelpWindow.h"
+#include "app/KeyboardLocks.h"
+#include "app/QtOperatorUi.h"
+#include "app/RecentFileList.h"
+#include "app/TextConversion.h"
+#include "app/ToolbarIcons.h"
+#include "doc/CKv4731xDoc.h"
+#include "doc/CommandTable.h"
+
+namespace kv {
+
+namespace {
+
+constexpr const char* kIndicatorTexts[] = {"CAP", "NUM", "SCRL"};
+
+QList<QKeySequence> Shortcuts(const char* text) {
+    QList<QKeySequence> keys;
+    for (const QString& part :
+         QString::fromLatin1(text).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        keys << QKeySequence::fromString(part.trimmed(), QKeySequence::PortableText);
+    }
+    return keys;
+}
+
+bool IsInside(const QWidget* widget, const QWidget* ancestor) {
+    for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
+        if (w == ancestor) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+CMainFrame::Busy::Busy(CMainFrame& frame) : frame_(frame) {
+    ++frame_.busy_;
+}
+
+CMainFrame::Busy::~Busy() {
+    if (--frame_.busy_ == 0 && frame_.closePending_) {
+        // The window was closed while the operation waited: close it now that it has returned.
+        frame_.closePending_ = false;
+        QTimer::singleShot(0, &frame_, &QWidget::close);
+    }
+}
+
+CMainFrame::CMainFrame(CKv4731xDoc& doc, QtOperatorUi* ui, ApplicationCommands* app,
+                       QWidget* parent)
+    : QMainWindow(parent), doc_(doc), ui_(ui), app_(app) {
+    setObjectName(QStringLiteral("CMainFrame"));
+    setAcceptDrops(true);
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    CreateSplitter();
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
+    qApp->installEventFilter(this);
+    UpdateIndicators();
+    UpdateCommandStates();
+    UpdateTitle();
+    resize(1024, 700);
+}
+
+CMainFrame::~CMainFrame() {
+    qApp->removeEventFilter(this);
+}
+
+// ------------------------------------------------------------------------------ construction
+
+void CMainFrame::CreateActions() {
+    for (const CommandInfo& info : Commands()) {
+        auto* action = new QAction(this);
+        QString text = QString::fromLatin1(info.menuText);
+        if (text.isEmpty()) {
+            text = QString::fromLatin1(info.toolTip);
+        }
+        action->setText(text);
+        action->setToolTip(QString::fromLatin1(info.toolTip));
+        action->setStatusTip(QString::fromLatin1(info.toolTip));
+        action->setShortcuts(Shortcuts(info.shortcuts));
+        action->setCheckable(info.checkable);
+        action->setData(info.id);
+        action->setObjectName(QStringLiteral("command%1").arg(info.id));
+        const int id = info.id;
+        connect(action, &QAction::triggered, this, [this, id] { DispatchCommand(id); });
+        // In the window itself too, so that the accelerators work whatever bars are shown.
+        addAction(action);
+        actions_[info.id] = action;
+    }
+    for (int id : ToolbarButtons()) {
+        if (id != 0) {
+            if (QAction* action = Action(id)) {
+                action->setIcon(ToolbarIcon(id));
+                // Menus show check marks, not the toolbar's pictures.
+                action->setIconVisibleInMenu(false);
+            }
+        }
+    }
+}
+
+void CMainFrame::CreateMenus() {
+    for (const MenuInfo& info : MainMenus()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(info.title));
+        for (int id : info.items) {
+            if (id == 0) {
+                menu->addSeparator();
+            } else if (id == kRecentFilesEntry) {
+                fileMenu_ = menu;
+                recentPlaceholder_ = menu->addAction(QStringLiteral("Recent File"));
+                recentPlaceholder_->setEnabled(false);
+            } else if (QAction* action = Action(id)) {
+                menu->addAction(action);
+            }
+        }
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] {
+            if (menu == fileMenu_) {
+                RebuildRecentFiles();
+            }
+            UpdateCommandStates();
+        });
+    }
+}
+
+void CMainFrame::CreateToolBar() {
+    toolBar_ = addToolBar(QStringLiteral("Toolbar"));
+    toolBar_->setObjectName(QStringLiteral("toolbar"));
+    toolBar_->setIconSize(QSize(16, 16));
+    for (int id : ToolbarButtons()) {
+        if (id == 0) {
+            toolBar_->addSeparator();
+        } else if (QAction* action = Action(id)) {
+            toolBar_->addAction(action);
+        }
+    }
+}
+
+void CMainFrame::CreateStatusBar() {
+    messagePane_ = new QLabel(QStringLiteral("Ready"), this);
+    messagePane_->setObjectName(QStringLiteral("messagePane"));
+    statusBar()->addWidget(messagePane_, 1);
+    for (const char* text : kIndicatorTexts) {
+        auto* pane = new QLabel(this);
+        pane->setObjectName(QLatin1String(text));
+        pane->setFrameShape(QFrame::Panel);
+        pane->setFrameShadow(QFrame::Sunken);
+        pane->setAlignment(Qt::AlignCenter);
+        pane->setFixedWidth(pane->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 12);
+        statusBar()->addPermanentWidget(pane);
+        indicators_.push_back(pane);
+    }
+}
+
+void CMainFrame::CreateSplitter() {
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setObjectName(QStringLiteral("splitter"));
+    splitter_->setChildrenCollapsible(false);
+    chart_ = new CPlot(doc_, ui_, splitter_);
+    table_ = new CTable(doc_, ui_, splitter_);
+    chart_->SetTable(table_);
+    splitter_->addWidget(chart_);
+    splitter_->addWidget(table_);
+    setCentralWidget(splitter_);
+    splitter_->installEventFilter(this);
+    activeView_ = chart_;
+    mode_ = ViewMode::ChartAndTable;
+    ApplyViewMode();
+}
+
+// ------------------------------------------------------------------------------ routing
+
+QAction* CMainFrame::Action(int id) const {
+    const auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+bool CMainFrame::DispatchCommand(int id) {
+    bool handled = false;
+    {
+        Busy busy(*this);
+        handled = RouteToView(id) || doc_.OnCommand(id) || OnFrameCommand(id) ||
+                  (app_ != nullptr && app_->OnAppCommand(id));
+        if (!handled) {
+            const CommandInfo* info = FindCommand(id);
+            handled = info != nullptr && info->target == CommandTarget::None;
+        }
+    }
+    UpdateCommandStates();
+    UpdateTitle();
+    return handled;
+}
+
+bool CMainFrame::RouteToView(int id) {
+    switch (id) {
+        case ID_EDIT_COPY:
+            // The chart pane copies the chart; anything else copies the table.
+            if (activeView_ == chart_) {
+                chart_->CopyChart();
+            } else {
+                table_->CopyTable();
+            }
+            return true;
+        case ID_COPY_CHART:
+            chart_->CopyChart();
+            return true;
+        case ID_COPY_TABLE:
+            table_->CopyTable();
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CMainFrame::OnFrameCommand(int id) {
+    switch (id) {
+        case ID_VIEW_TOOLBAR:
+            toolBar_->setVisible(!toolBar_->isVisibleTo(this));
+            return true;
+        case ID_VIEW_STATUS_BAR:
+            statusBar()->setVisible(!statusBar()->isVisibleTo(this));
+            return true;
+        case ID_VIEW_CHART_ONLY:
+            SetViewMode(ViewMode::ChartOnly);
+            return true;
+        case ID_VIEW_TABLE_ONLY:
+            SetViewMode(ViewMode::TableOnly);
+            return true;
+        case ID_VIEW_CHART_AND_TABLE:
+            SetViewMode(ViewMode::ChartAndTable);
+            return true;
+        case ID_NEXT_PANE:
+        case ID_PREV_PANE:
+            // Two panes: the next and the previous one are the other one.
+            NextPane();
+            return true;
+        case ID_HELP_FINDER:
+        case ID_HELP:
+        case ID_CONTEXT_HELP:
+            ShowHelp();
+            return true;
+        case ID_FILE_PRINT:
+            // Print prints the active pane.
+            return doc_.OnCommand(activeView_ == table_ ? ID_PRINT_TABLE : ID_PRINT_CHART);
+        default:
+            return false;
+    }
+}
+
+void CMainFrame::UpdateCommandStates() {
+    for (const auto& [id, action] : actions_) {
+        CommandState state;
+        const CommandInfo* info = FindCommand(id);
+        if (doc_.QueryCommand(id, state)) {
+            // The document's answer.
+        } else if (info != nullptr && info->target == CommandTarget::None) {
+            state.enabled = false;
+        } else {
+            switch (id) {
+                case ID_VIEW_TOOLBAR:
+                    state.checked = toolBar_->isVisibleTo(this);
+                    break;
+                case ID_VIEW_STATUS_BAR:
+                    state.checked = statusBar()->isVisibleTo(this);
+                    break;
+                case ID_VIEW_CHART_ONLY:
+                    state.checked = mode_ == ViewMode::ChartOnly;
+                    break;
+                case ID_VIEW_TABLE_ONLY:
+                    state.checked = mode_ == ViewMode::TableOnly;
+                    break;
+                case ID_VIEW_CHART_AND_TABLE:
+                    state.checked = mode_ == ViewMode::ChartAndTable;
+                    break;
+                default:
+                    break;
+            }
+        }
+        action->setEnabled(state.enabled);
+        if (action->isCheckable()) {
+            action->setChecked(state.checked);
+        }
+    }
+}
+
+void CMainFrame::UpdateTitle() {
+    const std::string& path = doc_.PathName();
+    const QString name =
+        path.empty() ? QStringLiteral("Untitled") : QFileInfo(PathFromCore(path)).fileName();
+    setWindowTitle(name + QStringLiteral("[*] - ") + QLatin1String(kTitle));
+    setWindowModified(doc_.IsModified());
+}
+
+// ------------------------------------------------------------------------------ panes
+
+void CMainFrame::SetViewMode(ViewMode mode) {
+    mode_ = mode;
+    ApplyViewMode();
+    if (mode == ViewMode::ChartOnly) {
+        SetActiveView(chart_);
+    } else if (mode == ViewMode::TableOnly) {
+        SetActiveView(table_);
+    }
+}
+
+void CMainFrame::ApplyViewMode() {
+    const int width = qMax(0, splitter_->width());
+    const bool chart = mode_ != ViewMode::TableOnly;
+    const bool table = mode_ != ViewMode::ChartOnly;
+    if (chart_->isHidden() == chart || table_->isHidden() == table) {
+        chart_->setVisible(chart);
+        table_->setVisible(table);
+        // The splitter lays the panes out at once, not at its next layout pass.
+        splitter_->refresh();
+    }
+    switch (mode_) {
+        case ViewMode::ChartOnly:
+            splitter_->setSizes({width, 0});
+            break;
+        case ViewMode::TableOnly:
+            splitter_->setSizes({0, width});
+            break;
+        case ViewMode::ChartAndTable:
+            splitter_->setSizes({width / 2, width - width / 2});
+            break;
+    }
+}
+
+void CMainFrame::SetActiveView(QWidget* view) {
+    if (view != chart_ && view != table_) {
+        return;
+    }
+    activeView_ = view;
+    view->setFocus(Qt::OtherFocusReason);
+}
+
+void CMainFrame::NextPane() {
+    if (mode_ != ViewMode::ChartAndTable) {
+        return;
+    }
+    SetActiveView(activeView_ == chart_ ? static_cast<QWidget*>(table_) : chart_);
+}
+
+void CMainFrame::OnFocusChanged(QWidget* now) {
+    if (IsInside(now, chart_)) {
+        activeView_ = chart_;
+    } else if (IsInside(now, table_)) {
+        activeView_ = table_;
+    }
+}
+
+// ------------------------------------------------------------------------------ help, files
+
+HelpWindow* CMainFrame::Help() const {
+    return help_;
+}
+
+void CMainFrame::ShowHelp() {
+    if (help_ == nullptr) {
+        help_ = new HelpWindow(this);
+    }
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
+}
+
+void CMainFrame::RebuildRecentFiles() {
+    for (QAction* action : recentActions_) {
+        fileMenu_->removeAction(action);
+        delete action;
+    }
+    recentActions_.clear();
+    const QStringList files = app_ != nullptr ? app_->RecentFiles() : QStringList();
+    for (int i = 0; i < files.size() && i < RecentFileList::kSize; ++i) {
+        auto* action = new QAction(RecentFileList::MenuText(i, files[i]), this);
+        action->setObjectName(QStringLiteral("recent%1").arg(i + 1));
+        action->setStatusTip(files[i]);
+        connect(action, &QAction::triggered, this, [this, i] {
+            RunOperation([this, i] { app_->OpenRecentFile(i); });
+            UpdateCommandStates();
+            UpdateTitle();
+        });
+        fileMenu_->insertAction(recentPlaceholder_, action);
+        recentActions_.push_back(action);
+    }
+    recentPlaceholder_->setVisible(recentActions_.empty());
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            event->acceptProposedAction();
+            return;
+        }
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            paths << url.toLocalFile();
+        }
+    }
+    if (paths.isEmpty() || app_ == nullptr) {
+        return;
+    }
+    event->acceptProposedAction();
+    activateWindow();
+    for (const QString& path : paths) {
+        RunOperation([this, &path] { app_->OpenDocumentFile(path); });
+    }
+    UpdateCommandStates();
+    UpdateTitle();
+}
+
+// ------------------------------------------------------------------------------ window events
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!firstShowQueued_) {
+        firstShowQueued_ = true;
+        // After the window has appeared, so that the selection dialog comes up over it.
+        QTimer::singleShot(0, this, [this] {
+            {
+                Busy busy(*this);
+                doc_.OnViewsShown();
+            }
+            viewsShown_ = true;
+            UpdateCommandStates();
+            UpdateTitle();
+            emit viewsShown();
+        });
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (busy_ > 0) {
+        // An operation is waiting (for the operator or the analyzer): end its wait, and close
+        // once it has returned.
+        if (ui_ != nullptr) {
+            ui_->RequestQuit();
+        }
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    if (!doc_.SaveModified()) {
+        if (ui_ != nullptr) {
+            ui_->ClearQuitRequest();
+        }
+        event->ignore();
+        UpdateTitle();
+        return;
+    }
+    if (help_ != nullptr) {
+        help_->close();
+    }
+    event->accept();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == splitter_ && event->type() == QEvent::Resize) {
+        // The proportions of the panes follow the window.
+        ApplyViewMode();
+    } else if (event->type() == QEvent::KeyRelease ||
+               event->type() == QEvent::ApplicationActivate) {
+        UpdateIndicators();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::UpdateIndicators() {
+    const KeyboardLocks locks = KeyboardLocks::Read();
+    const bool on[] = {locks.caps, locks.num, locks.scroll};
+    for (std::size_t i = 0; i < indicators_.size(); ++i) {
+        const QString text = locks.known && on[i] ? QLatin1String(kIndicatorTexts[i]) : QString();
+        if (indicators_[i]->text() != text) {
+            indicators_[i]->setText(text);
+        }
+    }
+}
+
+}  // namespace kv

@@ -1,0 +1,129 @@
+#pragma once
+
+// The main window: menu bar, toolbar and accelerators built from the command table, the status bar
+// with its message and lock-key panes, and the splitter with the chart (left) and the table
+// (right). Every command goes through DispatchCommand: active view, document, frame,
+// application; the first that handles it wins.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <map>
+#include <vector>
+
+class QLabel;
+class QMenu;
+class QSplitter;
+class QToolBar;
+
+namespace kv {
+
+class ApplicationCommands;
+class CKv4731xDoc;
+class CPlot;
+class CTable;
+class HelpWindow;
+class QtOperatorUi;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    static constexpr const char* kTitle = "Tarvel Technologies 47310c";
+
+    // `ui` may be null (a scripted operator) and so may `app` (no application commands).
+    CMainFrame(CKv4731xDoc& doc, QtOperatorUi* ui, ApplicationCommands* app,
+               QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // The routing chain; false when nobody took the command.
+    bool DispatchCommand(int id);
+    // Check marks and enabled state of every action, from the document and the frame.
+    void UpdateCommandStates();
+    // "<document> - Tarvel Technologies 47310c", marked when the setup is modified.
+    void UpdateTitle();
+
+    enum class ViewMode { ChartOnly, TableOnly, ChartAndTable };
+    ViewMode Mode() const { return mode_; }
+
+    // Runs an operation of the application (opening a dropped or recent file) as a command runs:
+    // a close of the window meanwhile waits until it returns.
+    template <typename F>
+    void RunOperation(F&& operation) {
+        Busy busy(*this);
+        operation();
+    }
+
+    QAction* Action(int id) const;
+    QToolBar* ToolBar() const { return toolBar_; }
+    CPlot* Chart() const { return chart_; }
+    CTable* Table() const { return table_; }
+    QSplitter* Splitter() const { return splitter_; }
+    QWidget* ActiveView() const { return activeView_; }
+    void SetActiveView(QWidget* view);
+    QLabel* MessagePane() const { return messagePane_; }
+    QLabel* IndicatorPane(int index) const { return indicators_[static_cast<std::size_t>(index)]; }
+    HelpWindow* Help() const;
+    // The first-show step ran (the instrument was connected and the defaults read).
+    bool ViewsShown() const { return viewsShown_; }
+
+  signals:
+    // The first-show step has run: the application may now open the file it was started with.
+    void viewsShown();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    class Busy {
+      public:
+        explicit Busy(CMainFrame& frame);
+        ~Busy();
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+
+      private:
+        CMainFrame& frame_;
+    };
+
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void CreateSplitter();
+    void RebuildRecentFiles();
+    bool RouteToView(int id);
+    bool OnFrameCommand(int id);
+    void SetViewMode(ViewMode mode);
+    void ApplyViewMode();
+    void NextPane();
+    void ShowHelp();
+    void UpdateIndicators();
+    void OnFocusChanged(QWidget* now);
+
+    CKv4731xDoc& doc_;
+    QtOperatorUi* ui_;
+    ApplicationCommands* app_;
+    std::map<int, QAction*> actions_;
+    QMenu* fileMenu_ = nullptr;
+    QAction* recentPlaceholder_ = nullptr;
+    std::vector<QAction*> recentActions_;
+    QToolBar* toolBar_ = nullptr;
+    QLabel* messagePane_ = nullptr;
+    std::vector<QLabel*> indicators_;
+    QSplitter* splitter_ = nullptr;
+    CPlot* chart_ = nullptr;
+    CTable* table_ = nullptr;
+    QWidget* activeView_ = nullptr;
+    QPointer<HelpWindow> help_;
+    ViewMode mode_ = ViewMode::ChartAndTable;
+    int busy_ = 0;
+    bool closePending_ = false;
+    bool firstShowQueued_ = false;
+    bool viewsShown_ = false;
+};
+
+}  // namespace kv

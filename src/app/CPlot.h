@@ -1,0 +1,52 @@
+#pragma once
+
+// The chart view, the left pane of the main window: draws the document's traces in the current
+// chart format at every paint, places the marker with a click, and hands its keys to the table.
+
+#include <QAbstractScrollArea>
+
+#include "doc/CKv4731xDoc.h"
+
+namespace kv {
+
+class CTable;
+class QtOperatorUi;
+
+class CPlot : public QAbstractScrollArea, public DocumentView {
+    Q_OBJECT
+
+  public:
+    // Registers with the document, which builds its default fonts from the application font.
+    CPlot(CKv4731xDoc& doc, QtOperatorUi* ui, QWidget* parent = nullptr);
+    ~CPlot() override;
+
+    // The table that takes the chart's keys.
+    void SetTable(CTable* table) { table_ = table; }
+
+    // Copies the chart to the clipboard.
+    void CopyChart();
+    // The client size at the last paint on screen (the reference of printed fonts and margins).
+    QSize LastScreenSize() const { return lastScreenSize_; }
+
+    void OnDocumentUpdate(UpdateHint hint) override;
+
+    // The application font as a stored font description: the base of the document's default
+    // fonts.
+    static LogFont SystemFontDescription();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void UpdateScrollRange();
+
+    CKv4731xDoc& doc_;
+    QtOperatorUi* ui_;
+    CTable* table_ = nullptr;
+    QSize lastScreenSize_;
+};
+
+}  // namespace kv

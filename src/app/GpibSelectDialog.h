@@ -1,0 +1,64 @@
+#pragma once
+
+// The window of the selection dialog "Select GPIB Card / Instrument". The dialog's state and its
+// Find and Test commands are CGpibSelectDlg's; this window shows that state, passes the
+// operator's choices and button presses in, and re-reads the state whenever the search lets
+// events through.
+
+#include <QDialog>
+#include <vector>
+
+#include "instrument/ComponentRegistry.h"
+
+class QComboBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace kv {
+
+class CGpibSelectDlg;
+
+class GpibSelectDialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    GpibSelectDialog(CGpibSelectDlg& model, QWidget* parent);
+
+    // Shows the model's lists, selections, addresses, buttons, caption and progress.
+    void SyncFromModel();
+
+    QComboBox* CardCombo() const { return cardCombo_; }
+    QComboBox* InstrumentCombo() const { return instrumentCombo_; }
+    QLineEdit* CardAddressEdit() const { return cardAddress_; }
+    QLineEdit* InstrumentAddressEdit() const { return instrumentAddress_; }
+    QPushButton* OkButton() const { return ok_; }
+    QPushButton* CancelButton() const { return cancel_; }
+    QPushButton* FindButton() const { return find_; }
+    QPushButton* TestButton() const { return test_; }
+    QPushButton* AbortButton() const { return abort_; }
+    QProgressBar* ProgressBar() const { return progress_; }
+
+  public slots:
+    void accept() override;
+    // Escape and the close button: Cancel, or Abort while the bus is being searched.
+    void reject() override;
+
+  private:
+    void FillCombo(QComboBox* combo, const std::vector<ComponentInfo>& list);
+
+    CGpibSelectDlg& model_;
+    QComboBox* cardCombo_;
+    QComboBox* instrumentCombo_;
+    QLineEdit* cardAddress_;
+    QLineEdit* instrumentAddress_;
+    QPushButton* ok_;
+    QPushButton* cancel_;
+    QPushButton* find_;
+    QPushButton* test_;
+    QPushButton* abort_;
+    QProgressBar* progress_;
+    bool syncing_ = false;
+};
+
+}  // namespace kv

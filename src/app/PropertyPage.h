@@ -1,0 +1,35 @@
+#pragma once
+
+// One page of a property sheet: it is shown from its value struct and, when the operator leaves
+// it (another tab or OK), checks its fields and writes them back.
+
+#include <QWidget>
+
+class QLineEdit;
+
+namespace kv {
+
+class PropertyPage : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit PropertyPage(QWidget* parent = nullptr) : QWidget(parent) {}
+
+    // Checks the fields and stores them; false (after telling the operator) keeps the page up.
+    virtual bool Leave() { return true; }
+    // The page becomes the visible one.
+    virtual void OnSetActive() {}
+
+  protected:
+    // Reads a number or an integer from an edit; on failure tells the operator "Please enter a
+    // number." (or "Please enter an integer."), selects the edit's text and returns false.
+    bool ReadNumber(QLineEdit* edit, double& value);
+    bool ReadInteger(QLineEdit* edit, int& value);
+};
+
+// The caption of the field-validation messages: the program's title.
+inline constexpr const char* kProgramTitle = "Tarvel Technologies 47310C";
+inline constexpr const char* kEnterNumberText = "Please enter a number.";
+inline constexpr const char* kEnterIntegerText = "Please enter an integer.";
+
+}  // namespace kv

@@ -1,0 +1,400 @@
+// The dialogs and property sheets of the operator seam: the selection dialog, the trace choice,
+// the "Set Frequency" page and the "Scale" sheet.
+
+#include <gtest/gtest.h>
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "AppTestSupport.h"
+#include "app/CSetup.h"
+#include "app/CXscale.h"
+#include "app/CYscale.h"
+#include "app/GpibSelectDialog.h"
+#include "app/PropertySheet.h"
+#include "app/QtOperatorUi.h"
+#include "app/TraceChoiceDialog.h"
+#include "display/ScaleSheet.h"
+#include "doc/CGpibSelectDlg.h"
+#include "probe/FrequencyPage.h"
+#include "support/FakeRegistry.h"
+#include "support/ScriptedUi.h"
+
+namespace kv::test {
+namespace {
+
+QStringList ComboItems(const QComboBox* combo) {
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) {
+        items << combo->itemText(i);
+    }
+    return items;
+}
+
+// Two cards and two analyzer types; the second of each is remembered.
+struct TwoOfEach : FakeRegistry {
+    TwoOfEach() {
+        cards.push_back({"{CARD-2}", "Second card", ""});
+        instruments.push_back({"{ANALYZER-2}", "Second analyzer", ""});
+    }
+};
+
+// ------------------------------------------------------------------ selection dialog
+
+TEST(GpibSelectDialogTest, ShowsTheModelAndPassesChoicesIn) {
+    TwoOfEach registry;
+    ScriptedUi ui;
+    CGpibSelectDlg model(registry, ui);
+    model.cardAddress = "7";
+    model.instrumentAddress = "16";
+    model.rememberedCardClsid = "{CARD-2}";
+    model.rememberedInstrumentClsid = kFakeInstrumentClsid;
+    model.Initialize();
+
+    GpibSelectDialog dialog(model, nullptr);
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "Select GPIB Card / Instrument");
+    EXPECT_EQ(ComboItems(dialog.CardCombo()), QStringList({"Fake GPIB card", "Second card"}));
+    EXPECT_EQ(ComboItems(dialog.InstrumentCombo()),
+              QStringList({"Fake analyzer", "Second analyzer"}));
+    EXPECT_EQ(dialog.CardCombo()->currentIndex(), 1);
+    EXPECT_EQ(dialog.InstrumentCombo()->currentIndex(), 0);
+    EXPECT_EQ(dialog.CardAddressEdit()->text().toStdString(), "7");
+    EXPECT_EQ(dialog.InstrumentAddressEdit()->text().toStdString(), "16");
+    EXPECT_FALSE(dialog.AbortButton()->isVisibleTo(&dialog));
+    EXPECT_FALSE(dialog.AbortButton()->isEnabled());
+    EXPECT_FALSE(dialog.ProgressBar()->isVisibleTo(&dialog));
+    EXPECT_TRUE(dialog.FindButton()->isVisibleTo(&dialog));
+    for (QPushButton* b :
+         {dialog.OkButton(), dialog.CancelButton(), dialog.FindButton(), dialog.TestButton()}) {
+        EXPECT_TRUE(b->isEnabled()) << b->text().toStdString();
+    }
+
+    dialog.InstrumentCombo()->setCurrentIndex(1);
+    dialog.CardAddressEdit()->setText(QStringLiteral("3"));
+    dialog.InstrumentAddressEdit()->clear();
+    QTest::keyClicks(dialog.InstrumentAddressEdit(), QStringLiteral("2x0"));
+    EXPECT_EQ(model.InstrumentClsid(), "{ANALYZER-2}");
+    EXPECT_EQ(model.CardClsid(), "{CARD-2}");
+    EXPECT_EQ(model.cardAddress, "3");
+    // Addresses are decimal numbers: the letter is refused.
+    EXPECT_EQ(model.instrumentAddress, "20");
+
+    // What the search does to the model shows in the window.
+    model.findVisible = false;
+    model.abortVisible = true;
+    model.abortEnabled = true;
+    model.okEnabled = false;
+    model.progressVisible = true;
+    model.progressRange = 297;
+    model.progressPosition = 10;
+    model.caption = "Select GPIB Card / Instrument - Searching...";
+    dialog.SyncFromModel();
+    EXPECT_FALSE(dialog.FindButton()->isVisibleTo(&dialog));
+    EXPECT_TRUE(dialog.AbortButton()->isVisibleTo(&dialog));
+    EXPECT_TRUE(dialog.AbortButton()->isEnabled());
+    EXPECT_FALSE(dialog.OkButton()->isEnabled());
+    EXPECT_TRUE(dialog.ProgressBar()->isVisibleTo(&dialog));
+    EXPECT_EQ(dialog.ProgressBar()->maximum(), 297);
+    EXPECT_EQ(dialog.ProgressBar()->value(), 10);
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "Select GPIB Card / Instrument - Searching...");
+}
+
+TEST(GpibSelectDialogTest, TestReportsTheAnalyzerAndRestoresTheButtons) {
+    FakeRegistry registry;
+    ScriptedUi ui;
+    CGpibSelectDlg model(registry, ui);
+    model.cardAddress = "7";
+    model.instrumentAddress = "16";
+    model.Initialize();
+    GpibSelectDialog dialog(model, nullptr);
+    QTest::mouseClick(dialog.TestButton(), Qt::LeftButton);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "FAKE ANALYZER 1");
+    EXPECT_EQ(ui.messages[0].caption, "Instrument found.");
+    EXPECT_TRUE(dialog.OkButton()->isEnabled());
+    EXPECT_TRUE(dialog.FindButton()->isEnabled());
+    EXPECT_TRUE(dialog.TestButton()->isEnabled());
+}
+
+TEST(GpibSelectDialogTest, AbortStopsTheSearchThroughTheMessagePump) {
+    FakeRegistry registry;
+    registry.driver = std::make_shared<FakeDriver>();
+    registry.driver->results["CheckInstrument"] = 1;  // nobody answers
+    QtOperatorUi ui;
+    CGpibSelectDlg model(registry, ui);
+    model.cardAddress = "7";
+    model.instrumentAddress = "16";
+    model.Initialize();
+
+    bool abortShown = false;
+    bool progressShown = false;
+    std::string captionDuring;
+    OnNextModal<GpibSelectDialog>([&](GpibSelectDialog* dialog) {
+        // While the search runs, a timer looks at the window and presses Abort.
+        QTimer::singleShot(60, dialog, [&, dialog] {
+            abortShown = dialog->AbortButton()->isVisible();
+            progressShown = dialog->ProgressBar()->isVisible();
+            captionDuring = dialog->windowTitle().toStdString();
+            QTest::mouseClick(dialog->AbortButton(), Qt::LeftButton);
+        });
+        QTest::mouseClick(dialog->FindButton(), Qt::LeftButton);
+        // The search has ended: the buttons are back, and Cancel closes.
+        EXPECT_FALSE(dialog->AbortButton()->isVisible());
+        EXPECT_TRUE(dialog->FindButton()->isVisible());
+        EXPECT_EQ(dialog->windowTitle().toStdString(), "Select GPIB Card / Instrument");
+        QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+    });
+    EXPECT_FALSE(ui.RunGpibSelect(model));
+    EXPECT_TRUE(abortShown);
+    EXPECT_TRUE(progressShown);
+    EXPECT_EQ(captionDuring.rfind("Select GPIB Card / Instrument - Searching", 0), 0u);
+    EXPECT_GT(model.probes, 0);
+    EXPECT_LT(model.probes, kCardAddressCount * kInstrumentAddressCount);
+    EXPECT_FALSE(model.searching);
+}
+
+// ------------------------------------------------------------------ trace choice
+
+TEST(TraceChoiceDialogTest, NothingChosenAtFirstAndDisabledTraces) {
+    TraceChoiceDialog dialog(QStringLiteral("Select trace to be stored."),
+                             {true, false, true, false}, nullptr);
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "Select trace to be stored.");
+    const char* labels[] = {"Data", "Memory 1", "Memory 2", "Memory 3"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(dialog.Button(i)->text().toStdString(), labels[i]);
+        EXPECT_FALSE(dialog.Button(i)->isChecked());
+    }
+    EXPECT_FALSE(dialog.Button(1)->isEnabled());
+    EXPECT_FALSE(dialog.Button(3)->isEnabled());
+    EXPECT_EQ(dialog.Choice(), -1);
+    dialog.Button(2)->click();
+    EXPECT_EQ(dialog.Choice(), 2);
+}
+
+TEST(TraceChoiceDialogTest, CancelAndOkWithNothingChosenGiveNone) {
+    QtOperatorUi ui;
+    OnNextModal<TraceChoiceDialog>([](TraceChoiceDialog* d) { d->accept(); });
+    EXPECT_EQ(ui.ChooseTrace("Select trace to store data", {true, true, true, true}), -1);
+    OnNextModal<TraceChoiceDialog>([](TraceChoiceDialog* d) {
+        d->Button(3)->click();
+        d->reject();
+    });
+    EXPECT_EQ(ui.ChooseTrace("Select trace to store data", {true, true, true, true}), -1);
+    OnNextModal<TraceChoiceDialog>([](TraceChoiceDialog* d) {
+        d->Button(0)->click();
+        d->accept();
+    });
+    EXPECT_EQ(ui.ChooseTrace("Select trace to store data", {true, true, true, true}), 0);
+}
+
+// ------------------------------------------------------------------ "Set Frequency"
+
+TEST(FrequencyPageTest, SheetShowsThePageValues) {
+    QtOperatorUi ui;
+    FrequencyPage page;
+    page.startValue = 300;
+    page.startUnit = "KHz";
+    page.stopValue = 3;
+    page.stopUnit = "GHz";
+    page.numPoints = 201;
+    page.sweepType = 1;
+    page.setChartScale = false;
+    page.logSweepEnabled = false;
+    OnNextModal<PropertySheet>([](PropertySheet* sheet) {
+        EXPECT_EQ(sheet->windowTitle().toStdString(), "Calibration");
+        ASSERT_EQ(sheet->Tabs()->count(), 1);
+        EXPECT_EQ(sheet->Tabs()->tabText(0).toStdString(), "Set Frequency");
+        auto* p = qobject_cast<CSetup*>(sheet->Tabs()->widget(0));
+        ASSERT_NE(p, nullptr);
+        EXPECT_EQ(p->StartEdit()->text().toStdString(), "300");
+        EXPECT_EQ(p->StartUnit()->currentText().toStdString(), "KHz");
+        EXPECT_EQ(ComboItems(p->StartUnit()), QStringList({"Hz", "KHz", "MHz", "GHz"}));
+        EXPECT_EQ(ComboItems(p->StopUnit()), QStringList({"Hz", "KHz", "MHz", "GHz"}));
+        EXPECT_EQ(p->StopEdit()->text().toStdString(), "3");
+        EXPECT_EQ(p->StopUnit()->currentText().toStdString(), "GHz");
+        EXPECT_EQ(p->PointsEdit()->text().toStdString(), "201");
+        // Log sweeps are not offered: the page shows a linear sweep.
+        EXPECT_FALSE(p->LogButton()->isEnabled());
+        EXPECT_TRUE(p->LinearButton()->isChecked());
+        EXPECT_EQ(p->LinearButton()->text().toStdString(), "Linear sweep");
+        EXPECT_EQ(p->LogButton()->text().toStdString(), "Log sweep");
+        EXPECT_FALSE(p->SetChartScaleBox()->isChecked());
+        EXPECT_EQ(p->SetChartScaleBox()->text().toStdString(), "Set Chart Scale");
+        EXPECT_EQ(sheet->OkButton()->text().toStdString(), "OK");
+        EXPECT_EQ(sheet->CancelButton()->text().toStdString(), "Cancel");
+        sheet->reject();
+    });
+    const FrequencyPage before = page;
+    EXPECT_FALSE(ui.EditFrequencyPage(page));
+    EXPECT_EQ(page.numPoints, before.numPoints);
+    EXPECT_EQ(page.startUnit, before.startUnit);
+}
+
+TEST(FrequencyPageTest, OkTakesTheEditsAndRefusesANonNumber) {
+    QtOperatorUi ui;
+    FrequencyPage page;
+    MessageBoxAnswerer answerer;
+    OnNextModal<PropertySheet>([&answerer](PropertySheet* sheet) {
+        auto* p = qobject_cast<CSetup*>(sheet->Tabs()->widget(0));
+        p->StartEdit()->setText(QStringLiteral("1.5x"));
+        sheet->OkButton()->click();
+        // Refused: the sheet stays with the message shown.
+        EXPECT_TRUE(sheet->isVisible());
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(answerer.boxes[0].text, "Please enter a number.");
+
+        p->StartEdit()->setText(QStringLiteral("1.5"));
+        p->StartUnit()->setCurrentIndex(3);
+        p->PointsEdit()->setText(QStringLiteral("101.5"));
+        sheet->OkButton()->click();
+        ASSERT_EQ(answerer.boxes.size(), 2u);
+        EXPECT_EQ(answerer.boxes[1].text, "Please enter an integer.");
+
+        p->PointsEdit()->setText(QStringLiteral(" 101 "));
+        p->StopEdit()->setText(QStringLiteral("5.e-002"));
+        p->StopUnit()->setCurrentIndex(2);
+        p->LogButton()->click();
+        p->SetChartScaleBox()->setChecked(false);
+        sheet->OkButton()->click();
+    });
+    ASSERT_TRUE(ui.EditFrequencyPage(page));
+    EXPECT_EQ(page.startValue, 1.5);
+    EXPECT_EQ(page.startUnit, "GHz");
+    EXPECT_EQ(page.stopValue, 0.05);
+    EXPECT_EQ(page.stopUnit, "MHz");
+    EXPECT_EQ(page.numPoints, 101);
+    EXPECT_EQ(page.sweepType, 1);
+    EXPECT_FALSE(page.setChartScale);
+}
+
+TEST(FrequencyPageTest, AnUnknownUnitTextGoesBackUnchanged) {
+    FrequencyPage page;
+    page.startUnit = "200. MHz";
+    CSetup p(page);
+    EXPECT_EQ(p.StartUnit()->currentText().toStdString(), "200. MHz");
+    ASSERT_TRUE(p.Leave());
+    EXPECT_EQ(page.startUnit, "200. MHz");
+    EXPECT_EQ(page.startValue, 200.0);
+}
+
+// ------------------------------------------------------------------ "Scale"
+
+ScaleSheet FrequencySheet() {
+    ScaleSheet sheet;
+    sheet.format = CPlotFormat::Make("e'", {200, 20, 0, 100});
+    sheet.format.defaults = {300, 3, 0, 80};
+    sheet.format.defaultMinUnit = "KHz";
+    sheet.format.defaultMaxUnit = "GHz";
+    sheet.format.offer = {123.456789012345, 6, 1.25, 77.5};
+    sheet.format.offerMinUnit = "MHz";
+    sheet.format.offerMaxUnit = "GHz";
+    return sheet;
+}
+
+TEST(ScaleSheetTest, PagesResetAndAutoScale) {
+    QtOperatorUi ui;
+    ScaleSheet sheet = FrequencySheet();
+    int page = 1;
+    OnNextModal<PropertySheet>([](PropertySheet* dialog) {
+        EXPECT_EQ(dialog->windowTitle().toStdString(), "Scale");
+        ASSERT_EQ(dialog->Tabs()->count(), 2);
+        EXPECT_EQ(dialog->Tabs()->tabText(0).toStdString(), "Horizonal Scale");
+        EXPECT_EQ(dialog->Tabs()->tabText(1).toStdString(), "Vertical Scale");
+        EXPECT_EQ(dialog->ActivePage(), 1);
+        auto* x = qobject_cast<CXscale*>(dialog->Tabs()->widget(0));
+        auto* y = qobject_cast<CYscale*>(dialog->Tabs()->widget(1));
+        ASSERT_NE(x, nullptr);
+        ASSERT_NE(y, nullptr);
+        EXPECT_EQ(x->MaxEdit()->text().toStdString(), "20.");
+        EXPECT_EQ(x->MinEdit()->text().toStdString(), "200.");
+        EXPECT_EQ(x->MaxUnit()->currentText().toStdString(), "GHz");
+        EXPECT_EQ(x->MinUnit()->currentText().toStdString(), "MHz");
+        EXPECT_EQ(y->MaxEdit()->text().toStdString(), "100.");
+        EXPECT_EQ(y->MinEdit()->text().toStdString(), "0.");
+        EXPECT_TRUE(x->LinearButton()->isChecked());
+
+        y->AutoScaleButton()->click();
+        EXPECT_EQ(y->MaxEdit()->text().toStdString(), "77.5");
+        EXPECT_EQ(y->MinEdit()->text().toStdString(), "1.25");
+        y->LogButton()->click();
+
+        dialog->Tabs()->setCurrentIndex(0);
+        x->AutoScaleButton()->click();
+        // At most 12 significant digits.
+        EXPECT_EQ(x->MinEdit()->text().toStdString(), "123.456789012");
+        EXPECT_EQ(x->MaxEdit()->text().toStdString(), "6.");
+        x->ResetButton()->click();
+        EXPECT_EQ(x->MinEdit()->text().toStdString(), "300.");
+        EXPECT_EQ(x->MinUnit()->currentText().toStdString(), "KHz");
+        EXPECT_EQ(x->MaxEdit()->text().toStdString(), "3.");
+        x->MaxUnit()->setCurrentIndex(2);
+        dialog->OkButton()->click();
+    });
+    ASSERT_TRUE(ui.EditScaleSheet(sheet, page));
+    EXPECT_EQ(page, 0);
+    EXPECT_EQ(sheet.format.current.xMin, 300);
+    EXPECT_EQ(sheet.format.minUnit, "KHz");
+    EXPECT_EQ(sheet.format.current.xMax, 3);
+    EXPECT_EQ(sheet.format.maxUnit, "MHz");
+    EXPECT_EQ(sheet.format.current.yMax, 77.5);
+    EXPECT_EQ(sheet.format.current.yMin, 1.25);
+    EXPECT_EQ(sheet.format.yLog, 1);
+    EXPECT_EQ(sheet.format.xLog, 0);
+}
+
+TEST(ScaleSheetTest, CancelChangesNothingAndANonNumberIsRefused) {
+    QtOperatorUi ui;
+    ScaleSheet sheet = FrequencySheet();
+    const CPlotFormat before = sheet.format;
+    int page = 0;
+    MessageBoxAnswerer answerer;
+    OnNextModal<PropertySheet>([&answerer](PropertySheet* dialog) {
+        auto* x = qobject_cast<CXscale*>(dialog->Tabs()->widget(0));
+        x->ResetButton()->click();
+        x->MaxEdit()->setText(QStringLiteral("twenty"));
+        // Leaving the page with a non-number keeps it in front.
+        dialog->Tabs()->setCurrentIndex(1);
+        EXPECT_EQ(dialog->ActivePage(), 0);
+        dialog->OkButton()->click();
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(answerer.boxes.size(), 2u);
+        dialog->CancelButton()->click();
+    });
+    EXPECT_FALSE(ui.EditScaleSheet(sheet, page));
+    EXPECT_EQ(sheet.format, before);
+    EXPECT_EQ(page, 0);
+    for (const auto& box : answerer.boxes) {
+        EXPECT_EQ(box.text, "Please enter a number.");
+    }
+}
+
+TEST(ScaleSheetTest, ColeColeHidesTheUnits) {
+    ScaleSheet sheet;
+    sheet.format = CPlotFormat::Make("Cole-Cole e", {0, 100, 0, 100});
+    PropertySheet dialog(QStringLiteral("Scale"), nullptr);
+    auto* x = new CXscale(sheet);
+    dialog.AddPage(x, QStringLiteral("Horizonal Scale"));
+    dialog.AddPage(new CYscale(sheet), QStringLiteral("Vertical Scale"));
+    dialog.SetActivePage(1);
+    dialog.SetActivePage(0);
+    EXPECT_FALSE(x->MaxUnit()->isVisibleTo(x));
+    EXPECT_FALSE(x->MinUnit()->isVisibleTo(x));
+    x->MaxEdit()->setText(QStringLiteral("55"));
+    ASSERT_TRUE(x->Leave());
+    EXPECT_EQ(sheet.format.current.xMax, 55);
+    EXPECT_EQ(sheet.format.maxUnit, "GHz");  // untouched
+
+    ScaleSheet frequency = FrequencySheet();
+    CXscale fx(frequency);
+    EXPECT_TRUE(fx.MaxUnit()->isVisibleTo(&fx));
+}
+
+}  // namespace
+}  // namespace kv::test
