@@ -480,6 +480,9 @@ void CKv4731xDoc::LoadDataFile(const std::string& path) {
         record.frequencies = file.frequencies;
         record.permittivity = file.permittivity;
         record.valid = true;
+        // A trace the operator just loaded is shown at once: loading a file to look at it and
+        // finding nothing drawn would read as a failed load.
+        record.displayed = true;
         Trace(chosen).CopyFrom(record);
         SetModified();
         UpdateAllViews();

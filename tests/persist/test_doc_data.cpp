@@ -124,6 +124,7 @@ TEST_F(DocFiles, WithoutSensitivityItGoesIntoAMemoryOnly) {
     EXPECT_EQ(ui.traceChoiceCaptions.size(), 2u);
     EXPECT_FALSE(back.Trace(kDataTrace).valid);
     EXPECT_TRUE(back.Trace(2).valid);
+    EXPECT_TRUE(back.Trace(2).displayed);
     EXPECT_EQ(back.Trace(2).permittivity.size(), 51u);
     EXPECT_EQ(back.Engine().sensitivity, sensitivity);
 }
