@@ -21,9 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         __builtin_trap();
     }
     again.engine->instrumentName = again.storedName;
-    // The magic record is always written as the program's own.
-    again.document.magic = image.document.magic;
-    if (!(again.document == image.document) || WriteSetupImage(again.Source()) != once) {
+    // Compared as bytes: a value that is not a number (a damaged double) is never equal to
+    // itself, but it must come back bit for bit.
+    if (WriteSetupImage(again.Source()) != once) {
         __builtin_trap();
     }
     return 0;
