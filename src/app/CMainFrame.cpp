@@ -3,9 +3,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
@@ -77,16 +79,21 @@ CMainFrame::CMainFrame(CKv4731xDoc& doc, QtOperatorUi* ui, ApplicationCommands* 
     CreateToolBar();
     CreateStatusBar();
     CreateSplitter();
+    // The document's plain registration (no fonts, no formats): the frame hears every update of
+    // the views and keeps the instrument pane current.
+    doc_.RegisterTableView(this);
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
     qApp->installEventFilter(this);
     UpdateIndicators();
+    UpdateInstrumentPane();
     UpdateCommandStates();
     UpdateTitle();
     resize(1024, 700);
 }
 
 CMainFrame::~CMainFrame() {
+    doc_.UnregisterView(this);
     qApp->removeEventFilter(this);
 }
 
@@ -163,6 +170,12 @@ void CMainFrame::CreateStatusBar() {
     messagePane_ = new QLabel(QStringLiteral("Ready"), this);
     messagePane_->setObjectName(QStringLiteral("messagePane"));
     statusBar()->addWidget(messagePane_, 1);
+    instrumentPane_ = new QLabel(this);
+    instrumentPane_->setObjectName(QStringLiteral("instrumentPane"));
+    instrumentPane_->setFrameShape(QFrame::Panel);
+    instrumentPane_->setFrameShadow(QFrame::Sunken);
+    instrumentPane_->setAlignment(Qt::AlignCenter);
+    statusBar()->addPermanentWidget(instrumentPane_);
     for (const char* text : kIndicatorTexts) {
         auto* pane = new QLabel(this);
         pane->setObjectName(QLatin1String(text));
@@ -173,6 +186,15 @@ void CMainFrame::CreateStatusBar() {
         statusBar()->addPermanentWidget(pane);
         indicators_.push_back(pane);
     }
+    tipWatch_.setInterval(kTipWatchMs);
+    connect(&tipWatch_, &QTimer::timeout, this, &CMainFrame::ClearStaleStatusTip);
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
+        if (message.isEmpty()) {
+            tipWatch_.stop();
+        } else if (!tipWatch_.isActive()) {
+            tipWatch_.start();
+        }
+    });
 }
 
 void CMainFrame::CreateSplitter() {
@@ -209,6 +231,8 @@ bool CMainFrame::DispatchCommand(int id) {
             handled = info != nullptr && info->target == CommandTarget::None;
         }
     }
+    // "GPIB/Instrument" and opening a setup may have changed the instrument.
+    UpdateInstrumentPane();
     UpdateCommandStates();
     UpdateTitle();
     return handled;
@@ -450,6 +474,7 @@ void CMainFrame::showEvent(QShowEvent* event) {
                 doc_.OnViewsShown();
             }
             viewsShown_ = true;
+            UpdateInstrumentPane();
             UpdateCommandStates();
             UpdateTitle();
             emit viewsShown();
@@ -491,6 +516,47 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         UpdateIndicators();
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void CMainFrame::ClearStaleStatusTip() {
+    // A button clears its fly-by help when the mouse leaves it, but Qt does not always tell it:
+    // after a command that opened a window, the button may have been entered again behind the
+    // window and never be left. So the message pane reads "Ready" again as soon as the mouse is
+    // seen elsewhere. An open menu keeps the help of its highlighted item, which the keyboard
+    // may have chosen wherever the mouse is.
+    const QString message = statusBar()->currentMessage();
+    if (message.isEmpty()) {
+        tipWatch_.stop();
+        return;
+    }
+    if (QApplication::activePopupWidget() != nullptr) {
+        return;
+    }
+    for (const QWidget* w = QApplication::widgetAt(QCursor::pos()); w != nullptr;
+         w = w->parentWidget()) {
+        if (w->statusTip() == message) {
+            return;
+        }
+    }
+    statusBar()->clearMessage();
+}
+
+void CMainFrame::OnDocumentUpdate(UpdateHint) {
+    UpdateInstrumentPane();
+}
+
+void CMainFrame::UpdateInstrumentPane() {
+    const std::string name = doc_.CurrentInstrumentName();
+    const QString full = name.empty() ? QStringLiteral("No instrument") : FromCore(name).trimmed();
+    // An identification text may run to 200 characters: the pane shows the start of a long one
+    // and the whole of it as its tool tip, so that the status bar keeps its room.
+    const QFontMetrics metrics = instrumentPane_->fontMetrics();
+    const QString text =
+        metrics.elidedText(full, Qt::ElideRight, metrics.averageCharWidth() * kInstrumentPaneChars);
+    if (instrumentPane_->text() != text) {
+        instrumentPane_->setText(text);
+        instrumentPane_->setToolTip(text == full ? QString() : full);
+    }
 }
 
 void CMainFrame::UpdateIndicators() {

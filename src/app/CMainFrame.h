@@ -3,12 +3,16 @@
 // The main window: menu bar, toolbar and accelerators built from the command table, the status bar
 // with its message and lock-key panes, and the splitter with the chart (left) and the table
 // (right). Every command goes through DispatchCommand: active view, document, frame,
-// application; the first that handles it wins.
+// application; the first that handles it wins. The status bar names the connected instrument; the
+// frame follows the document's view updates for it.
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 #include <map>
 #include <vector>
+
+#include "doc/CKv4731xDoc.h"
 
 class QLabel;
 class QMenu;
@@ -18,13 +22,12 @@ class QToolBar;
 namespace kv {
 
 class ApplicationCommands;
-class CKv4731xDoc;
 class CPlot;
 class CTable;
 class HelpWindow;
 class QtOperatorUi;
 
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public DocumentView {
     Q_OBJECT
 
   public:
@@ -62,6 +65,15 @@ class CMainFrame : public QMainWindow {
     void SetActiveView(QWidget* view);
     QLabel* MessagePane() const { return messagePane_; }
     QLabel* IndicatorPane(int index) const { return indicators_[static_cast<std::size_t>(index)]; }
+    // The instrument pane's width in average characters; a longer text is shortened.
+    static constexpr int kInstrumentPaneChars = 48;
+    // How often the fly-by help checks that the mouse is still over its button.
+    static constexpr int kTipWatchMs = 150;
+    // The identification text of the connected instrument, or "No instrument".
+    QLabel* InstrumentPane() const { return instrumentPane_; }
+    void UpdateInstrumentPane();
+    // The document changed: its instrument may have changed too.
+    void OnDocumentUpdate(UpdateHint hint) override;
     HelpWindow* Help() const;
     // The first-show step ran (the instrument was connected and the defaults read).
     bool ViewsShown() const { return viewsShown_; }
@@ -102,6 +114,7 @@ class CMainFrame : public QMainWindow {
     void NextPane();
     void ShowHelp();
     void UpdateIndicators();
+    void ClearStaleStatusTip();
     void OnFocusChanged(QWidget* now);
 
     CKv4731xDoc& doc_;
@@ -113,6 +126,9 @@ class CMainFrame : public QMainWindow {
     std::vector<QAction*> recentActions_;
     QToolBar* toolBar_ = nullptr;
     QLabel* messagePane_ = nullptr;
+    QLabel* instrumentPane_ = nullptr;
+    // Watches the fly-by help while it is shown (see ClearStaleStatusTip).
+    QTimer tipWatch_;
     std::vector<QLabel*> indicators_;
     QSplitter* splitter_ = nullptr;
     CPlot* chart_ = nullptr;

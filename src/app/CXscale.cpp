@@ -1,16 +1,13 @@
 #include "app/CXscale.h"
 
-#include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
+#include "app/ScalePageLayout.h"
 #include "app/TextConversion.h"
 #include "app/UnitCombo.h"
 #include "display/ScaleSheet.h"
@@ -32,10 +29,6 @@ CXscale::CXscale(ScaleSheet& sheet, QWidget* parent)
     setObjectName(QStringLiteral("CXscale"));
     max_->setObjectName(QStringLiteral("xMax"));
     min_->setObjectName(QStringLiteral("xMin"));
-    auto* mode = new QButtonGroup(this);
-    mode->addButton(linear_, 0);
-    mode->addButton(log_, 1);
-
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("x max"), this), 0, 0);
     grid->addWidget(max_, 0, 1);
@@ -43,23 +36,7 @@ CXscale::CXscale(ScaleSheet& sheet, QWidget* parent)
     grid->addWidget(new QLabel(QStringLiteral("x min"), this), 1, 0);
     grid->addWidget(min_, 1, 1);
     grid->addWidget(minUnit_, 1, 2);
-    grid->setColumnStretch(1, 1);
-
-    auto* modes = new QGroupBox(this);
-    auto* modeLayout = new QHBoxLayout(modes);
-    modeLayout->addWidget(linear_);
-    modeLayout->addWidget(log_);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(reset_);
-    buttons->addWidget(autoScale_);
-    buttons->addStretch(1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addWidget(modes);
-    layout->addLayout(buttons);
-    layout->addStretch(1);
+    LayOutScalePage(this, grid, linear_, log_, reset_, autoScale_);
 
     ShowLimits();
     (sheet_.format.xLog != 0 ? log_ : linear_)->setChecked(true);

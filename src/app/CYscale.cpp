@@ -1,15 +1,12 @@
 #include "app/CYscale.h"
 
-#include <QButtonGroup>
 #include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
+#include "app/ScalePageLayout.h"
 #include "app/TextConversion.h"
 #include "display/ScaleSheet.h"
 #include "probe/Units.h"
@@ -28,32 +25,12 @@ CYscale::CYscale(ScaleSheet& sheet, QWidget* parent)
     setObjectName(QStringLiteral("CYscale"));
     max_->setObjectName(QStringLiteral("yMax"));
     min_->setObjectName(QStringLiteral("yMin"));
-    auto* mode = new QButtonGroup(this);
-    mode->addButton(linear_, 0);
-    mode->addButton(log_, 1);
-
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("y max"), this), 0, 0);
     grid->addWidget(max_, 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("y min"), this), 1, 0);
     grid->addWidget(min_, 1, 1);
-    grid->setColumnStretch(1, 1);
-
-    auto* modes = new QGroupBox(this);
-    auto* modeLayout = new QHBoxLayout(modes);
-    modeLayout->addWidget(linear_);
-    modeLayout->addWidget(log_);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(reset_);
-    buttons->addWidget(autoScale_);
-    buttons->addStretch(1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addWidget(modes);
-    layout->addLayout(buttons);
-    layout->addStretch(1);
+    LayOutScalePage(this, grid, linear_, log_, reset_, autoScale_);
 
     ShowLimits();
     (sheet_.format.yLog != 0 ? log_ : linear_)->setChecked(true);

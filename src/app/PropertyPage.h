@@ -4,6 +4,7 @@
 // it (another tab or OK), checks its fields and writes them back.
 
 #include <QWidget>
+#include <string>
 
 class QLineEdit;
 
@@ -25,6 +26,15 @@ class PropertyPage : public QWidget {
     // number." (or "Please enter an integer."), selects the edit's text and returns false.
     bool ReadNumber(QLineEdit* edit, double& value);
     bool ReadInteger(QLineEdit* edit, int& value);
+
+    // Shows a number with at most 12 significant digits. An edit the operator leaves as shown
+    // gives back the number itself with all its digits (ReadNumber), so that opening a page and
+    // pressing OK never changes a value that has more digits than the edit shows.
+    void ShowNumber(QLineEdit* edit, double value);
+    // Shows a text of the document; left as shown, the same bytes come back (ReadText), whatever
+    // their encoding. A text the operator typed goes back as UTF-8.
+    void ShowText(QLineEdit* edit, const std::string& text);
+    std::string ReadText(const QLineEdit* edit) const;
 };
 
 // The caption of the field-validation messages: the program's title.

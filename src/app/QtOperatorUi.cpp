@@ -8,7 +8,9 @@
 #include <QMessageBox>
 #include <QTimer>
 
+#include "app/CCalType.h"
 #include "app/CSetup.h"
+#include "app/CUserStds.h"
 #include "app/CXscale.h"
 #include "app/CYscale.h"
 #include "app/GpibSelectDialog.h"
@@ -127,6 +129,26 @@ int ShowBox(QWidget* parent, const QString& text, const QString& caption, Button
         box.setEscapeButton(QMessageBox::Ok);
     }
     return box.exec();
+}
+
+// A sheet of two pages over a copy of `values`, opened on `page`: on OK the copy and the active
+// page go back, on Cancel nothing changes.
+template <typename FirstPage, typename SecondPage, typename Values>
+bool RunTwoPageSheet(QWidget* parent, int waitDepth, const char* name, const char* caption,
+                     const char* firstTitle, const char* secondTitle, Values& values, int& page) {
+    Values edited = values;
+    PropertySheet dialog(QLatin1String(caption), parent);
+    dialog.setObjectName(QLatin1String(name));
+    dialog.AddPage(new FirstPage(edited), QLatin1String(firstTitle));
+    dialog.AddPage(new SecondPage(edited), QLatin1String(secondTitle));
+    dialog.SetActivePage(page);
+    ArrowCursor arrow(waitDepth);
+    if (dialog.exec() != QDialog::Accepted) {
+        return false;
+    }
+    values = edited;
+    page = dialog.ActivePage();
+    return true;
 }
 
 }  // namespace
@@ -276,19 +298,14 @@ std::optional<std::string> QtOperatorUi::GetSaveFileName(const FileDialogRequest
 }
 
 bool QtOperatorUi::EditScaleSheet(ScaleSheet& sheet, int& page) {
-    ScaleSheet edited = sheet;
-    PropertySheet dialog(QStringLiteral("Scale"), main_);
-    dialog.setObjectName(QStringLiteral("ScaleSheet"));
-    dialog.AddPage(new CXscale(edited), QStringLiteral("Horizonal Scale"));
-    dialog.AddPage(new CYscale(edited), QStringLiteral("Vertical Scale"));
-    dialog.SetActivePage(page);
-    ArrowCursor arrow(waitDepth_);
-    if (dialog.exec() != QDialog::Accepted) {
-        return false;
-    }
-    sheet = edited;
-    page = dialog.ActivePage();
-    return true;
+    return RunTwoPageSheet<CXscale, CYscale>(main_, waitDepth_, "ScaleSheet", "Scale",
+                                             "Horizonal Scale", "Vertical Scale", sheet, page);
+}
+
+bool QtOperatorUi::EditCalibrationSheet(CalibrationSheet& sheet, int& page) {
+    return RunTwoPageSheet<CCalType, CUserStds>(main_, waitDepth_, "CalibrationSheet",
+                                                "Calibration", "Calibration type",
+                                                "User Defined Standards", sheet, page);
 }
 
 void QtOperatorUi::AddRecentFile(const std::string& path) {

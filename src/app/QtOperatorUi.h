@@ -74,6 +74,7 @@ class QtOperatorUi : public OperatorUi {
     std::optional<std::string> GetOpenFileName(const FileDialogRequest& request) override;
     std::optional<std::string> GetSaveFileName(const FileDialogRequest& request) override;
     bool EditScaleSheet(ScaleSheet& sheet, int& page) override;
+    bool EditCalibrationSheet(CalibrationSheet& sheet, int& page) override;
     void AddRecentFile(const std::string& path) override;
 
     // How long one pass of the message pump waits for input when none is pending.

@@ -20,6 +20,10 @@ QString FromCore(const std::string& text) {
     return QString::fromLatin1(bytes);
 }
 
+std::string ToCore(const QString& text) {
+    return text.toUtf8().toStdString();
+}
+
 QString PathFromCore(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }

@@ -11,6 +11,8 @@ namespace kv {
 // are single-byte (Latin-1); paths and names typed on this system are UTF-8. A text that is valid
 // UTF-8 is read as such, any other as Latin-1, so that no text is ever lost or garbled.
 QString FromCore(const std::string& text);
+// A text the operator typed, for the document: UTF-8, which FromCore reads back unchanged.
+std::string ToCore(const QString& text);
 
 // File paths in the encoding of the file system.
 QString PathFromCore(const std::string& path);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCursor>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -215,6 +216,79 @@ TEST_F(MainFrameTest, StatusBarHasMessageAndLockPanes) {
     EXPECT_EQ(frame->IndicatorPane(2)->objectName().toStdString(), "SCRL");
     // The offscreen platform cannot tell the lock keys: the panes stay blank.
     EXPECT_TRUE(frame->IndicatorPane(0)->text().isEmpty());
+}
+
+TEST_F(MainFrameTest, StatusBarNamesTheConnectedInstrument) {
+    QLabel* pane = frame->InstrumentPane();
+    ASSERT_NE(pane, nullptr);
+    // Among the permanent panes, just before CAP, NUM and SCRL.
+    EXPECT_EQ(pane->parentWidget(), frame->IndicatorPane(0)->parentWidget());
+    EXPECT_EQ(pane->text().toStdString(), "No instrument");
+
+    Show();
+    EXPECT_EQ(pane->text().toStdString(), "FAKE ANALYZER 1");
+    EXPECT_LT(pane->geometry().right(), frame->IndicatorPane(0)->geometry().left());
+
+    // "GPIB/Instrument" connects another analyzer.
+    registry.driver = std::make_shared<FakeDriver>();
+    registry.driver->name = "FAKE ANALYZER 2";
+    ASSERT_TRUE(frame->DispatchCommand(ID_GPIB_INSTRUMENT));
+    EXPECT_EQ(doc->CurrentInstrumentName(), "FAKE ANALYZER 2");
+    EXPECT_EQ(pane->text().toStdString(), "FAKE ANALYZER 2");
+
+    // Any update of the views shows the document's current instrument; a long identification
+    // text is shortened in the pane and given whole as its tool tip.
+    const std::string longName =
+        "FAKE ANALYZER, SERIAL 0123456789, FIRMWARE REVISION 7.74.02 " + std::string(100, 'X');
+    doc->Engine().instrumentName = longName + "\r\n";
+    doc->UpdateAllViews();
+    EXPECT_EQ(pane->toolTip().toStdString(), longName);
+    EXPECT_TRUE(pane->text().endsWith(QChar(0x2026)));
+    EXPECT_TRUE(longName.rfind(pane->text().chopped(1).toStdString(), 0) == 0);
+    Settle(20);
+    EXPECT_LT(pane->width(), frame->width() / 2);
+    doc->Engine().instrumentName.clear();
+    doc->UpdateAllViews();
+    EXPECT_EQ(pane->text().toStdString(), "No instrument");
+    EXPECT_TRUE(pane->toolTip().isEmpty());
+}
+
+TEST_F(MainFrameTest, FlyByHelpGivesWayToReadyOnceTheMouseIsElsewhere) {
+    Show();
+    QWidget* button = frame->ToolBar()->widgetForAction(frame->Action(ID_TRIGGER_MEASUREMENT));
+    ASSERT_NE(button, nullptr);
+    ASSERT_EQ(button->statusTip().toStdString(), "Trigger measurement");
+    QStatusBar* bar = frame->statusBar();
+
+    // The mouse over the button shows its help, and the help stays while the mouse does.
+    QCursor::setPos(button->mapToGlobal(button->rect().center()));
+    bar->showMessage(button->statusTip());
+    Settle(3 * CMainFrame::kTipWatchMs);
+    EXPECT_EQ(bar->currentMessage().toStdString(), "Trigger measurement");
+    EXPECT_FALSE(frame->MessagePane()->isVisible());
+
+    // The command ran (no calibration yet: the measurement was refused with a message), and the
+    // button was entered again behind the message box but never told that the mouse left it for
+    // the chart: the help is stale, and the message pane reads "Ready" again.
+    frame->DispatchCommand(ID_TRIGGER_MEASUREMENT);
+    QCursor::setPos(frame->Chart()->mapToGlobal(frame->Chart()->rect().center()));
+    Settle(30);
+    bar->showMessage(button->statusTip());
+    Settle(3 * CMainFrame::kTipWatchMs);
+    EXPECT_TRUE(bar->currentMessage().isEmpty());
+    EXPECT_TRUE(frame->MessagePane()->isVisible());
+    EXPECT_EQ(frame->MessagePane()->text().toStdString(), "Ready");
+
+    // An open menu keeps the help of the item the keyboard chose, wherever the mouse is.
+    QMenu* measure = frame->menuBar()->actions().at(4)->menu();
+    ASSERT_NE(measure, nullptr);
+    ASSERT_EQ(measure->title().toStdString(), "&Measure");
+    measure->popup(frame->mapToGlobal(QPoint(300, 60)));
+    Settle(30);
+    bar->showMessage(QStringLiteral("Trigger measurement"));
+    Settle(3 * CMainFrame::kTipWatchMs);
+    EXPECT_EQ(bar->currentMessage().toStdString(), "Trigger measurement");
+    measure->hide();
 }
 
 TEST_F(MainFrameTest, ChartFormatCommandsMoveTheCheckMark) {

@@ -1,0 +1,107 @@
+#include "app/CCalType.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "probe/CalibrationSheet.h"
+
+namespace kv {
+
+namespace {
+
+// A framed group of radio buttons, numbered in the order of their texts.
+template <std::size_t N>
+QGroupBox* RadioGroup(QWidget* page, const QString& title, const std::array<const char*, N>& texts,
+                      std::array<QRadioButton*, N>& buttons) {
+    auto* box = new QGroupBox(title, page);
+    auto* layout = new QVBoxLayout(box);
+    auto* group = new QButtonGroup(box);
+    for (std::size_t i = 0; i < N; ++i) {
+        buttons[i] = new QRadioButton(QLatin1String(texts[i]), box);
+        group->addButton(buttons[i], static_cast<int>(i));
+        layout->addWidget(buttons[i]);
+    }
+    layout->addStretch(1);
+    return box;
+}
+
+// Checks the button of `index`; an index the page does not know checks none, and the value then
+// goes back as it came unless the operator chooses one.
+template <std::size_t N>
+void CheckIndex(const std::array<QRadioButton*, N>& buttons, int index) {
+    if (index >= 0 && index < static_cast<int>(N)) {
+        buttons[static_cast<std::size_t>(index)]->setChecked(true);
+    }
+}
+
+template <std::size_t N>
+int CheckedIndex(const std::array<QRadioButton*, N>& buttons, int unchanged) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (buttons[i]->isChecked()) {
+            return static_cast<int>(i);
+        }
+    }
+    return unchanged;
+}
+
+}  // namespace
+
+CCalType::CCalType(CalibrationSheet& sheet, QWidget* parent)
+    : PropertyPage(parent),
+      sheet_(sheet),
+      waterTemperature_(new QLineEdit(this)),
+      physicalCorrection_(new QCheckBox(QStringLiteral("Physical Correction"), this)) {
+    setObjectName(QStringLiteral("CCalType"));
+    calibrationTypeGroup_ =
+        RadioGroup<3>(this, QStringLiteral("Calibration type"),
+                      {"Load/air/short", "Air/short/water", "User defined"}, calibrationType_);
+    refreshStandardGroup_ = RadioGroup<3>(this, QStringLiteral("Refresh standard type"),
+                                          {"Air", "Short", "Water"}, refreshStandard_);
+    probeTypeGroup_ =
+        RadioGroup<2>(this, QStringLiteral("Probe type"), {"KV47310A", "KV47310B/C"}, probeType_);
+
+    waterTemperatureGroup_ = new QGroupBox(QStringLiteral("Water temperature (C)"), this);
+    waterTemperature_->setObjectName(QStringLiteral("waterTemperature"));
+    waterTemperature_->setAlignment(Qt::AlignCenter);
+    auto* waterLayout = new QVBoxLayout(waterTemperatureGroup_);
+    waterLayout->addWidget(waterTemperature_);
+    physicalCorrection_->setObjectName(QStringLiteral("physicalCorrection"));
+
+    // The three choices side by side, the probe's own settings under them.
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(calibrationTypeGroup_, 0, 0);
+    grid->addWidget(refreshStandardGroup_, 0, 1);
+    grid->addWidget(probeTypeGroup_, 0, 2);
+    grid->addWidget(waterTemperatureGroup_, 1, 0);
+    grid->addWidget(physicalCorrection_, 1, 1, 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
+    grid->setRowStretch(2, 1);
+    for (int column = 0; column < 3; ++column) {
+        grid->setColumnStretch(column, 1);
+    }
+
+    CheckIndex(calibrationType_, sheet_.calibrationType);
+    CheckIndex(refreshStandard_, sheet_.refreshStandard);
+    CheckIndex(probeType_, sheet_.probeType);
+    ShowNumber(waterTemperature_, sheet_.waterTemperature);
+    physicalCorrection_->setChecked(sheet_.physicalCorrection);
+}
+
+bool CCalType::Leave() {
+    double temperature = 0.0;
+    if (!ReadNumber(waterTemperature_, temperature)) {
+        return false;
+    }
+    sheet_.calibrationType = CheckedIndex(calibrationType_, sheet_.calibrationType);
+    sheet_.refreshStandard = CheckedIndex(refreshStandard_, sheet_.refreshStandard);
+    sheet_.probeType = CheckedIndex(probeType_, sheet_.probeType);
+    sheet_.waterTemperature = temperature;
+    sheet_.physicalCorrection = physicalCorrection_->isChecked();
+    return true;
+}
+
+}  // namespace kv

@@ -1,0 +1,55 @@
+#pragma once
+
+// The "Calibration type" page of the sheet "Calibration": which three standards calibrate the
+// probe, which standard refreshes a calibration, the probe type, the water temperature and
+// "Physical Correction". No value is range-checked here; the water standard clamps its
+// temperature when it is computed.
+
+#include <array>
+
+#include "app/PropertyPage.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QRadioButton;
+
+namespace kv {
+
+struct CalibrationSheet;
+
+class CCalType : public PropertyPage {
+    Q_OBJECT
+
+  public:
+    explicit CCalType(CalibrationSheet& sheet, QWidget* parent = nullptr);
+
+    bool Leave() override;
+
+    // 0 "Load/air/short", 1 "Air/short/water", 2 "User defined".
+    QRadioButton* CalibrationTypeButton(int index) const { return calibrationType_.at(index); }
+    // 0 "Air", 1 "Short", 2 "Water".
+    QRadioButton* RefreshStandardButton(int index) const { return refreshStandard_.at(index); }
+    // 0 "KV47310A", 1 "KV47310B/C".
+    QRadioButton* ProbeTypeButton(int index) const { return probeType_.at(index); }
+    QLineEdit* WaterTemperatureEdit() const { return waterTemperature_; }
+    QCheckBox* PhysicalCorrectionBox() const { return physicalCorrection_; }
+    QGroupBox* CalibrationTypeGroup() const { return calibrationTypeGroup_; }
+    QGroupBox* RefreshStandardGroup() const { return refreshStandardGroup_; }
+    QGroupBox* ProbeTypeGroup() const { return probeTypeGroup_; }
+    QGroupBox* WaterTemperatureGroup() const { return waterTemperatureGroup_; }
+
+  private:
+    CalibrationSheet& sheet_;
+    std::array<QRadioButton*, 3> calibrationType_{};
+    std::array<QRadioButton*, 3> refreshStandard_{};
+    std::array<QRadioButton*, 2> probeType_{};
+    QLineEdit* waterTemperature_;
+    QCheckBox* physicalCorrection_;
+    QGroupBox* calibrationTypeGroup_;
+    QGroupBox* refreshStandardGroup_;
+    QGroupBox* probeTypeGroup_;
+    QGroupBox* waterTemperatureGroup_;
+};
+
+}  // namespace kv

@@ -1,0 +1,355 @@
+// The sheet "Calibration": its two pages, the values in and out, Cancel, the page it opens on, the
+// refusal of a non-number, and the "Configure Cal..." command of the document through it.
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "AppTestSupport.h"
+#include "app/CCalType.h"
+#include "app/CUserStds.h"
+#include "app/PropertySheet.h"
+#include "app/QtOperatorUi.h"
+#include "doc/CKv4731xDoc.h"
+#include "doc/CommandIds.h"
+#include "persist/ProfileStore.h"
+#include "probe/CalibrationSheet.h"
+#include "support/FakeRegistry.h"
+
+namespace kv::test {
+namespace {
+
+// The values the program starts with, as the document fills the sheet.
+CalibrationSheet EngineDefaults() {
+    CalibrationSheet s;
+    s.refreshStandard = 0;
+    s.calibrationType = 1;
+    s.probeType = 1;
+    s.waterTemperature = 25.0;
+    s.physicalCorrection = false;
+    s.stdEo = {1.0, 1e10, 80.4};
+    s.stdEinf = {1.0, 1e10, 4.23};
+    s.stdAlpha = {0.0, 0.0, 0.013};
+    s.stdTau = {0.0, 0.0, 9.3e-12};
+    s.stdLabel = {"Air", "Short", "Water"};
+    return s;
+}
+
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+void ExpectIdentical(const CalibrationSheet& a, const CalibrationSheet& b) {
+    EXPECT_EQ(a.refreshStandard, b.refreshStandard);
+    EXPECT_EQ(a.calibrationType, b.calibrationType);
+    EXPECT_EQ(a.probeType, b.probeType);
+    EXPECT_TRUE(SameBits(a.waterTemperature, b.waterTemperature));
+    EXPECT_EQ(a.physicalCorrection, b.physicalCorrection);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_TRUE(SameBits(a.stdEo[i], b.stdEo[i])) << i << ": " << a.stdEo[i];
+        EXPECT_TRUE(SameBits(a.stdEinf[i], b.stdEinf[i])) << i << ": " << a.stdEinf[i];
+        EXPECT_TRUE(SameBits(a.stdAlpha[i], b.stdAlpha[i])) << i << ": " << a.stdAlpha[i];
+        EXPECT_TRUE(SameBits(a.stdTau[i], b.stdTau[i])) << i << ": " << a.stdTau[i];
+        EXPECT_EQ(a.stdLabel[i], b.stdLabel[i]);
+    }
+}
+
+CCalType* TypePage(PropertySheet* sheet) {
+    return qobject_cast<CCalType*>(sheet->Tabs()->widget(0));
+}
+
+CUserStds* StdsPage(PropertySheet* sheet) {
+    return qobject_cast<CUserStds*>(sheet->Tabs()->widget(1));
+}
+
+std::string Text(const QLineEdit* edit) {
+    return edit->text().toStdString();
+}
+
+TEST(CalibrationSheetTest, PagesShowTheirControlsAndTheValues) {
+    QtOperatorUi ui;
+    CalibrationSheet sheet = EngineDefaults();
+    sheet.refreshStandard = 2;
+    sheet.calibrationType = 0;
+    sheet.probeType = 0;
+    sheet.waterTemperature = 22.5;
+    sheet.physicalCorrection = true;
+    const CalibrationSheet before = sheet;
+    int page = 0;
+    bool ran = false;
+    OnNextModal<PropertySheet>([&ran](PropertySheet* dialog) {
+        ran = true;
+        EXPECT_EQ(dialog->windowTitle().toStdString(), "Calibration");
+        ASSERT_EQ(dialog->Tabs()->count(), 2);
+        EXPECT_EQ(dialog->Tabs()->tabText(0).toStdString(), "Calibration type");
+        EXPECT_EQ(dialog->Tabs()->tabText(1).toStdString(), "User Defined Standards");
+        EXPECT_EQ(dialog->ActivePage(), 0);
+        EXPECT_EQ(dialog->OkButton()->text().toStdString(), "OK");
+        EXPECT_EQ(dialog->CancelButton()->text().toStdString(), "Cancel");
+        // OK and Cancel only: no Apply.
+        EXPECT_EQ(dialog->findChildren<QPushButton*>().size(), 2);
+
+        CCalType* type = TypePage(dialog);
+        CUserStds* stds = StdsPage(dialog);
+        ASSERT_NE(type, nullptr);
+        ASSERT_NE(stds, nullptr);
+        EXPECT_EQ(type->CalibrationTypeGroup()->title().toStdString(), "Calibration type");
+        EXPECT_EQ(type->RefreshStandardGroup()->title().toStdString(), "Refresh standard type");
+        EXPECT_EQ(type->ProbeTypeGroup()->title().toStdString(), "Probe type");
+        EXPECT_EQ(type->WaterTemperatureGroup()->title().toStdString(), "Water temperature (C)");
+        const char* calTypes[] = {"Load/air/short", "Air/short/water", "User defined"};
+        const char* refresh[] = {"Air", "Short", "Water"};
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(type->CalibrationTypeButton(i)->text().toStdString(), calTypes[i]);
+            EXPECT_EQ(type->CalibrationTypeButton(i)->isChecked(), i == 0) << i;
+            EXPECT_EQ(type->RefreshStandardButton(i)->text().toStdString(), refresh[i]);
+            EXPECT_EQ(type->RefreshStandardButton(i)->isChecked(), i == 2) << i;
+        }
+        EXPECT_EQ(type->ProbeTypeButton(0)->text().toStdString(), "KV47310A");
+        EXPECT_EQ(type->ProbeTypeButton(1)->text().toStdString(), "KV47310B/C");
+        EXPECT_TRUE(type->ProbeTypeButton(0)->isChecked());
+        EXPECT_FALSE(type->ProbeTypeButton(1)->isChecked());
+        EXPECT_EQ(Text(type->WaterTemperatureEdit()), "22.5");
+        EXPECT_EQ(type->WaterTemperatureEdit()->alignment() & Qt::AlignHorizontal_Mask,
+                  Qt::AlignHCenter);
+        EXPECT_EQ(type->PhysicalCorrectionBox()->text().toStdString(), "Physical Correction");
+        EXPECT_TRUE(type->PhysicalCorrectionBox()->isChecked());
+
+        const char* captions[] = {"Eo", "Einf", "Alpha", "Tau", "Std label"};
+        for (int c = 0; c < CUserStds::kColumns; ++c) {
+            EXPECT_EQ(stds->ColumnCaption(static_cast<CUserStds::Column>(c))->text().toStdString(),
+                      captions[c]);
+        }
+        const char* rows[3][5] = {{"1.", "1.", "0.", "0.", "Air"},
+                                  {"10000000000.", "10000000000.", "0.", "0.", "Short"},
+                                  {"80.4", "4.23", "1.3e-002", "9.3e-012", "Water"}};
+        for (int s = 0; s < 3; ++s) {
+            EXPECT_EQ(stds->StandardBox(s)->title().toStdString(),
+                      "Standard " + std::to_string(s + 1));
+            for (int c = 0; c < CUserStds::kColumns; ++c) {
+                EXPECT_EQ(Text(stds->Edit(s, static_cast<CUserStds::Column>(c))), rows[s][c])
+                    << s << "," << c;
+            }
+            EXPECT_EQ(stds->Edit(s, CUserStds::kLabel)->alignment() & Qt::AlignHorizontal_Mask,
+                      Qt::AlignHCenter);
+            EXPECT_NE(stds->Edit(s, CUserStds::kTau)->alignment() & Qt::AlignHorizontal_Mask,
+                      Qt::AlignHCenter);
+        }
+
+        // Changes on both pages, then Cancel.
+        type->ProbeTypeButton(1)->click();
+        type->WaterTemperatureEdit()->setText(QStringLiteral("30"));
+        stds->Edit(2, CUserStds::kLabel)->setText(QStringLiteral("Methanol"));
+        dialog->Tabs()->setCurrentIndex(1);
+        dialog->CancelButton()->click();
+    });
+    EXPECT_FALSE(ui.EditCalibrationSheet(sheet, page));
+    EXPECT_TRUE(ran);
+    ExpectIdentical(sheet, before);
+    EXPECT_EQ(page, 0);
+}
+
+TEST(CalibrationSheetTest, OkWithoutEditsGivesEveryValueBackBitIdentical) {
+    QtOperatorUi ui;
+    CalibrationSheet sheet = EngineDefaults();
+    // Values with more digits than the edits show, and a label read from an old file in a
+    // single-byte encoding ("µ" as 0xB5).
+    sheet.waterTemperature = 0.1 + 0.2;
+    sheet.stdEo[0] = 1.0 / 3.0;
+    sheet.stdEinf[1] = 2.0 / 3.0 * 1e10;
+    sheet.stdAlpha[2] = 0.0130000000000001;
+    sheet.stdTau[1] = -1.23456789012345e-300;
+    sheet.stdLabel[0] = "\xB5-air";
+    sheet.stdLabel[1] = "";
+    const CalibrationSheet before = sheet;
+    int page = 1;
+    OnNextModal<PropertySheet>([](PropertySheet* dialog) {
+        EXPECT_EQ(dialog->ActivePage(), 1);
+        // What the operator sees: at most 12 significant digits.
+        EXPECT_EQ(Text(TypePage(dialog)->WaterTemperatureEdit()), "0.3");
+        EXPECT_EQ(Text(StdsPage(dialog)->Edit(0, CUserStds::kEo)), "0.333333333333");
+        EXPECT_EQ(Text(StdsPage(dialog)->Edit(0, CUserStds::kLabel)), "\u00B5-air");
+        dialog->OkButton()->click();
+    });
+    ASSERT_TRUE(ui.EditCalibrationSheet(sheet, page));
+    ExpectIdentical(sheet, before);
+    EXPECT_EQ(page, 1);
+
+    // The program's own values survive the round trip through their text too: typing back what
+    // the edit shows gives the same number.
+    CalibrationSheet defaults = EngineDefaults();
+    page = 0;
+    OnNextModal<PropertySheet>([](PropertySheet* dialog) {
+        CUserStds* stds = StdsPage(dialog);
+        for (int s = 0; s < 3; ++s) {
+            for (int c = 0; c < CUserStds::kLabel; ++c) {
+                QLineEdit* edit = stds->Edit(s, static_cast<CUserStds::Column>(c));
+                const QString shown = edit->text();
+                edit->setText(QStringLiteral(" ") + shown);
+            }
+        }
+        dialog->OkButton()->click();
+    });
+    ASSERT_TRUE(ui.EditCalibrationSheet(defaults, page));
+    ExpectIdentical(defaults, EngineDefaults());
+    EXPECT_EQ(defaults.stdTau[2], 9.3e-12);
+}
+
+TEST(CalibrationSheetTest, OkTakesTheEditsOfBothPagesAndTheActivePage) {
+    QtOperatorUi ui;
+    CalibrationSheet sheet = EngineDefaults();
+    int page = 1;
+    OnNextModal<PropertySheet>([](PropertySheet* dialog) {
+        CUserStds* stds = StdsPage(dialog);
+        stds->Edit(0, CUserStds::kEo)->setText(QStringLiteral("2.5"));
+        stds->Edit(0, CUserStds::kEinf)->setText(QStringLiteral("-1e3"));
+        stds->Edit(1, CUserStds::kAlpha)->setText(QStringLiteral("0.5"));
+        stds->Edit(2, CUserStds::kTau)->setText(QStringLiteral("8.27e-12"));
+        stds->Edit(1, CUserStds::kLabel)->setText(QStringLiteral("Brass \u00E9"));
+        stds->Edit(2, CUserStds::kLabel)->clear();
+        dialog->Tabs()->setCurrentIndex(0);
+        ASSERT_EQ(dialog->ActivePage(), 0);
+        CCalType* type = TypePage(dialog);
+        type->CalibrationTypeButton(2)->click();
+        type->RefreshStandardButton(1)->click();
+        type->ProbeTypeButton(0)->click();
+        // No range check: the standards clamp the temperature when they use it.
+        type->WaterTemperatureEdit()->setText(QStringLiteral("-40"));
+        type->PhysicalCorrectionBox()->setChecked(true);
+        dialog->OkButton()->click();
+    });
+    ASSERT_TRUE(ui.EditCalibrationSheet(sheet, page));
+    EXPECT_EQ(page, 0);
+    EXPECT_EQ(sheet.calibrationType, 2);
+    EXPECT_EQ(sheet.refreshStandard, 1);
+    EXPECT_EQ(sheet.probeType, 0);
+    EXPECT_EQ(sheet.waterTemperature, -40.0);
+    EXPECT_TRUE(sheet.physicalCorrection);
+    EXPECT_EQ(sheet.stdEo[0], 2.5);
+    EXPECT_EQ(sheet.stdEinf[0], -1000.0);
+    EXPECT_EQ(sheet.stdAlpha[1], 0.5);
+    EXPECT_EQ(sheet.stdTau[2], 8.27e-12);
+    // A typed label goes back as UTF-8; an empty one stays empty.
+    EXPECT_EQ(sheet.stdLabel[1], "Brass \xC3\xA9");
+    EXPECT_EQ(sheet.stdLabel[2], "");
+    // Untouched fields keep their values.
+    EXPECT_EQ(sheet.stdLabel[0], "Air");
+    EXPECT_EQ(sheet.stdEo[2], 80.4);
+    EXPECT_EQ(sheet.stdTau[0], 0.0);
+}
+
+TEST(CalibrationSheetTest, ANonNumberKeepsTheSheetOpenOnItsPage) {
+    QtOperatorUi ui;
+    CalibrationSheet sheet = EngineDefaults();
+    const CalibrationSheet before = sheet;
+    int page = 0;
+    MessageBoxAnswerer answerer;
+    OnNextModal<PropertySheet>([&answerer](PropertySheet* dialog) {
+        CCalType* type = TypePage(dialog);
+        CUserStds* stds = StdsPage(dialog);
+        type->WaterTemperatureEdit()->setText(QStringLiteral("25,5"));
+        type->ProbeTypeButton(0)->click();
+        dialog->OkButton()->click();
+        EXPECT_TRUE(dialog->isVisible());
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        // Leaving the page for the other tab is refused the same way.
+        dialog->Tabs()->setCurrentIndex(1);
+        EXPECT_EQ(dialog->ActivePage(), 0);
+        ASSERT_EQ(answerer.boxes.size(), 2u);
+
+        // The page in front reads; the other page's non-number brings that page to the front.
+        type->WaterTemperatureEdit()->setText(QStringLiteral("25.5"));
+        stds->Edit(2, CUserStds::kTau)->setText(QStringLiteral("9.3e-12s"));
+        dialog->OkButton()->click();
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->ActivePage(), 1);
+        ASSERT_EQ(answerer.boxes.size(), 3u);
+        EXPECT_EQ(stds->Edit(2, CUserStds::kTau)->selectedText().toStdString(), "9.3e-12s");
+        dialog->CancelButton()->click();
+    });
+    EXPECT_FALSE(ui.EditCalibrationSheet(sheet, page));
+    ExpectIdentical(sheet, before);
+    EXPECT_EQ(page, 0);
+    for (const auto& box : answerer.boxes) {
+        EXPECT_EQ(box.caption, "Tarvel Technologies 47310C");
+        EXPECT_EQ(box.text, "Please enter a number.");
+    }
+}
+
+// ------------------------------------------------------------------ through the document
+
+class ConfigureCalTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        doc = std::make_unique<CKv4731xDoc>(ui, registry, profile);
+        doc->defaultsPath = TempFolder("ConfigureCal") + "/47310.dft";
+    }
+
+    QtOperatorUi ui;
+    FakeRegistry registry;
+    MemoryProfileStore profile;
+    std::unique_ptr<CKv4731xDoc> doc;
+};
+
+TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered) {
+    const double bcScale = doc->Engine().model.apertureScale;
+    ASSERT_EQ(doc->Engine().probeType, 1);
+    ASSERT_NE(bcScale, 4.93536287577e-12);
+
+    int opened = -1;
+    OnNextModal<PropertySheet>([&opened](PropertySheet* dialog) {
+        opened = dialog->ActivePage();
+        EXPECT_TRUE(TypePage(dialog)->ProbeTypeButton(1)->isChecked());
+        EXPECT_EQ(Text(StdsPage(dialog)->Edit(2, CUserStds::kTau)), "9.3e-012");
+        TypePage(dialog)->ProbeTypeButton(0)->click();
+        StdsPage(dialog)->Edit(1, CUserStds::kLabel)->setText(QStringLiteral("Shorting block"));
+        dialog->Tabs()->setCurrentIndex(1);
+        dialog->OkButton()->click();
+    });
+    ASSERT_TRUE(doc->OnCommand(ID_CONFIGURE_CAL));
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(doc->Engine().probeType, 0);
+    EXPECT_EQ(doc->Engine().model.apertureScale, 4.93536287577e-12);
+    EXPECT_EQ(doc->Engine().stdLabel[1], "Shorting block");
+    EXPECT_EQ(doc->Engine().stdTau[2], 9.3e-12);
+    EXPECT_TRUE(doc->IsModified());
+
+    // Reopens on the page of the last OK; a Cancel elsewhere changes nothing, not even that.
+    doc->SetModified(false);
+    OnNextModal<PropertySheet>([&opened](PropertySheet* dialog) {
+        opened = dialog->ActivePage();
+        dialog->Tabs()->setCurrentIndex(0);
+        TypePage(dialog)->ProbeTypeButton(1)->click();
+        dialog->CancelButton()->click();
+    });
+    ASSERT_TRUE(doc->OnCommand(ID_CONFIGURE_CAL));
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(doc->Engine().probeType, 0);
+    EXPECT_EQ(doc->Engine().model.apertureScale, 4.93536287577e-12);
+    EXPECT_FALSE(doc->IsModified());
+
+    // Back to "KV47310B/C": the coefficients are restored.
+    OnNextModal<PropertySheet>([&opened](PropertySheet* dialog) {
+        opened = dialog->ActivePage();
+        dialog->Tabs()->setCurrentIndex(0);
+        TypePage(dialog)->ProbeTypeButton(1)->click();
+        dialog->OkButton()->click();
+    });
+    ASSERT_TRUE(doc->OnCommand(ID_CONFIGURE_CAL));
+    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(doc->Engine().probeType, 1);
+    EXPECT_EQ(doc->Engine().model.apertureScale, bcScale);
+    EXPECT_EQ(doc->calSheetPage, 0);
+}
+
+}  // namespace
+}  // namespace kv::test
