@@ -19,7 +19,7 @@
 namespace kv {
 
 class DemoAnalyzer : public IInstrumentDriver {
-  public:
+public:
     // The settings file the plugin reads, in the working directory.
     static constexpr const char* kSettingsFile = "demo-analyzer.ini";
 
@@ -74,7 +74,7 @@ class DemoAnalyzer : public IInstrumentDriver {
     int ReturnToLocal() override { return 0; }
     int ExchangeSweepMode(std::string& mode) override;
 
-  private:
+private:
     int SelectParameter(int parameter);
     bool AtConfiguredAddresses() const;
     bool CorrectionOn() const;

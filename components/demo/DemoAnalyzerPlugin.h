@@ -13,7 +13,7 @@ class DemoAnalyzerPlugin : public QObject, public IComponentPlugin {
     Q_PLUGIN_METADATA(IID KV_COMPONENT_PLUGIN_IID FILE "demo.json")
     Q_INTERFACES(kv::IComponentPlugin)
 
-  public:
+public:
     // A new analyzer with the settings of "demo-analyzer.ini" in the working directory (the
     // defaults when there is none).
     std::unique_ptr<IInstrumentDriver> CreateDriver() override;

@@ -25,7 +25,7 @@
 namespace kv {
 
 class DemoOperator {
-  public:
+public:
     // `standards` are further user standards by label; they come before the built-in labels
     // "Air", "Short" and "Water", which are the program's default user standards.
     DemoOperator(const ColeCole& sample, std::vector<std::pair<std::string, ColeCole>> standards);
@@ -42,7 +42,7 @@ class DemoOperator {
     // A user standard by its label: exact match first, then without regard to ASCII case.
     std::optional<DemoMaterial> Standard(const std::string& label) const;
 
-  private:
+private:
     ColeCole sample_;
     std::vector<std::pair<std::string, ColeCole>> standards_;
 };

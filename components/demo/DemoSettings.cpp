@@ -11,7 +11,7 @@ namespace {
 
 // Reads typed values from one QSettings object, keeping defaults for what cannot be read.
 class Reader {
-  public:
+public:
     Reader(QSettings& settings, std::string file) : settings_(settings), file_(std::move(file)) {}
 
     void Text(const char* key, std::string& value) {
@@ -91,7 +91,7 @@ class Reader {
         Number("tau", material.tau);
     }
 
-  private:
+private:
     QSettings& settings_;
     std::string file_;
 };

@@ -11,13 +11,13 @@
 namespace kv {
 
 class GaussianNoise {
-  public:
+public:
     explicit GaussianNoise(std::uint64_t seed) : engine_(seed) {}
 
     // Independent normal real and imaginary parts with standard deviation sigma.
     CComplex Next(double sigma);
 
-  private:
+private:
     double Uniform();  // in (0, 1]
 
     std::mt19937_64 engine_;

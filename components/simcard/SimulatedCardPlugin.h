@@ -13,7 +13,7 @@ class SimulatedCardPlugin : public QObject, public IComponentPlugin {
     Q_PLUGIN_METADATA(IID KV_COMPONENT_PLUGIN_IID FILE "simcard.json")
     Q_INTERFACES(kv::IComponentPlugin)
 
-  public:
+public:
     // A card drives no analyzer.
     std::unique_ptr<IInstrumentDriver> CreateDriver() override { return nullptr; }
     std::unique_ptr<IGpibCard> CreateCard() override;

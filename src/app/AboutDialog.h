@@ -9,7 +9,7 @@ namespace kv {
 class AboutDialog : public QDialog {
     Q_OBJECT
 
-  public:
+public:
     explicit AboutDialog(QWidget* parent);
 };
 

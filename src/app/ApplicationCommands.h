@@ -9,7 +9,7 @@
 namespace kv {
 
 class ApplicationCommands {
-  public:
+public:
     virtual ~ApplicationCommands() = default;
     // Runs a command the application handles; false when the id is not the application's.
     virtual bool OnAppCommand(int id) = 0;

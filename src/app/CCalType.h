@@ -21,7 +21,7 @@ struct CalibrationSheet;
 class CCalType : public PropertyPage {
     Q_OBJECT
 
-  public:
+public:
     explicit CCalType(CalibrationSheet& sheet, QWidget* parent = nullptr);
 
     bool Leave() override;
@@ -39,7 +39,7 @@ class CCalType : public PropertyPage {
     QGroupBox* ProbeTypeGroup() const { return probeTypeGroup_; }
     QGroupBox* WaterTemperatureGroup() const { return waterTemperatureGroup_; }
 
-  private:
+private:
     CalibrationSheet& sheet_;
     std::array<QRadioButton*, 3> calibrationType_{};
     std::array<QRadioButton*, 3> refreshStandard_{};

@@ -22,7 +22,7 @@ class IComponentRegistry;
 class ProfileStore;
 
 class CKv4731xApp : public ApplicationCommands {
-  public:
+public:
     // The application title: the settings of the program are kept under it.
     static constexpr const char* kOrganisation = "Local AppWizard-Generated Applications";
     static constexpr const char* kApplication = "Tarvel Technologies 47310C";
@@ -54,7 +54,7 @@ class CKv4731xApp : public ApplicationCommands {
     void OpenRecentFile(int index) override;
     void OpenDocumentFile(const QString& path) override;
 
-  private:
+private:
     void FileNew();
     void FileOpen();
 

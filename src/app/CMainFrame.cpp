@@ -81,7 +81,7 @@ CMainFrame::CMainFrame(CKv4731xDoc& doc, QtOperatorUi* ui, ApplicationCommands* 
     CreateSplitter();
     // The document's plain registration (no fonts, no formats): the frame hears every update of
     // the views and keeps the instrument pane current.
-    doc_.RegisterTableView(this);
+    doc_.RegisterView(this);
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* now) { OnFocusChanged(now); });
     qApp->installEventFilter(this);

@@ -30,7 +30,7 @@ class QtOperatorUi;
 class CMainFrame : public QMainWindow, public DocumentView {
     Q_OBJECT
 
-  public:
+public:
     static constexpr const char* kTitle = "Tarvel Technologies 47310c";
 
     // `ui` may be null (a scripted operator) and so may `app` (no application commands).
@@ -78,26 +78,26 @@ class CMainFrame : public QMainWindow, public DocumentView {
     // The first-show step ran (the instrument was connected and the defaults read).
     bool ViewsShown() const { return viewsShown_; }
 
-  signals:
+signals:
     // The first-show step has run: the application may now open the file it was started with.
     void viewsShown();
 
-  protected:
+protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     class Busy {
-      public:
+    public:
         explicit Busy(CMainFrame& frame);
         ~Busy();
         Busy(const Busy&) = delete;
         Busy& operator=(const Busy&) = delete;
 
-      private:
+    private:
         CMainFrame& frame_;
     };
 

@@ -15,7 +15,7 @@ class QtOperatorUi;
 class CPlot : public QAbstractScrollArea, public DocumentView {
     Q_OBJECT
 
-  public:
+public:
     // Registers with the document, which builds its default fonts from the application font.
     CPlot(CKv4731xDoc& doc, QtOperatorUi* ui, QWidget* parent = nullptr);
     ~CPlot() override;
@@ -34,13 +34,13 @@ class CPlot : public QAbstractScrollArea, public DocumentView {
     // fonts.
     static LogFont SystemFontDescription();
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-  private:
+private:
     void UpdateScrollRange();
 
     CKv4731xDoc& doc_;

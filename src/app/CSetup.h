@@ -17,7 +17,7 @@ struct FrequencyPage;
 class CSetup : public PropertyPage {
     Q_OBJECT
 
-  public:
+public:
     explicit CSetup(FrequencyPage& page, QWidget* parent = nullptr);
 
     bool Leave() override;
@@ -32,7 +32,7 @@ class CSetup : public PropertyPage {
     QRadioButton* LogButton() const { return log_; }
     QCheckBox* SetChartScaleBox() const { return setChartScale_; }
 
-  private:
+private:
     FrequencyPage& page_;
     QLineEdit* startValue_;
     QComboBox* startUnit_;

@@ -16,7 +16,7 @@ struct TableSurface;
 class CTable : public QAbstractScrollArea, public DocumentView {
     Q_OBJECT
 
-  public:
+public:
     CTable(CKv4731xDoc& doc, QtOperatorUi* ui, QWidget* parent = nullptr);
     ~CTable() override;
 
@@ -32,14 +32,14 @@ class CTable : public QAbstractScrollArea, public DocumentView {
     // and font scaling).
     QSize ScreenResolution() const;
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-  private:
+private:
     TableSurface Surface() const;
     void UpdateScrollRange();
 

@@ -19,7 +19,7 @@ struct CalibrationSheet;
 class CUserStds : public PropertyPage {
     Q_OBJECT
 
-  public:
+public:
     static constexpr int kStandards = 3;
     // The columns, left to right: "Eo", "Einf", "Alpha", "Tau", "Std label".
     enum Column { kEo, kEinf, kAlpha, kTau, kLabel, kColumns };
@@ -35,7 +35,7 @@ class CUserStds : public PropertyPage {
     QGroupBox* StandardBox(int standard) const { return boxes_.at(standard); }
     QLabel* ColumnCaption(Column column) const { return captions_.at(column); }
 
-  private:
+private:
     CalibrationSheet& sheet_;
     std::array<std::array<QLineEdit*, kColumns>, kStandards> edits_{};
     std::array<QGroupBox*, kStandards> boxes_{};

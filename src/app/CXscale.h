@@ -18,7 +18,7 @@ struct ScaleSheet;
 class CXscale : public PropertyPage {
     Q_OBJECT
 
-  public:
+public:
     explicit CXscale(ScaleSheet& sheet, QWidget* parent = nullptr);
 
     bool Leave() override;
@@ -33,7 +33,7 @@ class CXscale : public PropertyPage {
     QPushButton* ResetButton() const { return reset_; }
     QPushButton* AutoScaleButton() const { return autoScale_; }
 
-  private:
+private:
     void ShowLimits();
 
     ScaleSheet& sheet_;

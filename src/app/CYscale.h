@@ -16,7 +16,7 @@ struct ScaleSheet;
 class CYscale : public PropertyPage {
     Q_OBJECT
 
-  public:
+public:
     explicit CYscale(ScaleSheet& sheet, QWidget* parent = nullptr);
 
     bool Leave() override;
@@ -28,7 +28,7 @@ class CYscale : public PropertyPage {
     QPushButton* ResetButton() const { return reset_; }
     QPushButton* AutoScaleButton() const { return autoScale_; }
 
-  private:
+private:
     void ShowLimits();
 
     ScaleSheet& sheet_;

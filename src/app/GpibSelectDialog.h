@@ -22,7 +22,7 @@ class CGpibSelectDlg;
 class GpibSelectDialog : public QDialog {
     Q_OBJECT
 
-  public:
+public:
     GpibSelectDialog(CGpibSelectDlg& model, QWidget* parent);
 
     // Shows the model's lists, selections, addresses, buttons, caption and progress.
@@ -39,12 +39,12 @@ class GpibSelectDialog : public QDialog {
     QPushButton* AbortButton() const { return abort_; }
     QProgressBar* ProgressBar() const { return progress_; }
 
-  public slots:
+public slots:
     void accept() override;
     // Escape and the close button: Cancel, or Abort while the bus is being searched.
     void reject() override;
 
-  private:
+private:
     void FillCombo(QComboBox* combo, const std::vector<ComponentInfo>& list);
 
     CGpibSelectDlg& model_;

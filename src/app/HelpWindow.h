@@ -11,13 +11,13 @@ namespace kv {
 class HelpWindow : public QDialog {
     Q_OBJECT
 
-  public:
+public:
     explicit HelpWindow(QWidget* parent);
     QTextBrowser* Browser() const { return browser_; }
 
     static constexpr const char* kHelpPage = "qrc:/help/kv47310.html";
 
-  private:
+private:
     QTextBrowser* browser_;
 };
 

@@ -17,7 +17,7 @@ namespace kv {
 class MeasureWindow : public QDialog, public CMeasureDlg {
     Q_OBJECT
 
-  public:
+public:
     // Centred on `owner` and kept above it; the probe engine owns the window, not `owner`.
     explicit MeasureWindow(QWidget* owner);
 
@@ -26,14 +26,14 @@ class MeasureWindow : public QDialog, public CMeasureDlg {
     QPushButton* AbortButton() const { return abort_; }
     QProgressBar* ProgressBar() const { return progress_; }
 
-  protected:
+protected:
     void OnChanged() override;
     void OnClosed() override;
     // Escape and the window's close button abort, as the Abort button does: the operator never
     // leaves a prompt loop without an answer.
     void reject() override;
 
-  private:
+private:
     QWidget* owner_;
     QLabel* text_;
     QPushButton* ok_;

@@ -15,20 +15,20 @@ namespace kv {
 class PromptWindow : public QDialog, public CPromptDlg {
     Q_OBJECT
 
-  public:
+public:
     explicit PromptWindow(QWidget* owner);
 
     QLabel* TextLabel() const { return text_; }
     QPushButton* CancelButton() const { return cancel_; }
 
-  protected:
+protected:
     void OnChanged() override;
     void OnClosed() override;
     // Escape and the close button count as Cancel once Cancel is offered; before that the
     // window stays, since the operation it stands for cannot be interrupted.
     void reject() override;
 
-  private:
+private:
     QWidget* owner_;
     QLabel* text_;
     QPushButton* cancel_;

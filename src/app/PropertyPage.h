@@ -13,7 +13,7 @@ namespace kv {
 class PropertyPage : public QWidget {
     Q_OBJECT
 
-  public:
+public:
     explicit PropertyPage(QWidget* parent = nullptr) : QWidget(parent) {}
 
     // Checks the fields and stores them; false (after telling the operator) keeps the page up.
@@ -21,7 +21,7 @@ class PropertyPage : public QWidget {
     // The page becomes the visible one.
     virtual void OnSetActive() {}
 
-  protected:
+protected:
     // Reads a number or an integer from an edit; on failure tells the operator "Please enter a
     // number." (or "Please enter an integer."), selects the edit's text and returns false.
     bool ReadNumber(QLineEdit* edit, double& value);

@@ -17,7 +17,7 @@ class PropertyPage;
 class PropertySheet : public QDialog {
     Q_OBJECT
 
-  public:
+public:
     PropertySheet(const QString& caption, QWidget* parent);
 
     void AddPage(PropertyPage* page, const QString& title);
@@ -27,10 +27,10 @@ class PropertySheet : public QDialog {
     QPushButton* OkButton() const { return ok_; }
     QPushButton* CancelButton() const { return cancel_; }
 
-  public slots:
+public slots:
     void accept() override;
 
-  private:
+private:
     void OnTabChanged(int index);
 
     QTabWidget* tabs_;

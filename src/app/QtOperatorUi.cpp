@@ -28,7 +28,7 @@ namespace {
 // A modal window asks for an answer: it gets the ordinary arrow even while an operation shows the
 // wait cursor.
 class ArrowCursor {
-  public:
+public:
     explicit ArrowCursor(int waitDepth) : active_(waitDepth > 0) {
         if (active_) {
             QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
@@ -42,7 +42,7 @@ class ArrowCursor {
     ArrowCursor(const ArrowCursor&) = delete;
     ArrowCursor& operator=(const ArrowCursor&) = delete;
 
-  private:
+private:
     bool active_;
 };
 

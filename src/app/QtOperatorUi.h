@@ -19,7 +19,7 @@ namespace kv {
 class GpibSelectDialog;
 
 class QtOperatorUi : public OperatorUi {
-  public:
+public:
     QtOperatorUi() = default;
     QtOperatorUi(const QtOperatorUi&) = delete;
     QtOperatorUi& operator=(const QtOperatorUi&) = delete;
@@ -42,13 +42,13 @@ class QtOperatorUi : public OperatorUi {
     // the document themselves) are answered with their first button at once and shown right
     // after the paint.
     class PaintScope {
-      public:
+    public:
         explicit PaintScope(QtOperatorUi* ui);
         ~PaintScope();
         PaintScope(const PaintScope&) = delete;
         PaintScope& operator=(const PaintScope&) = delete;
 
-      private:
+    private:
         QtOperatorUi* ui_;
     };
 
@@ -80,7 +80,7 @@ class QtOperatorUi : public OperatorUi {
     // How long one pass of the message pump waits for input when none is pending.
     static constexpr int kPumpWaitMs = 5;
 
-  private:
+private:
     struct DeferredMessage {
         QString text;
         QString caption;

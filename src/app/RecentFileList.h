@@ -10,7 +10,7 @@
 namespace kv {
 
 class RecentFileList {
-  public:
+public:
     static constexpr int kSize = 8;
 
     // Without settings the list lives for the run only.
@@ -28,7 +28,7 @@ class RecentFileList {
     // shortened in the middle.
     static QString MenuText(int index, const QString& path);
 
-  private:
+private:
     QSettings* settings_;
     QStringList entries_;
 };

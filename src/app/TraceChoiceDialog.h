@@ -14,14 +14,14 @@ namespace kv {
 class TraceChoiceDialog : public QDialog {
     Q_OBJECT
 
-  public:
+public:
     TraceChoiceDialog(const QString& caption, const std::array<bool, 4>& enabled, QWidget* parent);
 
     // 0 Data, 1 to 3 Memory 1 to 3, -1 when nothing is chosen.
     int Choice() const;
     QRadioButton* Button(int trace) const { return buttons_[static_cast<std::size_t>(trace)]; }
 
-  private:
+private:
     QButtonGroup* group_;
     std::array<QRadioButton*, 4> buttons_{};
 };

@@ -113,7 +113,8 @@ The exit status is 0 when the measurement was made, 1 when a step failed or was 
 )";
 }
 
-std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error) {
+std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
+                                          std::string& error) {
     CliOptions o;
     if (args.empty()) {
         o.command = CliOptions::Command::Help;
@@ -165,11 +166,14 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
             o.command = CliOptions::Command::Help;
             return o;
         } else if (a == "--instrument") {
-            if (!value(o.instrument)) return std::nullopt;
+            if (!value(o.instrument))
+                return std::nullopt;
         } else if (a == "--card") {
-            if (!value(o.card)) return std::nullopt;
+            if (!value(o.card))
+                return std::nullopt;
         } else if (a == "--address" || a == "--card-address") {
-            if (!value(v)) return std::nullopt;
+            if (!value(v))
+                return std::nullopt;
             int n = 0;
             if (!ParseInt(v, n) || n < 0) {
                 error = a + ": not an address: " + v;
@@ -177,7 +181,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
             }
             (a == "--address" ? o.address : o.cardAddress) = std::to_string(n);
         } else if (a == "--start" || a == "--stop") {
-            if (!value(v)) return std::nullopt;
+            if (!value(v))
+                return std::nullopt;
             double f = 0;
             std::string unit;
             if (!ParseFrequency(v, f, unit)) {
@@ -192,7 +197,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
                 o.stopUnit = unit;
             }
         } else if (a == "--points") {
-            if (!value(v)) return std::nullopt;
+            if (!value(v))
+                return std::nullopt;
             int n = 0;
             if (!ParseInt(v, n)) {
                 error = "--points: not a number: " + v;
@@ -200,7 +206,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
             }
             o.points = n;
         } else if (a == "--cal") {
-            if (!value(v)) return std::nullopt;
+            if (!value(v))
+                return std::nullopt;
             if (v == "load-air-short") {
                 o.calibrationType = 0;
             } else if (v == "air-short-water") {
@@ -212,7 +219,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
                 return std::nullopt;
             }
         } else if (a == "--water-temperature") {
-            if (!value(v)) return std::nullopt;
+            if (!value(v))
+                return std::nullopt;
             double t = 0;
             if (!ParseNumber(v, t)) {
                 error = "--water-temperature: not a number: " + v;
@@ -220,7 +228,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
             }
             o.waterTemperature = t;
         } else if (a == "--probe") {
-            if (!value(v)) return std::nullopt;
+            if (!value(v))
+                return std::nullopt;
             const std::string p = Lower(v);
             if (p == "a") {
                 o.probeType = 0;
@@ -231,17 +240,23 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, 
                 return std::nullopt;
             }
         } else if (a == "--setup") {
-            if (!value(o.setupIn)) return std::nullopt;
+            if (!value(o.setupIn))
+                return std::nullopt;
         } else if (a == "--save") {
-            if (!value(o.setupOut)) return std::nullopt;
+            if (!value(o.setupOut))
+                return std::nullopt;
         } else if (a == "--out") {
-            if (!value(o.dataOut)) return std::nullopt;
+            if (!value(o.dataOut))
+                return std::nullopt;
         } else if (a == "--chart") {
-            if (!value(o.chartPng)) return std::nullopt;
+            if (!value(o.chartPng))
+                return std::nullopt;
         } else if (a == "--table") {
-            if (!value(o.tablePng)) return std::nullopt;
+            if (!value(o.tablePng))
+                return std::nullopt;
         } else if (a == "--format") {
-            if (!value(v)) return std::nullopt;
+            if (!value(v))
+                return std::nullopt;
             if (v != "e1" && v != "e2" && v != "tan" && v != "colecole") {
                 error = "--format: expected e1, e2, tan or colecole, not " + v;
                 return std::nullopt;

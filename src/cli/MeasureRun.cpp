@@ -52,8 +52,7 @@ bool Choose(IComponentRegistry& registry, const char* category, const char* what
     if (!wanted.empty()) {
         const ComponentInfo* c = Match(list, wanted);
         if (c == nullptr) {
-            std::fprintf(err, "kv47310-cli: no %s component matches '%s'\n", what,
-                         wanted.c_str());
+            std::fprintf(err, "kv47310-cli: no %s component matches '%s'\n", what, wanted.c_str());
             return false;
         }
         clsid = c->clsid;
@@ -125,8 +124,7 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
             return kExitUsage;
         }
         if (!doc.OnOpenDocument(o.setupIn)) {
-            std::fprintf(err, "kv47310-cli: the setup file %s was not loaded\n",
-                         o.setupIn.c_str());
+            std::fprintf(err, "kv47310-cli: the setup file %s was not loaded\n", o.setupIn.c_str());
             return kExitFailed;
         }
     }
@@ -236,12 +234,12 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
     }
     if (!o.tablePng.empty() &&
         !RenderTableImage(doc, QSize()).save(QString::fromStdString(o.tablePng))) {
-        std::fprintf(err, "kv47310-cli: the table picture %s was not written\n", o.tablePng.c_str());
+        std::fprintf(err, "kv47310-cli: the table picture %s was not written\n",
+                     o.tablePng.c_str());
         status = kExitFailed;
     }
     if (!o.setupOut.empty() && !doc.OnSaveDocument(o.setupOut)) {
-        std::fprintf(err, "kv47310-cli: the setup file %s was not written\n",
-                     o.setupOut.c_str());
+        std::fprintf(err, "kv47310-cli: the setup file %s was not written\n", o.setupOut.c_str());
         status = kExitFailed;
     }
     return status;

@@ -15,7 +15,9 @@ namespace {
 
 volatile std::sig_atomic_t gInterrupted = 0;
 
-extern "C" void OnInterrupt(int) { gInterrupted = 1; }
+extern "C" void OnInterrupt(int) {
+    gInterrupted = 1;
+}
 
 std::string Lower(std::string text) {
     for (char& c : text) {
@@ -43,7 +45,8 @@ protected:
         if (Text() != shown_) {
             shown_ = Text();
             if (!shown_.empty()) {
-                const bool prompt = OkEnabled() && !PendingText().empty() && Text() != PendingText();
+                const bool prompt =
+                    OkEnabled() && !PendingText().empty() && Text() != PendingText();
                 if (prompt && !ui_.unattended_) {
                     std::fprintf(ui_.err_, "%s  [Enter continues, a + Enter aborts]\n",
                                  shown_.c_str());
@@ -85,7 +88,9 @@ TerminalUi::TerminalUi(bool unattended, std::FILE* err)
     std::signal(SIGTERM, OnInterrupt);
 }
 
-bool TerminalUi::QuitRequested() const { return gInterrupted != 0; }
+bool TerminalUi::QuitRequested() const {
+    return gInterrupted != 0;
+}
 
 std::optional<std::string> TerminalUi::PollLine() {
     if (stdinClosed_) {
@@ -209,7 +214,9 @@ std::unique_ptr<CMeasureDlg> TerminalUi::CreateMeasureDlg() {
     return window;
 }
 
-std::unique_ptr<CPromptDlg> TerminalUi::CreatePromptDlg() { return std::make_unique<WaitWindow>(*this); }
+std::unique_ptr<CPromptDlg> TerminalUi::CreatePromptDlg() {
+    return std::make_unique<WaitWindow>(*this);
+}
 
 bool TerminalUi::EditFrequencyPage(FrequencyPage& page) {
     // The values come from the command line once; a refused sweep is not asked for again.
@@ -221,7 +228,8 @@ bool TerminalUi::EditFrequencyPage(FrequencyPage& page) {
     page = *frequencyPage;
     page.logSweepEnabled = logAllowed;
     if (!logAllowed && page.sweepType == 1) {
-        std::fprintf(err_, "Set Frequency: this analyzer offers no logarithmic sweep; linear used\n");
+        std::fprintf(err_,
+                     "Set Frequency: this analyzer offers no logarithmic sweep; linear used\n");
         page.sweepType = 0;
     }
     return true;
@@ -256,6 +264,8 @@ std::optional<std::string> TerminalUi::GetSaveFileName(const FileDialogRequest&)
     return std::exchange(saveFileName, std::nullopt);
 }
 
-bool TerminalUi::EditScaleSheet(ScaleSheet&, int&) { return false; }
+bool TerminalUi::EditScaleSheet(ScaleSheet&, int&) {
+    return false;
+}
 
 }  // namespace kv

@@ -46,16 +46,16 @@ public:
 
 // The ten records of a document, in the order of the setup file.
 enum FormatIndex : int {
-    kFormatE1 = 0,            // "e'"
-    kFormatE2 = 1,            // "e''"
-    kFormatTanE = 2,          // "Loss tangent e"
-    kFormatColeColeE = 3,     // "Cole-Cole e"
-    kFormatU1 = 4,            // "u'"
-    kFormatU2 = 5,            // "u''"
-    kFormatTanU = 6,          // "Loss tangent u"
-    kFormatColeColeU = 7,     // "Cole-Cole u"
-    kFormatTableReIm = 8,     // "real and imaginary"
-    kFormatTableReTan = 9,    // "real and tan d"
+    kFormatE1 = 0,          // "e'"
+    kFormatE2 = 1,          // "e''"
+    kFormatTanE = 2,        // "Loss tangent e"
+    kFormatColeColeE = 3,   // "Cole-Cole e"
+    kFormatU1 = 4,          // "u'"
+    kFormatU2 = 5,          // "u''"
+    kFormatTanU = 6,        // "Loss tangent u"
+    kFormatColeColeU = 7,   // "Cole-Cole u"
+    kFormatTableReIm = 8,   // "real and imaginary"
+    kFormatTableReTan = 9,  // "real and tan d"
     kFormatCount = 10,
     kChartFormatCount = 8,
 };

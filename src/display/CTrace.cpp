@@ -4,9 +4,13 @@
 
 namespace kv {
 
-double CTrace::Real(TraceArray array, std::size_t i) const { return Values(array)[i].re; }
+double CTrace::Real(TraceArray array, std::size_t i) const {
+    return Values(array)[i].re;
+}
 
-double CTrace::Imag(TraceArray array, std::size_t i) const { return Values(array)[i].im; }
+double CTrace::Imag(TraceArray array, std::size_t i) const {
+    return Values(array)[i].im;
+}
 
 double CTrace::Tangent(TraceArray array, std::size_t i) const {
     const CComplex v = Values(array)[i];
@@ -29,7 +33,9 @@ std::string CTrace::TangentText(TraceArray array, std::size_t i) const {
     return TrimLeft(Printf("%9.4f", v.im / v.re));
 }
 
-std::size_t CTrace::Points(TraceArray array) const { return Values(array).size(); }
+std::size_t CTrace::Points(TraceArray array) const {
+    return Values(array).size();
+}
 
 void CTrace::CopyFrom(const CTrace& other) {
     displayed = other.displayed;

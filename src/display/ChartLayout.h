@@ -82,7 +82,7 @@ std::string TimeStampText(std::time_t stamp);
 int MarkerIndexForClick(const std::vector<std::optional<int>>& px, int clickX, bool coleCole);
 
 class ChartLayout {
-  public:
+public:
     ChartLayout() = default;
     // The layout of the chart of `format` (current limits, logarithmic flags) on a surface; the
     // sweep's start and stop frequencies (Hz) place the logarithmic frequency grid and the
@@ -139,7 +139,7 @@ class ChartLayout {
 
     const CPlotFormat& Format() const { return format_; }
 
-  private:
+private:
     double w_ = 0.0;
     double h_ = 0.0;
     double w0_ = 1.0;

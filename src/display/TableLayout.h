@@ -25,7 +25,7 @@ struct TableMetrics {
 inline constexpr int kTableColumnChars = 11;
 
 class TableLayout {
-  public:
+public:
     TableLayout() = default;
     explicit TableLayout(TableMetrics metrics);
 
@@ -69,7 +69,7 @@ class TableLayout {
     // page edge moves down by one row height, and every row after it too.
     std::vector<int> PrintedRowYs(int pageHeight) const;
 
-  private:
+private:
     TableMetrics m_;
 };
 

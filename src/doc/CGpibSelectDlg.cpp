@@ -88,8 +88,8 @@ void CGpibSelectDlg::Find() {
     abortEnabled = true;
     abortVisible = true;
     progressVisible = true;
-    progressRange = kFindStepsPerPair * static_cast<int>(instruments.size()) *
-                    static_cast<int>(cards.size());
+    progressRange =
+        kFindStepsPerPair * static_cast<int>(instruments.size()) * static_cast<int>(cards.size());
     progressPosition = 0;
     caption = title + " - Searching";
     searching = true;

@@ -105,15 +105,13 @@ void CKv4731xDoc::AssignDefaultFonts(const LogFont& systemFont) {
 }
 
 void CKv4731xDoc::RegisterChartView(DocumentView* view, const LogFont& systemFont) {
-    if (view != nullptr && std::find(views_.begin(), views_.end(), view) == views_.end()) {
-        views_.push_back(view);
-    }
+    RegisterView(view);
     AssignDefaultFonts(systemFont);
     SelectChartFormat(ID_FORMAT_E1);
     SelectTableFormat(ID_TABLE_REAL_IMAG);
 }
 
-void CKv4731xDoc::RegisterTableView(DocumentView* view) {
+void CKv4731xDoc::RegisterView(DocumentView* view) {
     if (view != nullptr && std::find(views_.begin(), views_.end(), view) == views_.end()) {
         views_.push_back(view);
     }
@@ -343,10 +341,10 @@ bool CKv4731xDoc::OnCommand(int id) {
 }
 
 int CKv4731xDoc::PreferencesPage(int commandId) {
-    constexpr int kPages[] = {ID_PREF_TITLE,      ID_PREF_SUBTITLE,       ID_PREF_TIME_DATE,
+    constexpr int kPages[] = {ID_PREF_TITLE,           ID_PREF_SUBTITLE,   ID_PREF_TIME_DATE,
                               ID_PREF_PARAMETER_FONTS, ID_PREF_SCALE_FONT, ID_PREF_GRID,
-                              ID_PREF_TABLE_FONT, ID_PREF_DATA,           ID_PREF_MEMORY1,
-                              ID_PREF_MEMORY2,    ID_PREF_MEMORY3};
+                              ID_PREF_TABLE_FONT,      ID_PREF_DATA,       ID_PREF_MEMORY1,
+                              ID_PREF_MEMORY2,         ID_PREF_MEMORY3};
     for (int page = 0; page < static_cast<int>(std::size(kPages)); ++page) {
         if (kPages[page] == commandId) {
             return page;
@@ -544,7 +542,9 @@ void CKv4731xDoc::SendFrequencyList() {
     }
 }
 
-void CKv4731xDoc::VerifyInstrumentSetup() { engine_->VerifyInstrumentSetup(kSetupChangedMessage); }
+void CKv4731xDoc::VerifyInstrumentSetup() {
+    engine_->VerifyInstrumentSetup(kSetupChangedMessage);
+}
 
 void CKv4731xDoc::ApplyFrequencySettingsToEngine() {
     engine_->SetStart(startValue * UnitMultiplier(startUnit));
@@ -618,8 +618,7 @@ void CKv4731xDoc::InvalidateAllTraces() {
 }
 
 void CKv4731xDoc::SetChartSweep(double start, const std::string& startUnitText, double stop,
-                                const std::string& stopUnitText, int sweepType,
-                                bool offerToo) {
+                                const std::string& stopUnitText, int sweepType, bool offerToo) {
     for (int i = 0; i < kChartFormatCount; ++i) {
         if (!IsFrequencyFormat(i)) {
             continue;
@@ -671,7 +670,9 @@ bool CKv4731xDoc::LogSweepAvailable() {
     return driver_ == nullptr || driver_->QueryLogSweepSupport() != kLogSweepNotOffered;
 }
 
-std::vector<CComplex>& CKv4731xDoc::DataPermittivity() { return traces_[kDataTrace].permittivity; }
+std::vector<CComplex>& CKv4731xDoc::DataPermittivity() {
+    return traces_[kDataTrace].permittivity;
+}
 
 void CKv4731xDoc::DataMeasured(const std::vector<double>& frequencies) {
     CTrace& data = traces_[kDataTrace];

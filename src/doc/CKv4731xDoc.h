@@ -69,7 +69,9 @@ public:
     // from the given system font, and selects chart format e' and table format real and
     // imaginary through their commands.
     void RegisterChartView(DocumentView* view, const LogFont& systemFont);
-    void RegisterTableView(DocumentView* view);
+    void RegisterTableView(DocumentView* view) { RegisterView(view); }
+    // Anything else that follows the document's updates (the main frame's status bar).
+    void RegisterView(DocumentView* view);
     void UnregisterView(DocumentView* view);
     void UpdateAllViews(UpdateHint hint);
 
@@ -194,8 +196,7 @@ public:
 
     // ---------------------------------------------------------------- ProbeHost
     void InvalidateAllTraces() override;
-    void SetFrequencySettings(double startHz, double stopHz, int numPoints,
-                              int sweepType) override;
+    void SetFrequencySettings(double startHz, double stopHz, int numPoints, int sweepType) override;
     void ApplySweepToCharts(double startValue, const std::string& startUnit, double stopValue,
                             const std::string& stopUnit, int sweepType) override;
     void CopySweepSettings(double startValue, const std::string& startUnit, double stopValue,

@@ -11,7 +11,8 @@ using T = CommandTarget;
 const std::vector<CommandInfo> kCommands = {
     // File
     {ID_FILE_NEW, "&New\tCtrl+N", "", "Ctrl+N", T::Application, false},
-    {ID_FILE_OPEN, "&Open Setup File...\tCtrl+O", "Open Setup File", "Ctrl+O", T::Application, false},
+    {ID_FILE_OPEN, "&Open Setup File...\tCtrl+O", "Open Setup File", "Ctrl+O", T::Application,
+     false},
     {ID_FILE_SAVE, "&Save Setup File\tCtrl+S", "", "Ctrl+S", T::Document, false},
     {ID_FILE_SAVE_AS, "Save Setup File  &As...", "Save Setup File As", "", T::Document, false},
     {ID_FILE_OPEN_DATA, "Open Data File...", "Open Data File", "", T::Document, false},
@@ -118,13 +119,43 @@ const std::vector<MenuInfo> kMenus = {
     {"&Help", {ID_HELP_FINDER, 0, ID_APP_ABOUT}},
 };
 
-const std::vector<int> kToolbar = {
-    ID_FILE_OPEN, ID_FILE_OPEN_DATA, 0, ID_FILE_SAVE_AS, ID_FILE_SAVE_DATA, 0, ID_EDIT_COPY,
-    ID_COPY_TABLE, 0, ID_PRINT_CHART, ID_PRINT_TABLE, 0, ID_PERFORM_CAL, 0,
-    ID_VIEW_CHART_AND_TABLE, ID_VIEW_CHART_ONLY, ID_VIEW_TABLE_ONLY, 0, ID_TRIGGER_MEASUREMENT, 0,
-    ID_FORMAT_E1, ID_FORMAT_E2, ID_FORMAT_TAN_E, ID_FORMAT_COLE_COLE, 0, ID_AUTOSCALE,
-    ID_SET_VERTICAL_AXIS, ID_SET_HORIZONTAL_AXIS, 0, ID_TABLE_REAL_IMAG, ID_TABLE_REAL_TAN, 0,
-    ID_DATA_TO_MEMORY, ID_TRACE_MATH, ID_TRACES_DISPLAYED, 0, ID_APP_ABOUT};
+const std::vector<int> kToolbar = {ID_FILE_OPEN,
+                                   ID_FILE_OPEN_DATA,
+                                   0,
+                                   ID_FILE_SAVE_AS,
+                                   ID_FILE_SAVE_DATA,
+                                   0,
+                                   ID_EDIT_COPY,
+                                   ID_COPY_TABLE,
+                                   0,
+                                   ID_PRINT_CHART,
+                                   ID_PRINT_TABLE,
+                                   0,
+                                   ID_PERFORM_CAL,
+                                   0,
+                                   ID_VIEW_CHART_AND_TABLE,
+                                   ID_VIEW_CHART_ONLY,
+                                   ID_VIEW_TABLE_ONLY,
+                                   0,
+                                   ID_TRIGGER_MEASUREMENT,
+                                   0,
+                                   ID_FORMAT_E1,
+                                   ID_FORMAT_E2,
+                                   ID_FORMAT_TAN_E,
+                                   ID_FORMAT_COLE_COLE,
+                                   0,
+                                   ID_AUTOSCALE,
+                                   ID_SET_VERTICAL_AXIS,
+                                   ID_SET_HORIZONTAL_AXIS,
+                                   0,
+                                   ID_TABLE_REAL_IMAG,
+                                   ID_TABLE_REAL_TAN,
+                                   0,
+                                   ID_DATA_TO_MEMORY,
+                                   ID_TRACE_MATH,
+                                   ID_TRACES_DISPLAYED,
+                                   0,
+                                   ID_APP_ABOUT};
 
 const std::vector<FormatCommand> kChartFormats = {
     {ID_FORMAT_E1, kFormatE1},
@@ -140,7 +171,9 @@ const std::vector<FormatCommand> kTableFormats = {
 
 }  // namespace
 
-const std::vector<CommandInfo>& Commands() { return kCommands; }
+const std::vector<CommandInfo>& Commands() {
+    return kCommands;
+}
 
 const CommandInfo* FindCommand(int id) {
     for (const auto& c : kCommands) {
@@ -151,12 +184,20 @@ const CommandInfo* FindCommand(int id) {
     return nullptr;
 }
 
-const std::vector<MenuInfo>& MainMenus() { return kMenus; }
+const std::vector<MenuInfo>& MainMenus() {
+    return kMenus;
+}
 
-const std::vector<int>& ToolbarButtons() { return kToolbar; }
+const std::vector<int>& ToolbarButtons() {
+    return kToolbar;
+}
 
-const std::vector<FormatCommand>& ChartFormatCommands() { return kChartFormats; }
+const std::vector<FormatCommand>& ChartFormatCommands() {
+    return kChartFormats;
+}
 
-const std::vector<FormatCommand>& TableFormatCommands() { return kTableFormats; }
+const std::vector<FormatCommand>& TableFormatCommands() {
+    return kTableFormats;
+}
 
 }  // namespace kv

@@ -19,7 +19,7 @@ namespace kv {
 inline constexpr const char* kComponentPluginIid = KV_COMPONENT_PLUGIN_IID;
 
 class IComponentPlugin {
-  public:
+public:
     virtual ~IComponentPlugin() = default;
     // A new analyzer driver; null for a component that is not an analyzer (a card). The plugin
     // library stays loaded for as long as the process runs, so the driver may outlive every

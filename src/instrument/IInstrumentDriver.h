@@ -28,9 +28,9 @@ inline constexpr int kResponseContinue = 1;
 inline constexpr int kResponseAbort = -1;
 
 // Results with a meaning of their own.
-inline constexpr int kLogSweepNotOffered = 1;      // QueryLogSweepSupport
-inline constexpr int kTriggerNotSupported = 3;     // ArmExternalTrigger
-inline constexpr int kTriggerStillWaiting = 1;     // PollExternalTrigger
+inline constexpr int kLogSweepNotOffered = 1;   // QueryLogSweepSupport
+inline constexpr int kTriggerNotSupported = 3;  // ArmExternalTrigger
+inline constexpr int kTriggerStillWaiting = 1;  // PollExternalTrigger
 
 class IInstrumentDriver {
 public:
@@ -65,7 +65,8 @@ public:
     virtual int GetMaxFrequency(double& hz) = 0;
     virtual int GetMaxPoints(int& points) = 0;
     virtual int BeginLimitQuery() = 0;
-    virtual int SetAddresses(const std::string& cardAddress, const std::string& instrumentAddress) = 0;
+    virtual int SetAddresses(const std::string& cardAddress,
+                             const std::string& instrumentAddress) = 0;
     virtual int OpenInstrument(const std::string& cardAddress,
                                const std::string& instrumentAddress) = 0;
     virtual int GetInstrumentName(std::string& name) = 0;

@@ -11,7 +11,7 @@
 namespace kv {
 
 class PluginRegistry : public IComponentRegistry {
-  public:
+public:
     // Searches DefaultFolders().
     PluginRegistry();
     // Searches the given folders, in this order (tests use their own folders).
@@ -33,7 +33,7 @@ class PluginRegistry : public IComponentRegistry {
     CreateResult CreateDriver(const std::string& clsid,
                               std::shared_ptr<IInstrumentDriver>& driver) override;
 
-  private:
+private:
     struct Entry {
         ComponentInfo info;
         std::vector<std::string> categories;  // upper-case braced ids

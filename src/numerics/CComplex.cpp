@@ -4,9 +4,13 @@
 
 namespace kv {
 
-double SinReduced(double x) { return std::sin(std::fmod(x, kTwoPi)); }
+double SinReduced(double x) {
+    return std::sin(std::fmod(x, kTwoPi));
+}
 
-double CosReduced(double x) { return std::cos(std::fmod(x, kTwoPi)); }
+double CosReduced(double x) {
+    return std::cos(std::fmod(x, kTwoPi));
+}
 
 CComplex CComplex::Divide(CComplex a, CComplex b) {
     if (b.re == 0.0 && b.im == 0.0) {
@@ -16,7 +20,9 @@ CComplex CComplex::Divide(CComplex a, CComplex b) {
     return {(a.re * b.re + a.im * b.im) / d, (a.im * b.re - a.re * b.im) / d};
 }
 
-double CComplex::Abs(CComplex a) { return std::sqrt(a.re * a.re + a.im * a.im); }
+double CComplex::Abs(CComplex a) {
+    return std::sqrt(a.re * a.re + a.im * a.im);
+}
 
 double CComplex::Arg(CComplex a) {
     if (a.re == 0.0) {

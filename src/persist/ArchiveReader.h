@@ -19,7 +19,7 @@
 namespace kv {
 
 class ArchiveReader {
-  public:
+public:
     explicit ArchiveReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     std::uint8_t Byte();
@@ -49,7 +49,7 @@ class ArchiveReader {
     std::size_t Position() const { return position_; }
     std::size_t Remaining() const { return failed_ ? 0 : bytes_.size() - position_; }
 
-  private:
+private:
     // The next `size` bytes, or null (and failed) when fewer are left.
     const std::uint8_t* Take(std::size_t size);
 

@@ -17,7 +17,7 @@
 namespace kv {
 
 class ArchiveWriter {
-  public:
+public:
     void Byte(std::uint8_t value) { bytes_.push_back(value); }
     void Word(std::uint16_t value);
     void DWord(std::uint32_t value);
@@ -44,7 +44,7 @@ class ArchiveWriter {
     std::vector<std::uint8_t> Take() { return std::move(bytes_); }
     void Reserve(std::size_t size) { bytes_.reserve(size); }
 
-  private:
+private:
     std::vector<std::uint8_t> bytes_;
 };
 

@@ -18,7 +18,7 @@ inline constexpr const char* kProfileApplication = "Tarvel Technologies 47310C";
 inline constexpr const char* kProfileSection = "KV47310";
 
 class SettingsProfileStore : public ProfileStore {
-  public:
+public:
     // The user's own settings.
     SettingsProfileStore();
     // An INI file at `iniPath` instead (for tests and portable installs).
@@ -30,7 +30,7 @@ class SettingsProfileStore : public ProfileStore {
     std::string Read(const std::string& key) override;
     void Write(const std::string& key, const std::string& value) override;
 
-  private:
+private:
     std::unique_ptr<QSettings> settings_;
 };
 

@@ -61,8 +61,12 @@ void CMeasureDlg::PressAbort() {
     }
 }
 
-bool CMeasureDlg::TakeOk() { return std::exchange(okPressed_, false); }
+bool CMeasureDlg::TakeOk() {
+    return std::exchange(okPressed_, false);
+}
 
-bool CMeasureDlg::TakeAbort() { return std::exchange(abortPressed_, false); }
+bool CMeasureDlg::TakeAbort() {
+    return std::exchange(abortPressed_, false);
+}
 
 }  // namespace kv

@@ -14,7 +14,9 @@ void CPromptDlg::RevealCancel() {
     OnChanged();
 }
 
-void CPromptDlg::PressCancel() { cancelled_ = true; }
+void CPromptDlg::PressCancel() {
+    cancelled_ = true;
+}
 
 void CPromptDlg::Close() {
     if (visible_) {

@@ -11,7 +11,7 @@ struct ColeCole {
     double eo = 1.0;    // static permittivity
     double einf = 1.0;  // permittivity at infinite frequency
     double alpha = 0.0;
-    double tau = 0.0;   // relaxation time, s
+    double tau = 0.0;  // relaxation time, s
 };
 
 // Einf + (Eo - Einf) / (1 + (j w tau)^(1 - alpha)), with w = f tau two pi as the program forms it.

@@ -24,7 +24,7 @@ std::filesystem::path RunFolder() {
 // One QApplication for the whole run, on the offscreen platform, with its settings in a folder
 // of the run so that the user's own settings are never touched.
 class QtEnvironment : public ::testing::Environment {
-  public:
+public:
     void SetUp() override {
         std::filesystem::create_directories(RunFolder() / "config");
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((RunFolder() / "config").string()));
@@ -42,7 +42,7 @@ class QtEnvironment : public ::testing::Environment {
         std::filesystem::remove_all(RunFolder());
     }
 
-  private:
+private:
     std::unique_ptr<QApplication> app_;
 };
 

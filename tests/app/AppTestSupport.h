@@ -20,7 +20,7 @@ std::string TempFolder(const std::string& name);
 // Answers every message box that appears while it exists: records its caption and text and
 // presses the first of `preferred` that the box has (else its default button).
 class MessageBoxAnswerer {
-  public:
+public:
     struct Box {
         std::string caption;
         std::string text;
@@ -35,7 +35,7 @@ class MessageBoxAnswerer {
     std::vector<Box> boxes;
     std::vector<QMessageBox::StandardButton> preferred;
 
-  private:
+private:
     QTimer timer_;
 };
 

@@ -23,7 +23,7 @@ namespace kv::test {
 namespace {
 
 class ApplicationTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         folder = QString::fromStdString(
             TempFolder(::testing::UnitTest::GetInstance()->current_test_info()->name()));

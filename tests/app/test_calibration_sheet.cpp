@@ -288,7 +288,7 @@ TEST(CalibrationSheetTest, ANonNumberKeepsTheSheetOpenOnItsPage) {
 // ------------------------------------------------------------------ through the document
 
 class ConfigureCalTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         doc = std::make_unique<CKv4731xDoc>(ui, registry, profile);
         doc->defaultsPath = TempFolder("ConfigureCal") + "/47310.dft";

@@ -33,7 +33,7 @@ namespace kv::test {
 namespace {
 
 class MainFrameTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         folder = TempFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
         doc = std::make_unique<CKv4731xDoc>(ui, registry, profile);

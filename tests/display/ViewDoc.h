@@ -14,7 +14,7 @@ namespace kv::test {
 
 // Records what the document asked its views to do.
 class RecordingView : public DocumentView {
-  public:
+public:
     void OnDocumentUpdate(UpdateHint hint) override { hints.push_back(hint); }
     std::vector<UpdateHint> hints;
 };

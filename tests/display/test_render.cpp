@@ -17,7 +17,7 @@ namespace {
 
 // Fonts need a GUI application; the tests run it on the offscreen platform.
 class GuiEnvironment : public ::testing::Environment {
-  public:
+public:
     void SetUp() override {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -29,7 +29,7 @@ class GuiEnvironment : public ::testing::Environment {
     }
     void TearDown() override { delete app_; }
 
-  private:
+private:
     QGuiApplication* app_ = nullptr;
 };
 

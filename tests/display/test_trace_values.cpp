@@ -10,7 +10,7 @@ namespace kv {
 namespace {
 
 class TraceValuesTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         for (int t = 0; t < kTraceCount; ++t) {
             traces[t] = CTrace(kTraceLabels[t], kTraceColours[t]);

@@ -127,8 +127,7 @@ TEST_F(Document, ReferenceTagParameterLabelAndLegend) {
     d.mathMode = 2;
     d.SelectChartFormat(ID_FORMAT_COLE_COLE);
     EXPECT_EQ(d.ChartParameterLabel(), "Cole-Cole e - [< Memory 1]");
-    EXPECT_EQ(d.TraceMathLegend(),
-              "Listed measurements have [< Memory 1] subtracted from them");
+    EXPECT_EQ(d.TraceMathLegend(), "Listed measurements have [< Memory 1] subtracted from them");
 }
 
 TEST_F(Document, TraceTestsByIndex) {

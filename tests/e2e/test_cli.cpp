@@ -75,9 +75,9 @@ TEST(Cli, EveryCalibrationTypeMeasuresTheSample) {
             for (const bool log : {false, true}) {
                 CliFolder folder;
                 folder.WriteIni(SampleIni(sample.material));
-                std::vector<std::string> args = {"measure", "--yes",     "--instrument", "Demo",
-                                                 "--cal",   cal,         "--start",      "200MHz",
-                                                 "--stop",  "20GHz",     "--points",     "201"};
+                std::vector<std::string> args = {"measure", "--yes", "--instrument", "Demo",
+                                                 "--cal",   cal,     "--start",      "200MHz",
+                                                 "--stop",  "20GHz", "--points",     "201"};
                 if (log) {
                     args.push_back("--log");
                 }
@@ -103,8 +103,8 @@ TEST(Cli, EveryCalibrationTypeMeasuresTheSample) {
 
 TEST(Cli, ResultLinesKeepTheDataFileLayout) {
     CliFolder folder;
-    const CliResult r = folder.Run({"measure", "--yes", "--points", "11", "--start", "1GHz",
-                                    "--stop", "2GHz"});
+    const CliResult r =
+        folder.Run({"measure", "--yes", "--points", "11", "--start", "1GHz", "--stop", "2GHz"});
     ASSERT_EQ(r.status, 0) << r.err;
     std::istringstream in(r.out);
     std::string line;
@@ -117,8 +117,8 @@ TEST(Cli, ResultLinesKeepTheDataFileLayout) {
 
 TEST(Cli, LogSweepOf51PointsIsReadBackWithoutAMessage) {
     CliFolder folder;
-    const CliResult r = folder.Run({"measure", "--yes", "--start", "200MHz", "--stop", "20GHz",
-                                    "--points", "51", "--log"});
+    const CliResult r = folder.Run(
+        {"measure", "--yes", "--start", "200MHz", "--stop", "20GHz", "--points", "51", "--log"});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto rows = ParseRows(r.out);
     ASSERT_EQ(rows.size(), 51u);
@@ -134,8 +134,9 @@ TEST(Cli, ASweepBeyondTheAnalyzerIsRefused) {
     CliFolder folder;
     CliResult r = folder.Run({"measure", "--yes", "--start", "10MHz"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Frequency out of range: The start frequency must be greater than 45. MHz"),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("Frequency out of range: The start frequency must be greater than 45. MHz"),
+        std::string::npos)
         << r.err;
     r = folder.Run({"measure", "--yes", "--stop", "26.5GHz"});
     EXPECT_EQ(r.status, 1);
@@ -170,8 +171,9 @@ TEST(Cli, ExternalTrigger) {
     folder.WriteIni("[analyzer]\nexternal_trigger=false\n");
     r = folder.Run({"measure", "--yes", "--trigger", "--points", "21"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("External Trigger: The selected instrument does not support this function."),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("External Trigger: The selected instrument does not support this function."),
+        std::string::npos)
         << r.err;
     EXPECT_EQ(r.out, "");
 }
@@ -234,8 +236,9 @@ TEST(Cli, ADamagedSetupFileEndsTheRunWithAClearMessage) {
     folder.Write("short.tst", image.substr(0, image.size() / 2));
     const CliResult r = folder.Run({"measure", "--yes", "--setup", "short.tst"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("Reading Setup file: An unexpected error occurred while reading short.tst."),
-              std::string::npos)
+    EXPECT_NE(
+        r.err.find("Reading Setup file: An unexpected error occurred while reading short.tst."),
+        std::string::npos)
         << r.err;
     EXPECT_EQ(r.out, "");
 }

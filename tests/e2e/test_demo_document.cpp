@@ -72,8 +72,8 @@ protected:
         for (std::size_t i = 0; i < std::min(f.size(), data.size()); ++i) {
             const CComplex eps = ColeColePermittivity(f[i], kMethanol);
             const double m = std::hypot(eps.re, eps.im);
-            worst = std::max({worst, std::fabs(data[i].re - eps.re) / m,
-                              std::fabs(data[i].im + eps.im) / m});
+            worst = std::max(
+                {worst, std::fabs(data[i].re - eps.re) / m, std::fabs(data[i].im + eps.im) / m});
         }
         return worst;
     }
@@ -106,7 +106,7 @@ TEST_F(DemoDocument, AnAbortAtTheSecondPromptLeavesTheProbeUncalibrated) {
     d.OnCommand(ID_PERFORM_CAL);
     EXPECT_FALSE(d.Engine().calibrated);
     EXPECT_EQ(ui.prompts, (std::vector<std::string>{"Leave the probe open in air.",
-                                                     "Connect the shorting block to the probe."}));
+                                                    "Connect the shorting block to the probe."}));
     ui.messages.clear();
     d.OnCommand(ID_TRIGGER_MEASUREMENT);
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -118,8 +118,8 @@ TEST_F(DemoDocument, CalibrationAndMeasurementGiveTheSample) {
     d.OnCommand(ID_PERFORM_CAL);
     ASSERT_TRUE(d.Engine().calibrated);
     EXPECT_EQ(ui.prompts, (std::vector<std::string>{"Leave the probe open in air.",
-                                                     "Connect the shorting block to the probe.",
-                                                     "Insert the probe into  25.00 C water."}));
+                                                    "Connect the shorting block to the probe.",
+                                                    "Insert the probe into  25.00 C water."}));
     d.OnCommand(ID_TRIGGER_MEASUREMENT);
     ASSERT_EQ(d.measurementCount, 1);
     EXPECT_TRUE(d.Trace(0).valid);
@@ -150,9 +150,10 @@ TEST_F(DemoDocument, ARefreshCorrectsTheCablesDrift) {
     d.OnCommand(ID_TRIGGER_MEASUREMENT);
     const double refreshed = DataError();
     EXPECT_LT(refreshed, 2 * fresh);
-    std::printf("drift 0.02 deg/sweep: error %.3g after calibration, %.3g after 60 sweeps, %.3g "
-                "after a refresh\n",
-                fresh, drifted, refreshed);
+    std::printf(
+        "drift 0.02 deg/sweep: error %.3g after calibration, %.3g after 60 sweeps, %.3g "
+        "after a refresh\n",
+        fresh, drifted, refreshed);
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ bool IsLoaded(const std::string& path) {
 
 // A temporary components folder filled with copies of plugin files under chosen names.
 class ComponentFolder {
-  public:
+public:
     void Copy(const std::string& from, const QString& name) {
         ASSERT_TRUE(QFile::copy(QString::fromStdString(from), dir_.filePath(name))) << from;
     }
@@ -52,7 +52,7 @@ class ComponentFolder {
     std::string Path() const { return dir_.path().toStdString(); }
     std::string File(const QString& name) const { return dir_.filePath(name).toStdString(); }
 
-  private:
+private:
     QTemporaryDir dir_;
 };
 

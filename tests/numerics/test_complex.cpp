@@ -109,8 +109,7 @@ TEST(ComplexInvert, ZeroLeadingEntryExchangesRows) {
 TEST(ComplexInvert, RowExchangesKeepTheInverseInOrder) {
     // Column 0 holds magnitudes 1, 2, 2: rows 1 and 2 tie, and row 2 (the lower) becomes the
     // pivot. Whatever the exchanges, the inverse must come back in the original row order.
-    const CComplex m[9] = {{1, 0}, {0, 0}, {0, 0}, {2, 0}, {1, 0}, {0, 0},
-                           {-2, 0}, {0, 0}, {1, 0}};
+    const CComplex m[9] = {{1, 0}, {0, 0}, {0, 0}, {2, 0}, {1, 0}, {0, 0}, {-2, 0}, {0, 0}, {1, 0}};
     CComplex inv[9];
     ASSERT_EQ(CComplex::Invert(m, inv, 3), 0);
     CComplex p[9];
@@ -128,8 +127,8 @@ TEST(ComplexInvert, RowExchangesKeepTheInverseInOrder) {
 }
 
 TEST(ComplexInvert, ComplexThreeByThreeSolvesASystem) {
-    const CComplex a[9] = {{2, 1}, {1, 0}, {0, -1}, {1, 1}, {3, 0}, {1, 2},
-                           {0, 1}, {2, -1}, {4, 0}};
+    const CComplex a[9] = {{2, 1}, {1, 0}, {0, -1}, {1, 1}, {3, 0},
+                           {1, 2}, {0, 1}, {2, -1}, {4, 0}};
     const CComplex x[3] = {{1, -1}, {0.5, 2}, {-3, 0.25}};
     CComplex b[3];
     ASSERT_EQ(CComplex::MatrixProduct(a, 3, 3, x, 3, 1, b), 0);

@@ -21,7 +21,7 @@ namespace kv::test {
 
 // The scripted operator, also keeping the file dialogs' requests.
 class RecordingUi : public ScriptedUi {
-  public:
+public:
     std::vector<FileDialogRequest> openRequests;
     std::vector<FileDialogRequest> saveRequests;
     std::optional<std::string> GetOpenFileName(const FileDialogRequest& request) override {
@@ -35,7 +35,7 @@ class RecordingUi : public ScriptedUi {
 };
 
 class DocFiles : public ::testing::Test {
-  protected:
+protected:
     DocFiles() : folder(::testing::UnitTest::GetInstance()->current_test_info()->name()) {}
     ~DocFiles() override { doc.reset(); }
 

@@ -26,7 +26,7 @@ inline Bytes Slice(const Bytes& bytes, std::size_t from, std::size_t count) {
 
 // A folder of its own for one test, removed with the object.
 class TempFolder {
-  public:
+public:
     explicit TempFolder(const std::string& name)
         : path_(std::filesystem::temp_directory_path() /
                 ("kv-persist-" + std::to_string(::getpid()) + "-" + name)) {
@@ -40,7 +40,7 @@ class TempFolder {
     std::string File(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& Path() const { return path_; }
 
-  private:
+private:
     std::filesystem::path path_;
 };
 

@@ -16,7 +16,8 @@ int FakeDriver::Count(const std::string& op) const {
 
 std::vector<std::string> FakeDriver::CallsSince(const std::string& from) const {
     const auto it = std::find(calls.begin(), calls.end(), from);
-    return it == calls.end() ? std::vector<std::string>{} : std::vector<std::string>(it, calls.end());
+    return it == calls.end() ? std::vector<std::string>{}
+                             : std::vector<std::string>(it, calls.end());
 }
 
 int FakeDriver::SetFrequencyList(std::span<const double> f, int count, int sweepType) {
@@ -150,6 +151,8 @@ int FakeDriver::PollExternalTrigger() {
     return r;
 }
 
-int FakeDriver::ExchangeSweepMode(std::string&) { return Log("ExchangeSweepMode"); }
+int FakeDriver::ExchangeSweepMode(std::string&) {
+    return Log("ExchangeSweepMode");
+}
 
 }  // namespace kv::test

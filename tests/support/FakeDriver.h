@@ -22,9 +22,9 @@ public:
     double minFrequency = 45e6;
     double maxFrequency = 20e9;
     int maxPoints = 1601;
-    int logSweepSupport = 0;     // QueryLogSweepSupport result (1 = not offered)
-    int reverseSupport = 1;      // SupportsReverseMeasurement result
-    int reportPoints = -1;       // when >= 0, GetNumberOfPoints reports this
+    int logSweepSupport = 0;  // QueryLogSweepSupport result (1 = not offered)
+    int reverseSupport = 1;   // SupportsReverseMeasurement result
+    int reportPoints = -1;    // when >= 0, GetNumberOfPoints reports this
     double reportStartOffset = 0.0;
     std::deque<int> operatorResponses;  // PollOperatorResponse outputs; default 0 (none)
     std::deque<int> triggerPolls;       // PollExternalTrigger results; default 0 (fired)

@@ -54,14 +54,14 @@ enum class PromptAction { Continue, Abort, ContinueAndAbort, Wait };
 class ScriptedUi : public OperatorUi {
 public:
     // ---- scripts ----
-    std::deque<Answer> answers;               // message box answers, in order
-    std::deque<PromptAction> promptActions;   // one per prompt; default Continue
-    std::deque<bool> frequencyPageAnswers;    // EditFrequencyPage results; default OK
+    std::deque<Answer> answers;                         // message box answers, in order
+    std::deque<PromptAction> promptActions;             // one per prompt; default Continue
+    std::deque<bool> frequencyPageAnswers;              // EditFrequencyPage results; default OK
     std::function<void(FrequencyPage&)> editFrequency;  // changes the page before OK
-    std::deque<int> traceChoices;             // ChooseTrace results; default -1
+    std::deque<int> traceChoices;                       // ChooseTrace results; default -1
     std::deque<std::optional<std::string>> openFileNames;
     std::deque<std::optional<std::string>> saveFileNames;
-    std::function<bool(CGpibSelectDlg&)> gpibSelect;  // default: OK with the preselection
+    std::function<bool(CGpibSelectDlg&)> gpibSelect;    // default: OK with the preselection
     std::function<bool(ScaleSheet&, int&)> scaleSheet;  // default: Cancel
     std::function<bool(CalibrationSheet&, int&)> calibrationSheet;  // default: Cancel
     bool cancelWaitAfterPumps = false;  // press Cancel of the wait window at the next pump
@@ -69,8 +69,8 @@ public:
 
     // ---- records ----
     std::vector<RecordedMessage> messages;
-    std::vector<std::string> prompts;       // every text shown in a measure window
-    std::vector<std::string> waitTexts;     // every "text|caption" shown in a wait window
+    std::vector<std::string> prompts;    // every text shown in a measure window
+    std::vector<std::string> waitTexts;  // every "text|caption" shown in a wait window
     std::vector<std::string> traceChoiceCaptions;
     std::vector<std::array<bool, 4>> traceChoiceEnabled;
     std::vector<std::string> recentFiles;

@@ -9,7 +9,7 @@ class NoClsidPlugin : public QObject, public kv::IComponentPlugin {
     Q_PLUGIN_METADATA(IID KV_COMPONENT_PLUGIN_IID FILE "no_clsid.json")
     Q_INTERFACES(kv::IComponentPlugin)
 
-  public:
+public:
     std::unique_ptr<kv::IInstrumentDriver> CreateDriver() override { return nullptr; }
 };
 

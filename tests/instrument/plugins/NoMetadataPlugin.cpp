@@ -9,7 +9,7 @@ class NoMetadataPlugin : public QObject, public kv::IComponentPlugin {
     Q_PLUGIN_METADATA(IID KV_COMPONENT_PLUGIN_IID)
     Q_INTERFACES(kv::IComponentPlugin)
 
-  public:
+public:
     std::unique_ptr<kv::IInstrumentDriver> CreateDriver() override { return nullptr; }
 };
 

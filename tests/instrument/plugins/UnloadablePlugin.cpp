@@ -16,7 +16,7 @@ class UnloadablePlugin : public QObject, public kv::IComponentPlugin {
     Q_PLUGIN_METADATA(IID KV_COMPONENT_PLUGIN_IID FILE "unloadable.json")
     Q_INTERFACES(kv::IComponentPlugin)
 
-  public:
+public:
     std::unique_ptr<kv::IInstrumentDriver> CreateDriver() override { return nullptr; }
 };
 
