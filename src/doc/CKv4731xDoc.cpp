@@ -40,10 +40,8 @@ CKv4731xDoc::CKv4731xDoc(OperatorUi& ui, IComponentRegistry& registry, ProfileSt
 
     ApplyFrequencySettingsToEngine();
 
-    cardAddress = "0";
-    instrumentAddress = "16";
-    cardClsid.clear();
-    instrumentClsid.clear();
+    // The addresses start as "0" and "16" and the CLSIDs empty (member initialisers); the
+    // profile then replaces them, an empty address by its default.
     ReadProfile();
 }
 
@@ -436,14 +434,11 @@ void CKv4731xDoc::OnGpibInstrument() {
 void CKv4731xDoc::ReadProfile() {
     cardClsid = profile_.Read(kProfileCardClsid);
     instrumentClsid = profile_.Read(kProfileInstrumentClsid);
-    instrumentAddress = profile_.Read(kProfileInstrumentAddress);
-    cardAddress = profile_.Read(kProfileCardAddress);
-    if (instrumentAddress.empty()) {
-        instrumentAddress = "16";
-    }
-    if (cardAddress.empty()) {
-        cardAddress = "7";
-    }
+    // An empty address reads as the default one.
+    const std::string instrument = profile_.Read(kProfileInstrumentAddress);
+    const std::string card = profile_.Read(kProfileCardAddress);
+    instrumentAddress = instrument.empty() ? std::string("16") : instrument;
+    cardAddress = card.empty() ? std::string("7") : card;
     rememberedCardClsid = cardClsid;
     rememberedInstrumentClsid = instrumentClsid;
 }
