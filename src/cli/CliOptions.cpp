@@ -7,13 +7,6 @@ namespace kv {
 
 namespace {
 
-std::string Lower(std::string s) {
-    for (char& c : s) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return s;
-}
-
 bool ParseNumber(const std::string& text, double& value) {
     if (text.empty()) {
         return false;
@@ -37,6 +30,13 @@ bool ParseInt(const std::string& text, int& value) {
 }
 
 }  // namespace
+
+std::string Lower(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
 
 bool ParseFrequency(const std::string& text, double& value, std::string& unit) {
     std::size_t split = text.size();

@@ -54,4 +54,7 @@ bool ParseFrequency(const std::string& text, double& value, std::string& unit);
 
 const char* CliUsage();
 
+// The text with ASCII letters in lower case (options and answers are matched ignoring case).
+std::string Lower(std::string text);
+
 }  // namespace kv

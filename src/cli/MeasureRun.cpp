@@ -14,13 +14,6 @@ namespace kv {
 
 namespace {
 
-std::string Lower(std::string s) {
-    for (char& c : s) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return s;
-}
-
 // The component a text names: its CLSID exactly, or a part of its name (case ignored).
 const ComponentInfo* Match(const std::vector<ComponentInfo>& list, const std::string& text) {
     for (const auto& c : list) {

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <utility>
 
+#include "cli/CliOptions.h"
 #include "doc/CGpibSelectDlg.h"
 
 namespace kv {
@@ -17,13 +18,6 @@ volatile std::sig_atomic_t gInterrupted = 0;
 
 extern "C" void OnInterrupt(int) {
     gInterrupted = 1;
-}
-
-std::string Lower(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return text;
 }
 
 }  // namespace
