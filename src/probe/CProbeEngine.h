@@ -158,6 +158,8 @@ private:
     // its end when the list is shorter than numPoints (a log sweep before verification).
     int PointCount() const;
     void FillResult();
+    // Ends the instrument sequence and shows the new Data trace.
+    void ShowMeasurement();
     // A message box; without an operator interface the answer is OK, or No to a question.
     Answer Ask(const std::string& text, const std::string& caption, Buttons buttons = Buttons::Ok,
                Icon icon = Icon::None);

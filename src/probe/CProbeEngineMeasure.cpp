@@ -38,15 +38,7 @@ void CProbeEngine::Measure() {
         driver_->EndOperatorResponse();
     }
     EndPrompt();
-    if (driver_ != nullptr) {
-        driver_->EndSequence();
-    }
-    if (document_ != nullptr) {
-        document_->UpdateAllViews();
-    }
-    if (ui_ != nullptr) {
-        ui_->PumpMessages();
-    }
+    ShowMeasurement();
 }
 
 void CProbeEngine::MeasureOnTrigger() {
@@ -70,6 +62,10 @@ void CProbeEngine::MeasureOnTrigger() {
         driver_->EndOperatorResponse();
     }
     HideWait();
+    ShowMeasurement();
+}
+
+void CProbeEngine::ShowMeasurement() {
     if (driver_ != nullptr) {
         driver_->EndSequence();
     }
