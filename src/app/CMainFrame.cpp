@@ -553,9 +553,13 @@ void CMainFrame::UpdateInstrumentPane() {
     const QFontMetrics metrics = instrumentPane_->fontMetrics();
     const QString text =
         metrics.elidedText(full, Qt::ElideRight, metrics.averageCharWidth() * kInstrumentPaneChars);
+    // Two long names may shorten alike, so the tool tip follows the full name, not the text.
     if (instrumentPane_->text() != text) {
         instrumentPane_->setText(text);
-        instrumentPane_->setToolTip(text == full ? QString() : full);
+    }
+    const QString tip = text == full ? QString() : full;
+    if (instrumentPane_->toolTip() != tip) {
+        instrumentPane_->setToolTip(tip);
     }
 }
 
