@@ -30,24 +30,11 @@ CPlot::CPlot(CKv4731xDoc& doc, QtOperatorUi* ui, QWidget* parent)
     palette.setColor(QPalette::Base, Qt::white);
     viewport()->setPalette(palette);
     viewport()->setAutoFillBackground(true);
-    doc_.RegisterChartView(this, SystemFontDescription());
+    doc_.RegisterChartView(this);
 }
 
 CPlot::~CPlot() {
     doc_.UnregisterView(this);
-}
-
-LogFont CPlot::SystemFontDescription() {
-    const QFont font = QApplication::font();
-    const QFontMetrics metrics(font);
-    // Laid out as the stock system font is described: cell height, average character width.
-    LogFont description = StockSystemFont();
-    description.height = metrics.height();
-    description.width = metrics.averageCharWidth();
-    description.weight = font.weight();
-    description.italic = font.italic() ? 1 : 0;
-    description.SetFaceName(font.family().toLatin1().toStdString());
-    return description;
 }
 
 void CPlot::CopyChart() {

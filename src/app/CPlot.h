@@ -30,9 +30,6 @@ public:
 
     void OnDocumentUpdate(UpdateHint hint) override;
 
-    // The application font as a stored font description: the base of the document's default
-    // fonts.
-    static LogFont SystemFontDescription();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

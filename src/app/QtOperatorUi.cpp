@@ -11,6 +11,7 @@
 #include "app/CCalType.h"
 #include "app/CSetup.h"
 #include "app/CUserStds.h"
+#include "app/DisplayDialogs.h"
 #include "app/CXscale.h"
 #include "app/CYscale.h"
 #include "app/GpibSelectDialog.h"
@@ -19,6 +20,7 @@
 #include "app/PropertySheet.h"
 #include "app/TextConversion.h"
 #include "app/TraceChoiceDialog.h"
+#include "app/ViewOutputs.h"
 #include "display/ScaleSheet.h"
 
 namespace kv {
@@ -311,6 +313,57 @@ bool QtOperatorUi::EditCalibrationSheet(CalibrationSheet& sheet, int& page) {
 void QtOperatorUi::AddRecentFile(const std::string& path) {
     if (recentSink_) {
         recentSink_(path);
+    }
+}
+
+bool QtOperatorUi::EditDisplaySheet(DisplaySheet& sheet, int& page) {
+    ArrowCursor arrow(waitDepth_);
+    return RunDisplaySheet(main_, sheet, page);
+}
+
+bool QtOperatorUi::EditDisplayOptions(DisplayOptionsSheet& sheet, int& page) {
+    ArrowCursor arrow(waitDepth_);
+    return RunDisplayOptionsSheet(main_, sheet, page);
+}
+
+void QtOperatorUi::PrintView(ViewKind view, bool preview) {
+    if (outputs_ != nullptr) {
+        ArrowCursor arrow(waitDepth_);
+        outputs_->Print(view, preview);
+    }
+}
+
+void QtOperatorUi::PrinterSetup() {
+    if (outputs_ != nullptr) {
+        ArrowCursor arrow(waitDepth_);
+        outputs_->PageSetup();
+    }
+}
+
+bool QtOperatorUi::CopyChartToClipboard() {
+    return outputs_ != nullptr && outputs_->CopyChart();
+}
+
+bool QtOperatorUi::CopyTextToClipboard(const std::string& text) {
+    return ViewOutputs::CopyText(text);
+}
+
+std::string QtOperatorUi::ExportView(ViewKind view, const std::string& path) {
+    if (outputs_ == nullptr) {
+        return "There is no view to export.";
+    }
+    return outputs_->Export(view, path);
+}
+
+void QtOperatorUi::ShowStatusText(const std::string& text) {
+    if (statusSink_) {
+        statusSink_(FromCore(text));
+    }
+}
+
+void QtOperatorUi::CommandStatesChanged() {
+    if (commandStateSink_) {
+        commandStateSink_();
     }
 }
 

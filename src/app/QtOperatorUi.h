@@ -17,6 +17,7 @@
 namespace kv {
 
 class GpibSelectDialog;
+class ViewOutputs;
 
 class QtOperatorUi : public OperatorUi {
 public:
@@ -31,6 +32,13 @@ public:
     void SetRecentFileSink(std::function<void(const std::string&)> sink) {
         recentSink_ = std::move(sink);
     }
+
+    // Where prints, previews, copies and exports of the views are made (the main frame's).
+    void SetViewOutputs(ViewOutputs* outputs) { outputs_ = outputs; }
+    // Where status texts go (the main frame's message pane), and who follows the command
+    // states.
+    void SetStatusSink(std::function<void(const QString&)> sink) { statusSink_ = std::move(sink); }
+    void SetCommandStateSink(std::function<void()> sink) { commandStateSink_ = std::move(sink); }
 
     // The main window was closed while an operation waited: the polling loops end as if
     // aborted, and the window closes once the operation has returned.
@@ -76,6 +84,15 @@ public:
     bool EditScaleSheet(ScaleSheet& sheet, int& page) override;
     bool EditCalibrationSheet(CalibrationSheet& sheet, int& page) override;
     void AddRecentFile(const std::string& path) override;
+    bool EditDisplaySheet(DisplaySheet& sheet, int& page) override;
+    bool EditDisplayOptions(DisplayOptionsSheet& sheet, int& page) override;
+    void PrintView(ViewKind view, bool preview) override;
+    void PrinterSetup() override;
+    bool CopyChartToClipboard() override;
+    bool CopyTextToClipboard(const std::string& text) override;
+    std::string ExportView(ViewKind view, const std::string& path) override;
+    void ShowStatusText(const std::string& text) override;
+    void CommandStatesChanged() override;
 
     // How long one pass of the message pump waits for input when none is pending.
     static constexpr int kPumpWaitMs = 5;
@@ -94,6 +111,9 @@ private:
     std::unique_ptr<QObject> context_ = std::make_unique<QObject>();
     QPointer<QWidget> main_;
     std::function<void(const std::string&)> recentSink_;
+    std::function<void(const QString&)> statusSink_;
+    std::function<void()> commandStateSink_;
+    ViewOutputs* outputs_ = nullptr;
     QPointer<GpibSelectDialog> activeSelect_;
     std::vector<DeferredMessage> deferred_;
     int painting_ = 0;

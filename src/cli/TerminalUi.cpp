@@ -262,4 +262,8 @@ bool TerminalUi::EditScaleSheet(ScaleSheet&, int&) {
     return false;
 }
 
+std::string TerminalUi::ExportView(ViewKind, const std::string& path) {
+    return "The terminal front end writes pictures with --chart and --table, not " + path + ".";
+}
+
 }  // namespace kv

@@ -46,6 +46,16 @@ public:
     std::optional<std::string> GetSaveFileName(const FileDialogRequest& request) override;
     bool EditScaleSheet(ScaleSheet& sheet, int& page) override;
     void AddRecentFile(const std::string&) override {}
+    // The terminal has no sheets, printer or clipboard: the commands that would use them are
+    // never sent from here, and any that were would change nothing.
+    bool EditDisplaySheet(DisplaySheet&, int&) override { return false; }
+    bool EditDisplayOptions(DisplayOptionsSheet&, int&) override { return false; }
+    void PrintView(ViewKind, bool) override {}
+    void PrinterSetup() override {}
+    bool CopyChartToClipboard() override { return false; }
+    bool CopyTextToClipboard(const std::string&) override { return false; }
+    std::string ExportView(ViewKind, const std::string&) override;
+    void ShowStatusText(const std::string&) override {}
 
 private:
     class MeasureWindow;

@@ -29,11 +29,11 @@ CKv4731xDoc::CKv4731xDoc(OperatorUi& ui, IComponentRegistry& registry, ProfileSt
     fileMagic = kFileMagic;
 
     dateStamp = timeStamp = std::time(nullptr);
-    AssignDefaultFonts(StockSystemFont());
-
+    // The traces first: the default fonts include theirs.
     for (int i = 0; i < kTraceCount; ++i) {
         traces_[static_cast<std::size_t>(i)] = CTrace(kTraceLabels[i], kTraceColours[i]);
     }
+    AssignDefaultFonts(StockSystemFont());
     formats_ = DefaultFormats();
     currentChartFormat_ = kFormatE1;
     currentTableFormat_ = kFormatTableReIm;
@@ -102,9 +102,8 @@ void CKv4731xDoc::AssignDefaultFonts(const LogFont& systemFont) {
     }
 }
 
-void CKv4731xDoc::RegisterChartView(DocumentView* view, const LogFont& systemFont) {
+void CKv4731xDoc::RegisterChartView(DocumentView* view) {
     RegisterView(view);
-    AssignDefaultFonts(systemFont);
     SelectChartFormat(ID_FORMAT_E1);
     SelectTableFormat(ID_TABLE_REAL_IMAG);
 }
@@ -201,7 +200,22 @@ bool CKv4731xDoc::OnCommand(int id) {
     if (!mine) {
         return false;
     }
+    if (Busy() && !AvailableDuringWait(id)) {
+        return true;  // refused until the waiting operation ends
+    }
+    // Whatever the operator can reach while this command waits is limited (see Busy); the menus
+    // are told when that begins and when it ends, whichever way the command ends.
+    if (busyDepth_++ == 0) {
+        ui_.CommandStatesChanged();
+    }
+    const bool handled = RunCommand(id);
+    if (--busyDepth_ == 0) {
+        ui_.CommandStatesChanged();
+    }
+    return handled;
+}
 
+bool CKv4731xDoc::RunCommand(int id) {
     switch (id) {
         case ID_FILE_SAVE:
             OnFileSave();
@@ -223,7 +237,11 @@ bool CKv4731xDoc::OnCommand(int id) {
         case ID_PERFORM_CAL:
             if (RequireInstrument()) {
                 SetModified();
+                const int before = engine_->completedCalibrations;
                 engine_->PerformCalibration();
+                if (engine_->completedCalibrations != before) {
+                    ui_.ShowStatusText("Calibration complete.");
+                }
             }
             return true;
         case ID_SET_FREQUENCY:
@@ -239,20 +257,32 @@ bool CKv4731xDoc::OnCommand(int id) {
         case ID_REFRESH_CAL:
             if (RequireInstrument()) {
                 SetModified();
+                const int before = engine_->completedCalibrations;
                 engine_->RefreshCalibration();
+                if (engine_->completedCalibrations != before) {
+                    ui_.ShowStatusText("Calibration refreshed.");
+                }
             }
             return true;
         case ID_TRIGGER_MEASUREMENT:
-            SetModified();
-            if (RequireInstrument()) {
-                engine_->Measure();
+        case ID_ARM_EXTERNAL_TRIGGER: {
+            if (id == ID_TRIGGER_MEASUREMENT) {
+                SetModified();
             }
-            return true;
-        case ID_ARM_EXTERNAL_TRIGGER:
-            if (RequireInstrument()) {
+            if (!RequireInstrument()) {
+                return true;
+            }
+            const int before = measurementCount;
+            if (id == ID_TRIGGER_MEASUREMENT) {
+                engine_->Measure();
+            } else {
                 engine_->MeasureOnTrigger();
             }
+            if (measurementCount != before) {
+                ui_.ShowStatusText("Measurement complete.");
+            }
             return true;
+        }
 
         case ID_FORMAT_E1:
         case ID_FORMAT_E2:
@@ -284,15 +314,17 @@ bool CKv4731xDoc::OnCommand(int id) {
             return true;
 
         case ID_DATA_TO_MEMORY:
-            displaySheetPage = 0;
+            OnDisplaySheet(kPageDataToMemory);
             return true;
+        case ID_MEMORY_TO_DATA:
         case ID_TRACES_DISPLAYED:
-            displaySheetPage = 1;
+            OnDisplaySheet(kPageTracesDisplayed);
             return true;
         case ID_TRACE_MATH:
-            displaySheetPage = 2;
+            OnDisplaySheet(kPageTraceMath);
             return true;
         case ID_ALL_OF_THE_ABOVE:
+            OnDisplaySheet(-1);
             return true;
 
         case ID_PREF_TITLE:
@@ -306,17 +338,22 @@ bool CKv4731xDoc::OnCommand(int id) {
         case ID_PREF_MEMORY1:
         case ID_PREF_MEMORY2:
         case ID_PREF_MEMORY3:
-            prefSheetPage = PreferencesPage(id);
+            OnDisplayOptions(PreferencesPage(id));
             return true;
         case ID_DISPLAY_OPTIONS:
-        case ID_TRIGGER_MEASUREMENT_SERVER:
+            OnDisplayOptions(-1);
+            return true;
+        case ID_TRACE_OPTIONS:
+            OnTraceOptions();
             return true;
 
         case ID_GPIB_INSTRUMENT:
             OnGpibInstrument();
             return true;
         case ID_SAVE_AS_DEFAULT:
-            WriteDefaultsFile();
+            if (WriteDefaultsFile()) {
+                ui_.ShowStatusText(std::string("Defaults saved to ") + defaultsPath + ".");
+            }
             return true;
         case ID_RESET_DEFAULTS:
             ReadDefaultsFile();
@@ -325,13 +362,28 @@ bool CKv4731xDoc::OnCommand(int id) {
 
         case ID_PRINT_CHART:
         case ID_PRINT_CHART_PREVIEW:
+            ui_.PrintView(ViewKind::Chart, id == ID_PRINT_CHART_PREVIEW);
+            return true;
         case ID_PRINT_TABLE:
         case ID_PRINT_TABLE_PREVIEW:
+            ui_.PrintView(ViewKind::Table, id == ID_PRINT_TABLE_PREVIEW);
+            return true;
+        case ID_FILE_PRINT_SETUP:
+            ui_.PrinterSetup();
+            return true;
         case ID_COPY_CHART:
+            OnCopyChart();
+            return true;
         case ID_COPY_TABLE:
         case ID_EDIT_COPY:
-            // Printing and the clipboard are the front end's; the window's views take these
-            // commands before they reach the document.
+            // No view took the copy: the table is copied.
+            OnCopyTable();
+            return true;
+        case ID_EXPORT_CHART:
+            OnExport(ViewKind::Chart);
+            return true;
+        case ID_EXPORT_TABLE:
+            OnExport(ViewKind::Table);
             return true;
         default:
             return false;
@@ -358,7 +410,7 @@ bool CKv4731xDoc::QueryCommand(int id, CommandState& state) const {
                             info->target != CommandTarget::TableViewElseDocument)) {
         return false;
     }
-    state.enabled = true;
+    state.enabled = !Busy() || AvailableDuringWait(id);
     state.checked = info->checkable && Checked(id);
     return true;
 }

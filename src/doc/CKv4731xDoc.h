@@ -13,6 +13,7 @@
 
 #include "display/CPlotFormat.h"
 #include "display/CTrace.h"
+#include "display/DisplaySheets.h"
 #include "display/LogFont.h"
 #include "instrument/ComponentRegistry.h"
 #include "instrument/IInstrumentDriver.h"
@@ -46,14 +47,6 @@ struct CommandState {
     bool checked = false;
 };
 
-// A text element of the chart and table: title, subtitle.
-struct TextAnnotation {
-    std::string text;
-    bool shown = true;
-    ColorRef colour = 0;
-    LogFont font;
-};
-
 class CKv4731xDoc : public ProbeHost {
 public:
     CKv4731xDoc(OperatorUi& ui, IComponentRegistry& registry, ProfileStore& profile);
@@ -65,10 +58,10 @@ public:
     // Called whenever the views become visible; the first call runs the first-show sequence
     // (connect the instrument, read the defaults file, write one when none was valid).
     void OnViewsShown();
-    // The chart view was created: it registers and the document assigns the default fonts, built
-    // from the given system font, and selects chart format e' and table format real and
-    // imaginary through their commands.
-    void RegisterChartView(DocumentView* view, const LogFont& systemFont);
+    // The chart view was created: it registers, and the document selects chart format e' and
+    // table format real and imaginary through their commands. The default fonts were assigned
+    // once when the document was made, from the stock system font, whichever front end runs.
+    void RegisterChartView(DocumentView* view);
     void RegisterTableView(DocumentView* view) { RegisterView(view); }
     // Anything else that follows the document's updates (the main frame's status bar).
     void RegisterView(DocumentView* view);
@@ -90,10 +83,32 @@ public:
     bool OpenDocumentFile(const std::string& path);
 
     // ---------------------------------------------------------------- commands
-    // Runs a command the document handles; false when the id is not the document's.
+    // Runs a command the document handles; false when the id is not the document's. While an
+    // operation waits (a prompt, the trigger, the bus search: see Busy) only the commands that
+    // are available during a wait run; any other is refused and reported handled.
     bool OnCommand(int id);
     // The menu state of a document command; false when the id is not the document's.
     bool QueryCommand(int id, CommandState& state) const;
+    // True while a command or an open of the document runs: whatever the operator can still
+    // reach meanwhile (through the message pump of a wait) must not change the setup under it.
+    bool Busy() const { return busyDepth_ > 0; }
+
+    // ---------------------------------------------------------------- display sheets
+    // The "Display" sheet on `page` (-1: the last one shown).
+    void OnDisplaySheet(int page);
+    // The "Display options" sheet on `page` (-1: the last one shown), or the sheet of the four
+    // trace pages only.
+    void OnDisplayOptions(int page);
+    void OnTraceOptions();
+    DisplayOptionsSheet DisplayOptionsValues() const;
+
+    // ---------------------------------------------------------------- printing and clipboard
+    // The text of the table copy: the shown annotations, the header line and a row per point,
+    // with the sensitivity column when it is included.
+    std::string TableCopyText() const;
+    void OnCopyChart();
+    void OnCopyTable();
+    void OnExport(ViewKind view);
 
     // ---------------------------------------------------------------- instrument
     bool Connect();
@@ -184,7 +199,7 @@ public:
     // Defaults file: read at first show (silently) and by "Reset defaults"; written at first
     // show when none was valid and by "Save as default".
     void ReadDefaultsFile();
-    void WriteDefaultsFile();
+    bool WriteDefaultsFile();
 
     // ---------------------------------------------------------------- state
     bool IsModified() const { return modified_; }
@@ -297,6 +312,10 @@ private:
     void OnConfigureCal();
     void OnGpibInstrument();
     int PreferencesPage(int commandId);
+    // Runs a command once the busy and wait rules let it.
+    bool RunCommand(int id);
+    void ApplyDisplayOptions(const DisplayOptionsSheet& sheet);
+    void ApplyTraceStyles(const DisplayOptionsSheet& sheet);
     // The six frequency charts take a sweep as their horizontal range (current and default, and
     // the autoscale offer when asked).
     void SetChartSweep(double start, const std::string& startUnitText, double stop,
@@ -315,6 +334,7 @@ private:
     std::vector<DocumentView*> views_;
     bool modified_ = false;
     std::string pathName_;
+    int busyDepth_ = 0;
 };
 
 }  // namespace kv

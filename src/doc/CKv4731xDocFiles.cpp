@@ -147,6 +147,7 @@ bool CKv4731xDoc::OnSaveDocument(const std::string& path) {
         return false;
     }
     SetModified(false);
+    ui_.ShowStatusText("Setup saved to " + path);
     return true;
 }
 
@@ -185,6 +186,9 @@ bool CKv4731xDoc::SaveModified() {
 }
 
 bool CKv4731xDoc::OpenDocumentFile(const std::string& path) {
+    if (Busy()) {
+        return false;  // a dropped or recent file waits until the running operation ends
+    }
     // A data file goes into a trace and leaves the setup in place: nothing to save first.
     if (!IsDataFilePath(path) && !SaveModified()) {
         return false;
@@ -508,10 +512,12 @@ void CKv4731xDoc::ReadDefaultsFile() {
     SetModified(command ? (wasModified || loaded) : wasModified);
 }
 
-void CKv4731xDoc::WriteDefaultsFile() {
+bool CKv4731xDoc::WriteDefaultsFile() {
     if (WriteFileAtomically(defaultsPath, SetupImageOf(*this)) != FileStatus::Ok) {
         ui_.Message("Could not open default file.", "Save defaults", Buttons::Ok);
+        return false;
     }
+    return true;
 }
 
 }  // namespace kv

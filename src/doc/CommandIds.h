@@ -57,6 +57,7 @@ enum CommandId : int {
     ID_TABLE_REAL_IMAG = 32782,
     ID_TABLE_REAL_TAN = 32783,
     ID_DATA_TO_MEMORY = 32787,
+    ID_MEMORY_TO_DATA = 32788,
     ID_TRACES_DISPLAYED = 32789,
     ID_TRACE_MATH = 32791,
     ID_ALL_OF_THE_ABOVE = 32829,
@@ -73,10 +74,13 @@ enum CommandId : int {
     ID_PREF_MEMORY2 = 32838,
     ID_PREF_MEMORY3 = 32839,
     ID_DISPLAY_OPTIONS = 32803,
+    ID_TRACE_OPTIONS = 32804,  // the "Display options" sheet of the four trace pages only
     ID_GPIB_INSTRUMENT = 32859,
     ID_SAVE_AS_DEFAULT = 32860,
     ID_RESET_DEFAULTS = 32861,
     ID_TRIGGER_MEASUREMENT_SERVER = 32798,
+    ID_EXPORT_CHART = 32880,
+    ID_EXPORT_TABLE = 32881,
 };
 
 }  // namespace kv

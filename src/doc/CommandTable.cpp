@@ -23,7 +23,9 @@ const std::vector<CommandInfo> kCommands = {
     {ID_PRINT_TABLE, "Print Table", "Print Table", "", T::Document, false},
     {ID_PRINT_TABLE_PREVIEW, "Print Table Preview", "", "", T::Document, false},
     {ID_FILE_PRINT, "&Print...\tCtrl+P", "", "Ctrl+P", T::Application, false},
-    {ID_FILE_PRINT_SETUP, "Printer Setup...", "", "", T::Application, false},
+    {ID_FILE_PRINT_SETUP, "Printer Setup...", "", "", T::Document, false},
+    {ID_EXPORT_CHART, "Export Chart...", "Export Chart", "", T::Document, false},
+    {ID_EXPORT_TABLE, "Export Table...", "Export Table", "", T::Document, false},
     {ID_FILE_MRU_FILE1, "Recent File", "", "", T::Application, false},
     {ID_APP_EXIT, "E&xit", "", "", T::Application, false},
     // Edit
@@ -52,7 +54,7 @@ const std::vector<CommandInfo> kCommands = {
     {ID_TRIGGER_MEASUREMENT, "Trigger measurement...", "Trigger measurement", "", T::Document,
      false},
     {ID_ARM_EXTERNAL_TRIGGER, "Arm external trigger", "", "", T::Document, false},
-    {ID_TRIGGER_MEASUREMENT_SERVER, "Trigger Measurement...", "", "", T::Document, false},
+    {ID_TRIGGER_MEASUREMENT_SERVER, "Trigger Measurement...", "", "", T::None, false},
     // Chart
     {ID_FORMAT_E1, "e'", "e'", "", T::Document, true},
     {ID_FORMAT_E2, "e''", "e''", "", T::Document, true},
@@ -69,6 +71,7 @@ const std::vector<CommandInfo> kCommands = {
     {ID_TABLE_REAL_TAN, "real and tan d", "real and tan d", "", T::Document, true},
     // Display
     {ID_DATA_TO_MEMORY, "Data->Memory...", "Data->Memory", "", T::Document, false},
+    {ID_MEMORY_TO_DATA, "Memory->Data...", "", "", T::Document, false},
     {ID_TRACES_DISPLAYED, "Traces Displayed...", "Traces Displayed", "", T::Document, false},
     {ID_TRACE_MATH, "Trace Math...", "Trace Math", "", T::Document, false},
     {ID_ALL_OF_THE_ABOVE, "All of the above...", "", "", T::Document, false},
@@ -85,6 +88,7 @@ const std::vector<CommandInfo> kCommands = {
     {ID_PREF_MEMORY2, "Memory 2...", "", "", T::Document, false},
     {ID_PREF_MEMORY3, "Memory 3...", "", "", T::Document, false},
     {ID_DISPLAY_OPTIONS, "Display options...", "", "", T::Document, false},
+    {ID_TRACE_OPTIONS, "", "", "", T::Document, false},
     {ID_GPIB_INSTRUMENT, "GPIB/Instrument", "", "", T::Document, false},
     {ID_SAVE_AS_DEFAULT, "Save as default", "", "", T::Document, false},
     {ID_RESET_DEFAULTS, "Reset defaults", "", "", T::Document, false},
@@ -99,7 +103,8 @@ const std::vector<MenuInfo> kMenus = {
     {"&File",
      {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_OPEN_DATA, ID_FILE_SAVE_DATA,
       ID_FILE_INCLUDE_SENSITIVITY, 0, ID_PRINT_CHART, ID_PRINT_CHART_PREVIEW, ID_PRINT_TABLE,
-      ID_PRINT_TABLE_PREVIEW, ID_FILE_PRINT_SETUP, 0, kRecentFilesEntry, 0, ID_APP_EXIT}},
+      ID_PRINT_TABLE_PREVIEW, ID_FILE_PRINT_SETUP, 0, ID_EXPORT_CHART, ID_EXPORT_TABLE, 0,
+      kRecentFilesEntry, 0, ID_APP_EXIT}},
     {"&Edit", {ID_COPY_CHART, ID_COPY_TABLE, 0, ID_EDIT_INCLUDE_SENSITIVITY}},
     {"&View",
      {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, 0, ID_VIEW_CHART_ONLY, ID_VIEW_TABLE_ONLY,
@@ -110,12 +115,14 @@ const std::vector<MenuInfo> kMenus = {
      {ID_FORMAT_E1, ID_FORMAT_E2, ID_FORMAT_TAN_E, ID_FORMAT_COLE_COLE, 0, ID_AUTOSCALE,
       ID_SET_SCALE, ID_DEFAULT_SCALE, 0, ID_MARKER}},
     {"&Table", {ID_TABLE_REAL_IMAG, ID_TABLE_REAL_TAN}},
-    {"&Display", {ID_DATA_TO_MEMORY, ID_TRACES_DISPLAYED, ID_TRACE_MATH, 0, ID_ALL_OF_THE_ABOVE}},
+    {"&Display",
+     {ID_DATA_TO_MEMORY, ID_MEMORY_TO_DATA, ID_TRACES_DISPLAYED, ID_TRACE_MATH, 0,
+      ID_ALL_OF_THE_ABOVE}},
     {"&Preferences",
      {ID_PREF_TITLE, ID_PREF_SUBTITLE, ID_PREF_TIME_DATE, ID_PREF_PARAMETER_FONTS,
       ID_PREF_SCALE_FONT, ID_PREF_GRID, ID_PREF_TABLE_FONT, 0, ID_PREF_DATA, ID_PREF_MEMORY1,
       ID_PREF_MEMORY2, ID_PREF_MEMORY3, 0, ID_GPIB_INSTRUMENT, 0, ID_SAVE_AS_DEFAULT,
-      ID_RESET_DEFAULTS}},
+      ID_RESET_DEFAULTS, 0, ID_DISPLAY_OPTIONS}},
     {"&Help", {ID_HELP_FINDER, 0, ID_APP_ABOUT}},
 };
 
@@ -169,7 +176,27 @@ const std::vector<FormatCommand> kTableFormats = {
     {ID_TABLE_REAL_TAN, kFormatTableReTan},
 };
 
+// What stays available while an operation waits for the operator or the analyzer: looking
+// (view, help, About), copying and printing what is shown, and Exit, which ends the wait as an
+// abort. Everything else would change the setup under the waiting operation.
+constexpr int kAvailableDuringWait[] = {
+    ID_VIEW_TOOLBAR,        ID_VIEW_STATUS_BAR,     ID_VIEW_CHART_ONLY,     ID_VIEW_TABLE_ONLY,
+    ID_VIEW_CHART_AND_TABLE, ID_NEXT_PANE,          ID_PREV_PANE,           ID_HELP_FINDER,
+    ID_HELP,                ID_CONTEXT_HELP,        ID_APP_ABOUT,           ID_COPY_CHART,
+    ID_COPY_TABLE,          ID_EDIT_COPY,           ID_PRINT_CHART,         ID_PRINT_CHART_PREVIEW,
+    ID_PRINT_TABLE,         ID_PRINT_TABLE_PREVIEW, ID_FILE_PRINT,          ID_APP_EXIT,
+};
+
 }  // namespace
+
+bool AvailableDuringWait(int id) {
+    for (int allowed : kAvailableDuringWait) {
+        if (allowed == id) {
+            return true;
+        }
+    }
+    return false;
+}
 
 const std::vector<CommandInfo>& Commands() {
     return kCommands;

@@ -43,6 +43,9 @@ struct MenuInfo {
 };
 const std::vector<MenuInfo>& MainMenus();
 
+// Whether a command may run while an operation waits (a prompt, the trigger, the bus search).
+bool AvailableDuringWait(int id);
+
 // Toolbar buttons in order; 0 is a separator.
 const std::vector<int>& ToolbarButtons();
 

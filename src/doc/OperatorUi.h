@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "display/DisplaySheets.h"
 #include "probe/CalibrationSheet.h"
 #include "probe/EngineUi.h"
 
@@ -51,6 +52,34 @@ public:
 
     // The most-recently-used list of the front end (8 entries).
     virtual void AddRecentFile(const std::string& path) = 0;
+
+    // The sheet "Display" with its pages data to memory, traces displayed and trace math, on
+    // `page`; true on OK with the values and the active page.
+    virtual bool EditDisplaySheet(DisplaySheet& sheet, int& page) = 0;
+    // The sheet "Display options" with its eleven pages, or only the four trace pages when
+    // `sheet.tracesOnly`, on `page` (an index of the eleven); true on OK with the values and the
+    // active page.
+    virtual bool EditDisplayOptions(DisplayOptionsSheet& sheet, int& page) = 0;
+
+    // Printing and preview of a view through the front end's print dialog (one page for the
+    // chart; the table paginated), and the printer's page set-up.
+    virtual void PrintView(ViewKind view, bool preview) = 0;
+    virtual void PrinterSetup() = 0;
+    // The clipboard: the chart as a picture, or a text. False when the clipboard does not hold
+    // the data afterwards.
+    virtual bool CopyChartToClipboard() = 0;
+    virtual bool CopyTextToClipboard(const std::string& text) = 0;
+    // Writes a view to a picture or document file, the kind chosen by the file's extension;
+    // returns an empty text on success, else what went wrong.
+    virtual std::string ExportView(ViewKind view, const std::string& path) = 0;
+
+    // A text in the status bar that says what a finished operation did; it stays until the next
+    // command.
+    virtual void ShowStatusText(const std::string& text) = 0;
+
+    // The document began or ended a command: which commands are available changed (see
+    // CKv4731xDoc::Busy), and menus and toolbar should show it now.
+    virtual void CommandStatesChanged() {}
 };
 
 }  // namespace kv

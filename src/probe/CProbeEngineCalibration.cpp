@@ -336,6 +336,7 @@ void CProbeEngine::PerformCalibration() {
         driver_->EndSequence();
     }
     calibrated = true;
+    ++completedCalibrations;
 }
 
 void CProbeEngine::ComputeCalibration() {
@@ -420,6 +421,7 @@ void CProbeEngine::RefreshCalibration() {
     if (driver_ != nullptr) {
         driver_->EndSequence();
     }
+    ++completedCalibrations;
 }
 
 void CProbeEngine::ApplyRefresh() {

@@ -86,7 +86,7 @@ TEST_F(Commands, InstrumentCommandsWithoutAnInstrument) {
 
 TEST_F(Commands, ChartFormatChecksAndTheCurrentFormatRule) {
     CKv4731xDoc& d = Make();
-    d.RegisterChartView(nullptr, StockSystemFont());
+    d.RegisterChartView(nullptr);
     ASSERT_FALSE(d.IsModified());
     CommandState state;
     ASSERT_TRUE(d.QueryCommand(ID_FORMAT_E1, state));
@@ -116,7 +116,7 @@ TEST_F(Commands, ChartFormatChecksAndTheCurrentFormatRule) {
 
 TEST_F(Commands, TableFormatChecksAndTheCurrentFormatRule) {
     CKv4731xDoc& d = Make();
-    d.RegisterChartView(nullptr, StockSystemFont());
+    d.RegisterChartView(nullptr);
     EXPECT_TRUE(d.OnCommand(ID_TABLE_REAL_TAN));
     EXPECT_EQ(d.CurrentTableFormat(), kFormatTableReTan);
     EXPECT_TRUE(d.IsModified());

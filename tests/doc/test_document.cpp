@@ -85,22 +85,24 @@ TEST_F(Document, ProfileValuesReplaceOnlyEmptyAddresses) {
     EXPECT_EQ(d.rememberedInstrumentClsid, "{ABC}");
 }
 
-TEST_F(Document, ChartViewRegistrationBuildsTheDefaultFonts) {
+TEST_F(Document, DefaultFontsComeFromTheStockFontOnceForEveryFrontEnd) {
+    // The stock system font: height 16, width 7, weight 700.
     CKv4731xDoc& d = Make();
-    LogFont system;
-    system.height = 17;
-    system.width = 9;
-    system.weight = 400;
-    system.SetFaceName("Sans");
-    d.RegisterChartView(nullptr, system);
-    EXPECT_EQ(d.title.font.height, 25);  // 17 x 1.5 truncated
-    EXPECT_EQ(d.title.font.width, 13);   // 9 x 1.5 truncated
+    EXPECT_EQ(d.title.font.height, 24);  // 16 x 1.5 truncated
+    EXPECT_EQ(d.title.font.width, 10);   // 7 x 1.5 truncated
     EXPECT_EQ(d.title.font.FaceName(), "Time New Roman");
-    EXPECT_EQ(d.timeDateFont.height, 10);  // 17 x 0.6 truncated
-    EXPECT_EQ(d.timeDateFont.width, 5);
-    EXPECT_EQ(d.subtitle.font.height, 17);
-    EXPECT_EQ(d.tableFont.weight, 400);
-    EXPECT_EQ(d.Trace(3).font.FaceName(), "Time New Roman");
+    EXPECT_EQ(d.timeDateFont.height, 9);  // 16 x 0.6 truncated
+    EXPECT_EQ(d.timeDateFont.width, 4);
+    EXPECT_EQ(d.subtitle.font.height, 16);
+    EXPECT_EQ(d.tableFont.weight, 700);
+    for (int t = 0; t < kTraceCount; ++t) {
+        EXPECT_EQ(d.Trace(t).font.height, 16);
+        EXPECT_EQ(d.Trace(t).font.FaceName(), "Time New Roman");
+    }
+    // Registering the chart view selects the formats and leaves the fonts alone.
+    const LogFont title = d.title.font;
+    d.RegisterChartView(nullptr);
+    EXPECT_EQ(d.title.font, title);
     EXPECT_TRUE(d.Checked(ID_FORMAT_E1));
     EXPECT_TRUE(d.Checked(ID_TABLE_REAL_IMAG));
     EXPECT_FALSE(d.IsModified());

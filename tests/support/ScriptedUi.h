@@ -64,6 +64,10 @@ public:
     std::function<bool(CGpibSelectDlg&)> gpibSelect;    // default: OK with the preselection
     std::function<bool(ScaleSheet&, int&)> scaleSheet;  // default: Cancel
     std::function<bool(CalibrationSheet&, int&)> calibrationSheet;  // default: Cancel
+    std::function<bool(DisplaySheet&, int&)> displaySheet;            // default: Cancel
+    std::function<bool(DisplayOptionsSheet&, int&)> displayOptions;  // default: Cancel
+    bool clipboardWorks = true;     // what the clipboard answers
+    std::string exportError;        // what ExportView answers
     bool cancelWaitAfterPumps = false;  // press Cancel of the wait window at the next pump
     int quitAfterPumps = -1;            // request quit after this many pumps (-1 never)
 
@@ -79,6 +83,14 @@ public:
     int pumps = 0;
     int waitCursorDepth = 0;
     int gpibSelectRuns = 0;
+    int displaySheetRuns = 0;
+    int displayOptionsRuns = 0;
+    std::vector<std::string> printRequests;  // "chart", "table preview", "setup", ...
+    std::vector<std::string> exports;        // "chart|path" or "table|path"
+    int chartCopies = 0;
+    std::string clipboardText;
+    std::vector<std::string> statusTexts;
+    int commandStateChanges = 0;
 
     // The texts of all recorded messages.
     std::vector<std::string> MessageTexts() const;
@@ -103,6 +115,35 @@ public:
         return calibrationSheet ? calibrationSheet(sheet, page) : false;
     }
     void AddRecentFile(const std::string& path) override { recentFiles.push_back(path); }
+    bool EditDisplaySheet(DisplaySheet& sheet, int& page) override {
+        ++displaySheetRuns;
+        return displaySheet ? displaySheet(sheet, page) : false;
+    }
+    bool EditDisplayOptions(DisplayOptionsSheet& sheet, int& page) override {
+        ++displayOptionsRuns;
+        return displayOptions ? displayOptions(sheet, page) : false;
+    }
+    void PrintView(ViewKind view, bool preview) override {
+        printRequests.push_back(std::string(view == ViewKind::Chart ? "chart" : "table") +
+                                (preview ? " preview" : ""));
+    }
+    void PrinterSetup() override { printRequests.push_back("setup"); }
+    bool CopyChartToClipboard() override {
+        ++chartCopies;
+        return clipboardWorks;
+    }
+    bool CopyTextToClipboard(const std::string& text) override {
+        if (clipboardWorks) {
+            clipboardText = text;
+        }
+        return clipboardWorks;
+    }
+    std::string ExportView(ViewKind view, const std::string& path) override {
+        exports.push_back(std::string(view == ViewKind::Chart ? "chart|" : "table|") + path);
+        return exportError;
+    }
+    void ShowStatusText(const std::string& text) override { statusTexts.push_back(text); }
+    void CommandStatesChanged() override { ++commandStateChanges; }
 
     // Internal: the live windows.
     ScriptedMeasureDlg* measure = nullptr;
