@@ -1,7 +1,7 @@
 #pragma once
 
 // The application's part of the command routing (after the view, the document and the frame):
-// new, open, printer setup, exit, About, and the most-recently-used files.
+// new, open, exit, About, and the most-recently-used files.
 
 #include <QString>
 #include <QStringList>

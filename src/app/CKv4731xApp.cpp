@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QPageSetupDialog>
-#include <QPrinter>
 #include <QScreen>
 #include <QTimer>
 #include <clocale>
@@ -81,13 +79,6 @@ bool CKv4731xApp::InitInstance(const CommandLineInfo& commandLine) {
     return true;
 }
 
-QPrinter& CKv4731xApp::Printer() {
-    if (printer_ == nullptr) {
-        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    }
-    return *printer_;
-}
-
 bool CKv4731xApp::OnAppCommand(int id) {
     switch (id) {
         case ID_FILE_NEW:
@@ -96,11 +87,6 @@ bool CKv4731xApp::OnAppCommand(int id) {
         case ID_FILE_OPEN:
             FileOpen();
             return true;
-        case ID_FILE_PRINT_SETUP: {
-            QPageSetupDialog dialog(&Printer(), frame_.get());
-            dialog.exec();
-            return true;
-        }
         case ID_FILE_MRU_FILE1:
             OpenRecentFile(0);
             return true;

@@ -12,7 +12,6 @@
 #include "app/QtOperatorUi.h"
 #include "app/RecentFileList.h"
 
-class QPrinter;
 
 namespace kv {
 
@@ -46,7 +45,6 @@ public:
     CKv4731xDoc& Document() { return *doc_; }
     CMainFrame* MainFrame() { return frame_.get(); }
     QtOperatorUi& Ui() { return ui_; }
-    QPrinter& Printer();
 
     // ---- ApplicationCommands ----
     bool OnAppCommand(int id) override;
@@ -65,7 +63,6 @@ private:
     QtOperatorUi ui_;
     std::unique_ptr<CKv4731xDoc> doc_;
     std::unique_ptr<CMainFrame> frame_;
-    std::unique_ptr<QPrinter> printer_;
 };
 
 }  // namespace kv

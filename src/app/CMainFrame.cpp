@@ -28,6 +28,7 @@
 #include "app/RecentFileList.h"
 #include "app/TextConversion.h"
 #include "app/ToolbarIcons.h"
+#include "app/ViewOutputs.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandTable.h"
 
@@ -79,6 +80,12 @@ CMainFrame::CMainFrame(CKv4731xDoc& doc, QtOperatorUi* ui, ApplicationCommands* 
     CreateToolBar();
     CreateStatusBar();
     CreateSplitter();
+    outputs_ = std::make_unique<ViewOutputs>(doc_, chart_, table_, this);
+    if (ui_ != nullptr) {
+        ui_->SetViewOutputs(outputs_.get());
+        ui_->SetStatusSink([this](const QString& text) { messagePane_->setText(text); });
+        ui_->SetCommandStateSink([this] { UpdateCommandStates(); });
+    }
     // The document's plain registration (no fonts, no formats): the frame hears every update of
     // the views and keeps the instrument pane current.
     doc_.RegisterView(this);
@@ -89,10 +96,16 @@ CMainFrame::CMainFrame(CKv4731xDoc& doc, QtOperatorUi* ui, ApplicationCommands* 
     UpdateInstrumentPane();
     UpdateCommandStates();
     UpdateTitle();
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
     resize(1024, 700);
 }
 
 CMainFrame::~CMainFrame() {
+    if (ui_ != nullptr) {
+        ui_->SetViewOutputs(nullptr);
+        ui_->SetStatusSink({});
+        ui_->SetCommandStateSink({});
+    }
     doc_.UnregisterView(this);
     qApp->removeEventFilter(this);
 }
@@ -221,6 +234,13 @@ QAction* CMainFrame::Action(int id) const {
 }
 
 bool CMainFrame::DispatchCommand(int id) {
+    if (Waiting() && !AvailableDuringWait(id)) {
+        return true;  // refused until the waiting operation ends (its action is disabled)
+    }
+    if (!Waiting()) {
+        // A finished operation's status text stays until the next command.
+        messagePane_->setText(QStringLiteral("Ready"));
+    }
     bool handled = false;
     {
         Busy busy(*this);
@@ -242,18 +262,7 @@ bool CMainFrame::RouteToView(int id) {
     switch (id) {
         case ID_EDIT_COPY:
             // The chart pane copies the chart; anything else copies the table.
-            if (activeView_ == chart_) {
-                chart_->CopyChart();
-            } else {
-                table_->CopyTable();
-            }
-            return true;
-        case ID_COPY_CHART:
-            chart_->CopyChart();
-            return true;
-        case ID_COPY_TABLE:
-            table_->CopyTable();
-            return true;
+            return doc_.OnCommand(activeView_ == chart_ ? ID_COPY_CHART : ID_COPY_TABLE);
         default:
             return false;
     }
@@ -303,6 +312,7 @@ void CMainFrame::UpdateCommandStates() {
         } else if (info != nullptr && info->target == CommandTarget::None) {
             state.enabled = false;
         } else {
+            state.enabled = !Waiting() || AvailableDuringWait(id);
             switch (id) {
                 case ID_VIEW_TOOLBAR:
                     state.checked = toolBar_->isVisibleTo(this);
@@ -423,6 +433,9 @@ void CMainFrame::RebuildRecentFiles() {
         action->setObjectName(QStringLiteral("recent%1").arg(i + 1));
         action->setStatusTip(files[i]);
         connect(action, &QAction::triggered, this, [this, i] {
+            if (Waiting()) {
+                return;  // no file is opened while an operation waits
+            }
             RunOperation([this, i] { app_->OpenRecentFile(i); });
             UpdateCommandStates();
             UpdateTitle();
@@ -449,8 +462,8 @@ void CMainFrame::dropEvent(QDropEvent* event) {
             paths << url.toLocalFile();
         }
     }
-    if (paths.isEmpty() || app_ == nullptr) {
-        return;
+    if (paths.isEmpty() || app_ == nullptr || Waiting()) {
+        return;  // no file is opened while an operation waits
     }
     event->acceptProposedAction();
     activateWindow();

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "doc/CKv4731xDoc.h"
@@ -26,6 +27,7 @@ class CPlot;
 class CTable;
 class HelpWindow;
 class QtOperatorUi;
+class ViewOutputs;
 
 class CMainFrame : public QMainWindow, public DocumentView {
     Q_OBJECT
@@ -77,6 +79,14 @@ public:
     HelpWindow* Help() const;
     // The first-show step ran (the instrument was connected and the defaults read).
     bool ViewsShown() const { return viewsShown_; }
+    // An operation runs and may wait for the operator or the analyzer: only the commands that
+    // are available during a wait run, and no file is opened.
+    bool Waiting() const { return busy_ > 0 || doc_.Busy(); }
+    // Prints, previews, copies and exports of the views.
+    ViewOutputs& Outputs() { return *outputs_; }
+    // Below this size the chart's axis labels would run into each other.
+    static constexpr int kMinimumWidth = 760;
+    static constexpr int kMinimumHeight = 520;
 
 signals:
     // The first-show step has run: the application may now open the file it was started with.
@@ -135,6 +145,7 @@ private:
     CTable* table_ = nullptr;
     QWidget* activeView_ = nullptr;
     QPointer<HelpWindow> help_;
+    std::unique_ptr<ViewOutputs> outputs_;
     ViewMode mode_ = ViewMode::ChartAndTable;
     int busy_ = 0;
     bool closePending_ = false;

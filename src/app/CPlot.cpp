@@ -37,10 +37,6 @@ CPlot::~CPlot() {
     doc_.UnregisterView(this);
 }
 
-void CPlot::CopyChart() {
-    // The clipboard copy of the chart is added with printing and copying.
-}
-
 void CPlot::OnDocumentUpdate(UpdateHint) {
     viewport()->update();
 }

@@ -23,8 +23,6 @@ public:
     // The table that takes the chart's keys.
     void SetTable(CTable* table) { table_ = table; }
 
-    // Copies the chart to the clipboard.
-    void CopyChart();
     // The client size at the last paint on screen (the reference of printed fonts and margins).
     QSize LastScreenSize() const { return lastScreenSize_; }
 

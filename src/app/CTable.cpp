@@ -28,10 +28,6 @@ CTable::~CTable() {
     doc_.UnregisterView(this);
 }
 
-void CTable::CopyTable() {
-    // The clipboard copy of the table is added with printing and copying.
-}
-
 QSize CTable::ScreenResolution() const {
     const QScreen* s = screen();
     if (s == nullptr) {
@@ -102,7 +98,8 @@ void CTable::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         if (const auto index =
                 MarkerIndexForTableClick(doc_, Surface(), event->position().toPoint())) {
-            doc_.PlaceMarker(*index);
+            // A click in the table moves the marker where the operator looks: no scrolling.
+            doc_.PlaceMarker(*index, false);
         }
     }
     QAbstractScrollArea::mousePressEvent(event);

@@ -20,9 +20,6 @@ public:
     CTable(CKv4731xDoc& doc, QtOperatorUi* ui, QWidget* parent = nullptr);
     ~CTable() override;
 
-    // Copies the table to the clipboard.
-    void CopyTable();
-
     // The table's keys, also those the chart hands over; false for keys it does not use.
     bool HandleKey(QKeyEvent* event);
 

@@ -44,8 +44,17 @@ public:
     QSize ChartSize() const;
     QPrinter& Printer();
 
+    // True when printing goes to a PDF file (no printer installed).
+    bool PrintsToFile();
+    // The PDF a print to file proposes: beside the setup file, named after the view.
+    QString DefaultPdfName(ViewKind view) const;
+    // Pages the view prints on the printer's page.
+    int PageCount(ViewKind view);
+
 private:
-    void PreparePrinter();
+    void PreparePrinter(ViewKind view);
+    bool PaintView(ViewKind view, QPrinter& printer);
+    QSize TableScreen() const;
 
     CKv4731xDoc& doc_;
     CPlot* chart_;

@@ -107,6 +107,9 @@ ChartLayout::ChartLayout(const ChartMetrics& m, const CPlotFormat& format, doubl
 }
 
 std::optional<int> ChartLayout::MapX(double x) const {
+    if (!std::isfinite(x)) {
+        return std::nullopt;  // never a pixel position
+    }
     if (format_.xLog != 0) {
         const double a = std::log10(xMin_);
         const double b = std::log10(xMax_);
@@ -131,6 +134,9 @@ std::optional<int> ChartLayout::MapX(double x) const {
 }
 
 std::optional<int> ChartLayout::MapY(double y) const {
+    if (!std::isfinite(y)) {
+        return std::nullopt;  // never a pixel position
+    }
     const double yMin = format_.current.yMin;
     const double yMax = format_.current.yMax;
     if (format_.yLog != 0) {

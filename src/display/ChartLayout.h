@@ -108,7 +108,7 @@ public:
     // Device position of a value (Hz for a frequency format). Linear: horizontally limited to
     // the plot, vertically an off-scale value is held just outside it (above: trunc(H·T·0.95),
     // below: trunc(H(1 − 0.95·B))). Logarithmic: not limited. A value that has no position (not
-    // a number, or not above 0 on a logarithmic axis) gives no value and is not drawn.
+    // a number, infinite, or not above 0 on a logarithmic axis) gives no value and is not drawn.
     std::optional<int> MapX(double x) const;
     std::optional<int> MapY(double y) const;
     std::optional<ChartPoint> Map(double x, double y) const;

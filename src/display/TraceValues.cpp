@@ -91,6 +91,13 @@ std::optional<std::string> CellRaw(const TraceSet& set, int tableFormat, int t, 
         return std::nullopt;
     }
     if (set.mathMode != kMathOff) {
+        // A quotient by a zero reference says what it is.
+        if (std::isnan(*value)) {
+            return std::string(kUndefinedText);
+        }
+        if (std::isinf(*value)) {
+            return std::string(*value > 0 ? kInfiniteText : kMinusInfiniteText);
+        }
         return Number("%9.4f", *value);
     }
     if (q == Quantity::Tangent) {

@@ -16,6 +16,11 @@
 
 namespace kv {
 
+// Table texts of a value under trace math that is no number: a quotient by a zero reference.
+inline constexpr const char* kInfiniteText = "infinite";
+inline constexpr const char* kMinusInfiniteText = "-infinite";
+inline constexpr const char* kUndefinedText = "undefined";
+
 enum TraceMathMode : int {
     kMathOff = 0,
     kMathDivide = 1,    // "/ref"

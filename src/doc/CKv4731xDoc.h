@@ -180,9 +180,9 @@ public:
     // message; trace math with an invalid reference is turned off with a message.
     void CheckLogLimits();
     void CheckReference();
-    // The marker placed by a click (turned on, check mark set, table scrolled) or moved by a key
-    // (stays as it is), both views redrawn.
-    void PlaceMarker(int index);
+    // The marker placed by a click (turned on, check mark set; a click in the chart also scrolls
+    // the table to it) or moved by a key (stays as it is), both views redrawn.
+    void PlaceMarker(int index, bool scrollTable = true);
     enum class MarkerKey { Home, End, Up, Down };
     void MoveMarker(MarkerKey key);
 

@@ -191,11 +191,11 @@ void CKv4731xDoc::CheckReference() {
     }
 }
 
-void CKv4731xDoc::PlaceMarker(int index) {
+void CKv4731xDoc::PlaceMarker(int index, bool scrollTable) {
     markerOn = true;
     SetChecked(ID_MARKER, true);
     markerPosition = index;
-    UpdateAllViews(UpdateHint::ScrollToMarker);
+    UpdateAllViews(scrollTable ? UpdateHint::ScrollToMarker : UpdateHint::All);
 }
 
 void CKv4731xDoc::MoveMarker(MarkerKey key) {

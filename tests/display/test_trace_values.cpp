@@ -109,10 +109,10 @@ TEST_F(TraceValuesTest, CellTextsUnderTraceMath) {
     EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 0, 0), "2.0000");
     EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 0, 1), "2.5000");
     EXPECT_EQ(TableCellText(set, kFormatTableReTan, 0, 0, 1), "1.2500");  // 0.1 / 0.08
-    EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 1, 1), "inf");      // 3 / 0
+    EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 1, 1), "infinite");  // 3 / 0
     EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 1, 0), "0.0000");   // 0 / 20
     set.referenceTrace = 0;
-    EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 1, 0), "nan");  // 0 / 0
+    EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 1, 0), "undefined");  // 0 / 0
     set.referenceTrace = 1;
     set.mathMode = kMathSubtract;
     EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 0, 0), "25.0000");

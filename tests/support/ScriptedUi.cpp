@@ -76,6 +76,9 @@ void ScriptedUi::OnMeasureChanged() {
 
 void ScriptedUi::PumpMessages() {
     ++pumps;
+    if (onPump) {
+        onPump();
+    }
     if (quitAfterPumps >= 0 && pumps >= quitAfterPumps) {
         quit_ = true;
     }

@@ -70,6 +70,7 @@ public:
     std::string exportError;        // what ExportView answers
     bool cancelWaitAfterPumps = false;  // press Cancel of the wait window at the next pump
     int quitAfterPumps = -1;            // request quit after this many pumps (-1 never)
+    std::function<void()> onPump;       // what the operator does meanwhile, at every pump
 
     // ---- records ----
     std::vector<RecordedMessage> messages;

@@ -1,0 +1,310 @@
+// The display sheets, the display options, the table copy, printing and exporting as the
+// document runs them, and the commands that stay available while an operation waits.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "DocFixture.h"
+#include "doc/CommandIds.h"
+#include "doc/CommandTable.h"
+#include "display/TraceValues.h"
+#include "persist/SetupImage.h"
+#include "support/FakeDriver.h"
+
+namespace kv::test {
+namespace {
+
+class DisplayCommands : public DocFixture {
+protected:
+    // A sweep of three points with the Data trace valid and displayed.
+    CKv4731xDoc& MakeWithData() {
+        CKv4731xDoc& d = Make();
+        d.Engine().numPoints = 3;
+        d.Engine().frequencies = {1e9, 2e9, 3e9};
+        CTrace& data = d.Trace(kDataTrace);
+        data.permittivity = {{50.0, 5.0}, {40.0, 0.0}, {-1.23456, 8.0}};
+        data.frequencies = d.Engine().frequencies;
+        data.valid = true;
+        data.displayed = true;
+        d.Engine().sensitivity = {0.5, 12.345678, 9999.0};
+        return d;
+    }
+};
+
+TEST_F(DisplayCommands, DisplaySheetOpensOnItsPageAndAppliesOkInOrder) {
+    CKv4731xDoc& d = MakeWithData();
+    std::vector<int> pagesShown;
+    DisplaySheet seen;
+    ui.displaySheet = [&](DisplaySheet& sheet, int& page) {
+        pagesShown.push_back(page);
+        seen = sheet;
+        return false;
+    };
+    for (int id : {ID_DATA_TO_MEMORY, ID_MEMORY_TO_DATA, ID_TRACES_DISPLAYED, ID_TRACE_MATH,
+                   ID_ALL_OF_THE_ABOVE}) {
+        EXPECT_TRUE(d.OnCommand(id));
+    }
+    EXPECT_EQ(pagesShown, (std::vector<int>{0, 1, 1, 2, 2}));  // the last: the page last stored
+    EXPECT_EQ(seen.memory, -1);
+    EXPECT_TRUE(seen.valid[0]);
+    EXPECT_FALSE(seen.valid[1]);
+    EXPECT_FALSE(seen.CanDisplay(2));
+    EXPECT_FALSE(seen.CanReference(3));
+    EXPECT_EQ(d.Trace(2).valid, false);  // Cancel changed nothing
+
+    // OK: Data switched off, then copied into Memory 2 (which so takes the new flag), math on.
+    ui.displaySheet = [](DisplaySheet& sheet, int& page) {
+        sheet.displayed[0] = false;
+        sheet.memory = 1;
+        sheet.mathMode = 1;
+        sheet.referenceTrace = 2;
+        page = 1;
+        return true;
+    };
+    d.SetModified(false);
+    d.OnCommand(ID_DATA_TO_MEMORY);
+    EXPECT_FALSE(d.Trace(0).displayed);
+    EXPECT_TRUE(d.Trace(2).valid);
+    EXPECT_FALSE(d.Trace(2).displayed);
+    EXPECT_EQ(d.Trace(2).permittivity[2].re, -1.23456);
+    EXPECT_EQ(d.mathMode, 1);
+    EXPECT_EQ(d.referenceTrace, 2);
+    EXPECT_EQ(d.displaySheetPage, 1);
+    EXPECT_FALSE(d.IsModified());
+    EXPECT_EQ(d.ChartParameterLabel(), "e' / [< Memory 2]");
+}
+
+TEST_F(DisplayCommands, DataDividedByItselfAndAnInvalidReference) {
+    CKv4731xDoc& d = MakeWithData();
+    d.mathMode = kMathDivide;
+    d.referenceTrace = 0;
+    EXPECT_EQ(d.YValue(0, 0), 1.0);
+    EXPECT_EQ(d.CellText(0, 2, 1), "1.0000");
+    // 0 / 0 is no number: not drawn, and the table says so.
+    d.SelectChartFormat(ID_FORMAT_E2);
+    EXPECT_TRUE(std::isnan(d.YValue(0, 1)));
+    EXPECT_EQ(d.CellText(0, 1, 1), "undefined");
+    d.Trace(0).permittivity[1].im = 2.0;
+    d.referenceTrace = 1;
+    d.Trace(1).CopyFrom(d.Trace(0));
+    d.Trace(1).permittivity[1].im = 0.0;
+    EXPECT_EQ(d.CellText(0, 1, 1), "infinite");
+
+    // A reference that is not valid turns the math off at the next paint, with the message.
+    d.referenceTrace = 3;
+    d.CheckReference();
+    EXPECT_EQ(d.mathMode, kMathOff);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Reference trace is not valid. Math functions turned off.");
+    EXPECT_EQ(ui.messages[0].caption, "Display");
+}
+
+TEST_F(DisplayCommands, DisplayOptionsSheetPagesOkAndCancel) {
+    CKv4731xDoc& d = MakeWithData();
+    std::vector<int> pagesShown;
+    DisplayOptionsSheet seen;
+    ui.displayOptions = [&](DisplayOptionsSheet& sheet, int& page) {
+        pagesShown.push_back(page);
+        seen = sheet;
+        sheet.traces[0].colour = 0x123456;  // changed on its page, then Cancel
+        return false;
+    };
+    for (int id : {ID_PREF_TITLE, ID_PREF_GRID, ID_PREF_TABLE_FONT, ID_PREF_MEMORY3,
+                   ID_DISPLAY_OPTIONS}) {
+        d.OnCommand(id);
+    }
+    EXPECT_EQ(pagesShown, (std::vector<int>{0, 5, 6, 10, 10}));
+    EXPECT_FALSE(seen.tracesOnly);
+    EXPECT_EQ(seen.table.sample, "Frequency");
+    EXPECT_EQ(seen.scale.sample, "200. MHz");
+    EXPECT_EQ(seen.parameter.sample, "e'");
+    EXPECT_EQ(seen.lineWidth, 1);
+    EXPECT_EQ(d.Trace(0).colour, 0x0000FFu);
+    EXPECT_FALSE(d.IsModified());
+
+    ui.displayOptions = [](DisplayOptionsSheet& sheet, int& page) {
+        sheet.title.text = "Run 7";
+        sheet.title.colour = 0x00AA00;
+        sheet.subtitle.shown = false;
+        sheet.timeDate.dateStamp = 86400;
+        sheet.timeDate.timeStamp = 3600;
+        sheet.gridColour = 0x111111;
+        sheet.lineWidth = 0;
+        sheet.traces[1].label = "reference";
+        sheet.traces[1].font.height = 30;
+        sheet.table.sample = "not stored";
+        page = 4;
+        return true;
+    };
+    d.OnCommand(ID_DISPLAY_OPTIONS);
+    EXPECT_EQ(d.title.text, "Run 7");
+    EXPECT_EQ(d.title.colour, 0x00AA00u);
+    EXPECT_FALSE(d.subtitle.shown);
+    EXPECT_EQ(d.dateStamp, 86400);
+    EXPECT_EQ(d.timeStamp, 3600);
+    EXPECT_EQ(d.gridColour, 0x111111u);
+    EXPECT_EQ(d.chartLineWidth, 0);
+    EXPECT_EQ(d.Trace(1).label, "reference");
+    EXPECT_EQ(d.Trace(1).font.height, 30);
+    EXPECT_EQ(d.prefSheetPage, 4);
+    EXPECT_TRUE(d.IsModified());
+
+    // The sheet of the four trace pages: it starts on Data and keeps the page last shown.
+    ui.displayOptions = [&](DisplayOptionsSheet& sheet, int& page) {
+        seen = sheet;
+        pagesShown.push_back(page);
+        sheet.traces[3].colour = 0x0A0B0C;
+        page = 8;
+        return true;
+    };
+    d.OnCommand(ID_TRACE_OPTIONS);
+    EXPECT_TRUE(seen.tracesOnly);
+    EXPECT_EQ(pagesShown.back(), kPageFirstTrace);
+    EXPECT_EQ(d.Trace(3).colour, 0x0A0B0Cu);
+    EXPECT_EQ(d.prefSheetPage, 4);
+}
+
+TEST_F(DisplayCommands, TableCopyTextAndItsRefusals) {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    CKv4731xDoc& d = MakeWithData();
+    d.title.text = "Methanol";
+    d.subtitle.shown = false;
+    d.dateStamp = 0;
+    d.timeStamp = 13 * 3600 + 5 * 60;
+    d.includeSensitivity = true;
+    EXPECT_TRUE(d.OnCommand(ID_COPY_TABLE));
+    EXPECT_EQ(ui.clipboardText,
+              "Methanol\n"
+              "January 01, 1970 01:05 PM\n"
+              "Frequency\te'\te''\tSensitivity\n"
+              "1000000000.\t  50.0000\t   5.0000\t         0.5000\n"
+              "2000000000.\t  40.0000\t   0.0000\t        12.3457\n"
+              "3000000000.\t  -1.2346\t   8.0000\t      9999.0000\n");
+
+    // The tangent form without sensitivity and without annotations.
+    d.title.shown = false;
+    d.timeDateShown = false;
+    d.includeSensitivity = false;
+    d.SelectTableFormat(ID_TABLE_REAL_TAN);
+    d.OnCommand(ID_EDIT_COPY);  // no view took it: the table
+    EXPECT_EQ(ui.clipboardText.substr(0, ui.clipboardText.find('\n', 20) + 1),
+              "Frequency\te'\te''/e'\n1000000000.\t  50.0000\t0.1000\n");
+
+    // A long copy is copied whole.
+    d.Engine().numPoints = 1601;
+    d.Engine().frequencies.assign(1601, 1e9);
+    for (int t = 0; t < kTraceCount; ++t) {
+        d.Trace(t).permittivity.assign(1601, CComplex{12.5, 3.25});
+        d.Trace(t).valid = d.Trace(t).displayed = true;
+    }
+    d.OnCommand(ID_COPY_TABLE);
+    EXPECT_GT(ui.clipboardText.size(), 100000u);
+    EXPECT_EQ(std::count(ui.clipboardText.begin(), ui.clipboardText.end(), '\n'), 1602);
+
+    // Refusals: the clipboard keeps what it had.
+    ui.messages.clear();
+    ui.clipboardWorks = false;
+    d.OnCommand(ID_COPY_CHART);
+    d.OnCommand(ID_COPY_TABLE);
+    d.Trace(kDataTrace).valid = false;
+    ui.clipboardWorks = true;
+    ui.clipboardText = "kept";
+    d.OnCommand(ID_COPY_TABLE);
+    EXPECT_EQ(ui.clipboardText, "kept");
+    ASSERT_EQ(ui.messages.size(), 3u);
+    for (int i : {0, 1}) {
+        EXPECT_EQ(ui.messages[i].text, "Unable to set Clipboard data");
+        EXPECT_EQ(ui.messages[i].caption, "Copy to clipboard");
+    }
+    EXPECT_EQ(ui.messages[2].text, "Nothing to copy to the clipboard.  The Data is not valid.");
+    EXPECT_EQ(ui.messages[2].caption, "Copy Table");
+    EXPECT_EQ(ui.chartCopies, 1);
+}
+
+TEST_F(DisplayCommands, PrintsExportsAndStatusTexts) {
+    CKv4731xDoc& d = MakeWithData();
+    for (int id : {ID_PRINT_CHART, ID_PRINT_CHART_PREVIEW, ID_PRINT_TABLE, ID_PRINT_TABLE_PREVIEW,
+                   ID_FILE_PRINT_SETUP}) {
+        EXPECT_TRUE(d.OnCommand(id));
+    }
+    EXPECT_EQ(ui.printRequests, (std::vector<std::string>{"chart", "chart preview", "table",
+                                                          "table preview", "setup"}));
+
+    // An export lands beside the setup file unless the operator says otherwise.
+    d.SetPathName("/data/run 4.tst");
+    ui.saveFileNames = {std::nullopt, std::string("/tmp/t.pdf"), std::string("/tmp/c.gif")};
+    d.OnCommand(ID_EXPORT_CHART);  // cancelled
+    d.OnCommand(ID_EXPORT_TABLE);
+    ui.exportError = "Unsupported file type: choose a .png, .svg or .pdf file.";
+    d.OnCommand(ID_EXPORT_CHART);
+    EXPECT_EQ(ui.exports, (std::vector<std::string>{"table|/tmp/t.pdf", "chart|/tmp/c.gif"}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, ui.exportError);
+    EXPECT_EQ(ui.messages[0].caption, "Export Chart");
+    ASSERT_EQ(ui.statusTexts.size(), 1u);
+    EXPECT_EQ(ui.statusTexts[0], "Table exported to /tmp/t.pdf");
+
+    ui.statusTexts.clear();
+    ui.saveFileNames = {(folder / "a.tst").string()};
+    d.OnCommand(ID_FILE_SAVE_AS);
+    d.OnCommand(ID_SAVE_AS_DEFAULT);
+    EXPECT_EQ(ui.statusTexts,
+              (std::vector<std::string>{"Setup saved to " + (folder / "a.tst").string(),
+                                        "Defaults saved to " + d.defaultsPath + "."}));
+}
+
+TEST_F(DisplayCommands, WhileAnOperationWaitsOnlyLookingCopyingAndPrintingRun) {
+    RememberFakeSelection();
+    CKv4731xDoc& d = Make();
+    d.OnViewsShown();
+    ASSERT_TRUE(d.HasInstrument());
+    FakeDriver& driver = *registry.driver;
+    driver.reflection = [&d](double f, int call) {
+        return d.Engine().StandardReflection(call < 3 ? call + 1 : 3, f);
+    };
+    ui.statusTexts.clear();
+    ui.commandStateChanges = 0;
+    int pumpsSeen = 0;
+    CommandState setFrequency;
+    CommandState copyTable;
+    bool opened = true;
+    ui.onPump = [&] {
+        if (pumpsSeen++ > 0) {
+            return;
+        }
+        // The operator reaches the menus through the prompt's message pump.
+        EXPECT_EQ(ui.commandStateChanges, 1);
+        d.QueryCommand(ID_SET_FREQUENCY, setFrequency);
+        d.QueryCommand(ID_COPY_TABLE, copyTable);
+        EXPECT_TRUE(d.OnCommand(ID_SET_FREQUENCY));  // refused: no page opens
+        d.OnCommand(ID_PRINT_TABLE);                 // still runs
+        opened = d.OpenDocumentFile((folder / "other.tst").string());
+    };
+    ASSERT_TRUE(d.OnCommand(ID_PERFORM_CAL));
+    ui.onPump = nullptr;
+    EXPECT_FALSE(setFrequency.enabled);
+    EXPECT_TRUE(copyTable.enabled);
+    EXPECT_FALSE(opened);
+    EXPECT_TRUE(ui.frequencyPagesShown.empty());
+    EXPECT_EQ(ui.printRequests, (std::vector<std::string>{"table"}));
+    EXPECT_EQ(ui.commandStateChanges, 2);  // when the wait began and when it ended
+    d.QueryCommand(ID_SET_FREQUENCY, setFrequency);
+    EXPECT_TRUE(setFrequency.enabled);
+    EXPECT_EQ(ui.statusTexts, (std::vector<std::string>{"Calibration complete."}));
+
+    ASSERT_TRUE(d.OnCommand(ID_TRIGGER_MEASUREMENT));
+    EXPECT_EQ(ui.statusTexts.back(), "Measurement complete.");
+    // An aborted measurement says nothing in the status bar.
+    ui.promptActions = {PromptAction::Abort};
+    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    EXPECT_EQ(ui.statusTexts.size(), 2u);
+}
+
+}  // namespace
+}  // namespace kv::test
