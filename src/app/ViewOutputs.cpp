@@ -99,20 +99,22 @@ QSize ViewOutputs::TableScreen() const {
 bool ViewOutputs::PaintView(ViewKind view, QPrinter& printer) {
     int painted = 0;
     if (view == ViewKind::Chart) {
-        painted = PaintChartPages(doc_, printer, ChartSize()) ? 1 : 0;
+        PaintChartPages(doc_, printer, ChartSize());
+        painted = 1;
     } else {
         painted = PaintTablePages(doc_, printer, TableScreen(), printer.fromPage(),
                                   printer.toPage());
     }
-    if (painted == 0) {
-        QMessageBox::warning(parent_, QLatin1String(kPrintCaption),
-                             printer.outputFormat() == QPrinter::PdfFormat
-                                 ? QStringLiteral("%1 could not be written.")
-                                       .arg(QDir::toNativeSeparators(printer.outputFileName()))
-                                 : QStringLiteral("The printer could not be started."));
-        return false;
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
+    if (painted > 0 && printer.printerState() != QPrinter::Error &&
+        (!toFile || QFileInfo::exists(printer.outputFileName()))) {
+        return true;
     }
-    return true;
+    QMessageBox::warning(parent_, QLatin1String(kPrintCaption),
+                         toFile ? QStringLiteral("%1 could not be written.")
+                                      .arg(QDir::toNativeSeparators(printer.outputFileName()))
+                                : QStringLiteral("The printer could not be started."));
+    return false;
 }
 
 void ViewOutputs::Print(ViewKind view, bool preview) {
@@ -128,8 +130,15 @@ void ViewOutputs::Print(ViewKind view, bool preview) {
         dialog.setObjectName(QStringLiteral("PrintPreview"));
         dialog.setWindowTitle(view == ViewKind::Chart ? QStringLiteral("Print Chart Preview")
                                                       : QStringLiteral("Print Table Preview"));
+        // The preview paints into pages of its own: nothing to report.
         QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                         [this, view](QPrinter* p) { PaintView(view, *p); });
+                         [this, view](QPrinter* p) {
+                             if (view == ViewKind::Chart) {
+                                 PaintChartPages(doc_, *p, ChartSize());
+                             } else {
+                                 PaintTablePages(doc_, *p, TableScreen(), 0, 0);
+                             }
+                         });
         dialog.exec();
         return;
     }

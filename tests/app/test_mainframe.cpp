@@ -13,19 +13,25 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "AppTestSupport.h"
+#include "app/ApplicationCommands.h"
 #include "app/CMainFrame.h"
 #include "app/CPlot.h"
 #include "app/CTable.h"
+#include "app/HelpWindow.h"
 #include "app/QtOperatorUi.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
+#include "doc/CommandTable.h"
 #include "persist/ProfileStore.h"
 #include "render/TableRender.h"
+#include "support/FakeDriver.h"
 #include "support/FakeRegistry.h"
 #include "support/ScriptedUi.h"
 
@@ -494,11 +500,109 @@ TEST_F(MainFrameTest, ClicksPlaceTheMarkerOnlyOverAShownTrace) {
     frame->Table()->verticalScrollBar()->setValue(0);
     QTest::mouseClick(table, Qt::LeftButton, {}, QPoint(60, layout.RowY(3) + 1));
     EXPECT_EQ(doc->markerPosition, 3);
-    // The click brought row 3 to the top; back to the start for the titles.
-    EXPECT_EQ(frame->Table()->verticalScrollBar()->value(), 3 * layout.RowHeight());
-    frame->Table()->verticalScrollBar()->setValue(0);
+    // A click in the table moves the marker where the operator looks: no scrolling.
+    EXPECT_EQ(frame->Table()->verticalScrollBar()->value(), 0);
     QTest::mouseClick(table, Qt::LeftButton, {}, QPoint(60, layout.ColumnTitleY() + 1));
     EXPECT_EQ(doc->markerPosition, -1);
+}
+
+// Every command either is disabled or acts: a window or message through the operator seam, a
+// change of the document or of the frame, the clipboard, a print or export request, or (for the
+// application's commands) the application is asked.
+TEST_F(MainFrameTest, NoCommandIsEnabledThatDoesNothing) {
+    struct RecordingApp : ApplicationCommands {
+        bool OnAppCommand(int id) override {
+            asked.push_back(id);
+            return true;
+        }
+        QStringList RecentFiles() const override { return {}; }
+        void OpenRecentFile(int) override {}
+        void OpenDocumentFile(const QString&) override {}
+        std::vector<int> asked;
+    } app;
+    frame.reset();
+    frame = std::make_unique<CMainFrame>(*doc, nullptr, &app);
+    frame->resize(1000, 600);
+    Show();
+    FillDataTrace();
+    registry.driver->reflection = [this](double f, int call) {
+        return doc->Engine().StandardReflection(call < 3 ? call + 1 : 3, f);
+    };
+    const std::string image = folder + "/walk.tst";
+    auto imageBytes = [&] {
+        EXPECT_TRUE(doc->StoreSetupFile(image));
+        std::ifstream in(image, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    auto seam = [&] {
+        return std::vector<std::size_t>{
+            ui.messages.size(),      ui.printRequests.size(),  ui.exports.size(),
+            ui.statusTexts.size(),   ui.prompts.size(),        ui.frequencyPagesShown.size(),
+            ui.traceChoiceCaptions.size(), static_cast<std::size_t>(ui.displaySheetRuns),
+            static_cast<std::size_t>(ui.displayOptionsRuns), static_cast<std::size_t>(ui.fileDialogs),
+            static_cast<std::size_t>(ui.scaleSheetRuns),
+            static_cast<std::size_t>(ui.calibrationSheetRuns),
+            static_cast<std::size_t>(ui.gpibSelectRuns), static_cast<std::size_t>(ui.chartCopies),
+            ui.clipboardText.size()};
+    };
+    auto frameState = [&] {
+        std::string s;
+        for (QAction* a : frame->actions()) {
+            s += a->isChecked() ? '1' : '0';
+        }
+        s += frame->ToolBar()->isVisibleTo(frame.get()) ? 'T' : 't';
+        s += frame->statusBar()->isVisibleTo(frame.get()) ? 'S' : 's';
+        s += frame->Chart()->isVisibleTo(frame.get()) ? 'C' : 'c';
+        s += frame->Table()->isVisibleTo(frame.get()) ? 'B' : 'b';
+        s += frame->ActiveView() == frame->Chart() ? 'A' : 'a';
+        s += frame->Help() != nullptr && frame->Help()->isVisible() ? 'H' : 'h';
+        return s;
+    };
+    int disabled = 0;
+    for (const CommandInfo& info : Commands()) {
+        QAction* action = frame->Action(info.id);
+        ASSERT_NE(action, nullptr) << info.id;
+        frame->UpdateCommandStates();
+        if (!action->isEnabled()) {
+            ++disabled;
+            continue;
+        }
+        if (frame->Help() != nullptr) {
+            frame->Help()->close();
+        }
+        // A setting that "Reset defaults" gives back.
+        doc->title.text = "walk " + std::to_string(info.id);
+        doc->SetModified(false);
+        const std::string before = imageBytes();
+        const auto seamBefore = seam();
+        const std::string frameBefore = frameState();
+        const std::size_t appBefore = app.asked.size();
+        EXPECT_TRUE(frame->DispatchCommand(info.id)) << info.id;
+        Settle(5);
+        frame->UpdateCommandStates();
+        const bool acted = doc->IsModified() || imageBytes() != before || seam() != seamBefore ||
+                           frameState() != frameBefore || app.asked.size() != appBefore ||
+                           (action->isCheckable() && action->isChecked());
+        EXPECT_TRUE(acted) << "command " << info.id << " \"" << info.menuText << "\" did nothing";
+    }
+    // Undo, cut, paste and the embedded server's trigger have nothing to do here.
+    EXPECT_EQ(disabled, 4);
+}
+
+TEST_F(MainFrameTest, StatusTextOfAFinishedOperationStaysUntilTheNextCommand) {
+    Show();
+    EXPECT_EQ(frame->minimumWidth(), CMainFrame::kMinimumWidth);
+    EXPECT_EQ(frame->minimumHeight(), CMainFrame::kMinimumHeight);
+    ui.saveFileNames = {folder + "/kept.tst"};
+    frame->DispatchCommand(ID_FILE_SAVE_AS);
+    const QString saved = QString::fromStdString("Setup saved to " + folder + "/kept.tst");
+    EXPECT_EQ(frame->MessagePane()->text(), saved);
+    // The fly-by help of a button passes over it and leaves it as it was.
+    frame->statusBar()->showMessage(QStringLiteral("Open Setup File"));
+    frame->statusBar()->clearMessage();
+    EXPECT_EQ(frame->MessagePane()->text(), saved);
+    frame->DispatchCommand(ID_FORMAT_E2);
+    EXPECT_EQ(frame->MessagePane()->text(), QStringLiteral("Ready"));
 }
 
 TEST(MainFrameQuit, ClosingDuringAnOperationEndsItsWaitAndClosesAfterwards) {

@@ -151,6 +151,7 @@ int ScriptedUi::ChooseTrace(const std::string& caption, const std::array<bool, 4
 }
 
 std::optional<std::string> ScriptedUi::GetOpenFileName(const FileDialogRequest&) {
+    ++fileDialogs;
     if (openFileNames.empty()) {
         return std::nullopt;
     }
@@ -160,6 +161,7 @@ std::optional<std::string> ScriptedUi::GetOpenFileName(const FileDialogRequest&)
 }
 
 std::optional<std::string> ScriptedUi::GetSaveFileName(const FileDialogRequest&) {
+    ++fileDialogs;
     if (saveFileNames.empty()) {
         return std::nullopt;
     }
@@ -169,6 +171,7 @@ std::optional<std::string> ScriptedUi::GetSaveFileName(const FileDialogRequest&)
 }
 
 bool ScriptedUi::EditScaleSheet(ScaleSheet& sheet, int& page) {
+    ++scaleSheetRuns;
     if (scaleSheet) {
         return scaleSheet(sheet, page);
     }

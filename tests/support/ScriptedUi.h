@@ -85,6 +85,9 @@ public:
     int waitCursorDepth = 0;
     int gpibSelectRuns = 0;
     int displaySheetRuns = 0;
+    int fileDialogs = 0;
+    int scaleSheetRuns = 0;
+    int calibrationSheetRuns = 0;
     int displayOptionsRuns = 0;
     std::vector<std::string> printRequests;  // "chart", "table preview", "setup", ...
     std::vector<std::string> exports;        // "chart|path" or "table|path"
@@ -113,6 +116,7 @@ public:
     std::optional<std::string> GetSaveFileName(const FileDialogRequest& request) override;
     bool EditScaleSheet(ScaleSheet& sheet, int& page) override;
     bool EditCalibrationSheet(CalibrationSheet& sheet, int& page) override {
+        ++calibrationSheetRuns;
         return calibrationSheet ? calibrationSheet(sheet, page) : false;
     }
     void AddRecentFile(const std::string& path) override { recentFiles.push_back(path); }
