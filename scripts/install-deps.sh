@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian/Ubuntu packages the build, the tests and the window need.
+# Installs the Debian/Ubuntu packages the build, the tests and the window need, and those that
+# write the manual pages, build the Debian package and check the installed files.
 set -euo pipefail
 
 packages=(
@@ -7,6 +8,10 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-dejavu-core
+    help2man
+    dpkg-dev file
+    desktop-file-utils appstream
+    shared-mime-info libfile-mimeinfo-perl
 )
 if [ "${KV_WITH_FUZZ:-0}" = 1 ]; then
     packages+=(clang-14 libclang-rt-14-dev)

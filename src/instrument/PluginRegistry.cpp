@@ -40,7 +40,13 @@ std::vector<std::string> PluginRegistry::DefaultFolders() {
     std::vector<std::string> folders;
     // applicationDirPath() needs an application object; tests and tools may run without one.
     if (QCoreApplication::instance() != nullptr) {
-        folders.push_back((QCoreApplication::applicationDirPath() + "/components").toStdString());
+        const QString programFolder = QCoreApplication::applicationDirPath();
+        folders.push_back((programFolder + "/components").toStdString());
+#ifdef KV_INSTALLED_COMPONENTS_DIR
+        folders.push_back(
+            QDir::cleanPath(programFolder + "/" + KV_INSTALLED_COMPONENTS_DIR).toStdString());
+#endif
+        return folders;
     }
 #ifdef KV_COMPONENTS_DIR
     folders.push_back(KV_COMPONENTS_DIR);

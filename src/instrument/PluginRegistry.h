@@ -17,8 +17,10 @@ public:
     // Searches the given folders, in this order (tests use their own folders).
     explicit PluginRegistry(std::vector<std::string> folders);
 
-    // The "components" folder beside the executable (when an application object exists), then
-    // the build tree's components folder.
+    // With an application object, the folders where the program's components are, relative to
+    // the executable's folder: "components" beside it (the build tree), then the installed
+    // components folder (../lib/kv47310/components from bin/). Without one (tests, tools), the
+    // build tree's components folder. An installed program never looks into a build tree.
     static std::vector<std::string> DefaultFolders();
 
     const std::vector<std::string>& Folders() const { return folders_; }

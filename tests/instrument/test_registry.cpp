@@ -4,6 +4,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -241,6 +242,26 @@ TEST(PluginRegistry, DefaultFoldersEndWithTheBuildTreeComponents) {
     std::vector<ComponentInfo> instruments;
     ASSERT_TRUE(registry.List(kInstruments, instruments));
     EXPECT_NE(Find(instruments, kDemoClsid), nullptr);
+}
+
+TEST(PluginRegistry, ProgramFindsItsComponentsBesideItOrInTheInstalledLayout) {
+    int argc = 1;
+    char name[] = "test_instrument";
+    char* argv[] = {name, nullptr};
+    const QCoreApplication application(argc, argv);
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    // The build tree keeps the components beside the programs; an installation keeps the
+    // programs in <prefix>/bin and the components in <prefix>/lib/kv47310/components.
+    const std::vector<std::string> expected = {
+        (programFolder + "/components").toStdString(),
+        QDir::cleanPath(programFolder + "/../lib/kv47310/components").toStdString()};
+    EXPECT_EQ(PluginRegistry::DefaultFolders(), expected);
+    PluginRegistry registry;
+    std::vector<ComponentInfo> instruments;
+    ASSERT_TRUE(registry.List(kInstruments, instruments));
+    ASSERT_NE(Find(instruments, kDemoClsid), nullptr);
+    EXPECT_EQ(Find(instruments, kDemoClsid)->path,
+              PluginFile(KV_COMPONENTS_DIR, "kv_demo_analyzer"));
 }
 
 }  // namespace
