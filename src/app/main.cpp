@@ -53,6 +53,8 @@ int main(int argc, char** argv) {
     }
 
     QApplication application(argc, argv);
+    // Lets the desktop match the window with the installed desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("local.kv47310.kv47310"));
     kv::CKv4731xApp::ConfigureProcess();
     // Qt has taken its own options (-platform, -style, ...) out of the arguments by now.
     const kv::CommandLineInfo commandLine =
