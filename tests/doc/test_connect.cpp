@@ -203,7 +203,7 @@ TEST_F(Connection, FindProbesEveryAddressPairAndNeverOffersADemo) {
 TEST_F(Connection, FindOffersAnAnsweringAnalyzerAndStopsOnYes) {
     registry.factories[kFakeInstrumentClsid] = [] {
         auto driver = std::make_shared<AddressedDriver>("3", "17");
-        driver->name = "HP8720D";
+        driver->name = "PROBE-VNA 7";
         return driver;
     };
     Make();
@@ -212,7 +212,7 @@ TEST_F(Connection, FindOffersAnAnsweringAnalyzerAndStopsOnYes) {
     ui.answers = {Answer::Yes};
     dialog.Find();
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "HP8720D");
+    EXPECT_EQ(ui.messages[0].text, "PROBE-VNA 7");
     EXPECT_EQ(ui.messages[0].caption, "Instrument found.");
     EXPECT_EQ(ui.messages[0].buttons, Buttons::YesNo);
     EXPECT_EQ(dialog.cardAddress, "3");
