@@ -80,6 +80,12 @@ void CGpibSelectDlg::RestoreAfterSearch() {
 }
 
 void CGpibSelectDlg::Find() {
+    // The operator's choice, given back when the search chooses nothing.
+    const int chosenCard = cardIndex;
+    const int chosenInstrument = instrumentIndex;
+    const std::string chosenCardAddress = cardAddress;
+    const std::string chosenInstrumentAddress = instrumentAddress;
+
     findEnabled = false;
     findVisible = false;
     testEnabled = false;
@@ -97,35 +103,26 @@ void CGpibSelectDlg::Find() {
     probes = 0;
     OnChanged();
 
-    bool stop = false;
-    for (std::size_t type = 0; type < instruments.size() && !stop; ++type) {
-        if (!Step()) {
-            break;
-        }
+    bool found = false;
+    bool aborted = false;
+    // Abort (or the program closing) ends the search before the next change.
+    auto go = [this, &found, &aborted] {
+        aborted = aborted || (!found && !Step());
+        return !found && !aborted;
+    };
+    for (std::size_t type = 0; type < instruments.size() && go(); ++type) {
         instrumentIndex = static_cast<int>(type);
         std::shared_ptr<IInstrumentDriver> driver;
         if (registry_.CreateDriver(instruments[type].clsid, driver) != CreateResult::Ok) {
             driver.reset();
         }
-        for (std::size_t card = 0; card < cards.size() && !stop; ++card) {
-            if (!Step()) {
-                stop = true;
-                break;
-            }
+        for (std::size_t card = 0; card < cards.size() && go(); ++card) {
             cardIndex = static_cast<int>(card);
             const bool cardAccepted =
                 driver != nullptr && driver->SelectGpibCard(cards[card].clsid) == 0;
-            for (int ca = 0; ca < kCardAddressCount && !stop; ++ca) {
-                if (!Step()) {
-                    stop = true;
-                    break;
-                }
+            for (int ca = 0; ca < kCardAddressCount && go(); ++ca) {
                 cardAddress = std::to_string(ca);
-                for (int ia = 0; ia < kInstrumentAddressCount && !stop; ++ia) {
-                    if (!Step()) {
-                        stop = true;
-                        break;
-                    }
+                for (int ia = 0; ia < kInstrumentAddressCount && go(); ++ia) {
                     instrumentAddress = std::to_string(ia);
                     OnChanged();
                     if (!cardAccepted) {
@@ -142,15 +139,24 @@ void CGpibSelectDlg::Find() {
                     if (name.find("Demo") != std::string::npos) {
                         continue;
                     }
-                    if (ui_.Message(name, "Instrument found.", Buttons::YesNo, Icon::Question) ==
-                        Answer::Yes) {
-                        stop = true;
-                    }
+                    found = ui_.Message(name, "Instrument found.", Buttons::YesNo,
+                                        Icon::Question) == Answer::Yes;
                 }
             }
         }
     }
+    if (!found) {
+        // The last address pair probed is nothing the operator chose: OK would connect there.
+        cardIndex = chosenCard;
+        instrumentIndex = chosenInstrument;
+        cardAddress = chosenCardAddress;
+        instrumentAddress = chosenInstrumentAddress;
+    }
     RestoreAfterSearch();
+    // An abort is the operator's own doing and needs no message.
+    if (!found && !aborted) {
+        ui_.Message("Instrument not found.", "Hardware Test", Buttons::Ok, Icon::Warning);
+    }
 }
 
 void CGpibSelectDlg::Test() {

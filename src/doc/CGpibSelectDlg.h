@@ -36,6 +36,8 @@ public:
     void Initialize();
 
     // ---- commands ----
+    // Searches the bus. A search that ends without an instrument chosen gives the types and
+    // addresses back as they were; when it ran to its end (not aborted) it says so.
     void Find();
     void Test();
     void Abort() { abortPressed_ = true; }

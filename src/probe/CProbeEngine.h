@@ -170,6 +170,23 @@ private:
     // The calibration-state length handed to the driver: never more than the block holds.
     std::uint16_t CalStateLength() const;
 
+    // What "Perform Cal..." changes before its last step: the standards' readings, the error
+    // terms and whether the engine is calibrated.
+    struct CalibrationBackup {
+        std::vector<CComplex> stdMeasured1;
+        std::vector<CComplex> stdMeasured2;
+        std::vector<CComplex> stdMeasured3;
+        std::vector<CComplex> errorDirectivity;
+        std::vector<CComplex> errorSourceMatch;
+        std::vector<CComplex> errorTracking;
+        bool calibrated = false;
+    };
+    CalibrationBackup BackUpCalibration() const;
+    // After an abort: puts the calibration back as it was before the command. The analyzer was
+    // told to begin a calibration and now measures uncorrected, so a calibration that was in
+    // force is downloaded again.
+    void AbandonCalibration(CalibrationBackup&& before);
+
     IInstrumentDriver* driver_ = nullptr;
     ProbeHost* document_ = nullptr;
     EngineUi* ui_ = nullptr;

@@ -2,6 +2,7 @@
 // solution and the one-standard refresh.
 
 #include <algorithm>
+#include <utility>
 
 #include "probe/CProbeEngine.h"
 #include "probe/Standards.h"
@@ -263,7 +264,30 @@ std::uint16_t CProbeEngine::CalStateLength() const {
 
 // ---- Calibration ----
 
+CProbeEngine::CalibrationBackup CProbeEngine::BackUpCalibration() const {
+    return {stdMeasured1,     stdMeasured2,  stdMeasured3, errorDirectivity,
+            errorSourceMatch, errorTracking, calibrated};
+}
+
+void CProbeEngine::AbandonCalibration(CalibrationBackup&& before) {
+    stdMeasured1 = std::move(before.stdMeasured1);
+    stdMeasured2 = std::move(before.stdMeasured2);
+    stdMeasured3 = std::move(before.stdMeasured3);
+    errorDirectivity = std::move(before.errorDirectivity);
+    errorSourceMatch = std::move(before.errorSourceMatch);
+    errorTracking = std::move(before.errorTracking);
+    calibrated = before.calibrated;
+    // Without a calibration in force the next measurement is refused anyway, and the analyzer may
+    // stay as it is.
+    if (calibrated && driver_ != nullptr) {
+        driver_->DownloadCalibration(errorDirectivity, errorSourceMatch, errorTracking);
+        driver_->EndSequence();
+    }
+}
+
 void CProbeEngine::PerformCalibration() {
+    // An abort at any prompt leaves the engine as it was and the analyzer correcting as before.
+    CalibrationBackup before = BackUpCalibration();
     if (driver_ != nullptr) {
         driver_->BeginCalibration();
         driver_->PrepareCalibration();
@@ -271,6 +295,7 @@ void CProbeEngine::PerformCalibration() {
 
     Prompt(StandardPrompt(1), StandardTitle(1), 4);
     if (!WaitForOperator()) {
+        AbandonCalibration(std::move(before));
         return;
     }
     const std::size_t n = static_cast<std::size_t>(PointCount());
@@ -289,6 +314,7 @@ void CProbeEngine::PerformCalibration() {
 
     Prompt(StandardPrompt(2), StandardTitle(2), 0);
     if (!WaitForOperator()) {
+        AbandonCalibration(std::move(before));
         return;
     }
     for (;;) {
@@ -317,6 +343,7 @@ void CProbeEngine::PerformCalibration() {
 
     Prompt(StandardPrompt(3), StandardTitle(3), 0);
     if (!WaitForOperator()) {
+        AbandonCalibration(std::move(before));
         return;
     }
     if (driver_ != nullptr) {
@@ -401,6 +428,8 @@ void CProbeEngine::RefreshCalibration() {
         return;
     }
     Prompt(RefreshStdPrompt(), RefreshStdTitle(), 2);
+    // A refresh never tells the analyzer to begin a calibration: after an abort it still corrects
+    // with the terms it holds, and nothing needs to go back.
     if (!WaitForOperator()) {
         return;
     }

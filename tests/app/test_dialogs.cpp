@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -124,40 +125,84 @@ TEST(GpibSelectDialogTest, TestReportsTheAnalyzerAndRestoresTheButtons) {
 }
 
 TEST(GpibSelectDialogTest, AbortStopsTheSearchThroughTheMessagePump) {
-    FakeRegistry registry;
+    TwoOfEach registry;
     registry.driver = std::make_shared<FakeDriver>();
     registry.driver->results["CheckInstrument"] = 1;  // nobody answers
     QtOperatorUi ui;
     CGpibSelectDlg model(registry, ui);
     model.cardAddress = "7";
     model.instrumentAddress = "16";
+    model.rememberedCardClsid = "{CARD-2}";
+    model.rememberedInstrumentClsid = "{ANALYZER-2}";
     model.Initialize();
 
     bool abortShown = false;
     bool progressShown = false;
     std::string captionDuring;
+    int checks = 0;
     OnNextModal<GpibSelectDialog>([&](GpibSelectDialog* dialog) {
-        // While the search runs, a timer looks at the window and presses Abort.
-        QTimer::singleShot(60, dialog, [&, dialog] {
+        // The fifth probe looks at the window and posts a click on Abort, which only the search's
+        // message pump can deliver.
+        registry.driver->onCall = [&, dialog](const std::string& op) {
+            if (op != "CheckInstrument" || ++checks != 5) {
+                return;
+            }
             abortShown = dialog->AbortButton()->isVisible();
             progressShown = dialog->ProgressBar()->isVisible();
             captionDuring = dialog->windowTitle().toStdString();
-            QTest::mouseClick(dialog->AbortButton(), Qt::LeftButton);
-        });
+            QMetaObject::invokeMethod(
+                dialog->AbortButton(),
+                [dialog] { QTest::mouseClick(dialog->AbortButton(), Qt::LeftButton); },
+                Qt::QueuedConnection);
+        };
         QTest::mouseClick(dialog->FindButton(), Qt::LeftButton);
-        // The search has ended: the buttons are back, and Cancel closes.
+        // The search has ended: the buttons and the operator's choice are back, and Cancel
+        // closes.
         EXPECT_FALSE(dialog->AbortButton()->isVisible());
         EXPECT_TRUE(dialog->FindButton()->isVisible());
         EXPECT_EQ(dialog->windowTitle().toStdString(), "Select GPIB Card / Instrument");
+        EXPECT_EQ(dialog->CardCombo()->currentText().toStdString(), "Second card");
+        EXPECT_EQ(dialog->InstrumentCombo()->currentText().toStdString(), "Second analyzer");
+        EXPECT_EQ(dialog->CardAddressEdit()->text().toStdString(), "7");
+        EXPECT_EQ(dialog->InstrumentAddressEdit()->text().toStdString(), "16");
         QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
     });
     EXPECT_FALSE(ui.RunGpibSelect(model));
+    registry.driver->onCall = nullptr;
     EXPECT_TRUE(abortShown);
     EXPECT_TRUE(progressShown);
     EXPECT_EQ(captionDuring.rfind("Select GPIB Card / Instrument - Searching", 0), 0u);
-    EXPECT_GT(model.probes, 0);
-    EXPECT_LT(model.probes, kCardAddressCount * kInstrumentAddressCount);
+    // The abort took effect at the next pass: no probe after the fifth, and no message.
+    EXPECT_EQ(model.probes, 5);
     EXPECT_FALSE(model.searching);
+}
+
+TEST(GpibSelectDialogTest, ASearchWithoutAFindSaysSoOverTheOperatorsChoice) {
+    FakeRegistry registry;
+    registry.driver = std::make_shared<FakeDriver>();
+    registry.driver->results["CheckInstrument"] = 1;
+    QtOperatorUi ui;
+    CGpibSelectDlg model(registry, ui);
+    model.cardAddress = "7";
+    model.instrumentAddress = "16";
+    model.Initialize();
+
+    std::string message;
+    std::string addressesUnderTheMessage;
+    OnNextModal<GpibSelectDialog>([&](GpibSelectDialog* dialog) {
+        OnNextModal<QMessageBox>([&, dialog](QMessageBox* box) {
+            message = box->windowTitle().toStdString() + ": " + box->text().toStdString();
+            addressesUnderTheMessage = dialog->CardAddressEdit()->text().toStdString() + "/" +
+                                       dialog->InstrumentAddressEdit()->text().toStdString();
+            box->accept();
+        });
+        QTest::mouseClick(dialog->FindButton(), Qt::LeftButton);
+        QTest::mouseClick(dialog->CancelButton(), Qt::LeftButton);
+    });
+    EXPECT_FALSE(ui.RunGpibSelect(model));
+    EXPECT_EQ(model.probes, kCardAddressCount * kInstrumentAddressCount);
+    EXPECT_EQ(message, "Hardware Test: Instrument not found.");
+    EXPECT_EQ(addressesUnderTheMessage, "7/16");
 }
 
 // ------------------------------------------------------------------ trace choice

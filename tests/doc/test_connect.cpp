@@ -1,3 +1,7 @@
+#include <deque>
+#include <string>
+#include <vector>
+
 #include "DocFixture.h"
 #include "doc/CGpibSelectDlg.h"
 #include "doc/CommandIds.h"
@@ -186,7 +190,7 @@ TEST_F(Connection, FindProbesEveryAddressPairAndNeverOffersADemo) {
     dialog.Initialize();
     dialog.Find();
     EXPECT_EQ(dialog.probes, 9 * 32);
-    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.MessageTexts(), std::vector<std::string>{"Instrument not found."});
     EXPECT_EQ(dialog.progressRange, 297);
     // The dialog is back to normal.
     EXPECT_TRUE(dialog.findEnabled);
@@ -199,7 +203,7 @@ TEST_F(Connection, FindProbesEveryAddressPairAndNeverOffersADemo) {
 TEST_F(Connection, FindOffersAnAnsweringAnalyzerAndStopsOnYes) {
     registry.factories[kFakeInstrumentClsid] = [] {
         auto driver = std::make_shared<AddressedDriver>("3", "17");
-        driver->name = "HP8720D";
+        driver->name = "PROBE-VNA 7";
         return driver;
     };
     Make();
@@ -208,13 +212,106 @@ TEST_F(Connection, FindOffersAnAnsweringAnalyzerAndStopsOnYes) {
     ui.answers = {Answer::Yes};
     dialog.Find();
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "HP8720D");
+    EXPECT_EQ(ui.messages[0].text, "PROBE-VNA 7");
     EXPECT_EQ(ui.messages[0].caption, "Instrument found.");
     EXPECT_EQ(ui.messages[0].buttons, Buttons::YesNo);
     EXPECT_EQ(dialog.cardAddress, "3");
     EXPECT_EQ(dialog.instrumentAddress, "17");
     EXPECT_EQ(dialog.probes, 3 * 32 + 18);
 }
+
+// How a search over two analyzer types and two cards ends.
+struct SearchEnd {
+    const char* name;
+    bool answersAt3And17;       // else nobody answers
+    std::deque<Answer> offers;  // the answers to "Instrument found."
+    int abortAtProbe;           // Abort pressed from the driver at this probe (0 never)
+    int quitAtPump;             // the program closing at this pump (-1 never)
+    int probes;
+    bool found;
+    std::vector<std::string> messages;  // "caption: text"
+};
+
+void PrintTo(const SearchEnd& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class FindEnds : public ::testing::TestWithParam<SearchEnd> {};
+
+TEST_P(FindEnds, WithoutAFindTheOperatorsChoiceComesBack) {
+    const SearchEnd& c = GetParam();
+    FakeRegistry registry;
+    registry.cards.push_back({"{CARD-2}", "Second card", ""});
+    registry.instruments.push_back({"{ANALYZER-2}", "Second analyzer", ""});
+    ScriptedUi ui;
+    CGpibSelectDlg dialog(registry, ui);
+    std::shared_ptr<FakeDriver> driver;
+    if (c.answersAt3And17) {
+        driver = std::make_shared<AddressedDriver>("3", "17");
+        driver->name = "PROBE-VNA 9";
+    } else {
+        driver = std::make_shared<FakeDriver>();
+        driver->results["CheckInstrument"] = 1;
+    }
+    int checks = 0;
+    driver->onCall = [&](const std::string& op) {
+        if (op == "CheckInstrument" && ++checks == c.abortAtProbe) {
+            dialog.Abort();
+        }
+    };
+    for (const char* clsid : {kFakeInstrumentClsid, "{ANALYZER-2}"}) {
+        registry.factories[clsid] = [driver] { return driver; };
+    }
+    dialog.cardAddress = "7";
+    dialog.instrumentAddress = "16";
+    dialog.Initialize();
+    ui.answers = c.offers;
+    ui.quitAfterPumps = c.quitAtPump;
+    dialog.Find();
+
+    EXPECT_EQ(dialog.probes, c.probes);
+    std::vector<std::string> messages;
+    for (const auto& m : ui.messages) {
+        messages.push_back(m.caption + ": " + m.text);
+    }
+    EXPECT_EQ(messages, c.messages);
+    if (!ui.messages.empty() && !c.found) {
+        EXPECT_EQ(ui.messages.back().buttons, Buttons::Ok);
+    }
+    // The search ends at the second type and card; the choice before it was the first ones.
+    EXPECT_EQ(dialog.instrumentIndex, c.found ? 1 : 0);
+    EXPECT_EQ(dialog.cardIndex, c.found ? 1 : 0);
+    EXPECT_EQ(dialog.cardAddress, c.found ? "3" : "7");
+    EXPECT_EQ(dialog.instrumentAddress, c.found ? "17" : "16");
+    EXPECT_TRUE(dialog.okEnabled);
+    EXPECT_FALSE(dialog.searching);
+}
+
+const std::string kOffer = "Instrument found.: PROBE-VNA 9";
+const std::string kNotFound = "Hardware Test: Instrument not found.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Connection, FindEnds,
+    ::testing::Values(SearchEnd{"NobodyAnswers", false, {}, 0, -1, 4 * 288, false, {kNotFound}},
+                      SearchEnd{"EveryOfferDeclined",
+                                true,
+                                {Answer::No, Answer::No, Answer::No, Answer::No},
+                                0,
+                                -1,
+                                4 * 288,
+                                false,
+                                {kOffer, kOffer, kOffer, kOffer, kNotFound}},
+                      SearchEnd{"AbortedInTheLastCard", false, {}, 900, -1, 900, false, {}},
+                      SearchEnd{"ProgramClosing", false, {}, 0, 400, 288 + 3 * 32, false, {}},
+                      SearchEnd{"FourthOfferTaken",
+                                true,
+                                {Answer::No, Answer::No, Answer::No, Answer::Yes},
+                                0,
+                                -1,
+                                3 * 288 + 3 * 32 + 18,
+                                true,
+                                {kOffer, kOffer, kOffer, kOffer}}),
+    [](const ::testing::TestParamInfo<SearchEnd>& info) { return std::string(info.param.name); });
 
 TEST_F(Connection, FindCaptionGrowsByDotsAndStartsAgainPast90Characters) {
     registry.factories[kFakeInstrumentClsid] = [] {

@@ -100,19 +100,6 @@ TEST_F(DemoDocument, AMeasurementBeforeCalibrationIsRefused) {
     EXPECT_EQ(d.measurementCount, 0);
 }
 
-TEST_F(DemoDocument, AnAbortAtTheSecondPromptLeavesTheProbeUncalibrated) {
-    CKv4731xDoc& d = Connect();
-    ui.promptActions = {PromptAction::Continue, PromptAction::Abort};
-    d.OnCommand(ID_PERFORM_CAL);
-    EXPECT_FALSE(d.Engine().calibrated);
-    EXPECT_EQ(ui.prompts, (std::vector<std::string>{"Leave the probe open in air.",
-                                                    "Connect the shorting block to the probe."}));
-    ui.messages.clear();
-    d.OnCommand(ID_TRIGGER_MEASUREMENT);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].caption, "Measure Menu");
-}
-
 TEST_F(DemoDocument, CalibrationAndMeasurementGiveTheSample) {
     CKv4731xDoc& d = Connect(101);
     d.OnCommand(ID_PERFORM_CAL);
@@ -155,6 +142,73 @@ TEST_F(DemoDocument, ARefreshCorrectsTheCablesDrift) {
         "after a refresh\n",
         fresh, drifted, refreshed);
 }
+
+struct AbortAt {
+    const char* name;
+    int command;      // ID_PERFORM_CAL or ID_REFRESH_CAL
+    int type;         // calibration type
+    int prompt;       // the prompt the operator aborts at
+    bool calibrated;  // a calibration was made before
+};
+
+void PrintTo(const AbortAt& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class DemoAbortedCalibration : public DemoDocument,
+                               public ::testing::WithParamInterface<AbortAt> {};
+
+// The analyzer measures uncorrected from the start of a calibration on; an abort must leave it
+// correcting with the calibration that was in force, or leave the program refusing to measure.
+TEST_P(DemoAbortedCalibration, TheNextMeasurementGivesTheSampleOrIsRefused) {
+    const AbortAt& c = GetParam();
+    CKv4731xDoc& d = Connect();
+    d.Engine().calibrationType = c.type;
+    if (c.calibrated) {
+        d.OnCommand(ID_PERFORM_CAL);
+        ASSERT_TRUE(d.Engine().calibrated);
+    }
+    ui.prompts.clear();
+    ui.promptActions.assign(static_cast<std::size_t>(c.prompt - 1), PromptAction::Continue);
+    ui.promptActions.push_back(PromptAction::Abort);
+    d.OnCommand(c.command);
+    EXPECT_EQ(ui.prompts.size(), static_cast<std::size_t>(c.prompt));
+    EXPECT_EQ(d.Engine().calibrated, c.calibrated);
+
+    ui.messages.clear();
+    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    if (c.calibrated) {
+        EXPECT_TRUE(ui.messages.empty());
+        ASSERT_EQ(d.measurementCount, 1);
+        EXPECT_TRUE(d.Trace(0).valid);
+        EXPECT_LT(DataError(), 1e-3);
+    } else {
+        EXPECT_EQ(ui.MessageTexts(),
+                  (std::vector<std::string>{
+                      "A calibration must be performed before a measurement can be made."}));
+        EXPECT_EQ(d.measurementCount, 0);
+        EXPECT_FALSE(d.Trace(0).valid);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DemoDocument, DemoAbortedCalibration,
+    ::testing::Values(AbortAt{"LoadAirShortAt1", ID_PERFORM_CAL, 0, 1, true},
+                      AbortAt{"LoadAirShortAt2", ID_PERFORM_CAL, 0, 2, true},
+                      AbortAt{"LoadAirShortAt3", ID_PERFORM_CAL, 0, 3, true},
+                      AbortAt{"AirShortWaterAt1", ID_PERFORM_CAL, 1, 1, true},
+                      AbortAt{"AirShortWaterAt2", ID_PERFORM_CAL, 1, 2, true},
+                      AbortAt{"AirShortWaterAt3", ID_PERFORM_CAL, 1, 3, true},
+                      AbortAt{"UserDefinedAt1", ID_PERFORM_CAL, 2, 1, true},
+                      AbortAt{"UserDefinedAt2", ID_PERFORM_CAL, 2, 2, true},
+                      AbortAt{"UserDefinedAt3", ID_PERFORM_CAL, 2, 3, true},
+                      AbortAt{"Refresh", ID_REFRESH_CAL, 1, 1, true},
+                      AbortAt{"UncalibratedLoadAirShortAt1", ID_PERFORM_CAL, 0, 1, false},
+                      AbortAt{"UncalibratedLoadAirShortAt3", ID_PERFORM_CAL, 0, 3, false},
+                      AbortAt{"UncalibratedAirShortWaterAt1", ID_PERFORM_CAL, 1, 1, false},
+                      AbortAt{"UncalibratedAirShortWaterAt2", ID_PERFORM_CAL, 1, 2, false},
+                      AbortAt{"UncalibratedUserDefinedAt3", ID_PERFORM_CAL, 2, 3, false}),
+    [](const ::testing::TestParamInfo<AbortAt>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kv::test

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <complex>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -488,52 +490,162 @@ TEST(PerformCalibration, OtherTypesMakeNoShortCheck) {
     }
 }
 
-TEST(PerformCalibration, AbortAtEachPrompt) {
-    const std::vector<CComplex> oldStd{{7, 7}};
-    const std::vector<CComplex> oldTerms{{3, 3}};
+// Every field an abort must leave alone, as bytes.
+std::vector<std::uint8_t> CalibrationBytes(const CProbeEngine& e) {
+    std::vector<std::uint8_t> out;
+    auto add = [&out](const void* data, std::size_t size) {
+        const auto* p = static_cast<const std::uint8_t*>(data);
+        out.insert(out.end(), p, p + size);
+    };
+    for (const auto* v :
+         {&e.stdMeasured1, &e.stdMeasured2, &e.stdMeasured3, &e.refreshMeasured,
+          &e.errorDirectivity, &e.errorSourceMatch, &e.errorTracking, &e.sampleMeasured}) {
+        const std::size_t n = v->size();
+        add(&n, sizeof n);
+        add(v->data(), n * sizeof(CComplex));
+    }
+    add(e.calState.data(), e.calState.size());
+    add(&e.calStateSize, sizeof e.calStateSize);
+    const std::uint8_t calibrated = e.calibrated ? 1 : 0;
+    add(&calibrated, 1);
+    return out;
+}
 
-    // First prompt: nothing changes.
+struct AbortCase {
+    const char* name;
+    int type;
+    int prompt;          // the prompt the operator aborts at, 1..3
+    bool calibrated;     // a calibration was in force before the command
+    bool shortRepeated;  // the shorting block was measured again before the abort
+};
+
+void PrintTo(const AbortCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class AbortedCalibration : public testing::TestWithParam<AbortCase> {};
+
+TEST_P(AbortedCalibration, LeavesTheOldCalibrationInForce) {
+    const AbortCase& c = GetParam();
+    Bench b;
+    b.engine.calibrationType = c.type;
+    b.SynthesizeStandards();
+    b.driver.savedState[7] = 0x77;
+    b.driver.savedSize = 99;
+    b.engine.PerformCalibration();
+    ASSERT_TRUE(b.engine.calibrated);
+    b.engine.refreshMeasured = {{4, 4}};
+    // Without a calibration in force, the terms of an earlier one are still there (as a setup
+    // file made on another analyzer leaves them).
+    b.engine.calibrated = c.calibrated;
+    const std::vector<std::uint8_t> before = CalibrationBytes(b.engine);
+    const std::vector<CComplex> oldTerms[3] = {b.engine.errorDirectivity, b.engine.errorSourceMatch,
+                                               b.engine.errorTracking};
+
+    // The new readings differ from the old ones, so that any of them left behind shows.
+    b.driver.calls.clear();
+    b.driver.measureCalls = 0;
+    for (auto& terms : b.driver.downloaded) {
+        terms.clear();
+    }
+    b.driver.reflection = [&c](double, int call) {
+        if (c.shortRepeated && call == 1) {
+            return CComplex(-0.54, 0.06);  // -0.6 times air: the question
+        }
+        return call == 0 ? CComplex(0.9, -0.1) : CComplex(-0.9, 0.1);
+    };
+    b.ui.answers = {Answer::Yes};
+    b.ui.prompts.clear();
+    b.ui.promptActions.assign(static_cast<std::size_t>(c.prompt - 1), PromptAction::Continue);
+    b.ui.promptActions.push_back(PromptAction::Abort);
+    b.engine.PerformCalibration();
+
+    EXPECT_EQ(b.ui.prompts.size(), static_cast<std::size_t>(c.prompt));
+    EXPECT_EQ(b.ui.messages.size(), c.shortRepeated ? 1u : 0u);
+    EXPECT_EQ(b.driver.Count("MeasureTrace"), c.prompt - 1 + (c.shortRepeated ? 1 : 0));
+    EXPECT_TRUE(CalibrationBytes(b.engine) == before);
+    EXPECT_EQ(b.driver.Count("SaveCalibrationState"), 0);
+    EXPECT_EQ(b.ui.measure, nullptr);
+    if (c.calibrated) {
+        // The analyzer began a calibration: it gets the old terms back.
+        EXPECT_EQ(
+            b.driver.CallsSince("EndOperatorResponse"),
+            (Names{"EndOperatorResponse", "ClearMessage", "DownloadCalibration", "EndSequence"}));
+        for (int k = 0; k < 3; ++k) {
+            ASSERT_EQ(b.driver.downloaded[k].size(), oldTerms[k].size());
+            EXPECT_EQ(std::memcmp(b.driver.downloaded[k].data(), oldTerms[k].data(),
+                                  oldTerms[k].size() * sizeof(CComplex)),
+                      0)
+                << k;
+        }
+    } else {
+        EXPECT_EQ(b.driver.CallsSince("EndOperatorResponse"),
+                  (Names{"EndOperatorResponse", "ClearMessage"}));
+    }
+
+    // The next measurement goes on with the old calibration, or is refused without one.
+    b.ui.messages.clear();
+    b.engine.Measure();
+    if (c.calibrated) {
+        EXPECT_TRUE(b.ui.messages.empty());
+        EXPECT_EQ(b.host.measuredStamps, 1);
+    } else {
+        EXPECT_EQ(b.ui.MessageTexts(),
+                  (Names{"A calibration must be performed before a measurement can be made."}));
+        EXPECT_EQ(b.host.measuredStamps, 0);
+        EXPECT_FALSE(b.host.dataValid);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PerformCalibration, AbortedCalibration,
+    testing::Values(AbortCase{"LoadAirShortAt1", 0, 1, true, false},
+                    AbortCase{"LoadAirShortAt2", 0, 2, true, false},
+                    AbortCase{"LoadAirShortAt3", 0, 3, true, false},
+                    AbortCase{"AirShortWaterAt1", 1, 1, true, false},
+                    AbortCase{"AirShortWaterAt2", 1, 2, true, false},
+                    AbortCase{"AirShortWaterAt3", 1, 3, true, false},
+                    AbortCase{"AirShortWaterAt3AfterTheShortAgain", 1, 3, true, true},
+                    AbortCase{"UserDefinedAt1", 2, 1, true, false},
+                    AbortCase{"UserDefinedAt2", 2, 2, true, false},
+                    AbortCase{"UserDefinedAt3", 2, 3, true, false},
+                    AbortCase{"UncalibratedLoadAirShortAt1", 0, 1, false, false},
+                    AbortCase{"UncalibratedLoadAirShortAt2", 0, 2, false, false},
+                    AbortCase{"UncalibratedLoadAirShortAt3", 0, 3, false, false},
+                    AbortCase{"UncalibratedAirShortWaterAt1", 1, 1, false, false},
+                    AbortCase{"UncalibratedAirShortWaterAt2", 1, 2, false, false},
+                    AbortCase{"UncalibratedAirShortWaterAt3", 1, 3, false, false},
+                    AbortCase{"UncalibratedAirShortWaterAt3AfterTheShortAgain", 1, 3, false, true},
+                    AbortCase{"UncalibratedUserDefinedAt1", 2, 1, false, false},
+                    AbortCase{"UncalibratedUserDefinedAt2", 2, 2, false, false},
+                    AbortCase{"UncalibratedUserDefinedAt3", 2, 3, false, false}),
+    [](const testing::TestParamInfo<AbortCase>& info) { return std::string(info.param.name); });
+
+TEST(PerformCalibration, AbortAtTheFirstPromptDownloadsTheOldTermsAgain) {
     Bench first;
     first.engine.calibrated = true;
-    first.engine.stdMeasured1 = oldStd;
-    first.engine.errorTracking = oldTerms;
+    first.engine.stdMeasured1 = {{7, 7}};
+    first.engine.errorTracking = {{3, 3}};
     first.ui.promptActions = {PromptAction::Abort};
     first.engine.PerformCalibration();
     EXPECT_TRUE(first.engine.calibrated);
-    EXPECT_EQ(ToStd(first.engine.stdMeasured1.at(0)), Cx(7, 7));
-    EXPECT_EQ(first.engine.stdMeasured1.size(), 1u);
-    EXPECT_EQ(ToStd(first.engine.errorTracking.at(0)), Cx(3, 3));
     EXPECT_EQ(first.CallsOnePollEach(),
               (Names{"BeginCalibration", "PrepareCalibration", "ShowTitle", "ShowMessage",
                      "ArmOperatorResponse", "EndSequence", "PollOperatorResponse",
-                     "EndOperatorResponse", "ClearMessage"}));
-    EXPECT_EQ(first.ui.measure, nullptr);
+                     "EndOperatorResponse", "ClearMessage", "DownloadCalibration", "EndSequence"}));
+    ASSERT_EQ(first.driver.downloaded[2].size(), 1u);
+    EXPECT_EQ(ToStd(first.driver.downloaded[2][0]), Cx(3, 3));
 
-    // Second prompt: the engine is no longer calibrated; standard 1 is in, the old terms stay.
-    Bench second;
-    second.engine.calibrated = true;
-    second.engine.errorTracking = oldTerms;
-    second.driver.reflection = [](double, int) { return CComplex(0.25, 0.5); };
-    second.ui.promptActions = {PromptAction::Continue, PromptAction::Abort};
-    second.engine.PerformCalibration();
-    EXPECT_FALSE(second.engine.calibrated);
-    ASSERT_EQ(second.engine.stdMeasured1.size(), 5u);
-    EXPECT_EQ(ToStd(second.engine.stdMeasured1[4]), Cx(0.25, 0.5));
-    EXPECT_EQ(ToStd(second.engine.stdMeasured2.at(0)), Cx(0, 0));
-    EXPECT_EQ(ToStd(second.engine.errorTracking.at(0)), Cx(3, 3));
-    EXPECT_EQ(second.driver.Count("MeasureTrace"), 1);
-    EXPECT_EQ(second.driver.Count("DownloadCalibration"), 0);
-
-    // Third prompt, the operator pressing OK and Abort at once.
+    // The operator pressing OK and Abort at once at the third prompt aborts as well.
     Bench third;
-    third.engine.calibrated = true;
     third.engine.calibrationType = 0;
     third.ui.promptActions = {PromptAction::Continue, PromptAction::Continue,
                               PromptAction::ContinueAndAbort};
     third.engine.PerformCalibration();
     EXPECT_FALSE(third.engine.calibrated);
+    EXPECT_TRUE(third.engine.stdMeasured1.empty());
     EXPECT_EQ(third.driver.Count("MeasureTrace"), 2);
-    EXPECT_EQ(third.driver.Count("SaveCalibrationState"), 0);
+    EXPECT_EQ(third.driver.Count("DownloadCalibration"), 0);
     EXPECT_EQ(third.ui.measure, nullptr);
 }
 

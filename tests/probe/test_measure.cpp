@@ -110,19 +110,6 @@ TEST(Measure, RefusedWithoutACalibration) {
     EXPECT_TRUE(b.driver.calls.empty());
 }
 
-TEST(Measure, CalibrationAbortedAtTheSecondPromptBlocksMeasuring) {
-    Bench b;
-    b.ui.promptActions = {PromptAction::Continue, PromptAction::Abort};
-    b.engine.PerformCalibration();
-    b.ui.messages.clear();
-    b.driver.calls.clear();
-    b.engine.Measure();
-    EXPECT_EQ(b.ui.MessageTexts(),
-              (Names{"A calibration must be performed before a measurement can be made."}));
-    EXPECT_TRUE(b.driver.calls.empty());
-    ExpectDataUntouched(b);
-}
-
 TEST(Measure, SampleBecomesTheDataTrace) {
     Bench b;
     b.Sample({20.0, -5.0});

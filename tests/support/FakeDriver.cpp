@@ -6,6 +6,9 @@ namespace kv::test {
 
 int FakeDriver::Log(const std::string& op) {
     calls.push_back(op);
+    if (onCall) {
+        onCall(op);
+    }
     const auto it = results.find(op);
     return it == results.end() ? 0 : it->second;
 }

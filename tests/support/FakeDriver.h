@@ -31,6 +31,8 @@ public:
     int armTriggerResult = 0;
     // Reflection per point for MeasureTrace/ReadTrace; default (0, 0).
     std::function<CComplex(double f, int call)> reflection;
+    // Called after every call was recorded, so that a test can act at a chosen point.
+    std::function<void(const std::string& op)> onCall;
 
     // ---- records ----
     std::vector<std::string> calls;
