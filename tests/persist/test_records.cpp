@@ -157,7 +157,7 @@ TEST(EngineSection, RoundTripWithTheStoredNameApart) {
     e.calState[0] = 0xAB;
     e.calState[49999] = 0xCD;
     e.calStateSize = 50000;
-    e.instrumentName = "HEWLETT-PACKARD,8753D,0,6.14";
+    e.instrumentName = "ACME-LABS,VNA4000,0,6.14";
     e.sensitivity = {1, 2, 3};
     e.frequencies = {3e8, 1.65e9, 3e9};
     e.errorTracking = {{1, 0}, {0.9, -0.1}, {0.8, -0.2}};
@@ -191,7 +191,7 @@ TEST(EngineSection, RoundTripWithTheStoredNameApart) {
     const std::string stored = ReadEngineSection(r, back);
     EXPECT_FALSE(r.Failed());
     EXPECT_EQ(r.Remaining(), 0u);
-    EXPECT_EQ(stored, "HEWLETT-PACKARD,8753D,0,6.14");
+    EXPECT_EQ(stored, "ACME-LABS,VNA4000,0,6.14");
     EXPECT_EQ(back.instrumentName, "ANOTHER");  // the stored name goes apart
     EXPECT_FALSE(back.physicalCorrection);      // not in the file
     EXPECT_FALSE(back.setChartScale);
