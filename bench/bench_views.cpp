@@ -1,10 +1,16 @@
 // Painting of the chart and the table into offscreen images: the chart with four traces, the
-// visible part of a long table, and the values behind them.
+// visible part of a long table, and the values behind them; the export of both into SVG and PDF
+// files.
 #include <benchmark/benchmark.h>
 
+#include <QBuffer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
 #include <cmath>
 #include <memory>
 
@@ -140,5 +146,51 @@ void BM_Autoscale(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * 4 * state.range(0));
 }
 BENCHMARK(BM_Autoscale)->Arg(1601)->Arg(100001)->Unit(benchmark::kMillisecond);
+
+// The chart of four traces into an SVG file (as on a 1200 x 800 screen) and into a one-page PDF.
+void ExportChartTo(benchmark::State& state, const char* name) {
+    EnsureGui();
+    BenchDoc b(static_cast<int>(state.range(0)), 4);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    for (auto _ : state) {
+        if (!ExportChart(b.doc, path, QSize(1200, 800), nullptr)) {
+            state.SkipWithError("the chart was not written");
+            break;
+        }
+    }
+    state.counters["bytes"] = static_cast<double>(QFileInfo(path).size());
+}
+void BM_ChartExportSvg(benchmark::State& state) {
+    ExportChartTo(state, "chart.svg");
+}
+void BM_ChartExportPdf(benchmark::State& state) {
+    ExportChartTo(state, "chart.pdf");
+}
+BENCHMARK(BM_ChartExportSvg)->Arg(1601)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ChartExportPdf)->Arg(1601)->Unit(benchmark::kMillisecond);
+
+// The table of four traces into a PDF of A4 pages, as printed from a 1920 x 1080 screen.
+void BM_TableExportPdf(benchmark::State& state) {
+    EnsureGui();
+    BenchDoc b(static_cast<int>(state.range(0)), 4);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("table.pdf"));
+    const QSize screen(1920, 1080);
+    for (auto _ : state) {
+        if (!ExportTable(b.doc, path, screen, nullptr)) {
+            state.SkipWithError("the table was not written");
+            break;
+        }
+    }
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter a4(&buffer);
+    a4.setResolution(1200);
+    a4.setPageSize(QPageSize(QPageSize::A4));
+    state.counters["pages"] = TablePageCount(b.doc, QSize(a4.width(), a4.height()), screen);
+    state.counters["bytes"] = static_cast<double>(QFileInfo(path).size());
+}
+BENCHMARK(BM_TableExportPdf)->Arg(1601)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -3,6 +3,10 @@
 #include <cctype>
 #include <cstdlib>
 
+#include <QFile>
+
+#include "render/RenderExport.h"
+
 namespace kv {
 
 namespace {
@@ -102,10 +106,12 @@ Files and pictures:
   --save FILE.tst        save the whole setup after the run
   --out FILE.prn         save the Data trace as a data file
   --sensitivity          with --out: include the sensitivity column
-  --chart FILE.png       draw the chart of the result into a picture
+  --chart FILE           draw the chart of the result into FILE.png (1200 x 800 pixels),
+                         FILE.svg (the same drawing) or FILE.pdf (one A4 page, as printed)
   --format F             chart format: e1 (default), e2, tan, colecole
   --autoscale            fit the chart's scale to the result before drawing it
-  --table FILE.png       draw the table of the result into a picture
+  --table FILE           draw the table of the result into FILE.png or FILE.svg (the whole
+                         table as one picture) or FILE.pdf (A4 pages, as printed)
 
 Prompts, messages and progress go to standard error; message boxes as "caption: text".
 The exit status is 0 when the measurement was made, 1 when a step failed or was aborted, and
@@ -248,12 +254,14 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
         } else if (a == "--out") {
             if (!value(o.dataOut))
                 return std::nullopt;
-        } else if (a == "--chart") {
-            if (!value(o.chartPng))
+        } else if (a == "--chart" || a == "--table") {
+            std::string& file = a == "--chart" ? o.chartFile : o.tableFile;
+            if (!value(file))
                 return std::nullopt;
-        } else if (a == "--table") {
-            if (!value(o.tablePng))
+            if (ExportFileTypeOf(QFile::decodeName(file.c_str())) == ExportFileType::Unsupported) {
+                error = a + " " + file + ": " + kUnsupportedFileTypeText;
                 return std::nullopt;
+            }
         } else if (a == "--format") {
             if (!value(v))
                 return std::nullopt;

@@ -39,8 +39,8 @@ struct CliOptions {
     std::string setupOut;
     std::string dataOut;
     bool sensitivity = false;
-    std::string chartPng;
-    std::string tablePng;
+    std::string chartFile;           // .png, .svg or .pdf
+    std::string tableFile;           // .png, .svg or .pdf
     std::string chartFormat = "e1";  // e1, e2, tan, colecole
     bool autoscale = false;
 };

@@ -3,16 +3,22 @@
 #include <algorithm>
 #include <cctype>
 
+#include <QFile>
+
 #include "cli/TerminalUi.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
 #include "probe/Units.h"
-#include "render/ChartRender.h"
-#include "render/TableRender.h"
+#include "render/RenderExport.h"
 
 namespace kv {
 
 namespace {
+
+// The chart is drawn as in a window of this size, and the table printed as from a screen of this
+// resolution.
+const QSize kChartSize(1200, 800);
+const QSize kScreenResolution(1024, 768);
 
 // The component a text names: its CLSID exactly, or a part of its name (case ignored).
 const ComponentInfo* Match(const std::vector<ComponentInfo>& list, const std::string& text) {
@@ -210,7 +216,8 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
             status = kExitFailed;
         }
     }
-    if (!o.chartPng.empty()) {
+    QString error;
+    if (!o.chartFile.empty()) {
         const int format = o.chartFormat == "e2"         ? ID_FORMAT_E2
                            : o.chartFormat == "tan"      ? ID_FORMAT_TAN_E
                            : o.chartFormat == "colecole" ? ID_FORMAT_COLE_COLE
@@ -219,16 +226,14 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
         if (o.autoscale) {
             doc.OnCommand(ID_AUTOSCALE);
         }
-        if (!RenderChartImage(doc, QSize(1200, 800)).save(QString::fromStdString(o.chartPng))) {
-            std::fprintf(err, "kv47310-cli: the chart picture %s was not written\n",
-                         o.chartPng.c_str());
+        if (!ExportChart(doc, QFile::decodeName(o.chartFile.c_str()), kChartSize, &error)) {
+            std::fprintf(err, "kv47310-cli: %s\n", error.toLocal8Bit().constData());
             status = kExitFailed;
         }
     }
-    if (!o.tablePng.empty() &&
-        !RenderTableImage(doc, QSize()).save(QString::fromStdString(o.tablePng))) {
-        std::fprintf(err, "kv47310-cli: the table picture %s was not written\n",
-                     o.tablePng.c_str());
+    if (!o.tableFile.empty() &&
+        !ExportTable(doc, QFile::decodeName(o.tableFile.c_str()), kScreenResolution, &error)) {
+        std::fprintf(err, "kv47310-cli: %s\n", error.toLocal8Bit().constData());
         status = kExitFailed;
     }
     if (!o.setupOut.empty() && !doc.OnSaveDocument(o.setupOut)) {

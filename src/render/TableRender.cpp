@@ -211,28 +211,42 @@ int TableScrollForMarker(const CKv4731xDoc& doc, const TableSurface& surface) {
 }
 
 int TablePageCount(const CKv4731xDoc& doc, QSize pageResolution, QSize screenResolution) {
-    const TableSurface page = TableSurface::Printer(1, pageResolution, screenResolution);
-    const QFontMetrics fm(TableFonts(page).Of(doc.tableFont));
-    // The height of the text "Test" is the font's text height.
-    return kv::TablePageCount(pageResolution.height(), screenResolution.height(), fm.height(),
-                              doc.ViewPointCount());
+    const int pageHeight = pageResolution.height();
+    if (pageHeight <= 0) {
+        return 1;
+    }
+    const TableLayout layout =
+        TableLayoutFor(doc, TableSurface::Printer(1, pageResolution, screenResolution));
+    if (layout.Points() <= 0 || layout.RowHeight() <= 0) {
+        return 1;
+    }
+    // Page p shows the table from y = pageHeight·(p − 1).
+    return layout.PrintedRowYs(pageHeight).back() / pageHeight + 1;
 }
 
-QImage RenderTableImage(CKv4731xDoc& doc, QSize size) {
-    QSize imageSize = size;
-    if (imageSize.isEmpty()) {
-        const QSize nominal(1024, 768);
-        imageSize = TableContentSize(doc, TableSurface::Screen({0, 0}, nominal, nominal))
-                        .boundedTo(QSize(32000, 32000))
-                        .expandedTo(QSize(1, 1));
+QSize TableImageSize(const CKv4731xDoc& doc, QSize size) {
+    if (!size.isEmpty()) {
+        return size;
     }
-    QImage image(imageSize, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
+    const QSize nominal(1024, 768);
+    return TableContentSize(doc, TableSurface::Screen({0, 0}, nominal, nominal))
+        .boundedTo(QSize(32000, 32000))
+        .expandedTo(QSize(1, 1));
+}
+
+void PaintTableImage(QPainter& painter, CKv4731xDoc& doc, QSize size) {
+    const QSize imageSize = TableImageSize(doc, size);
+    painter.fillRect(QRect(QPoint(0, 0), imageSize), Qt::white);
     const QSize resolution = size.isEmpty() ? QSize(1024, 768) : size;
     TableSurface surface = TableSurface::Screen({0, 0}, imageSize, resolution);
     surface.deviceFont = painter.font();
     RenderTable(painter, doc, surface);
+}
+
+QImage RenderTableImage(CKv4731xDoc& doc, QSize size) {
+    QImage image(TableImageSize(doc, size), QImage::Format_RGB32);
+    QPainter painter(&image);
+    PaintTableImage(painter, doc, size);
     painter.end();
     return image;
 }

@@ -77,11 +77,16 @@ int TableRowHeight(const CKv4731xDoc& doc, const TableSurface& surface);
 int TableScrollForMarker(const CKv4731xDoc& doc, const TableSurface& surface);
 
 // Number of pages a printed table needs on a page of `pageResolution` pixels, the screen having
-// `screenResolution`.
+// `screenResolution`: the page that holds the last row, the rows paginated as printing draws
+// them (a row that would cross a page edge moves to the next page, and every row after it too).
+// At least 1.
 int TablePageCount(const CKv4731xDoc& doc, QSize pageResolution, QSize screenResolution);
 
 // The top of the table drawn on a white image of the given size (as on a screen of that size);
 // an empty size gives an image of the whole table, at most 32000 pixels high.
 QImage RenderTableImage(CKv4731xDoc& doc, QSize size);
+// The size of that image, and its drawing on any painter (white background included).
+QSize TableImageSize(const CKv4731xDoc& doc, QSize size);
+void PaintTableImage(QPainter& painter, CKv4731xDoc& doc, QSize size);
 
 }  // namespace kv

@@ -2,11 +2,23 @@
 // pixels where the mapping puts them, the marker, and the table's rows and highlight.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QPageSize>
+#include <QPaintEngine>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <climits>
 #include <cmath>
+#include <cstdio>
+#include <map>
 
 #include "display/ViewDoc.h"
 #include "doc/CommandIds.h"
@@ -14,6 +26,13 @@
 
 namespace kv::test {
 namespace {
+
+// Qt's warnings (fonts, painters, PDF and SVG writers) are faults of the test that causes them.
+void FailOnWarnings(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtWarningMsg || type == QtCriticalMsg || type == QtFatalMsg) {
+        ADD_FAILURE() << "Qt warning: " << message.toStdString();
+    }
+}
 
 // Fonts need a GUI application; the tests run it on the offscreen platform.
 class GuiEnvironment : public ::testing::Environment {
@@ -26,8 +45,12 @@ public:
         static char name[] = "test_render";
         static char* argv[] = {name, nullptr};
         app_ = new QGuiApplication(argc, argv);
+        qInstallMessageHandler(FailOnWarnings);
     }
-    void TearDown() override { delete app_; }
+    void TearDown() override {
+        qInstallMessageHandler(nullptr);
+        delete app_;
+    }
 
 private:
     QGuiApplication* app_ = nullptr;
@@ -313,17 +336,337 @@ TEST(RenderTable, ScrolledFarIntoALongSweepPaintsItsRows) {
     EXPECT_GT(yellow, 10);
 }
 
-TEST(RenderTable, PrintedPagesCountAndPaint) {
+// A paint device that records where every text lands, page by page, as a printer would place
+// it on its pages.
+class TextRecorder : public QPaintDevice {
+public:
+    struct Text {
+        int page;
+        QString text;
+        QPointF baseline;  // page coordinates
+    };
+
+    TextRecorder(QSize page, int dpi) : page_(page), dpi_(dpi), engine_(*this) {}
+    ~TextRecorder() override = default;
+
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    bool NewPage() {
+        ++current_;
+        return true;
+    }
+    int Pages() const { return current_; }
+    std::vector<Text> texts;
+
+protected:
+    int metric(PaintDeviceMetric m) const override {
+        switch (m) {
+            case PdmWidth:
+                return page_.width();
+            case PdmHeight:
+                return page_.height();
+            case PdmWidthMM:
+                return page_.width() * 254 / (10 * dpi_);
+            case PdmHeightMM:
+                return page_.height() * 254 / (10 * dpi_);
+            case PdmNumColors:
+                return INT_MAX;
+            case PdmDepth:
+                return 32;
+            case PdmDpiX:
+            case PdmDpiY:
+            case PdmPhysicalDpiX:
+            case PdmPhysicalDpiY:
+                return dpi_;
+            case PdmDevicePixelRatio:
+                return 1;
+            case PdmDevicePixelRatioScaled:
+                return static_cast<int>(devicePixelRatioFScale());
+            default:
+                return 0;
+        }
+    }
+
+private:
+    class Engine : public QPaintEngine {
+    public:
+        explicit Engine(TextRecorder& device) : QPaintEngine(AllFeatures), device_(device) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState& state) override {
+            if (state.state() & DirtyTransform) {
+                transform_ = state.transform();
+            }
+        }
+        void drawTextItem(const QPointF& p, const QTextItem& item) override {
+            device_.texts.push_back({device_.current_, item.text(), transform_.map(p)});
+        }
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        void drawPath(const QPainterPath&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawRects(const QRectF*, int) override {}
+        Type type() const override { return User; }
+
+    private:
+        TextRecorder& device_;
+        QTransform transform_;
+    };
+
+    QSize page_;
+    int dpi_;
+    int current_ = 1;
+    mutable Engine engine_;
+};
+
+// Where each row of the table was printed: page and top, found by its frequency text.
+struct PrintedRow {
+    int page = 0;
+    int top = 0;
+    int times = 0;
+};
+
+// Prints the table on the recorder and finds every row on the pages. `ascent` is the distance
+// from a row's top to its text's baseline, taken from row 0 on page 1, which never moves.
+std::vector<PrintedRow> PrintRows(CKv4731xDoc& doc, TextRecorder& recorder, QSize screen,
+                                  int* painted, int fromPage = 0, int toPage = 0) {
+    *painted = PaintTablePages(
+        doc, recorder, [&recorder] { return recorder.NewPage(); }, screen, fromPage, toPage);
+    const QSize page(recorder.width(), recorder.height());
+    const TableLayout layout = TableLayoutFor(doc, TableSurface::Printer(1, page, screen));
+    std::map<QString, int> rowOf;
+    for (int i = 0; i < doc.ViewPointCount(); ++i) {
+        rowOf[QString::fromStdString(doc.PointFrequencyText(i))] = i;
+    }
+    std::vector<PrintedRow> rows(static_cast<std::size_t>(doc.ViewPointCount()));
+    std::vector<std::pair<int, double>> baselines(rows.size());
+    for (const auto& t : recorder.texts) {
+        const auto it = rowOf.find(t.text);
+        if (it == rowOf.end()) {
+            continue;
+        }
+        PrintedRow& row = rows[static_cast<std::size_t>(it->second)];
+        ++row.times;
+        row.page = t.page;
+        baselines[static_cast<std::size_t>(it->second)] = {t.page, t.baseline.y()};
+    }
+    double ascent = 0;
+    for (const auto& t : recorder.texts) {
+        if (t.page == 1 && rowOf.count(t.text) && rowOf[t.text] == 0) {
+            ascent = t.baseline.y() - layout.RowY(0);
+        }
+    }
+    EXPECT_GT(ascent, 0);
+    EXPECT_LT(ascent, layout.RowHeight());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        rows[i].top = static_cast<int>(std::lround(baselines[i].second - ascent));
+    }
+    return rows;
+}
+
+// No row crosses a page edge, every row is printed once, and every page holds rows.
+void ExpectSoundPages(const std::vector<PrintedRow>& rows, int pages, int pageHeight,
+                      int rowHeight) {
+    std::vector<int> perPage(static_cast<std::size_t>(pages) + 1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const PrintedRow& r = rows[i];
+        ASSERT_EQ(r.times, 1) << "row " << i;
+        ASSERT_GE(r.page, 1) << "row " << i;
+        ASSERT_LE(r.page, pages) << "row " << i;
+        EXPECT_GE(r.top, 0) << "row " << i;
+        EXPECT_LE(r.top + rowHeight, pageHeight) << "row " << i;
+        ++perPage[static_cast<std::size_t>(r.page)];
+        if (i > 0) {
+            const PrintedRow& before = rows[i - 1];
+            EXPECT_TRUE(r.page > before.page || r.top == before.top + rowHeight) << "row " << i;
+        }
+    }
+    for (int p = 1; p <= pages; ++p) {
+        EXPECT_GT(perPage[static_cast<std::size_t>(p)], 0) << "page " << p;
+    }
+}
+
+TEST(RenderTable, PrintedPagesHoldEveryRowOnceAndNoneAcrossAnEdge) {
+    // Without header lines the column titles are one row high, so row r starts at (r + 2)·h.
+    // On pages 5·h high (page and screen alike, so fonts are not scaled): rows 0 to 2 fill page
+    // 1 to its edge; row 3 would start on the edge, the rule moves it one row lower; rows 3 to 6
+    // then end on the edge of page 2 (at 10·h), and 7 to 9 go on page 3.
     TableDoc t;
-    const QSize page(2000, 3000);
-    const QSize screen(1000, 1500);
-    EXPECT_GE(TablePageCount(t.doc, page, screen), 1);
-    QImage image(page, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    RenderTable(painter, t.doc, TableSurface::Printer(1, page, screen));
-    painter.end();
-    EXPECT_NE(image.pixel(0, 0), 0u);  // painted without fault
+    t.doc.title.shown = false;
+    t.doc.subtitle.shown = false;
+    t.doc.timeDateShown = false;
+    const int h = TableLayoutFor(t.doc, TableSurface::Screen({0, 0}, t.size, t.size)).RowHeight();
+    ASSERT_GT(h, 0);
+    const QSize page(t.size.width(), 5 * h);
+    EXPECT_EQ(TablePageCount(t.doc, page, page), 3);
+    {
+        TextRecorder recorder(page, 96);
+        int painted = 0;
+        const auto rows = PrintRows(t.doc, recorder, page, &painted);
+        EXPECT_EQ(painted, 3);
+        EXPECT_EQ(recorder.Pages(), 3);
+        const int pageOf[10] = {1, 1, 1, 2, 2, 2, 2, 3, 3, 3};
+        const int topOf[10] = {2, 3, 4, 1, 2, 3, 4, 1, 2, 3};
+        for (int i = 0; i < 10; ++i) {
+            EXPECT_EQ(rows[static_cast<std::size_t>(i)].page, pageOf[i]) << i;
+            EXPECT_EQ(rows[static_cast<std::size_t>(i)].top, topOf[i] * h) << i;
+            EXPECT_EQ(rows[static_cast<std::size_t>(i)].times, 1) << i;
+        }
+    }
+    {
+        // Page 2 alone: its four rows where the whole print puts them; no page past the last.
+        TextRecorder recorder(page, 96);
+        EXPECT_EQ(PaintTablePages(
+                      t.doc, recorder, [&recorder] { return recorder.NewPage(); }, page, 2, 2),
+                  1);
+        std::vector<QString> printed;
+        for (const auto& text : recorder.texts) {
+            if (text.text.endsWith(QStringLiteral("MHz"))) {
+                printed.push_back(text.text);
+            }
+        }
+        const std::vector<QString> expected = {QString::fromStdString(t.doc.PointFrequencyText(3)),
+                                               QString::fromStdString(t.doc.PointFrequencyText(4)),
+                                               QString::fromStdString(t.doc.PointFrequencyText(5)),
+                                               QString::fromStdString(t.doc.PointFrequencyText(6))};
+        EXPECT_EQ(printed, expected);
+        EXPECT_EQ(PaintTablePages(
+                      t.doc, recorder, [] { return true; }, page, 4, 0),
+                  0);
+    }
+
+    // 1601 points on A4 at 1200 dpi, from a 1920 x 1080 screen, with the header lines shown.
+    ViewDoc v;
+    std::vector<double> f;
+    std::vector<CComplex> e;
+    for (int i = 0; i < 1601; ++i) {
+        f.push_back(2e8 + i * 12375000.0);
+        e.push_back({40.0 - i * 0.01, 10.0 + i * 0.001});
+    }
+    v.Sweep(f);
+    v.Fill(0, e);
+    v.Fill(1, e);
+    const QSize a4 = QPageSize(QPageSize::A4).sizePixels(1200);
+    const QSize screen(1920, 1080);
+    const int pages = TablePageCount(v.doc, a4, screen);
+    TextRecorder recorder(a4, 1200);
+    int painted = 0;
+    const auto rows = PrintRows(v.doc, recorder, screen, &painted);
+    EXPECT_EQ(painted, pages);
+    EXPECT_EQ(recorder.Pages(), pages);
+    const int rowHeight = TableLayoutFor(v.doc, TableSurface::Printer(1, a4, screen)).RowHeight();
+    ExpectSoundPages(rows, pages, a4.height(), rowHeight);
+    // A page holds at most Vp / h rows, so at least N·h / Vp pages are needed.
+    EXPECT_GE(pages, 1601 * rowHeight / a4.height());
+    std::printf("1601 points on A4 at 1200 dpi: %d pages, rows %d pixels high\n", pages, rowHeight);
+}
+
+// Pages of a PDF file: its page objects.
+int PdfPageCount(const QByteArray& pdf) {
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page(?![a-zA-Z])"));
+    int n = 0;
+    for (auto it = page.globalMatch(QString::fromLatin1(pdf)); it.hasNext(); it.next()) {
+        ++n;
+    }
+    return n;
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The chart goes into PNG (the picture), SVG (the same drawing) and PDF (one printed page); the
+// extension's letter case does not matter; any other type and a place that cannot be written
+// fail with their message and leave what is there as it was.
+TEST(RenderExport, ChartFiles) {
+    ChartDoc c;
+    c.doc.title.shown = true;
+    c.doc.title.text = "Methanol at 25 C";
+    QTemporaryDir dir;
+    QString error;
+
+    const QString png = dir.filePath(QStringLiteral("chart.PNG"));
+    ASSERT_TRUE(ExportChart(c.doc, png, c.size, &error)) << error.toStdString();
+    EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), RenderChartImage(c.doc, c.size));
+
+    const QString svgPath = dir.filePath(QStringLiteral("chart.svg"));
+    ASSERT_TRUE(ExportChart(c.doc, svgPath, c.size, &error)) << error.toStdString();
+    const QByteArray svg = ReadFile(svgPath);
+    EXPECT_TRUE(svg.startsWith("<?xml"));
+    EXPECT_TRUE(svg.contains("<svg"));
+    EXPECT_TRUE(svg.contains("viewBox=\"0 0 800 600\"")) << svg.left(600).toStdString();
+    EXPECT_TRUE(svg.contains("Methanol at 25 C"));
+    EXPECT_TRUE(svg.contains(QByteArray::fromStdString(c.doc.ChartParameterLabel())));
+
+    const QString pdfPath = dir.filePath(QStringLiteral("chart.Pdf"));
+    ASSERT_TRUE(ExportChart(c.doc, pdfPath, c.size, &error)) << error.toStdString();
+    const QByteArray pdf = ReadFile(pdfPath);
+    EXPECT_TRUE(pdf.startsWith("%PDF-"));
+    EXPECT_EQ(PdfPageCount(pdf), 1);
+
+    // Failures: nothing is written, an existing file stays.
+    const QString bmp = dir.filePath(QStringLiteral("chart.bmp"));
+    {
+        QFile old(bmp);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old picture");
+    }
+    EXPECT_FALSE(ExportChart(c.doc, bmp, c.size, &error));
+    EXPECT_EQ(error, QStringLiteral("Unsupported file type: choose a .png, .svg or .pdf file."));
+    EXPECT_EQ(ReadFile(bmp), QByteArray("old picture"));
+    error.clear();
+    EXPECT_FALSE(ExportTable(c.doc, dir.filePath(QStringLiteral("table")), {1024, 768}, &error));
+    EXPECT_EQ(error, QStringLiteral("Unsupported file type: choose a .png, .svg or .pdf file."));
+
+    const QString missing = dir.filePath(QStringLiteral("no such folder/chart.svg"));
+    EXPECT_FALSE(ExportChart(c.doc, missing, c.size, &error));
+    EXPECT_EQ(error, missing + QStringLiteral(" could not be written."));
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("taken.pdf")));
+    const QString taken = dir.filePath(QStringLiteral("taken.pdf"));
+    EXPECT_FALSE(ExportTable(c.doc, taken, {1024, 768}, &error));
+    EXPECT_EQ(error, taken + QStringLiteral(" could not be written."));
+    EXPECT_TRUE(QFileInfo(taken).isDir());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4)
+        << QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(' ').toStdString();
+}
+
+// The table goes into a PNG of the whole table, an SVG of the same drawing, and a PDF of the
+// pages printing gives on its A4 page.
+TEST(RenderExport, TableFiles) {
+    TableDoc t;
+    std::vector<double> f;
+    std::vector<CComplex> e;
+    for (int i = 0; i < 401; ++i) {
+        f.push_back(2e8 + i * 1e7);
+        e.push_back({40.0, 10.0});
+    }
+    t.Sweep(f);
+    t.Fill(0, e);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("table.pdf"));
+    QString error;
+    ASSERT_TRUE(ExportTable(t.doc, path, QSize(1024, 768), &error)) << error.toStdString();
+    const QByteArray pdf = ReadFile(path);
+    EXPECT_TRUE(pdf.startsWith("%PDF-"));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(1200);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    const QSize page(writer.width(), writer.height());
+    const int expected = TablePageCount(t.doc, page, QSize(1024, 768));
+    EXPECT_GT(expected, 1);
+    EXPECT_EQ(PdfPageCount(pdf), expected);
+
+    const QString png = dir.filePath(QStringLiteral("table.png"));
+    ASSERT_TRUE(ExportTable(t.doc, png, QSize(1024, 768), &error)) << error.toStdString();
+    EXPECT_EQ(QImage(png).convertToFormat(QImage::Format_RGB32), RenderTableImage(t.doc, QSize()));
+    const QString svgPath = dir.filePath(QStringLiteral("table.svg"));
+    ASSERT_TRUE(ExportTable(t.doc, svgPath, QSize(1024, 768), &error)) << error.toStdString();
+    const QByteArray svg = ReadFile(svgPath);
+    const QSize size = RenderTableImage(t.doc, QSize()).size();
+    EXPECT_TRUE(svg.contains(
+        QStringLiteral("viewBox=\"0 0 %1 %2\"").arg(size.width()).arg(size.height()).toLatin1()));
+    EXPECT_TRUE(svg.contains(QByteArray::fromStdString(t.doc.PointFrequencyText(400))));
 }
 
 }  // namespace

@@ -5,8 +5,17 @@
 #include <cstdio>
 #include <map>
 
+#include <QBuffer>
+#include <QGuiApplication>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
 #include "CliRun.h"
+#include "display/ViewDoc.h"
 #include "probe/Standards.h"
+#include "render/TableRender.h"
 
 namespace kv::test {
 namespace {
@@ -241,6 +250,69 @@ TEST(Cli, ADamagedSetupFileEndsTheRunWithAClearMessage) {
         std::string::npos)
         << r.err;
     EXPECT_EQ(r.out, "");
+}
+
+// The chart into an SVG file and the table into a PDF of the pages printing gives; a file type
+// the program cannot write is a mistake on the command line, found before anything is measured.
+TEST(Cli, ChartAndTableGoIntoSvgAndPdf) {
+    CliFolder folder;
+    const CliResult bad = folder.Run({"measure", "--yes", "--chart", "c.svg", "--table", "t.bmp"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(
+        bad.err.find("--table t.bmp: Unsupported file type: choose a .png, .svg or .pdf file."),
+        std::string::npos)
+        << bad.err;
+    EXPECT_EQ(bad.err.find("Connected"), std::string::npos) << bad.err;
+    EXPECT_FALSE(folder.Exists("c.svg"));
+
+    const CliResult r =
+        folder.Run({"measure", "--yes", "--points", "401", "--chart", "c.svg", "--table", "t.pdf"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string svg = folder.Read("c.svg");
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u) << svg.substr(0, 100);
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    const std::string pdf = folder.Read("t.pdf");
+    ASSERT_EQ(pdf.rfind("%PDF-", 0), 0u) << pdf.substr(0, 100);
+
+    const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+    if (pdfinfo.isEmpty()) {
+        std::printf("pdfinfo is not installed: the page count of the table's PDF is not checked\n");
+        return;
+    }
+    QProcess info;
+    info.start(pdfinfo, {QString::fromStdString(folder.Path("t.pdf"))});
+    ASSERT_TRUE(info.waitForFinished(60000));
+    const QString text = QString::fromLocal8Bit(info.readAllStandardOutput());
+    const auto pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(text);
+    ASSERT_TRUE(pages.hasMatch()) << text.toStdString();
+
+    // The same table in a document of this process: its sweep and its Data trace, the default
+    // header lines and fonts, printed from the terminal front end's screen of 1024 x 768.
+    static int argc = 1;
+    static char name[] = "test_e2e";
+    static char* argv[] = {name, nullptr};
+    if (QGuiApplication::instance() == nullptr) {
+        new QGuiApplication(argc, argv);  // lives as long as the test program
+    }
+    const auto rows = ParseRows(r.out);
+    ASSERT_EQ(rows.size(), 401u);
+    ViewDoc v;
+    std::vector<double> f;
+    std::vector<CComplex> e;
+    for (const auto& row : rows) {
+        f.push_back(row.frequency);
+        e.push_back({row.e1, row.e2});
+    }
+    v.Sweep(f);
+    v.Fill(0, e);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter a4(&buffer);
+    a4.setResolution(1200);
+    a4.setPageSize(QPageSize(QPageSize::A4));
+    const int expected = TablePageCount(v.doc, {a4.width(), a4.height()}, {1024, 768});
+    EXPECT_GT(expected, 1);
+    EXPECT_EQ(pages.captured(1).toInt(), expected);
 }
 
 }  // namespace
