@@ -590,19 +590,22 @@ TEST_F(MainFrameTest, NoCommandIsEnabledThatDoesNothing) {
 }
 
 TEST_F(MainFrameTest, StatusTextOfAFinishedOperationStaysUntilTheNextCommand) {
-    Show();
-    EXPECT_EQ(frame->minimumWidth(), CMainFrame::kMinimumWidth);
-    EXPECT_EQ(frame->minimumHeight(), CMainFrame::kMinimumHeight);
-    ui.saveFileNames = {folder + "/kept.tst"};
-    frame->DispatchCommand(ID_FILE_SAVE_AS);
-    const QString saved = QString::fromStdString("Setup saved to " + folder + "/kept.tst");
-    EXPECT_EQ(frame->MessagePane()->text(), saved);
+    // The window's own operator, so that the document's status texts reach the message pane.
+    QtOperatorUi windows;
+    CKv4731xDoc document(windows, registry, profile);
+    document.defaultsPath = folder + "/kept.dft";
+    CMainFrame window(document, &windows, nullptr);
+    EXPECT_EQ(window.minimumWidth(), CMainFrame::kMinimumWidth);
+    EXPECT_EQ(window.minimumHeight(), CMainFrame::kMinimumHeight);
+    window.DispatchCommand(ID_SAVE_AS_DEFAULT);
+    const QString saved = QString::fromStdString("Defaults saved to " + folder + "/kept.dft.");
+    EXPECT_EQ(window.MessagePane()->text(), saved);
     // The fly-by help of a button passes over it and leaves it as it was.
-    frame->statusBar()->showMessage(QStringLiteral("Open Setup File"));
-    frame->statusBar()->clearMessage();
-    EXPECT_EQ(frame->MessagePane()->text(), saved);
-    frame->DispatchCommand(ID_FORMAT_E2);
-    EXPECT_EQ(frame->MessagePane()->text(), QStringLiteral("Ready"));
+    window.statusBar()->showMessage(QStringLiteral("Open Setup File"));
+    window.statusBar()->clearMessage();
+    EXPECT_EQ(window.MessagePane()->text(), saved);
+    window.DispatchCommand(ID_FORMAT_E2);
+    EXPECT_EQ(window.MessagePane()->text(), QStringLiteral("Ready"));
 }
 
 TEST(MainFrameQuit, ClosingDuringAnOperationEndsItsWaitAndClosesAfterwards) {

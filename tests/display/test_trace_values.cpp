@@ -142,7 +142,7 @@ TEST_F(TraceValuesTest, CopyRowIsTrimmedUnderTraceMath) {
     EXPECT_EQ(TableCopyRow(set, kFormatTableReIm, 0),
               "200000000.\t25.0000\t3.0000\t0.0000\t0.0000");
     set.mathMode = kMathDivide;
-    EXPECT_EQ(TableCopyRow(set, kFormatTableReIm, 1), "1000000000.\t0.0000\tinf\t1.0000\tnan");
+    EXPECT_EQ(TableCopyRow(set, kFormatTableReIm, 1), "1000000000.\t0.0000\tinfinite\t1.0000\tundefined");
 }
 
 TEST_F(TraceValuesTest, CopyRowFrequencyTexts) {

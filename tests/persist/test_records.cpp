@@ -180,8 +180,8 @@ TEST(EngineSection, RoundTripWithTheStoredNameApart) {
     EXPECT_EQ(b[calibratedAt + 1], 0xAB);
     EXPECT_EQ(b[calibratedAt + 50000], 0xCD);
     EXPECT_EQ(Slice(b, calibratedAt + 50001, 2), B({0x50, 0xC3}));
-    EXPECT_EQ(b[calibratedAt + 50003], 'H');
-    EXPECT_EQ(b[calibratedAt + 50003 + 28], 0);
+    EXPECT_EQ(b[calibratedAt + 50003], 'A');
+    EXPECT_EQ(b[calibratedAt + 50003 + 24], 0);
     EXPECT_EQ(Slice(b, calibratedAt + 50203, 2), B({3, 0}));  // sensitivity count
 
     CProbeEngine back;
