@@ -12,7 +12,6 @@
 #include "app/QtOperatorUi.h"
 #include "app/RecentFileList.h"
 
-
 namespace kv {
 
 class CKv4731xDoc;

@@ -28,7 +28,6 @@ public:
 
     void OnDocumentUpdate(UpdateHint hint) override;
 
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -62,7 +62,8 @@ bool ViewOutputs::PrintsToFile() {
 }
 
 QString ViewOutputs::DefaultPdfName(ViewKind view) const {
-    const QString what = view == ViewKind::Chart ? QStringLiteral("chart") : QStringLiteral("table");
+    const QString what =
+        view == ViewKind::Chart ? QStringLiteral("chart") : QStringLiteral("table");
     const std::string& setup = doc_.PathName();
     if (setup.empty()) {
         return QDir::current().absoluteFilePath(what + QStringLiteral(".pdf"));
@@ -74,7 +75,8 @@ QString ViewOutputs::DefaultPdfName(ViewKind view) const {
 
 void ViewOutputs::PreparePrinter(ViewKind view) {
     QPrinter& printer = Printer();
-    const QString what = view == ViewKind::Chart ? QStringLiteral("Chart") : QStringLiteral("Table");
+    const QString what =
+        view == ViewKind::Chart ? QStringLiteral("Chart") : QStringLiteral("Table");
     printer.setDocName(QStringLiteral("47310C ") + what);
     if (printer.outputFormat() == QPrinter::PdfFormat) {
         // Never a bare folder: a file beside the setup file, named after the view.
@@ -102,8 +104,8 @@ bool ViewOutputs::PaintView(ViewKind view, QPrinter& printer) {
         PaintChartPages(doc_, printer, ChartSize());
         painted = 1;
     } else {
-        painted = PaintTablePages(doc_, printer, TableScreen(), printer.fromPage(),
-                                  printer.toPage());
+        painted =
+            PaintTablePages(doc_, printer, TableScreen(), printer.fromPage(), printer.toPage());
     }
     const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
     if (painted > 0 && printer.printerState() != QPrinter::Error &&
@@ -193,7 +195,8 @@ void ViewOutputs::PageSetup() {
         return;
     }
     printer.setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(size->currentData().toInt())));
-    printer.setPageOrientation(static_cast<QPageLayout::Orientation>(orientation->currentData().toInt()));
+    printer.setPageOrientation(
+        static_cast<QPageLayout::Orientation>(orientation->currentData().toInt()));
 }
 
 QSize ViewOutputs::ChartSize() const {

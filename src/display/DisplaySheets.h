@@ -57,8 +57,8 @@ enum DisplayOptionsPage {
 };
 inline constexpr int kDisplayOptionsPages = 11;
 inline constexpr const char* kDisplayOptionsCaptions[kDisplayOptionsPages] = {
-    "Title",      "SubTitle",   "Time and date", "Parameter font", "Label font", "Grid color",
-    "Table font", "Data",       "Memory 1",      "Memory 2",       "Memory 3"};
+    "Title",      "SubTitle", "Time and date", "Parameter font", "Label font", "Grid color",
+    "Table font", "Data",     "Memory 1",      "Memory 2",       "Memory 3"};
 
 // A colour and a font with the sample text its page shows (not stored back).
 struct StyledElement {

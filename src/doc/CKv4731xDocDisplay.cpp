@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <string>
 
-#include "display/ChartLayout.h"
 #include "display/CPlotFormat.h"
+#include "display/ChartLayout.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/OperatorUi.h"
 #include "probe/Units.h"
@@ -12,7 +12,8 @@ namespace kv {
 
 namespace {
 
-constexpr const char* kNothingToCopyText = "Nothing to copy to the clipboard.  The Data is not valid.";
+constexpr const char* kNothingToCopyText =
+    "Nothing to copy to the clipboard.  The Data is not valid.";
 constexpr const char* kNothingToCopyCaption = "Copy Table";
 constexpr const char* kClipboardFailedText = "Unable to set Clipboard data";
 constexpr const char* kClipboardCaption = "Copy to clipboard";
@@ -28,10 +29,9 @@ std::string BesideSetup(const std::string& setupPath, const std::string& fallbac
     }
     const std::size_t slash = setupPath.find_last_of('/');
     const std::size_t dot = setupPath.find_last_of('.');
-    const std::string stem =
-        dot != std::string::npos && (slash == std::string::npos || dot > slash)
-            ? setupPath.substr(0, dot)
-            : setupPath;
+    const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash)
+                                 ? setupPath.substr(0, dot)
+                                 : setupPath;
     return stem + "-" + fallback + "." + extension;
 }
 
@@ -78,8 +78,8 @@ DisplayOptionsSheet CKv4731xDoc::DisplayOptionsValues() const {
     DisplayOptionsSheet s;
     s.title = title;
     s.subtitle = subtitle;
-    s.timeDate = {timeDateShown, timeDateUpdate, timeDateColour, timeDateFont, dateStamp,
-                  timeStamp};
+    s.timeDate = {timeDateShown, timeDateUpdate, timeDateColour,
+                  timeDateFont,  dateStamp,      timeStamp};
     s.parameter = {parameterColour, parameterFont, ChartParameterLabel()};
     s.scale = {scaleColour, scaleFont, FormatFrequency(startValue * UnitMultiplier(startUnit))};
     s.table = {tableColour, tableFont, "Frequency"};

@@ -105,10 +105,26 @@ TEST_F(MainFrameTest, CaptionNamesTheProgramAndTheSetupFile) {
 TEST_F(MainFrameTest, MenusListEveryCommandInOrder) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
         {"&File",
-         {"&Open Setup File...\tCtrl+O", "&Save Setup File\tCtrl+S", "Save Setup File  &As...", "-",
-          "Open Data File...", "Save Data File...", "Include Sensitivity Data", "-", "Print Chart",
-          "Print Chart Preview", "Print Table", "Print Table Preview", "Printer Setup...", "-",
-          "Export Chart...", "Export Table...", "-", "Recent File", "-", "E&xit"}},
+         {"&Open Setup File...\tCtrl+O",
+          "&Save Setup File\tCtrl+S",
+          "Save Setup File  &As...",
+          "-",
+          "Open Data File...",
+          "Save Data File...",
+          "Include Sensitivity Data",
+          "-",
+          "Print Chart",
+          "Print Chart Preview",
+          "Print Table",
+          "Print Table Preview",
+          "Printer Setup...",
+          "-",
+          "Export Chart...",
+          "Export Table...",
+          "-",
+          "Recent File",
+          "-",
+          "E&xit"}},
         {"&Edit", {"Copy the chart", "&Copy the table\tCtrl+C", "-", "Include Sensitivity Data"}},
         {"&View", {"&Toolbar", "&Status Bar", "-", "&Chart only", "Table only", "Chart and Table"}},
         {"&Calibration",
@@ -535,15 +551,21 @@ TEST_F(MainFrameTest, NoCommandIsEnabledThatDoesNothing) {
         return std::string(std::istreambuf_iterator<char>(in), {});
     };
     auto seam = [&] {
-        return std::vector<std::size_t>{
-            ui.messages.size(),      ui.printRequests.size(),  ui.exports.size(),
-            ui.statusTexts.size(),   ui.prompts.size(),        ui.frequencyPagesShown.size(),
-            ui.traceChoiceCaptions.size(), static_cast<std::size_t>(ui.displaySheetRuns),
-            static_cast<std::size_t>(ui.displayOptionsRuns), static_cast<std::size_t>(ui.fileDialogs),
-            static_cast<std::size_t>(ui.scaleSheetRuns),
-            static_cast<std::size_t>(ui.calibrationSheetRuns),
-            static_cast<std::size_t>(ui.gpibSelectRuns), static_cast<std::size_t>(ui.chartCopies),
-            ui.clipboardText.size()};
+        return std::vector<std::size_t>{ui.messages.size(),
+                                        ui.printRequests.size(),
+                                        ui.exports.size(),
+                                        ui.statusTexts.size(),
+                                        ui.prompts.size(),
+                                        ui.frequencyPagesShown.size(),
+                                        ui.traceChoiceCaptions.size(),
+                                        static_cast<std::size_t>(ui.displaySheetRuns),
+                                        static_cast<std::size_t>(ui.displayOptionsRuns),
+                                        static_cast<std::size_t>(ui.fileDialogs),
+                                        static_cast<std::size_t>(ui.scaleSheetRuns),
+                                        static_cast<std::size_t>(ui.calibrationSheetRuns),
+                                        static_cast<std::size_t>(ui.gpibSelectRuns),
+                                        static_cast<std::size_t>(ui.chartCopies),
+                                        ui.clipboardText.size()};
     };
     auto frameState = [&] {
         std::string s;

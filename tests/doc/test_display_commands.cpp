@@ -10,9 +10,9 @@
 #include <string>
 
 #include "DocFixture.h"
+#include "display/TraceValues.h"
 #include "doc/CommandIds.h"
 #include "doc/CommandTable.h"
-#include "display/TraceValues.h"
 #include "persist/SetupImage.h"
 #include "support/FakeDriver.h"
 
@@ -114,8 +114,8 @@ TEST_F(DisplayCommands, DisplayOptionsSheetPagesOkAndCancel) {
         sheet.traces[0].colour = 0x123456;  // changed on its page, then Cancel
         return false;
     };
-    for (int id : {ID_PREF_TITLE, ID_PREF_GRID, ID_PREF_TABLE_FONT, ID_PREF_MEMORY3,
-                   ID_DISPLAY_OPTIONS}) {
+    for (int id :
+         {ID_PREF_TITLE, ID_PREF_GRID, ID_PREF_TABLE_FONT, ID_PREF_MEMORY3, ID_DISPLAY_OPTIONS}) {
         d.OnCommand(id);
     }
     EXPECT_EQ(pagesShown, (std::vector<int>{0, 5, 6, 10, 10}));

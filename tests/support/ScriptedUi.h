@@ -63,11 +63,11 @@ public:
     std::deque<std::optional<std::string>> saveFileNames;
     std::function<bool(CGpibSelectDlg&)> gpibSelect;    // default: OK with the preselection
     std::function<bool(ScaleSheet&, int&)> scaleSheet;  // default: Cancel
-    std::function<bool(CalibrationSheet&, int&)> calibrationSheet;  // default: Cancel
-    std::function<bool(DisplaySheet&, int&)> displaySheet;            // default: Cancel
+    std::function<bool(CalibrationSheet&, int&)> calibrationSheet;   // default: Cancel
+    std::function<bool(DisplaySheet&, int&)> displaySheet;           // default: Cancel
     std::function<bool(DisplayOptionsSheet&, int&)> displayOptions;  // default: Cancel
-    bool clipboardWorks = true;     // what the clipboard answers
-    std::string exportError;        // what ExportView answers
+    bool clipboardWorks = true;                                      // what the clipboard answers
+    std::string exportError;                                         // what ExportView answers
     bool cancelWaitAfterPumps = false;  // press Cancel of the wait window at the next pump
     int quitAfterPumps = -1;            // request quit after this many pumps (-1 never)
     std::function<void()> onPump;       // what the operator does meanwhile, at every pump
