@@ -147,6 +147,21 @@ void BM_Autoscale(benchmark::State& state) {
 }
 BENCHMARK(BM_Autoscale)->Arg(1601)->Arg(100001)->Unit(benchmark::kMillisecond);
 
+// The table copy's text of one and of four traces, with the sensitivity column.
+void BM_TableCopyText(benchmark::State& state) {
+    BenchDoc b(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    b.doc.includeSensitivity = true;
+    b.doc.Engine().sensitivity.assign(static_cast<std::size_t>(state.range(0)), 12.5);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const std::string text = b.doc.TableCopyText();
+        bytes = text.size();
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_TableCopyText)->Args({100001, 1})->Args({100001, 4})->Unit(benchmark::kMillisecond);
+
 // The chart of four traces into an SVG file (as on a 1200 x 800 screen) and into a one-page PDF.
 void ExportChartTo(benchmark::State& state, const char* name) {
     EnsureGui();
