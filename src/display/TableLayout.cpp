@@ -101,15 +101,6 @@ std::vector<int> TableLayout::PrintedRowYs(int pageHeight) const {
     return ys;
 }
 
-int TablePageCount(int printerResolution, int screenResolution, int textHeight, int points) {
-    if (printerResolution <= 0) {
-        return 1;
-    }
-    const std::int64_t ratio = screenResolution > 0 ? printerResolution / screenResolution : 1;
-    const std::int64_t product = ratio * textHeight * (static_cast<std::int64_t>(points) + 20);
-    return static_cast<int>(std::trunc(static_cast<double>(product) / printerResolution)) + 1;
-}
-
 int MarkerAfterKey(MarkerMove key, int index, int points) {
     switch (key) {
         case MarkerMove::Home:

@@ -73,10 +73,6 @@ private:
     TableMetrics m_;
 };
 
-// Number of printed pages: trunc(((Vp div Vs)·cy·(N + 20)) / Vp) + 1, Vp and Vs the printer's
-// and the screen's vertical resolution, cy the height of the table font on the printer.
-int TablePageCount(int printerResolution, int screenResolution, int textHeight, int points);
-
 // The marker keys: Home 0, End N - 1, Up one less (not below 0), Down one more (not above N - 1).
 enum class MarkerMove { Home, End, Up, Down };
 int MarkerAfterKey(MarkerMove key, int index, int points);

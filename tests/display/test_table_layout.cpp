@@ -105,15 +105,6 @@ TEST(TableLayout, PrintedRowsNeverCrossAPageEdge) {
     EXPECT_EQ(ys[19], 460);
 }
 
-TEST(TableLayout, PageCount) {
-    // Vp = Vs, N = 0, cy = 20: trunc(20 · 20 / Vp) + 1.
-    EXPECT_EQ(TablePageCount(200, 200, 20, 0), 3);
-    EXPECT_EQ(TablePageCount(1000, 1000, 20, 0), 1);
-    // Vp 6600, Vs 1100: 6 · 96 · 71 / 6600 = 6.19.
-    EXPECT_EQ(TablePageCount(6600, 1100, 96, 51), 7);
-    EXPECT_EQ(TablePageCount(6600, 0, 96, 51), 2);  // no screen resolution yet: ratio 1
-}
-
 TEST(TableLayout, MarkerKeys) {
     EXPECT_EQ(MarkerAfterKey(MarkerMove::Up, 0, 51), 0);
     EXPECT_EQ(MarkerAfterKey(MarkerMove::Down, 50, 51), 50);
