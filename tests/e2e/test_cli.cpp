@@ -204,6 +204,21 @@ TEST(Cli, ASetupFileKeepsTheCalibrationForTheSameAnalyzer) {
     ASSERT_EQ(first.status, 0) << first.err;
     ASSERT_TRUE(folder.Exists("run.tst"));
     EXPECT_EQ(folder.Read("run.tst").substr(0, 14), std::string("QVR47310C1.02\0", 14));
+    // The default fonts are in the file: the stock font (height 16, width 7, weight 700) with the
+    // face "Time New Roman", for the subtitle, scale labels, parameter label, table and the four
+    // traces.
+    std::string stock("\x10\0\0\0\x07\0\0\0\0\0\0\0\0\0\0\0\xbc\x02\0\0", 20);
+    stock.append(8, '\0');
+    stock += "Time New Roman";
+    stock.append(32 - 14, '\0');
+    ASSERT_EQ(stock.size(), 60u);
+    const std::string image = folder.Read("run.tst");
+    int copies = 0;
+    for (std::size_t at = image.find(stock); at != std::string::npos;
+         at = image.find(stock, at + 1)) {
+        ++copies;
+    }
+    EXPECT_EQ(copies, 8);
 
     // The data file holds what the run printed.
     const std::string prn = folder.Read("run.prn");
