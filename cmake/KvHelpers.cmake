@@ -51,7 +51,7 @@ endfunction()
 # at all.
 function(kv_check_layering)
     get_property(layers GLOBAL PROPERTY KV_CORE_LAYERS)
-    set(std_only kv_numerics kv_instrument_api kv_probe kv_display)
+    set(std_only kv_numerics kv_instrument_api kv_probe kv_display kv_touchstone)
     foreach(layer IN LISTS layers)
         set(all "")
         _kv_collect_links(${layer} all)

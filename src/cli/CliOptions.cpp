@@ -35,6 +35,32 @@ bool ParseInt(const std::string& text, int& value) {
 
 }  // namespace
 
+namespace {
+
+// The sweep command takes one uncalibrated sweep: the options of a calibration, a measurement and
+// its result files do not apply to it.
+bool SweepOptionsOnly(const CliOptions& o, std::string& error) {
+    const char* misplaced = o.calibrationType             ? "--cal"
+                            : o.waterTemperature          ? "--water-temperature"
+                            : o.probeType                 ? "--probe"
+                            : o.refresh                   ? "--refresh"
+                            : o.trigger                   ? "--trigger"
+                            : !o.setupIn.empty()          ? "--setup"
+                            : !o.setupOut.empty()         ? "--save"
+                            : !o.dataOut.empty()          ? "--out"
+                            : !o.chartFile.empty()        ? "--chart"
+                            : !o.tableFile.empty()        ? "--table"
+                            : !o.rawTouchstoneOut.empty() ? "--raw-touchstone"
+                                                          : nullptr;
+    if (misplaced != nullptr) {
+        error = std::string(misplaced) + " is not an option of sweep";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 std::string Lower(std::string text) {
     for (char& c : text) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -83,6 +109,10 @@ const char* CliUsage() {
       Connects the analyzer, sets the sweep, calibrates the probe, measures the sample and
       prints the result as a data file with the sensitivity column to standard output.
 
+  kv47310-cli sweep [connection, sweep and Touchstone options]
+      Connects the analyzer, sets the sweep and takes one uncalibrated sweep: prints frequency,
+      real and imaginary part of S11 to standard output, and writes it with --touchstone.
+
 Connection (default: the remembered selection, else the first component of each list):
   --instrument TEXT      analyzer component by (part of) its name or by its CLSID
   --card TEXT            GPIB card component by (part of) its name or by its CLSID
@@ -112,6 +142,15 @@ Files and pictures:
   --autoscale            fit the chart's scale to the result before drawing it
   --table FILE           draw the table of the result into FILE.png or FILE.svg (the whole
                          table as one picture) or FILE.pdf (A4 pages, as printed)
+  --touchstone FILE.s1p  measure: the sample's corrected S11; sweep: the sweep's S11
+  --raw-touchstone FILE.s1p
+                         measure: the sample's S11 before correction
+Touchstone files analyzer (--instrument Touchstone), for this run instead of its settings:
+  --air FILE  --short FILE  --water FILE  --load FILE
+                         the standards' one-port files
+  --standard1 FILE  --standard2 FILE  --standard3 FILE
+                         the user-defined standards' files
+  --sample FILE          the sample's file (with sweep: the file swept)
 
 Prompts, messages and progress go to standard error; message boxes as "caption: text".
 The exit status is 0 when the measurement was made, 1 when a step failed or was aborted, and
@@ -139,11 +178,11 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
         }
         return o;
     }
-    if (command != "measure") {
+    if (command != "measure" && command != "sweep") {
         error = "unknown command '" + command + "'";
         return std::nullopt;
     }
-    o.command = CliOptions::Command::Measure;
+    o.command = command == "sweep" ? CliOptions::Command::Sweep : CliOptions::Command::Measure;
 
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -156,7 +195,11 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
             return true;
         };
         std::string v;
-        if (a == "--yes" || a == "-y") {
+        if (const int taken = ParseTouchstoneOption(args, i, o, error); taken != 0) {
+            if (taken < 0) {
+                return std::nullopt;
+            }
+        } else if (a == "--yes" || a == "-y") {
             o.yes = true;
         } else if (a == "--log") {
             o.log = true;
@@ -275,7 +318,37 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
             return std::nullopt;
         }
     }
+    if (o.command == CliOptions::Command::Sweep && !SweepOptionsOnly(o, error)) {
+        return std::nullopt;
+    }
     return o;
+}
+
+int ParseTouchstoneOption(const std::vector<std::string>& args, std::size_t& i, CliOptions& o,
+                          std::string& error) {
+    const std::string& a = args[i];
+    std::string* target = nullptr;
+    static const char* const kFileOptions[] = {"air",    "short",     "water",     "load",
+                                               "sample", "standard1", "standard2", "standard3"};
+    for (const char* key : kFileOptions) {
+        if (a == std::string("--") + key) {
+            target = &o.touchstoneFiles[key];
+        }
+    }
+    if (a == "--touchstone") {
+        target = &o.touchstoneOut;
+    } else if (a == "--raw-touchstone") {
+        target = &o.rawTouchstoneOut;
+    }
+    if (target == nullptr) {
+        return 0;
+    }
+    if (i + 1 >= args.size() || args[i + 1].empty()) {
+        error = a + " needs a file name";
+        return -1;
+    }
+    *target = args[++i];
+    return 1;
 }
 
 }  // namespace kv

@@ -2,6 +2,7 @@
 
 // The command line of the terminal front end.
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,7 +10,7 @@
 namespace kv {
 
 struct CliOptions {
-    enum class Command { None, Help, Components, Measure };
+    enum class Command { None, Help, Components, Measure, Sweep };
     Command command = Command::None;
 
     // Connection.
@@ -43,7 +44,18 @@ struct CliOptions {
     std::string tableFile;           // .png, .svg or .pdf
     std::string chartFormat = "e1";  // e1, e2, tan, colecole
     bool autoscale = false;
+
+    // Touchstone files: the files of the "Touchstone files" analyzer by its settings key (air,
+    // short, water, load, standard1..3, sample), and the files written.
+    std::map<std::string, std::string> touchstoneFiles;
+    std::string touchstoneOut;     // measure: the sample's corrected S11; sweep: the sweep
+    std::string rawTouchstoneOut;  // measure: the sample's S11 before correction
 };
+
+// The Touchstone options at args[i] (moving i past a value); 1 when it took one, 0 when args[i]
+// is no such option, -1 on a mistake (with the reason in `error`).
+int ParseTouchstoneOption(const std::vector<std::string>& args, std::size_t& i, CliOptions& o,
+                          std::string& error);
 
 // Parses argv; on a mistake returns nullopt and writes the reason to `error`.
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error);

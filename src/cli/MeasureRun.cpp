@@ -88,17 +88,14 @@ int RunComponents(IComponentRegistry& registry, std::FILE* out, std::FILE* err) 
     return status;
 }
 
-int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& profile,
-               std::FILE* out, std::FILE* err) {
-    TerminalUi ui(o.yes, err);
-    CKv4731xDoc doc(ui, registry, profile);
-
-    // ---- connect
+int ConnectForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xDoc& doc,
+                  std::FILE* err) {
     if (!Choose(registry, kInstrumentCategory, "analyzer", o.instrument, doc.instrumentClsid,
                 err) ||
         !Choose(registry, kGpibCardCategory, "GPIB card", o.card, doc.cardClsid, err)) {
         return kExitUsage;
     }
+    SetTouchstoneFiles(o);
     doc.rememberedCardClsid = doc.cardClsid;
     doc.rememberedInstrumentClsid = doc.instrumentClsid;
     if (!o.address.empty()) {
@@ -108,27 +105,17 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
         doc.cardAddress = o.cardAddress;
     }
     if (!doc.Connect()) {
+        ExplainConnectFailure(registry, doc.rememberedInstrumentClsid, err);
         std::fprintf(err, "kv47310-cli: no analyzer is connected\n");
         return kExitFailed;
     }
     doc.SetupInstrument();
     doc.Engine().HideWait();
     std::fprintf(err, "Connected: %s\n", doc.CurrentInstrumentName().c_str());
+    return kExitOk;
+}
 
-    // ---- setup file
-    if (!o.setupIn.empty()) {
-        if (o.setupIn.find(".prn") != std::string::npos ||
-            o.setupIn.find(".PRN") != std::string::npos) {
-            std::fprintf(err, "kv47310-cli: --setup takes a setup file, not a data file\n");
-            return kExitUsage;
-        }
-        if (!doc.OnOpenDocument(o.setupIn)) {
-            std::fprintf(err, "kv47310-cli: the setup file %s was not loaded\n", o.setupIn.c_str());
-            return kExitFailed;
-        }
-    }
-
-    // ---- sweep
+bool SetSweepForRun(const CliOptions& o, CKv4731xDoc& doc, TerminalUi& ui, std::FILE* err) {
     CProbeEngine& engine = doc.Engine();
     const bool sweepGiven = o.startValue || o.stopValue || o.points || o.log;
     if (sweepGiven) {
@@ -145,8 +132,40 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
         doc.OnCommand(ID_SET_FREQUENCY);
         if (!doc.IsModified()) {
             std::fprintf(err, "kv47310-cli: the sweep was refused\n");
+            return false;
+        }
+    }
+
+    return AdoptFileSweep(o, doc, ui, err);
+}
+
+int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& profile,
+               std::FILE* out, std::FILE* err) {
+    TerminalUi ui(o.yes, err);
+    CKv4731xDoc doc(ui, registry, profile);
+
+    // ---- connect
+    if (const int status = ConnectForRun(o, registry, doc, err); status != kExitOk) {
+        return status;
+    }
+
+    // ---- setup file
+    if (!o.setupIn.empty()) {
+        if (o.setupIn.find(".prn") != std::string::npos ||
+            o.setupIn.find(".PRN") != std::string::npos) {
+            std::fprintf(err, "kv47310-cli: --setup takes a setup file, not a data file\n");
+            return kExitUsage;
+        }
+        if (!doc.OnOpenDocument(o.setupIn)) {
+            std::fprintf(err, "kv47310-cli: the setup file %s was not loaded\n", o.setupIn.c_str());
             return kExitFailed;
         }
+    }
+
+    // ---- sweep
+    CProbeEngine& engine = doc.Engine();
+    if (!SetSweepForRun(o, doc, ui, err)) {
+        return kExitFailed;
     }
 
     // ---- calibration settings
@@ -234,6 +253,9 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
     if (!o.tableFile.empty() &&
         !ExportTable(doc, QFile::decodeName(o.tableFile.c_str()), kScreenResolution, &error)) {
         std::fprintf(err, "kv47310-cli: %s\n", error.toLocal8Bit().constData());
+        status = kExitFailed;
+    }
+    if (!WriteSampleTouchstones(o, doc, err)) {
         status = kExitFailed;
     }
     if (!o.setupOut.empty() && !doc.OnSaveDocument(o.setupOut)) {

@@ -15,8 +15,29 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 
+class CKv4731xDoc;
+class TerminalUi;
+
 int RunComponents(IComponentRegistry& registry, std::FILE* out, std::FILE* err);
 int RunMeasure(const CliOptions& options, IComponentRegistry& registry, ProfileStore& profile,
                std::FILE* out, std::FILE* err);
+// The "sweep" command: connect, set the sweep, take one uncalibrated sweep and write it.
+int RunSweep(const CliOptions& options, IComponentRegistry& registry, ProfileStore& profile,
+             std::FILE* out, std::FILE* err);
+
+// Steps of both commands. ConnectForRun chooses the components, connects and sets the analyzer
+// up (an exit status); SetSweepForRun applies the sweep options (false when refused).
+int ConnectForRun(const CliOptions& options, IComponentRegistry& registry, CKv4731xDoc& doc,
+                  std::FILE* err);
+bool SetSweepForRun(const CliOptions& options, CKv4731xDoc& doc, TerminalUi& ui, std::FILE* err);
+
+// The Touchstone steps (TouchstoneRun.cpp). SetTouchstoneFiles hands the file options to the
+// "Touchstone files" analyzer for this run; ExplainConnectFailure prints what a driver that
+// would not connect says about it; AdoptFileSweep takes the files' sweep when the sweep options
+// leave it open; WriteSampleTouchstones writes --touchstone and --raw-touchstone of a measurement.
+void SetTouchstoneFiles(const CliOptions& options);
+void ExplainConnectFailure(IComponentRegistry& registry, const std::string& clsid, std::FILE* err);
+bool AdoptFileSweep(const CliOptions& options, CKv4731xDoc& doc, TerminalUi& ui, std::FILE* err);
+bool WriteSampleTouchstones(const CliOptions& options, const CKv4731xDoc& doc, std::FILE* err);
 
 }  // namespace kv

@@ -43,5 +43,8 @@ int main(int argc, char** argv) {
         return kv::RunComponents(registry, stdout, stderr);
     }
     kv::SettingsProfileStore profile;
+    if (options->command == kv::CliOptions::Command::Sweep) {
+        return kv::RunSweep(*options, registry, profile, stdout, stderr);
+    }
     return kv::RunMeasure(*options, registry, profile, stdout, stderr);
 }

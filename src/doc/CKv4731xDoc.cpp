@@ -385,6 +385,9 @@ bool CKv4731xDoc::RunCommand(int id) {
         case ID_EXPORT_TABLE:
             OnExport(ViewKind::Table);
             return true;
+        case ID_EXPORT_TOUCHSTONE:
+            OnExportTouchstone();
+            return true;
         default:
             return false;
     }
@@ -411,6 +414,9 @@ bool CKv4731xDoc::QueryCommand(int id, CommandState& state) const {
         return false;
     }
     state.enabled = !Busy() || AvailableDuringWait(id);
+    if (id == ID_EXPORT_TOUCHSTONE) {
+        state.enabled = state.enabled && HasSampleReflection();
+    }
     state.checked = info->checkable && Checked(id);
     return true;
 }

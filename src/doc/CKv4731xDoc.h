@@ -110,6 +110,19 @@ public:
     void OnCopyTable();
     void OnExport(ViewKind view);
 
+    // ---------------------------------------------------------------- Touchstone export
+    // True when the last sample's reflection belongs to the current sweep.
+    bool HasSampleReflection() const;
+    // The last sample's S11 as a version 1 Touchstone file: corrected as measured, or with
+    // `beforeCorrection` the reading before correction (the error terms applied backwards; the
+    // reading itself when there are no terms for the sweep). Empty without a sample.
+    std::string SampleTouchstoneText(bool beforeCorrection) const;
+    // Writes that text to `path`; false with the message text in `error`.
+    bool WriteSampleTouchstone(const std::string& path, bool beforeCorrection,
+                               std::string& error) const;
+    // "Export Touchstone...": asks a file name and writes the corrected S11.
+    void OnExportTouchstone();
+
     // ---------------------------------------------------------------- instrument
     bool Connect();
     void Select();

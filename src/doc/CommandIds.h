@@ -81,6 +81,7 @@ enum CommandId : int {
     ID_TRIGGER_MEASUREMENT_SERVER = 32798,
     ID_EXPORT_CHART = 32880,
     ID_EXPORT_TABLE = 32881,
+    ID_EXPORT_TOUCHSTONE = 32882,
 };
 
 }  // namespace kv

@@ -26,6 +26,7 @@ const std::vector<CommandInfo> kCommands = {
     {ID_FILE_PRINT_SETUP, "Printer Setup...", "", "", T::Document, false},
     {ID_EXPORT_CHART, "Export Chart...", "Export Chart", "", T::Document, false},
     {ID_EXPORT_TABLE, "Export Table...", "Export Table", "", T::Document, false},
+    {ID_EXPORT_TOUCHSTONE, "Export Touchstone...", "Export Touchstone", "", T::Document, false},
     {ID_FILE_MRU_FILE1, "Recent File", "", "", T::Application, false},
     {ID_APP_EXIT, "E&xit", "", "", T::Application, false},
     // Edit
@@ -117,6 +118,7 @@ const std::vector<MenuInfo> kMenus = {
       0,
       ID_EXPORT_CHART,
       ID_EXPORT_TABLE,
+      ID_EXPORT_TOUCHSTONE,
       0,
       kRecentFilesEntry,
       0,

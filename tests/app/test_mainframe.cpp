@@ -121,6 +121,7 @@ TEST_F(MainFrameTest, MenusListEveryCommandInOrder) {
           "-",
           "Export Chart...",
           "Export Table...",
+          "Export Touchstone...",
           "-",
           "Recent File",
           "-",
@@ -155,7 +156,7 @@ TEST_F(MainFrameTest, MenusListEveryCommandInOrder) {
     // With no file used yet the list's place shows a greyed "Recent File".
     QMenu* file = menus[0]->menu();
     emit file->aboutToShow();
-    EXPECT_FALSE(file->actions()[17]->isEnabled());
+    EXPECT_FALSE(file->actions()[18]->isEnabled());
 }
 
 TEST_F(MainFrameTest, ToolbarButtonsInOrderWithTheirTips) {
@@ -607,8 +608,9 @@ TEST_F(MainFrameTest, NoCommandIsEnabledThatDoesNothing) {
                            (action->isCheckable() && action->isChecked());
         EXPECT_TRUE(acted) << "command " << info.id << " \"" << info.menuText << "\" did nothing";
     }
-    // Undo, cut, paste and the embedded server's trigger have nothing to do here.
-    EXPECT_EQ(disabled, 4);
+    // Undo, cut, paste and the embedded server's trigger have nothing to do here, and there is no
+    // sample reflection to export as a Touchstone file.
+    EXPECT_EQ(disabled, 5);
 }
 
 TEST_F(MainFrameTest, StatusTextOfAFinishedOperationStaysUntilTheNextCommand) {

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "DocFixture.h"
@@ -15,6 +17,7 @@
 #include "doc/CommandTable.h"
 #include "persist/SetupImage.h"
 #include "support/FakeDriver.h"
+#include "touchstone/Touchstone.h"
 
 namespace kv::test {
 namespace {
@@ -257,6 +260,45 @@ TEST_F(DisplayCommands, PrintsExportsAndStatusTexts) {
     EXPECT_EQ(ui.statusTexts,
               (std::vector<std::string>{"Setup saved to " + (folder / "a.tst").string(),
                                         "Defaults saved to " + d.defaultsPath + "."}));
+}
+
+TEST_F(DisplayCommands, ExportsTheSampleReflectionAsTouchstone) {
+    CKv4731xDoc& d = MakeWithData();
+    CommandState state;
+    ASSERT_TRUE(d.QueryCommand(ID_EXPORT_TOUCHSTONE, state));
+    EXPECT_FALSE(state.enabled);  // no sample measured
+    CProbeEngine& e = d.Engine();
+    e.instrumentName = "Made-up analyzer";
+    e.sampleMeasured = {{0.2, 0.4}, {0.5, 0.0}, {0.0, -1.0}};
+    ASSERT_TRUE(d.QueryCommand(ID_EXPORT_TOUCHSTONE, state));
+    EXPECT_TRUE(state.enabled);
+
+    const std::string path = (folder / "sample.s1p").string();
+    ui.saveFileNames = {path};
+    d.OnCommand(ID_EXPORT_TOUCHSTONE);
+    std::ifstream in(path);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text.substr(text.find("# Hz")),
+              "# Hz S RI R 50\n1000000000 0.20000000000000001 0.40000000000000002\n"
+              "2000000000 0.5 0\n3000000000 0 -1\n");
+    EXPECT_NE(text.find("! Instrument: Made-up analyzer\n"), std::string::npos);
+    ASSERT_EQ(ui.statusTexts.size(), 1u);
+    EXPECT_EQ(ui.statusTexts[0], "Touchstone file written to " + path);
+
+    // Before correction: e00 + e01e10 g / (1 - e11 g). With e00 = 0.1, e11 = 0.5 and
+    // e01e10 = 0.8 at point 2 (g = 0.5): 0.1 + 0.4 / 0.75 = 0.63333...
+    e.errorDirectivity.assign(3, CComplex(0.1, 0.0));
+    e.errorSourceMatch.assign(3, CComplex(0.5, 0.0));
+    e.errorTracking.assign(3, CComplex(0.8, 0.0));
+    const TouchstoneParse raw = ParseTouchstone(d.SampleTouchstoneText(true));
+    ASSERT_TRUE(raw.ok);
+    EXPECT_NEAR(raw.data.s11[1].re, 0.1 + 0.4 / 0.75, 1e-15);
+    EXPECT_EQ(raw.data.s11[1].im, 0.0);
+    // A sweep that no longer fits the reading: nothing to write.
+    e.frequencies.push_back(4e9);
+    std::string error;
+    EXPECT_FALSE(d.WriteSampleTouchstone(path, false, error));
+    EXPECT_EQ(error, "There is no sample measurement to write.");
 }
 
 TEST_F(DisplayCommands, WhileAnOperationWaitsOnlyLookingCopyingAndPrintingRun) {

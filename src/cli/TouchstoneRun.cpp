@@ -1,0 +1,156 @@
+// The terminal's Touchstone steps: the files of the "Touchstone files" analyzer for one run, the
+// sample's reflection written as Touchstone files, and the "sweep" command.
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QVariantMap>
+
+#include <ctime>
+#include <vector>
+
+#include "cli/MeasureRun.h"
+#include "cli/TerminalUi.h"
+#include "doc/CKv4731xDoc.h"
+#include "doc/CommandIds.h"
+#include "instrument/InstrumentDriverBase.h"
+#include "persist/FileIo.h"
+#include "touchstone/Touchstone.h"
+
+namespace kv {
+
+namespace {
+
+// The name the "Touchstone files" analyzer reports.
+constexpr const char* kTouchstoneAnalyzerName = "Touchstone files";
+
+std::string DriverError(IInstrumentDriver* driver) {
+    const auto* errors = dynamic_cast<const IDriverErrors*>(driver);
+    std::string text = errors != nullptr ? errors->LastError() : std::string();
+    return text.empty() ? std::string("The analyzer did not return a measurement.") : text;
+}
+
+std::string NowText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) != 0 ? text : "";
+}
+
+bool WriteText(const std::string& path, const std::string& text, std::FILE* err) {
+    if (WriteFileAtomically(path, text) != FileStatus::Ok) {
+        std::fprintf(err, "kv47310-cli: An unexpected error occurred while writing %s.\n",
+                     path.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+// The files are handed over as an application property, a map of the settings keys to paths
+// that the component reads instead of its settings group: they hold for this process only, and
+// the settings a window session keeps stay as they were.
+void SetTouchstoneFiles(const CliOptions& o) {
+    if (o.touchstoneFiles.empty()) {
+        return;
+    }
+    QVariantMap files;
+    for (const auto& [key, path] : o.touchstoneFiles) {
+        files.insert(QString::fromStdString(key), QFile::decodeName(path.c_str()));
+    }
+    QCoreApplication::instance()->setProperty(kTouchstoneRunProperty, files);
+}
+
+void ExplainConnectFailure(IComponentRegistry& registry, const std::string& clsid, std::FILE* err) {
+    std::shared_ptr<IInstrumentDriver> driver;
+    if (clsid.empty() || registry.CreateDriver(clsid, driver) != CreateResult::Ok ||
+        driver == nullptr || driver->CheckInstrument() == 0) {
+        return;
+    }
+    const auto* errors = dynamic_cast<const IDriverErrors*>(driver.get());
+    if (errors != nullptr && !errors->LastError().empty()) {
+        std::fprintf(err, "kv47310-cli: %s\n", errors->LastError().c_str());
+    }
+}
+
+bool AdoptFileSweep(const CliOptions& o, CKv4731xDoc& doc, TerminalUi& ui, std::FILE* err) {
+    IInstrumentDriver* driver = doc.Driver();
+    const bool sweepGiven = o.startValue || o.stopValue || o.points || o.log;
+    if (driver == nullptr || sweepGiven || doc.CurrentInstrumentName() != kTouchstoneAnalyzerName) {
+        return true;
+    }
+    double start = 0.0;
+    double stop = 0.0;
+    int points = 0;
+    if (driver->GetStartFrequency(start) != 0 || driver->GetStopFrequency(stop) != 0 ||
+        driver->GetNumberOfPoints(points) != 0) {
+        std::fprintf(err, "kv47310-cli: %s\n", DriverError(driver).c_str());
+        return false;
+    }
+    FrequencyPage page;
+    page.startValue = start;
+    page.startUnit = "Hz";
+    page.stopValue = stop;
+    page.stopUnit = "Hz";
+    page.numPoints = points;
+    page.sweepType = driver->QueryLogSweepSupport() == 0 ? 1 : 0;
+    page.setChartScale = true;
+    ui.frequencyPage = page;
+    doc.SetModified(false);
+    doc.OnCommand(ID_SET_FREQUENCY);
+    if (!doc.IsModified()) {
+        std::fprintf(err, "kv47310-cli: the sweep of the files was refused\n");
+        return false;
+    }
+    return true;
+}
+
+bool WriteSampleTouchstones(const CliOptions& o, const CKv4731xDoc& doc, std::FILE* err) {
+    bool ok = true;
+    for (const auto& [path, raw] :
+         {std::pair{o.touchstoneOut, false}, std::pair{o.rawTouchstoneOut, true}}) {
+        std::string error;
+        if (!path.empty() && !doc.WriteSampleTouchstone(path, raw, error)) {
+            std::fprintf(err, "kv47310-cli: %s\n", error.c_str());
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+int RunSweep(const CliOptions& o, IComponentRegistry& registry, ProfileStore& profile,
+             std::FILE* out, std::FILE* err) {
+    TerminalUi ui(o.yes, err);
+    CKv4731xDoc doc(ui, registry, profile);
+    if (const int status = ConnectForRun(o, registry, doc, err); status != kExitOk) {
+        return status;
+    }
+    if (!SetSweepForRun(o, doc, ui, err)) {
+        return kExitFailed;
+    }
+    const CProbeEngine& engine = doc.Engine();
+    TouchstoneData data;
+    data.frequencies = engine.frequencies;
+    data.s11.assign(data.frequencies.size(), CComplex());
+    IInstrumentDriver* driver = doc.Driver();
+    if (data.frequencies.empty() || driver->MeasureTrace(data.s11) != 0) {
+        std::fprintf(err, "kv47310-cli: %s\n", DriverError(driver).c_str());
+        return kExitFailed;
+    }
+    // Frequency, real and imaginary part of S11 in the data file's column layout.
+    std::fprintf(out, "frequency\tS11 real\tS11 imaginary\n");
+    for (std::size_t i = 0; i < data.frequencies.size(); ++i) {
+        std::fprintf(out, "%15.4f\t%12.9f\t%12.9f\n", data.frequencies[i], data.s11[i].re,
+                     data.s11[i].im);
+    }
+    std::fflush(out);
+    if (!o.touchstoneOut.empty() &&
+        !WriteText(o.touchstoneOut, FormatTouchstone(data, doc.CurrentInstrumentName(), NowText()),
+                   err)) {
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
+}  // namespace kv

@@ -1,0 +1,95 @@
+// The last sample's reflection as a one-port Touchstone file.
+
+#include <ctime>
+
+#include "doc/CKv4731xDoc.h"
+#include "doc/OperatorUi.h"
+#include "persist/FileIo.h"
+#include "touchstone/Touchstone.h"
+
+namespace kv {
+
+namespace {
+
+constexpr const char* kTouchstoneCaption = "Export Touchstone";
+constexpr const char* kTouchstoneFilter = "Touchstone Files (*.s1p)|*.s1p|All Files (*.*)|*.*||";
+
+// The reading of a corrected reflection g before correction: e00 + e01e10 g / (1 - e11 g).
+CComplex BeforeCorrection(CComplex g, CComplex e00, CComplex e11, CComplex e01e10) {
+    const CComplex denominator = CComplex::Subtract(CComplex(1.0, 0.0), CComplex::Multiply(e11, g));
+    return CComplex::Add(e00, CComplex::Divide(CComplex::Multiply(e01e10, g), denominator));
+}
+
+std::string LocalTimeText(std::time_t when) {
+    std::tm local{};
+    localtime_r(&when, &local);
+    char text[32];
+    if (std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) == 0) {
+        return {};
+    }
+    return text;
+}
+
+}  // namespace
+
+bool CKv4731xDoc::HasSampleReflection() const {
+    const CProbeEngine& e = *engine_;
+    return !e.sampleMeasured.empty() && e.sampleMeasured.size() == e.frequencies.size();
+}
+
+std::string CKv4731xDoc::SampleTouchstoneText(bool beforeCorrection) const {
+    if (!HasSampleReflection()) {
+        return {};
+    }
+    const CProbeEngine& e = *engine_;
+    TouchstoneData data;
+    data.frequencies = e.frequencies;
+    data.s11 = e.sampleMeasured;
+    const std::size_t n = data.s11.size();
+    if (beforeCorrection && e.errorDirectivity.size() == n && e.errorSourceMatch.size() == n &&
+        e.errorTracking.size() == n) {
+        for (std::size_t i = 0; i < n; ++i) {
+            data.s11[i] = BeforeCorrection(data.s11[i], e.errorDirectivity[i],
+                                           e.errorSourceMatch[i], e.errorTracking[i]);
+        }
+    }
+    return FormatTouchstone(data, e.instrumentName,
+                            LocalTimeText(dateStamp != 0 ? dateStamp : std::time(nullptr)));
+}
+
+bool CKv4731xDoc::WriteSampleTouchstone(const std::string& path, bool beforeCorrection,
+                                        std::string& error) const {
+    if (!HasSampleReflection()) {
+        error = "There is no sample measurement to write.";
+        return false;
+    }
+    if (WriteFileAtomically(path, SampleTouchstoneText(beforeCorrection)) != FileStatus::Ok) {
+        error = "An unexpected error occurred while writing " + path + ".";
+        return false;
+    }
+    return true;
+}
+
+void CKv4731xDoc::OnExportTouchstone() {
+    if (!HasSampleReflection()) {
+        ui_.Message("There is no sample measurement to write.", kTouchstoneCaption, Buttons::Ok);
+        return;
+    }
+    FileDialogRequest request;
+    request.caption = kTouchstoneCaption;
+    request.filter = kTouchstoneFilter;
+    request.defaultExtension = "s1p";
+    request.fileName = "sample.s1p";
+    const auto path = ui_.GetSaveFileName(request);
+    if (!path) {
+        return;
+    }
+    std::string error;
+    if (!WriteSampleTouchstone(*path, false, error)) {
+        ui_.Message(error, kTouchstoneCaption, Buttons::Ok, Icon::Stop);
+        return;
+    }
+    ui_.ShowStatusText("Touchstone file written to " + *path);
+}
+
+}  // namespace kv

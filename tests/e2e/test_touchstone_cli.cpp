@@ -1,0 +1,132 @@
+// The terminal with the "Touchstone files" analyzer: files of the standards and of methanol made
+// with the Demo analyzer's model give methanol back, a swept file is written back unchanged, the
+// sample's reflection is exported, and a file that does not fit is refused with its reason.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "CliRun.h"
+#include "DemoErrorModel.h"
+#include "DemoMaterial.h"
+#include "probe/CProbeEngine.h"
+#include "probe/Standards.h"
+#include "touchstone/Touchstone.h"
+
+namespace kv::test {
+namespace {
+
+const ColeCole kMethanol{32.66, 5.563, 0.0, 5.067e-11};
+
+// The raw reading of the Demo analyzer's reflectometer (no drift, no noise) with the material
+// at probe B, on the program's sweep of that kind.
+std::string ReadingFile(const DemoMaterial& material, double start, double stop, int points,
+                        int sweepType) {
+    CProbeEngine engine;
+    engine.SetStart(start);
+    engine.SetStop(stop);
+    engine.SetNumPoints(points);
+    engine.SetSweepType(sweepType);
+    engine.BuildFrequencyList();
+    ProbeModel model;
+    model.LoadProbeCoefficients(1);
+    TouchstoneData data;
+    data.frequencies = engine.frequencies;
+    for (double f : data.frequencies) {
+        data.s11.push_back(RawReflection(DemoErrorTerms(f, 0.0), material.Reflection(model, f)));
+    }
+    return FormatTouchstone(data, "Made-up analyzer 1.0", "2026-01-01 00:00:00");
+}
+
+TEST(CliTouchstone, MeasuresMethanolFromFilesAndExportsItsReflection) {
+    CliFolder folder;
+    // A logarithmic sweep of 51 points: the component finds its kind from the frequencies.
+    const double start = 3e8, stop = 1e10;
+    folder.Write("air.s1p", ReadingFile(DemoMaterial::Air(), start, stop, 51, 1));
+    folder.Write("short.s1p", ReadingFile(DemoMaterial::Short(), start, stop, 51, 1));
+    folder.Write("water.s1p", ReadingFile(DemoMaterial::Water(25.0), start, stop, 51, 1));
+    const std::string methanol =
+        ReadingFile(DemoMaterial::Relaxation(kMethanol, "sample"), start, stop, 51, 1);
+    folder.Write("methanol.s1p", methanol);
+    const CliResult r =
+        folder.Run({"measure", "--instrument", "Touchstone", "--air", folder.Path("air.s1p"),
+                    "--short", folder.Path("short.s1p"), "--water", folder.Path("water.s1p"),
+                    "--sample", folder.Path("methanol.s1p"), "--yes", "--touchstone",
+                    folder.Path("out.s1p"), "--raw-touchstone", folder.Path("raw.s1p")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<ResultRow> rows = ParseRows(r.out);
+    ASSERT_EQ(rows.size(), 51u) << r.out;
+    EXPECT_EQ(rows.front().frequency, start);
+    EXPECT_EQ(rows.back().frequency, stop);
+    for (const ResultRow& row : rows) {
+        const CComplex eps = ColeColePermittivity(row.frequency, kMethanol);
+        const double magnitude = std::hypot(eps.re, eps.im);
+        EXPECT_LT(std::fabs(row.e1 - eps.re) / magnitude, 1e-3) << row.frequency;
+        EXPECT_LT(std::fabs(row.e2 + eps.im) / magnitude, 1e-3) << row.frequency;
+    }
+
+    // The corrected reflection is the model's; the one before correction is the file's reading.
+    const TouchstoneParse in = ParseTouchstone(methanol);
+    const TouchstoneParse raw = ParseTouchstone(folder.Read("raw.s1p"));
+    const TouchstoneParse corrected = ParseTouchstone(folder.Read("out.s1p"));
+    ASSERT_TRUE(raw.ok && corrected.ok && in.ok);
+    ASSERT_EQ(raw.data.s11.size(), 51u);
+    ProbeModel model;
+    model.LoadProbeCoefficients(1);
+    for (std::size_t i = 0; i < 51; ++i) {
+        const double f = in.data.frequencies[i];
+        EXPECT_NEAR(raw.data.frequencies[i], f, 1e-6 * f);
+        EXPECT_NEAR(raw.data.s11[i].re, in.data.s11[i].re, 1e-12);
+        EXPECT_NEAR(raw.data.s11[i].im, in.data.s11[i].im, 1e-12);
+        const CComplex g = DemoMaterial::Relaxation(kMethanol, "sample").Reflection(model, f);
+        EXPECT_NEAR(corrected.data.s11[i].re, g.re, 1e-9);
+        EXPECT_NEAR(corrected.data.s11[i].im, g.im, 1e-9);
+    }
+    EXPECT_NE(folder.Read("out.s1p").find("! Instrument: Touchstone files\n"), std::string::npos);
+}
+
+TEST(CliTouchstone, SweepWritesTheFileBackAndRefusesFilesThatDoNotFit) {
+    CliFolder folder;
+    // Written by hand in MHz, MA, with a 75 ohm reference: the numbers come back as read.
+    folder.Write("dut.s1p",
+                 "! a made-up device\r\n# MHz S MA R 75\r\n500 0.9 -10\r\n750 0.8 -20.5\r\n"
+                 "1000 0.7 -31\r\n1250 0.6 -42\r\n");
+    const CliResult r =
+        folder.Run({"sweep", "--instrument", "Touchstone", "--sample", folder.Path("dut.s1p"),
+                    "--touchstone", folder.Path("back.s1p")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const TouchstoneParse in = ParseTouchstone(folder.Read("dut.s1p"));
+    const TouchstoneParse back = ParseTouchstone(folder.Read("back.s1p"));
+    ASSERT_TRUE(in.ok && back.ok) << back.reason;
+    ASSERT_EQ(back.data.s11.size(), 4u);
+    EXPECT_EQ(
+        std::memcmp(back.data.frequencies.data(), in.data.frequencies.data(), 4 * sizeof(double)),
+        0);
+    EXPECT_EQ(std::memcmp(back.data.s11.data(), in.data.s11.data(), 4 * sizeof(CComplex)), 0);
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "frequency\tS11 real\tS11 imaginary");
+    char first[80];
+    std::snprintf(first, sizeof first, "%15.4f\t%12.9f\t%12.9f", 5e8, in.data.s11[0].re,
+                  in.data.s11[0].im);
+    EXPECT_NE(r.out.find(first), std::string::npos) << r.out;
+
+    // A file that does not read, and one off the program's sweeps: the reason, file and line or
+    // point, and nothing written.
+    folder.Write("broken.s1p", "# MHz S RI\n500 0.1 0.2\n750 0.1\n");
+    folder.Write("uneven.s1p", "# MHz S RI\n500 0 0\n750 0 0\n1100 0 0\n");
+    for (const auto& [file, reason] :
+         {std::pair{std::string("broken.s1p"), std::string(" does not read at line 3: ")},
+          std::pair{std::string("uneven.s1p"),
+                    std::string(" are neither a linear nor a logarithmic sweep of the program: "
+                                "point 2 (750 MHz in the file, 800 MHz in a linear sweep).")}}) {
+        const CliResult refused =
+            folder.Run({"sweep", "--instrument", "Touchstone", "--sample", folder.Path(file),
+                        "--touchstone", folder.Path("none.s1p")});
+        EXPECT_EQ(refused.status, 1);
+        EXPECT_NE(refused.err.find(folder.Path(file) + reason), std::string::npos) << refused.err;
+        EXPECT_FALSE(folder.Exists("none.s1p"));
+    }
+}
+
+}  // namespace
+}  // namespace kv::test
