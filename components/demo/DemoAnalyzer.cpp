@@ -108,8 +108,7 @@ int DemoAnalyzer::SelectGpibCard(const std::string& cardClsid) {
 }
 
 bool DemoAnalyzer::AtConfiguredAddresses() const {
-    return cardAddress_ == settings_.cardAddress &&
-           instrumentAddress_ == settings_.instrumentAddress;
+    return cardNumber_ == settings_.cardAddress && instrumentNumber_ == settings_.instrumentAddress;
 }
 
 int DemoAnalyzer::CheckInstrument() {
@@ -185,9 +184,15 @@ void DemoAnalyzer::Sweep() {
     haveTrace_ = true;
 }
 
+bool DemoAnalyzer::ReadingFails() {
+    const int taken = readings_++;
+    return settings_.failMeasure ||
+           (settings_.failMeasureAfter >= 0 && taken >= settings_.failMeasureAfter);
+}
+
 int DemoAnalyzer::MeasureTrace(std::span<CComplex> trace) {
-    if (settings_.failMeasure) {
-        return 1;
+    if (ReadingFails()) {
+        return Fail(settings_.errorText);
     }
     Sweep();
     std::copy_n(lastTrace_.begin(), std::min(trace.size(), lastTrace_.size()), trace.begin());
@@ -195,8 +200,11 @@ int DemoAnalyzer::MeasureTrace(std::span<CComplex> trace) {
 }
 
 int DemoAnalyzer::ReadTrace(std::span<CComplex> trace) {
+    if (ReadingFails()) {
+        return Fail(settings_.errorText);
+    }
     if (!haveTrace_) {
-        return 1;  // no sweep has been taken: nothing to read
+        return Fail("No sweep has been taken.");
     }
     std::copy_n(lastTrace_.begin(), std::min(trace.size(), lastTrace_.size()), trace.begin());
     return 0;
@@ -219,7 +227,6 @@ int DemoAnalyzer::BeginCalibration() {
 }
 
 int DemoAnalyzer::ShowTitle(const std::string& text) {
-    title_ = text;
     // The measuring text comes before the prompt; it changes the material only where it names
     // another one (so that "Measuring water." keeps the temperature a prompt stated).
     if (auto material = operator_.FromTitle(text); material && !material->SameKind(material_)) {
@@ -229,15 +236,9 @@ int DemoAnalyzer::ShowTitle(const std::string& text) {
 }
 
 int DemoAnalyzer::ShowMessage(const std::string& text) {
-    message_ = text;
     if (auto material = operator_.FromPrompt(text)) {
         material_ = *material;
     }
-    return 0;
-}
-
-int DemoAnalyzer::ClearMessage() {
-    message_.clear();
     return 0;
 }
 
@@ -314,9 +315,9 @@ int DemoAnalyzer::SetAddresses(const std::string& cardAddress,
     if (!ParseAddress(cardAddress, card) || !ParseAddress(instrumentAddress, instrument)) {
         return 1;
     }
-    cardAddress_ = card;
-    instrumentAddress_ = instrument;
-    return 0;
+    cardNumber_ = card;
+    instrumentNumber_ = instrument;
+    return InstrumentDriverBase::SetAddresses(cardAddress, instrumentAddress);
 }
 
 int DemoAnalyzer::OpenInstrument(const std::string& cardAddress,

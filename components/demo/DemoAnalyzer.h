@@ -13,12 +13,13 @@
 #include "DemoOperator.h"
 #include "DemoSettings.h"
 #include "GaussianNoise.h"
-#include "instrument/IInstrumentDriver.h"
+#include "instrument/InstrumentDriverBase.h"
 #include "probe/ProbeModel.h"
 
 namespace kv {
 
-class DemoAnalyzer : public IInstrumentDriver {
+// Operations the analyzer has nothing to do for are the base's.
+class DemoAnalyzer : public InstrumentDriverBase {
 public:
     // The settings file the plugin reads, in the working directory.
     static constexpr const char* kSettingsFile = "demo-analyzer.ini";
@@ -38,10 +39,8 @@ public:
     int ShowMessage(const std::string& text) override;
     int ArmOperatorResponse() override;
     int PollOperatorResponse(int& response) override;
-    int ClearMessage() override;
     int BeginCalibration() override;
     int EndOperatorResponse() override;
-    int EndSequence() override { return 0; }
     int GetStartFrequency(double& hz) override;
     int GetNumberOfPoints(int& points) override;
     int GetStopFrequency(double& hz) override;
@@ -53,25 +52,20 @@ public:
     int GetMinFrequency(double& hz) override;
     int GetMaxFrequency(double& hz) override;
     int GetMaxPoints(int& points) override;
-    int BeginLimitQuery() override { return 0; }
     int SetAddresses(const std::string& cardAddress, const std::string& instrumentAddress) override;
     int OpenInstrument(const std::string& cardAddress,
                        const std::string& instrumentAddress) override;
     int GetInstrumentName(std::string& name) override;
-    int CheckTwoPortCalibration() override { return 1; }  // one port only
     int CheckOnePortCalibration() override { return CorrectionOn() ? 0 : 1; }
     int AcknowledgeContinue() override;
     int SupportsReverseMeasurement() override { return settings_.reverseMeasurement ? 1 : 0; }
     int RestoreCalibrationState(const CalState& state, std::uint16_t size) override;
     int SaveCalibrationState(CalState& state, std::uint16_t& size) override;
-    int PrepareShortStandard() override { return 0; }
-    int CheckShortStandard() override { return 0; }
     int PrepareCalibration() override { return BeginCalibration(); }
     int CheckForwardCalibration() override { return CorrectionOn() ? 0 : 1; }
     int QueryLogSweepSupport() override;
     int ArmExternalTrigger() override;
     int PollExternalTrigger() override;
-    int ReturnToLocal() override { return 0; }
     int ExchangeSweepMode(std::string& mode) override;
 
 private:
@@ -80,6 +74,8 @@ private:
     bool CorrectionOn() const;
     // Takes one sweep of the current material into lastTrace_.
     void Sweep();
+    // Whether the next reading fails (fail_measure, fail_measure_after); counts the readings.
+    bool ReadingFails();
 
     DemoSettings settings_;
     ProbeModel model_;
@@ -88,8 +84,8 @@ private:
     GaussianNoise noise_;
 
     bool cardSelected_ = false;
-    int cardAddress_ = -1;
-    int instrumentAddress_ = -1;
+    int cardNumber_ = -1;
+    int instrumentNumber_ = -1;
     int parameter_ = 11;
 
     std::vector<double> frequencies_;
@@ -101,8 +97,8 @@ private:
     int sweeps_ = 0;  // sweeps taken, for the cable drift
     std::vector<CComplex> lastTrace_;
     bool haveTrace_ = false;
+    int readings_ = 0;  // MeasureTrace and ReadTrace calls
 
-    std::string title_, message_;
     bool responseArmed_ = false;
     int responsePolls_ = 0;
     bool triggerArmed_ = false;

@@ -132,6 +132,8 @@ DemoSettings LoadDemoSettings(const std::string& path) {
     read.Flag("fail_initialize", s.failInitialize);
     read.Flag("refuse_sweep", s.refuseSweep);
     read.Flag("fail_measure", s.failMeasure);
+    read.Integer("fail_measure_after", s.failMeasureAfter, -1);
+    read.Text("error_text", s.errorText);
     read.Flag("fail_trigger", s.failTrigger);
     settings.endGroup();
     if (!(s.minFrequency < s.maxFrequency)) {

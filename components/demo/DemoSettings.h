@@ -36,6 +36,8 @@ struct DemoSettings {
     bool failInitialize = false;
     bool refuseSweep = false;
     bool failMeasure = false;
+    int failMeasureAfter = -1;  // when >= 0, readings after this many fail
+    std::string errorText;      // what a failed reading reports (LastError)
     bool failTrigger = false;
 
     // [probe]

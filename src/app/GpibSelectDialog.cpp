@@ -37,21 +37,16 @@ GpibSelectDialog::GpibSelectDialog(CGpibSelectDlg& model, QWidget* parent)
       find_(new QPushButton(QStringLiteral("Find"), this)),
       test_(new QPushButton(QStringLiteral("Test"), this)),
       abort_(new QPushButton(QStringLiteral("Abort"), this)),
-      progress_(new QProgressBar(this)) {
+      progress_(new QProgressBar(this)),
+      digits_(
+          new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this)) {
     setObjectName(QStringLiteral("GpibSelectDialog"));
     cardCombo_->setObjectName(QStringLiteral("cardType"));
     instrumentCombo_->setObjectName(QStringLiteral("instrumentType"));
     cardAddress_->setObjectName(QStringLiteral("cardAddress"));
     instrumentAddress_->setObjectName(QStringLiteral("instrumentAddress"));
 
-    // Bus addresses are decimal numbers.
-    auto* digits =
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this);
-    cardAddress_->setValidator(digits);
-    instrumentAddress_->setValidator(digits);
-    cardAddress_->setMaximumWidth(
-        cardAddress_->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 6 + 12);
-    instrumentAddress_->setMaximumWidth(cardAddress_->maximumWidth());
+    numberWidth_ = cardAddress_->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 6 + 12;
     cardCombo_->setMinimumContentsLength(28);
     instrumentCombo_->setMinimumContentsLength(28);
     ok_->setDefault(true);
@@ -86,6 +81,7 @@ GpibSelectDialog::GpibSelectDialog(CGpibSelectDlg& model, QWidget* parent)
     connect(cardCombo_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!syncing_) {
             model_.cardIndex = index;
+            ShowAddressKind();
         }
     });
     connect(instrumentCombo_, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -131,6 +127,18 @@ void GpibSelectDialog::FillCombo(QComboBox* combo, const std::vector<ComponentIn
     }
 }
 
+void GpibSelectDialog::ShowAddressKind() {
+    // Bus addresses are decimal numbers; a card that reads texts (a host name, a device name)
+    // takes anything.
+    const bool text = model_.TextAddresses();
+    const int width = text ? numberWidth_ * 5 : numberWidth_;
+    for (QLineEdit* edit : {cardAddress_, instrumentAddress_}) {
+        edit->setValidator(text ? nullptr : digits_);
+        edit->setMinimumWidth(width);
+        edit->setMaximumWidth(width);
+    }
+}
+
 void GpibSelectDialog::SyncFromModel() {
     syncing_ = true;
     setWindowTitle(FromCore(model_.caption.empty() ? model_.title : model_.caption));
@@ -139,6 +147,7 @@ void GpibSelectDialog::SyncFromModel() {
     cardCombo_->setCurrentIndex(model_.cardIndex < cardCombo_->count() ? model_.cardIndex : -1);
     instrumentCombo_->setCurrentIndex(
         model_.instrumentIndex < instrumentCombo_->count() ? model_.instrumentIndex : -1);
+    ShowAddressKind();
     SetTextIfChanged(cardAddress_, FromCore(model_.cardAddress));
     SetTextIfChanged(instrumentAddress_, FromCore(model_.instrumentAddress));
     ok_->setEnabled(model_.okEnabled);

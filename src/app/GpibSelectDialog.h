@@ -14,6 +14,7 @@ class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QValidator;
 
 namespace kv {
 
@@ -46,6 +47,8 @@ public slots:
 
 private:
     void FillCombo(QComboBox* combo, const std::vector<ComponentInfo>& list);
+    // The address fields as the chosen card reads addresses: numbers, or free texts.
+    void ShowAddressKind();
 
     CGpibSelectDlg& model_;
     QComboBox* cardCombo_;
@@ -58,6 +61,8 @@ private:
     QPushButton* test_;
     QPushButton* abort_;
     QProgressBar* progress_;
+    QValidator* digits_;
+    int numberWidth_ = 0;
     bool syncing_ = false;
 };
 

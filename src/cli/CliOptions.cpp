@@ -116,8 +116,9 @@ const char* CliUsage() {
 Connection (default: the remembered selection, else the first component of each list):
   --instrument TEXT      analyzer component by (part of) its name or by its CLSID
   --card TEXT            GPIB card component by (part of) its name or by its CLSID
-  --address N            analyzer bus address
-  --card-address N       card address
+  --address A            analyzer address: a bus number 0..31, or a text for a card
+                         that reads texts (a port, a device name; may be empty)
+  --card-address A       card address: a bus number 0..8, or a text (a host name)
 Sweep (default: the analyzer's range, 51 points, linear):
   --start F  --stop F    frequencies with an optional unit: 200MHz, 20GHz, 300kHz, 1.5e9
   --points N             number of points
@@ -223,12 +224,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
         } else if (a == "--address" || a == "--card-address") {
             if (!value(v))
                 return std::nullopt;
-            int n = 0;
-            if (!ParseInt(v, n) || n < 0) {
-                error = a + ": not an address: " + v;
-                return std::nullopt;
-            }
-            (a == "--address" ? o.address : o.cardAddress) = std::to_string(n);
+            (a == "--address" ? o.address : o.cardAddress) = v;
         } else if (a == "--start" || a == "--stop") {
             if (!value(v))
                 return std::nullopt;

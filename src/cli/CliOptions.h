@@ -16,8 +16,9 @@ struct CliOptions {
     // Connection.
     std::string instrument;  // component name (part of it) or CLSID
     std::string card;
-    std::string address;
-    std::string cardAddress;
+    // As typed; checked against the card's kind of address once the card is known.
+    std::optional<std::string> address;
+    std::optional<std::string> cardAddress;
 
     // Sweep: each given part replaces the analyzer's current value.
     std::optional<double> startValue;

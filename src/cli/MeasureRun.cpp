@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <tuple>
 
 #include <QFile>
 
 #include "cli/TerminalUi.h"
+#include "doc/CGpibSelectDlg.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
 #include "probe/Units.h"
@@ -61,6 +63,18 @@ bool Choose(IComponentRegistry& registry, const char* category, const char* what
     return true;
 }
 
+// How the card of that CLSID writes its addresses.
+AddressKind CardAddressKind(IComponentRegistry& registry, const std::string& clsid) {
+    std::vector<ComponentInfo> cards;
+    registry.List(kGpibCardCategory, cards);
+    for (const auto& c : cards) {
+        if (c.clsid == clsid) {
+            return c.addresses;
+        }
+    }
+    return AddressKind::Numbers;
+}
+
 }  // namespace
 
 int RunComponents(IComponentRegistry& registry, std::FILE* out, std::FILE* err) {
@@ -98,11 +112,18 @@ int ConnectForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xDoc
     SetTouchstoneFiles(o);
     doc.rememberedCardClsid = doc.cardClsid;
     doc.rememberedInstrumentClsid = doc.instrumentClsid;
-    if (!o.address.empty()) {
-        doc.instrumentAddress = o.address;
-    }
-    if (!o.cardAddress.empty()) {
-        doc.cardAddress = o.cardAddress;
+    const AddressKind kind = CardAddressKind(registry, doc.cardClsid);
+    for (const auto& [given, isCard, option] : {std::tuple{&o.cardAddress, true, "--card-address"},
+                                                std::tuple{&o.address, false, "--address"}}) {
+        if (!given->has_value()) {
+            continue;
+        }
+        std::string reason;
+        std::string& address = isCard ? doc.cardAddress : doc.instrumentAddress;
+        if (!CheckAddress(kind, isCard, **given, address, reason)) {
+            std::fprintf(err, "kv47310-cli: %s: %s\n", option, reason.c_str());
+            return kExitUsage;
+        }
     }
     if (!doc.Connect()) {
         ExplainConnectFailure(registry, doc.rememberedInstrumentClsid, err);
@@ -189,8 +210,9 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
     // ---- calibrate (a calibration from the setup file is used as it is unless the run changes
     // what it was made with)
     if (!engine.calibrated || calibrationGiven) {
+        const int completed = engine.completedCalibrations;
         doc.OnCommand(ID_PERFORM_CAL);
-        if (!engine.calibrated || ui.QuitRequested()) {
+        if (engine.completedCalibrations == completed || ui.QuitRequested()) {
             std::fprintf(err, "kv47310-cli: the calibration was not completed\n");
             return kExitFailed;
         }
@@ -198,8 +220,10 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
         std::fprintf(err, "Using the calibration of the setup file.\n");
     }
     if (o.refresh) {
+        const int completed = engine.completedCalibrations;
         doc.OnCommand(ID_REFRESH_CAL);
-        if (ui.QuitRequested()) {
+        if (engine.completedCalibrations == completed || ui.QuitRequested()) {
+            std::fprintf(err, "kv47310-cli: the refresh was not completed\n");
             return kExitFailed;
         }
     }

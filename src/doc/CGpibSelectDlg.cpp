@@ -1,5 +1,7 @@
 #include "doc/CGpibSelectDlg.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdlib>
 
 #include "doc/OperatorUi.h"
@@ -17,7 +19,42 @@ int IndexOf(const std::vector<ComponentInfo>& list, const std::string& clsid) {
     return list.empty() ? -1 : 0;
 }
 
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool IsText(const ComponentInfo& card) {
+    return card.addresses == AddressKind::Text;
+}
+
 }  // namespace
+
+bool CheckAddress(AddressKind kind, bool cardAddress, const std::string& typed,
+                  std::string& address, std::string& reason) {
+    const std::string text = Trim(typed);
+    if (kind == AddressKind::Text) {
+        if (cardAddress && text.empty()) {
+            reason = "the card needs an address";
+            return false;
+        }
+        address = text;
+        return true;
+    }
+    const int count = cardAddress ? kCardAddressCount : kInstrumentAddressCount;
+    int n = -1;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, n);
+    if (text.empty() || ec != std::errc() || ptr != end || n < 0 || n >= count) {
+        reason = "not a bus address from 0 to " + std::to_string(count - 1) + ": " + typed;
+        return false;
+    }
+    address = std::to_string(n);
+    return true;
+}
 
 CGpibSelectDlg::CGpibSelectDlg(IComponentRegistry& registry, OperatorUi& ui)
     : registry_(registry), ui_(ui) {}
@@ -52,6 +89,11 @@ std::string CGpibSelectDlg::InstrumentClsid() const {
     return instrumentIndex >= 0 && instrumentIndex < static_cast<int>(instruments.size())
                ? instruments[static_cast<std::size_t>(instrumentIndex)].clsid
                : std::string();
+}
+
+bool CGpibSelectDlg::TextAddresses() const {
+    return cardIndex >= 0 && cardIndex < static_cast<int>(cards.size()) &&
+           IsText(cards[static_cast<std::size_t>(cardIndex)]);
 }
 
 bool CGpibSelectDlg::Step() {
@@ -94,8 +136,13 @@ void CGpibSelectDlg::Find() {
     abortEnabled = true;
     abortVisible = true;
     progressVisible = true;
-    progressRange =
-        kFindStepsPerPair * static_cast<int>(instruments.size()) * static_cast<int>(cards.size());
+    int stepsPerType = 0;
+    for (const ComponentInfo& card : cards) {
+        stepsPerType += IsText(card) ? 1 : kFindStepsPerPair;
+    }
+    const auto offered = std::count_if(instruments.begin(), instruments.end(),
+                                       [](const ComponentInfo& c) { return c.offeredByFind; });
+    progressRange = stepsPerType * static_cast<int>(offered);
     progressPosition = 0;
     caption = title + " - Searching";
     searching = true;
@@ -111,6 +158,9 @@ void CGpibSelectDlg::Find() {
         return !found && !aborted;
     };
     for (std::size_t type = 0; type < instruments.size() && go(); ++type) {
+        if (!instruments[type].offeredByFind) {
+            continue;
+        }
         instrumentIndex = static_cast<int>(type);
         std::shared_ptr<IInstrumentDriver> driver;
         if (registry_.CreateDriver(instruments[type].clsid, driver) != CreateResult::Ok) {
@@ -120,27 +170,35 @@ void CGpibSelectDlg::Find() {
             cardIndex = static_cast<int>(card);
             const bool cardAccepted =
                 driver != nullptr && driver->SelectGpibCard(cards[card].clsid) == 0;
+            // One probe at the addresses shown; offers the analyzer when it answers there.
+            auto probe = [&] {
+                OnChanged();
+                if (!cardAccepted) {
+                    return;
+                }
+                ++probes;
+                if (driver->SetAddresses(cardAddress, instrumentAddress) != 0 ||
+                    driver->CheckInstrument() != 0) {
+                    return;
+                }
+                std::string name;
+                driver->GetInstrumentName(name);
+                found = ui_.Message(name, "Instrument found.", Buttons::YesNo, Icon::Question) ==
+                        Answer::Yes;
+            };
+            if (IsText(cards[card])) {
+                cardAddress = Trim(chosenCardAddress);
+                instrumentAddress = Trim(chosenInstrumentAddress);
+                if (!cardAddress.empty()) {
+                    probe();
+                }
+                continue;
+            }
             for (int ca = 0; ca < kCardAddressCount && go(); ++ca) {
                 cardAddress = std::to_string(ca);
                 for (int ia = 0; ia < kInstrumentAddressCount && go(); ++ia) {
                     instrumentAddress = std::to_string(ia);
-                    OnChanged();
-                    if (!cardAccepted) {
-                        continue;
-                    }
-                    ++probes;
-                    if (driver->SetAddresses(cardAddress, instrumentAddress) != 0 ||
-                        driver->CheckInstrument() != 0) {
-                        continue;
-                    }
-                    std::string name;
-                    driver->GetInstrumentName(name);
-                    // A simulated analyzer answers everywhere; the search never offers it.
-                    if (name.find("Demo") != std::string::npos) {
-                        continue;
-                    }
-                    found = ui_.Message(name, "Instrument found.", Buttons::YesNo,
-                                        Icon::Question) == Answer::Yes;
+                    probe();
                 }
             }
         }
@@ -166,8 +224,11 @@ void CGpibSelectDlg::Test() {
     cancelEnabled = false;
     OnChanged();
 
-    const std::string card = std::to_string(std::atoi(cardAddress.c_str()));
-    const std::string instrument = std::to_string(std::atoi(instrumentAddress.c_str()));
+    const bool text = TextAddresses();
+    const std::string card =
+        text ? Trim(cardAddress) : std::to_string(std::atoi(cardAddress.c_str()));
+    const std::string instrument =
+        text ? Trim(instrumentAddress) : std::to_string(std::atoi(instrumentAddress.c_str()));
     std::shared_ptr<IInstrumentDriver> driver;
     if (registry_.CreateDriver(InstrumentClsid(), driver) == CreateResult::Ok &&
         driver != nullptr) {

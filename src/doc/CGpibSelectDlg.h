@@ -18,6 +18,12 @@ inline constexpr int kCardAddressCount = 9;         // card addresses 0 to 8
 inline constexpr int kInstrumentAddressCount = 32;  // instrument addresses 0 to 31
 inline constexpr int kFindStepsPerPair = 297;       // progress range per card and instrument type
 
+// An address typed for a card of the given kind, as the driver gets it: a bus number (card 0 to 8,
+// instrument 0 to 31) without blanks or leading zeros, or a text without the blanks around it
+// (a card address must not be empty). False, with the reason, for anything else.
+bool CheckAddress(AddressKind kind, bool cardAddress, const std::string& typed,
+                  std::string& address, std::string& reason);
+
 class CGpibSelectDlg {
 public:
     CGpibSelectDlg(IComponentRegistry& registry, OperatorUi& ui);
@@ -37,7 +43,9 @@ public:
 
     // ---- commands ----
     // Searches the bus. A search that ends without an instrument chosen gives the types and
-    // addresses back as they were; when it ran to its end (not aborted) it says so.
+    // addresses back as they were; when it ran to its end (not aborted) it says so. Analyzers
+    // whose metadata forbids it are never tried; a card with text addresses cannot be scanned,
+    // so only the typed addresses are tried there (nothing without a card address).
     void Find();
     void Test();
     void Abort() { abortPressed_ = true; }
@@ -62,6 +70,9 @@ public:
 
     std::string CardClsid() const;
     std::string InstrumentClsid() const;
+    // Whether the chosen card reads its addresses as texts (free-text fields) rather than bus
+    // numbers.
+    bool TextAddresses() const;
 
     // Number of bus probes (SetAddresses + CheckInstrument) the last Find made.
     int probes = 0;

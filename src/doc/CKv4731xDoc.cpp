@@ -492,11 +492,19 @@ void CKv4731xDoc::OnGpibInstrument() {
 void CKv4731xDoc::ReadProfile() {
     cardClsid = profile_.Read(kProfileCardClsid);
     instrumentClsid = profile_.Read(kProfileInstrumentClsid);
-    // An empty address reads as the default one.
+    // An empty bus address reads as the default one; a card that reads texts keeps an empty
+    // one (a network card's default port, for one).
+    bool textCard = false;
+    std::vector<ComponentInfo> cards;
+    if (!cardClsid.empty() && registry_.List(kGpibCardCategory, cards)) {
+        textCard = std::any_of(cards.begin(), cards.end(), [this](const ComponentInfo& c) {
+            return c.clsid == cardClsid && c.addresses == AddressKind::Text;
+        });
+    }
     const std::string instrument = profile_.Read(kProfileInstrumentAddress);
     const std::string card = profile_.Read(kProfileCardAddress);
-    instrumentAddress = instrument.empty() ? std::string("16") : instrument;
-    cardAddress = card.empty() ? std::string("7") : card;
+    instrumentAddress = instrument.empty() && !textCard ? std::string("16") : instrument;
+    cardAddress = card.empty() && !textCard ? std::string("7") : card;
     rememberedCardClsid = cardClsid;
     rememberedInstrumentClsid = instrumentClsid;
 }

@@ -4,6 +4,9 @@
 // is one plugin whose root object implements IComponentPlugin. Its JSON metadata names the
 // component without loading the library:
 //   {"clsid": "{braced CLSID}", "name": "display name", "categories": ["{category id}", ...]}
+// and optionally, for an analyzer, "offeredByFind": false (never offered by the bus search;
+// missing means true), and for a card "addresses": "numbers" (bus numbers, the default) or
+// "text" (addresses the card reads as texts).
 // The interface id carries a version: a library built against another version of this interface
 // is not listed.
 

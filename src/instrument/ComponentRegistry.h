@@ -10,10 +10,19 @@
 
 namespace kv {
 
+// How a card's addresses are written: bus numbers (GPIB: card 0 to 8, instrument 0 to 31), or
+// texts the card reads itself (a host name, a port, a device name).
+enum class AddressKind { Numbers, Text };
+
 struct ComponentInfo {
     std::string clsid;  // braced CLSID text
     std::string name;   // display name
     std::string path;   // library file (empty for components that are not plugins)
+    // An analyzer the bus search may offer; false for simulations and file readers, which
+    // answer wherever they are asked.
+    bool offeredByFind = true;
+    // A card's addresses.
+    AddressKind addresses = AddressKind::Numbers;
 };
 
 enum class CreateResult {

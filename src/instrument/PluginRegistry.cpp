@@ -120,6 +120,20 @@ std::vector<PluginRegistry::Entry> PluginRegistry::Scan() {
                 Note(pathText, "no \"categories\" in its metadata");
                 continue;
             }
+            const QJsonValue offered = component.value(QStringLiteral("offeredByFind"));
+            if (!offered.isUndefined() && !offered.isBool()) {
+                Note(pathText, "\"offeredByFind\" is not true or false");
+                continue;
+            }
+            entry.info.offeredByFind = offered.toBool(true);
+            const QJsonValue addresses = component.value(QStringLiteral("addresses"));
+            if (addresses == QJsonValue(QStringLiteral("text"))) {
+                entry.info.addresses = AddressKind::Text;
+            } else if (!addresses.isUndefined() &&
+                       addresses != QJsonValue(QStringLiteral("numbers"))) {
+                Note(pathText, "\"addresses\" is neither \"numbers\" nor \"text\"");
+                continue;
+            }
             const auto same = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) {
                 return e.info.clsid == entry.info.clsid;
             });

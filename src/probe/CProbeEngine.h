@@ -169,6 +169,13 @@ private:
     CComplex ModelReflection(double f, CComplex eps) const;
     // The calibration-state length handed to the driver: never more than the block holds.
     std::uint16_t CalStateLength() const;
+    // One sweep into `trace`, sized to the sweep: MeasureTrace, or ReadTrace when `read` (the
+    // sweep an external trigger started). False when the driver reports a failure.
+    bool TakeTrace(std::vector<CComplex>& trace, bool read = false);
+    // After a reading failed: the driver's own text of what went wrong, or a plain one.
+    void ReportFailedReading(const std::string& caption);
+    // Ends the prompt sequence on the analyzer and closes the measure window, as an abort does.
+    void AbortPrompt();
 
     // What "Perform Cal..." changes before its last step: the standards' readings, the error
     // terms and whether the engine is calibrated.
@@ -186,6 +193,8 @@ private:
     // told to begin a calibration and now measures uncorrected, so a calibration that was in
     // force is downloaded again.
     void AbandonCalibration(CalibrationBackup&& before);
+    // A standard's reading failed: the calibration ends as if aborted, with the driver's text.
+    void FailCalibration(CalibrationBackup&& before);
 
     IInstrumentDriver* driver_ = nullptr;
     ProbeHost* document_ = nullptr;

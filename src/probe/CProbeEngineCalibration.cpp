@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "instrument/InstrumentDriverBase.h"
 #include "probe/CProbeEngine.h"
 #include "probe/Standards.h"
 #include "probe/Units.h"
@@ -31,6 +32,9 @@ const char* const kConnectShort = "Connect the shorting block to the probe.";
 const char* const kMeasuringAir = "Measuring air.";
 const char* const kMeasuringShort = "Measuring the shorting block.";
 const char* const kMeasuringWater = "Measuring water.";
+
+const char* const kNoMeasurement = "The analyzer did not return a measurement.";
+const char* const kCalibrationCaption = "Calibration Menu";
 
 // The value of a per-point array at i, or (0, 0) past its end (as if it had been sized to the
 // sweep with zeros).
@@ -232,11 +236,7 @@ bool CProbeEngine::WaitForOperator() {
     }
     // An answer other than continue (abort, or a value the driver should not give) ends the
     // operation without measuring.
-    operatorResponse = kResponseAbort;
-    if (driver_ != nullptr) {
-        driver_->EndOperatorResponse();
-    }
-    EndPrompt();
+    AbortPrompt();
     return false;
 }
 
@@ -262,6 +262,30 @@ std::uint16_t CProbeEngine::CalStateLength() const {
         std::min<std::size_t>(calStateSize, static_cast<std::size_t>(kCalStateBytes)));
 }
 
+bool CProbeEngine::TakeTrace(std::vector<CComplex>& trace, bool read) {
+    trace.assign(static_cast<std::size_t>(PointCount()), CComplex());
+    if (driver_ == nullptr) {
+        return true;
+    }
+    return (read ? driver_->ReadTrace(trace) : driver_->MeasureTrace(trace)) == 0;
+}
+
+void CProbeEngine::ReportFailedReading(const std::string& caption) {
+    std::string text;
+    if (const auto* errors = dynamic_cast<const IDriverErrors*>(driver_)) {
+        text = errors->LastError();
+    }
+    Ask(text.empty() ? kNoMeasurement : text, caption, Buttons::Ok, Icon::Stop);
+}
+
+void CProbeEngine::AbortPrompt() {
+    operatorResponse = kResponseAbort;
+    if (driver_ != nullptr) {
+        driver_->EndOperatorResponse();
+    }
+    EndPrompt();
+}
+
 // ---- Calibration ----
 
 CProbeEngine::CalibrationBackup CProbeEngine::BackUpCalibration() const {
@@ -285,6 +309,12 @@ void CProbeEngine::AbandonCalibration(CalibrationBackup&& before) {
     }
 }
 
+void CProbeEngine::FailCalibration(CalibrationBackup&& before) {
+    AbortPrompt();
+    AbandonCalibration(std::move(before));
+    ReportFailedReading(kCalibrationCaption);
+}
+
 void CProbeEngine::PerformCalibration() {
     // An abort at any prompt leaves the engine as it was and the analyzer correcting as before.
     CalibrationBackup before = BackUpCalibration();
@@ -299,12 +329,15 @@ void CProbeEngine::PerformCalibration() {
         return;
     }
     const std::size_t n = static_cast<std::size_t>(PointCount());
-    stdMeasured1.assign(n, CComplex());
     stdMeasured2.assign(n, CComplex());
     stdMeasured3.assign(n, CComplex());
     calibrated = false;
+    // A reading that failed ends the calibration as an abort does: nothing of it is kept.
+    if (!TakeTrace(stdMeasured1)) {
+        FailCalibration(std::move(before));
+        return;
+    }
     if (driver_ != nullptr) {
-        driver_->MeasureTrace(stdMeasured1);
         if (calibrationType == 1) {
             driver_->PrepareShortStandard();
             driver_->CheckShortStandard();
@@ -318,8 +351,9 @@ void CProbeEngine::PerformCalibration() {
         return;
     }
     for (;;) {
-        if (driver_ != nullptr) {
-            driver_->MeasureTrace(stdMeasured2);
+        if (!TakeTrace(stdMeasured2)) {
+            FailCalibration(std::move(before));
+            return;
         }
         if (calibrationType != 1) {
             break;
@@ -346,8 +380,11 @@ void CProbeEngine::PerformCalibration() {
         AbandonCalibration(std::move(before));
         return;
     }
+    if (!TakeTrace(stdMeasured3)) {
+        FailCalibration(std::move(before));
+        return;
+    }
     if (driver_ != nullptr) {
-        driver_->MeasureTrace(stdMeasured3);
         driver_->EndOperatorResponse();
     }
 
@@ -423,7 +460,7 @@ bool CProbeEngine::ShortingBlockOk() const {
 
 void CProbeEngine::RefreshCalibration() {
     if (!calibrated) {
-        Ask("A calibration must be performed before it can be refreshed.", "Calibration Menu",
+        Ask("A calibration must be performed before it can be refreshed.", kCalibrationCaption,
             Buttons::Ok, Icon::Stop);
         return;
     }
@@ -433,11 +470,14 @@ void CProbeEngine::RefreshCalibration() {
     if (!WaitForOperator()) {
         return;
     }
-    // Sized only once the operator went on, so that an aborted refresh keeps the last reading.
-    refreshMeasured.assign(static_cast<std::size_t>(PointCount()), CComplex());
-    if (driver_ != nullptr) {
-        driver_->MeasureTrace(refreshMeasured);
+    // Taken aside, so that an aborted or failed refresh keeps the last reading and the terms.
+    std::vector<CComplex> reading;
+    if (!TakeTrace(reading)) {
+        AbortPrompt();
+        ReportFailedReading(kCalibrationCaption);
+        return;
     }
+    refreshMeasured = std::move(reading);
     ShowStatus(kComputingCalibration);
     ApplyRefresh();
     ShowStatus(kDownloadingCalibration);

@@ -13,6 +13,7 @@ const char* const kNotCalibrated =
     "A calibration must be performed before a measurement can be made.";
 const char* const kComputingValues = "Computing Values...";
 const char* const kTriggerCaption = "External Trigger";
+const char* const kMeasureCaption = "Measure Menu";
 
 // The record that keeps the name of the instrument a calibration was made on.
 constexpr std::size_t kStoredNameLength = 200;
@@ -21,17 +22,21 @@ constexpr std::size_t kStoredNameLength = 200;
 
 void CProbeEngine::Measure() {
     if (!calibrated) {
-        Ask(kNotCalibrated, "Measure Menu", Buttons::Ok, Icon::Stop);
+        Ask(kNotCalibrated, kMeasureCaption, Buttons::Ok, Icon::Stop);
         return;
     }
     Prompt("Insert probe into sample.", "Measuring sample...", 2);
     if (!WaitForOperator()) {
         return;
     }
-    sampleMeasured.assign(static_cast<std::size_t>(PointCount()), CComplex());
-    if (driver_ != nullptr) {
-        driver_->MeasureTrace(sampleMeasured);
+    // A failed reading leaves the last sample and the Data trace as they were.
+    std::vector<CComplex> reading;
+    if (!TakeTrace(reading)) {
+        AbortPrompt();
+        ReportFailedReading(kMeasureCaption);
+        return;
     }
+    sampleMeasured = std::move(reading);
     ShowStatus(kComputingValues);
     FillResult();
     if (driver_ != nullptr) {
@@ -43,7 +48,7 @@ void CProbeEngine::Measure() {
 
 void CProbeEngine::MeasureOnTrigger() {
     if (!calibrated) {
-        Ask(kNotCalibrated, "Measure Menu", Buttons::Ok, Icon::Stop);
+        Ask(kNotCalibrated, kMeasureCaption, Buttons::Ok, Icon::Stop);
         return;
     }
     ShowWait("Waiting for external trigger.", kTriggerCaption);
@@ -51,11 +56,14 @@ void CProbeEngine::MeasureOnTrigger() {
         HideWait();
         return;
     }
-    sampleMeasured.assign(static_cast<std::size_t>(PointCount()), CComplex());
-    if (driver_ != nullptr) {
-        // The sweep the trigger started, not a new one.
-        driver_->ReadTrace(sampleMeasured);
+    // The sweep the trigger started, not a new one.
+    std::vector<CComplex> reading;
+    if (!TakeTrace(reading, true)) {
+        HideWait();
+        ReportFailedReading(kMeasureCaption);
+        return;
     }
+    sampleMeasured = std::move(reading);
     ShowWait(kComputingValues, kTriggerCaption);
     FillResult();
     if (driver_ != nullptr) {

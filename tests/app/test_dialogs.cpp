@@ -51,6 +51,7 @@ struct TwoOfEach : FakeRegistry {
 
 TEST(GpibSelectDialogTest, ShowsTheModelAndPassesChoicesIn) {
     TwoOfEach registry;
+    registry.AddTextCard();
     ScriptedUi ui;
     CGpibSelectDlg model(registry, ui);
     model.cardAddress = "7";
@@ -61,7 +62,8 @@ TEST(GpibSelectDialogTest, ShowsTheModelAndPassesChoicesIn) {
 
     GpibSelectDialog dialog(model, nullptr);
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Select GPIB Card / Instrument");
-    EXPECT_EQ(ComboItems(dialog.CardCombo()), QStringList({"Fake GPIB card", "Second card"}));
+    EXPECT_EQ(ComboItems(dialog.CardCombo()),
+              QStringList({"Fake GPIB card", "Second card", "Fake network card"}));
     EXPECT_EQ(ComboItems(dialog.InstrumentCombo()),
               QStringList({"Fake analyzer", "Second analyzer"}));
     EXPECT_EQ(dialog.CardCombo()->currentIndex(), 1);
@@ -85,6 +87,18 @@ TEST(GpibSelectDialogTest, ShowsTheModelAndPassesChoicesIn) {
     EXPECT_EQ(model.CardClsid(), "{CARD-2}");
     EXPECT_EQ(model.cardAddress, "3");
     // Addresses are decimal numbers: the letter is refused.
+    EXPECT_EQ(model.instrumentAddress, "20");
+    // A card that reads its addresses as texts takes them as typed, until a bus card is chosen.
+    dialog.CardCombo()->setCurrentIndex(2);
+    for (QLineEdit* edit : {dialog.CardAddressEdit(), dialog.InstrumentAddressEdit()}) {
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("gpib0,16"));
+    }
+    EXPECT_EQ(model.cardAddress, "gpib0,16");
+    EXPECT_EQ(model.instrumentAddress, "gpib0,16");
+    dialog.CardCombo()->setCurrentIndex(1);
+    dialog.InstrumentAddressEdit()->clear();
+    QTest::keyClicks(dialog.InstrumentAddressEdit(), QStringLiteral("2x0"));
     EXPECT_EQ(model.instrumentAddress, "20");
 
     // What the search does to the model shows in the window.

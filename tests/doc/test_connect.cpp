@@ -179,18 +179,27 @@ TEST_F(Connection, ListingFailuresAreReported) {
     (void)d;
 }
 
-TEST_F(Connection, FindProbesEveryAddressPairAndNeverOffersADemo) {
+TEST_F(Connection, FindProbesEveryAddressPairOfTheAnalyzersItMayOffer) {
+    // Whether an analyzer is tried is its metadata's say, not its name's.
+    registry.instruments.push_back({"{33333333-0000-0000-0000-000000000003}", "Simulation", ""});
+    registry.instruments.back().offeredByFind = false;
+    registry.factories["{33333333-0000-0000-0000-000000000003}"] = [] {
+        return std::make_shared<FakeDriver>();  // answers at every address
+    };
     registry.factories[kFakeInstrumentClsid] = [] {
-        auto demo = std::make_shared<FakeDriver>();
-        demo->name = "Demo Network Analyzer";  // answers at every address
-        return demo;
+        auto driver = std::make_shared<AddressedDriver>("8", "31");
+        driver->name = "Demo Network Analyzer";
+        return driver;
     };
     Make();
     CGpibSelectDlg dialog(registry, ui);
     dialog.Initialize();
+    ui.answers = {Answer::No};
     dialog.Find();
     EXPECT_EQ(dialog.probes, 9 * 32);
-    EXPECT_EQ(ui.MessageTexts(), std::vector<std::string>{"Instrument not found."});
+    EXPECT_EQ(registry.creations, 1);
+    EXPECT_EQ(ui.MessageTexts(),
+              (std::vector<std::string>{"Demo Network Analyzer", "Instrument not found."}));
     EXPECT_EQ(dialog.progressRange, 297);
     // The dialog is back to normal.
     EXPECT_TRUE(dialog.findEnabled);
@@ -315,9 +324,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Connection, FindCaptionGrowsByDotsAndStartsAgainPast90Characters) {
     registry.factories[kFakeInstrumentClsid] = [] {
-        auto demo = std::make_shared<FakeDriver>();
-        demo->name = "Demo Network Analyzer";
-        return demo;
+        auto silent = std::make_shared<FakeDriver>();
+        silent->results["CheckInstrument"] = 1;
+        return silent;
     };
     Make();
     class Watching : public CGpibSelectDlg {
@@ -363,6 +372,71 @@ TEST_F(Connection, TestReportsWhatAnswers) {
     EXPECT_EQ(ui.messages[1].text, "Instrument not found.");
     EXPECT_EQ(ui.messages[1].caption, "Hardware Test");
     EXPECT_TRUE(dialog.okEnabled);
+}
+
+TEST_F(Connection, ACardWithTextAddressesIsTriedOnlyAtTheTypedAddresses) {
+    registry.cards.clear();
+    registry.AddTextCard();
+    registry.factories[kFakeInstrumentClsid] = [] {
+        auto driver = std::make_shared<AddressedDriver>("vna-7.lab", "gpib0,16");
+        driver->name = "PROBE-VNA 7";
+        return driver;
+    };
+    Make();
+    CGpibSelectDlg dialog(registry, ui);
+    dialog.Initialize();
+    EXPECT_TRUE(dialog.TextAddresses());
+    // Without a card address there is nothing to try.
+    dialog.cardAddress = " ";
+    dialog.instrumentAddress = "gpib0,16";
+    dialog.Find();
+    EXPECT_EQ(dialog.probes, 0);
+    EXPECT_EQ(ui.MessageTexts(), (std::vector<std::string>{"Instrument not found."}));
+    // The typed texts, blanks around them aside: one probe, no scan.
+    dialog.cardAddress = " vna-7.lab ";
+    ui.answers = {Answer::Yes};
+    dialog.Find();
+    EXPECT_EQ(dialog.probes, 1);
+    EXPECT_EQ(dialog.progressRange, 1);
+    EXPECT_EQ(dialog.cardAddress, "vna-7.lab");
+    EXPECT_EQ(dialog.instrumentAddress, "gpib0,16");
+    // Test hands texts over as texts (as numbers, "gpib0,16" would have become "0").
+    ui.messages.clear();
+    dialog.instrumentAddress = " gpib0,16";
+    dialog.Test();
+    EXPECT_EQ(ui.MessageTexts(), (std::vector<std::string>{"PROBE-VNA 7"}));
+}
+
+TEST(Addresses, NumbersOrTextsAsTheCardReadsThem) {
+    struct Case {
+        AddressKind kind;
+        bool card;
+        const char* typed;
+        const char* address;  // null: refused
+    };
+    for (const Case& c :
+         {Case{AddressKind::Numbers, true, " 07 ", "7"}, Case{AddressKind::Numbers, true, "8", "8"},
+          Case{AddressKind::Numbers, true, "9", nullptr},
+          Case{AddressKind::Numbers, false, "31", "31"},
+          Case{AddressKind::Numbers, false, "32", nullptr},
+          Case{AddressKind::Numbers, false, "-1", nullptr},
+          Case{AddressKind::Numbers, false, "1x", nullptr},
+          Case{AddressKind::Numbers, false, "", nullptr},
+          Case{AddressKind::Text, true, " fe80::1 ", "fe80::1"},
+          Case{AddressKind::Text, true, "  ", nullptr}, Case{AddressKind::Text, false, "", ""},
+          Case{AddressKind::Text, false, "gpib0,16", "gpib0,16"}}) {
+        std::string address = "unchanged";
+        std::string reason;
+        const bool ok = CheckAddress(c.kind, c.card, c.typed, address, reason);
+        EXPECT_EQ(ok, c.address != nullptr) << c.typed;
+        EXPECT_EQ(address, c.address != nullptr ? c.address : "unchanged") << c.typed;
+    }
+    std::string address;
+    std::string reason;
+    CheckAddress(AddressKind::Numbers, true, "9", address, reason);
+    EXPECT_EQ(reason, "not a bus address from 0 to 8: 9");
+    CheckAddress(AddressKind::Text, true, "", address, reason);
+    EXPECT_EQ(reason, "the card needs an address");
 }
 
 TEST_F(Connection, GpibInstrumentCommandShowsTheDialogAndVerifies) {

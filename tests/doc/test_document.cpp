@@ -83,6 +83,13 @@ TEST_F(Document, ProfileValuesReplaceOnlyEmptyAddresses) {
     EXPECT_EQ(d.cardAddress, "3");
     EXPECT_EQ(d.instrumentClsid, "{ABC}");
     EXPECT_EQ(d.rememberedInstrumentClsid, "{ABC}");
+
+    // A card that reads texts keeps an empty address.
+    doc.reset();
+    registry.AddTextCard();
+    profile.values[kProfileCardClsid] = kFakeTextCardClsid;
+    profile.values[kProfileCardAddress] = "vna-7.lab";
+    EXPECT_EQ(Make().instrumentAddress, "");
 }
 
 TEST_F(Document, DefaultFontsComeFromTheStockFontOnceForEveryFrontEnd) {

@@ -71,7 +71,24 @@ TEST(Cli, CommandLineMistakesExitWithStatusTwo) {
     const CliResult r = folder.Run({"measure", "--yes", "--instrument", "no such analyzer"});
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("no analyzer component matches 'no such analyzer'"), std::string::npos);
+    // The Simulated GPIB card's addresses are bus numbers.
+    const CliResult card = folder.Run({"measure", "--yes", "--card-address", "9"});
+    EXPECT_EQ(card.status, 2);
+    EXPECT_NE(card.err.find("kv47310-cli: --card-address: not a bus address from 0 to 8: 9"),
+              std::string::npos)
+        << card.err;
+    EXPECT_EQ(folder.Run({"measure", "--yes", "--address", "sixteen"}).status, 2);
     EXPECT_EQ(folder.Run({"--help"}).status, 0);
+}
+
+TEST(Cli, AFailedReadingEndsTheRunWithTheAnalyzersText) {
+    CliFolder folder;
+    folder.WriteIni("[analyzer]\nfail_measure_after=1\nerror_text=Sweep lost.\n");
+    const CliResult r = folder.Run({"measure", "--yes", "--points", "11"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Calibration Menu: Sweep lost.\n"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("kv47310-cli: the calibration was not completed"), std::string::npos);
+    EXPECT_EQ(r.out, "");
 }
 
 // Every calibration type, then a measurement of the configured sample, gives the sample's

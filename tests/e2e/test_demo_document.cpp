@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
@@ -141,6 +142,56 @@ TEST_F(DemoDocument, ARefreshCorrectsTheCablesDrift) {
         "drift 0.02 deg/sweep: error %.3g after calibration, %.3g after 60 sweeps, %.3g "
         "after a refresh\n",
         fresh, drifted, refreshed);
+}
+
+bool Same(const std::vector<CComplex>& a, const std::vector<CComplex>& b) {
+    return a.size() == b.size() &&
+           std::memcmp(a.data(), b.data(), a.size() * sizeof(CComplex)) == 0;
+}
+
+// A reading the analyzer fails ends the command: the calibration in force, the standards'
+// readings and the Data trace stay as they were, and the operator reads the analyzer's text.
+TEST_F(DemoDocument, AFailedReadingChangesNothingAndShowsWhy) {
+    for (int standard = 1; standard <= 3; ++standard) {
+        SCOPED_TRACE(standard);
+        // A calibration and a sample (four readings) succeed; the next calibration fails at
+        // `standard`, and every reading after it fails as well.
+        const std::string text =
+            standard == 2 ? "" : "Sweep " + std::to_string(standard) + " lost.";
+        WriteIni(("[analyzer]\nfail_measure_after=" + std::to_string(3 + standard) +
+                  "\nerror_text=" + text + "\n")
+                     .c_str());
+        CKv4731xDoc& d = Connect();
+        const CProbeEngine& e = d.Engine();
+        d.OnCommand(ID_PERFORM_CAL);
+        d.OnCommand(ID_TRIGGER_MEASUREMENT);
+        ASSERT_EQ(d.measurementCount, 1);
+        const std::vector<CComplex> kept[] = {
+            e.stdMeasured1,     e.stdMeasured2,  e.stdMeasured3,         e.errorDirectivity,
+            e.errorSourceMatch, e.errorTracking, d.Trace(0).permittivity};
+        ui.messages.clear();
+        ui.prompts.clear();
+        d.OnCommand(ID_PERFORM_CAL);
+        EXPECT_EQ(ui.prompts.size(), static_cast<std::size_t>(standard));
+        d.OnCommand(ID_TRIGGER_MEASUREMENT);
+        EXPECT_TRUE(e.calibrated);
+        EXPECT_EQ(e.completedCalibrations, 1);
+        EXPECT_EQ(d.measurementCount, 1);
+        const std::vector<CComplex> now[] = {
+            e.stdMeasured1,     e.stdMeasured2,  e.stdMeasured3,         e.errorDirectivity,
+            e.errorSourceMatch, e.errorTracking, d.Trace(0).permittivity};
+        for (int k = 0; k < 7; ++k) {
+            EXPECT_TRUE(Same(now[k], kept[k])) << k;
+        }
+        const std::string shown =
+            text.empty() ? "The analyzer did not return a measurement." : text;
+        std::vector<std::string> messages;
+        for (const auto& m : ui.messages) {
+            messages.push_back(m.caption + ": " + m.text);
+        }
+        EXPECT_EQ(messages, (std::vector<std::string>{"Calibration Menu: " + shown,
+                                                      "Measure Menu: " + shown}));
+    }
 }
 
 struct AbortAt {

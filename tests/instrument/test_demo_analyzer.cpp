@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "DemoTestSupport.h"
+#include "instrument/InstrumentDriverBase.h"
 #include "probe/Standards.h"
 
 namespace kv::test {
@@ -61,6 +62,14 @@ TEST(DemoAnalyzer, FaultsOnDemand) {
     EXPECT_EQ(trace[0].re, 5.0);  // nothing written
     EXPECT_NE(failing->SetFrequencyList(Linear(1e9, 2e9, 3), 3, 0), 0);
     EXPECT_EQ(std::get<2>(ReadBack(*failing)), 201);  // the preset sweep stays
+
+    // One reading (of either kind) succeeds, the next fails with the configured text.
+    auto later = CreateDemo("[analyzer]\nfail_measure_after = 1\nerror_text = Trace lost\n");
+    EXPECT_EQ(later->MeasureTrace(trace), 0);
+    EXPECT_NE(later->ReadTrace(trace), 0);
+    const auto* errors = dynamic_cast<const IDriverErrors*>(later.get());
+    ASSERT_NE(errors, nullptr);
+    EXPECT_EQ(errors->LastError(), "Trace lost");
 }
 
 TEST(DemoAnalyzer, LimitsHaveDefaultsAndIniOverrides) {

@@ -70,11 +70,13 @@ TEST(PluginRegistry, ListsTheSimulatedCardAndTheDemoAnalyzerByCategory) {
     EXPECT_EQ(card->path, PluginFile(KV_COMPONENTS_DIR, "kv_simcard"));
     // The analyzer accepts exactly the card its metadata names.
     EXPECT_EQ(card->clsid, kSimulatedCardClsid);
+    EXPECT_EQ(card->addresses, AddressKind::Numbers);
 
     const ComponentInfo* demo = Find(instruments, kDemoClsid);
     ASSERT_NE(demo, nullptr);
     EXPECT_EQ(demo->name, "Demo analyzer");
     EXPECT_EQ(demo->path, PluginFile(KV_COMPONENTS_DIR, "kv_demo_analyzer"));
+    EXPECT_FALSE(demo->offeredByFind);  // a simulation answers wherever it is asked
 
     // Each component only in its own category; a category id matches without regard to case.
     EXPECT_EQ(Find(cards, kDemoClsid), nullptr);

@@ -649,6 +649,88 @@ TEST(PerformCalibration, AbortAtTheFirstPromptDownloadsTheOldTermsAgain) {
     EXPECT_EQ(third.ui.measure, nullptr);
 }
 
+// A reading the analyzer reports as failed ends the calibration or the refresh exactly as an abort
+// at that point would, and the operator reads the driver's own text (or a plain one without it).
+TEST(FailedReading, EndsTheCalibrationAsAnAbortAndSaysWhy) {
+    struct Case {
+        int type;
+        int failingReading;  // 1..3
+        bool shortAgain;     // reading 3 is the shorting block measured again after the question
+        bool calibrated;
+        const char* driverText;
+    };
+    for (const Case& c :
+         {Case{1, 1, false, true, "Timeout reading the trace."}, Case{1, 2, false, false, ""},
+          Case{1, 3, false, true, ""}, Case{1, 3, true, true, "Block of 3 values for 5 points."},
+          Case{0, 2, false, true, "E"}, Case{2, 3, false, false, "Lost connection."}}) {
+        SCOPED_TRACE(testing::Message() << c.type << " " << c.failingReading << " " << c.shortAgain
+                                        << " " << c.calibrated);
+        Bench b;
+        b.engine.calibrationType = c.type;
+        b.SynthesizeStandards();
+        b.engine.PerformCalibration();
+        b.engine.calibrated = c.calibrated;
+        b.engine.refreshMeasured = {{4, 4}};
+        const std::vector<std::uint8_t> before = CalibrationBytes(b.engine);
+        const int completed = b.engine.completedCalibrations;
+        b.driver.calls.clear();
+        b.driver.measureCalls = 0;
+        b.driver.errorText = c.driverText;
+        // New readings that differ from the old ones, so that any of them left behind shows.
+        b.driver.reflection = [&c](double, int call) {
+            if (c.shortAgain && call == 1) {
+                return CComplex(-0.54, 0.06);  // -0.6 times air: measured again on Yes
+            }
+            return call == 0 ? CComplex(0.9, -0.1) : CComplex(-0.9, 0.1);
+        };
+        b.driver.onCall = [&](const std::string& op) {
+            if (op == "MeasureTrace" && b.driver.measureCalls == c.failingReading) {
+                b.driver.results["MeasureTrace"] = 1;
+            }
+        };
+        b.ui.answers = {Answer::Yes};
+        b.engine.PerformCalibration();
+
+        EXPECT_TRUE(CalibrationBytes(b.engine) == before);
+        EXPECT_EQ(b.engine.completedCalibrations, completed);
+        EXPECT_EQ(b.driver.Count("MeasureTrace"), c.failingReading);
+        EXPECT_EQ(b.driver.Count("SaveCalibrationState"), 0);
+        EXPECT_EQ(b.ui.measure, nullptr);
+        // The prompt is closed as after an abort, the old terms go back, then the message.
+        Names after{"MeasureTrace", "EndOperatorResponse", "ClearMessage"};
+        if (c.calibrated) {
+            after.insert(after.end(), {"DownloadCalibration", "EndSequence"});
+        }
+        const Names calls(b.driver.calls.end() - static_cast<std::ptrdiff_t>(after.size()),
+                          b.driver.calls.end());
+        EXPECT_EQ(calls, after);
+        ASSERT_FALSE(b.ui.messages.empty());
+        const auto& m = b.ui.messages.back();
+        EXPECT_EQ(m.text, *c.driverText != '\0' ? c.driverText
+                                                : "The analyzer did not return a measurement.");
+        EXPECT_EQ(m.caption, "Calibration Menu");
+        EXPECT_EQ(m.icon, Icon::Stop);
+        EXPECT_EQ(b.ui.messages.size(), c.shortAgain ? 2u : 1u);
+    }
+
+    // A refresh whose reading fails keeps its last reading and the terms.
+    Bench r;
+    r.SynthesizeStandards();
+    r.engine.PerformCalibration();
+    r.engine.refreshMeasured = {{4, 4}};
+    const std::vector<std::uint8_t> before = CalibrationBytes(r.engine);
+    r.driver.calls.clear();
+    r.driver.results["MeasureTrace"] = 1;
+    r.engine.RefreshCalibration();
+    EXPECT_TRUE(CalibrationBytes(r.engine) == before);
+    EXPECT_EQ(r.engine.completedCalibrations, 1);
+    EXPECT_EQ(r.driver.CallsSince("MeasureTrace"),
+              (Names{"MeasureTrace", "EndOperatorResponse", "ClearMessage"}));
+    EXPECT_EQ(r.ui.MessageTexts(), (Names{"The analyzer did not return a measurement."}));
+    EXPECT_EQ(r.ui.messages[0].caption, "Calibration Menu");
+    EXPECT_EQ(r.ui.measure, nullptr);
+}
+
 TEST(RefreshCalibration, RefusedBeforeACalibration) {
     Bench b;
     b.engine.RefreshCalibration();

@@ -180,6 +180,41 @@ TEST(Measure, AbortAtThePromptChangesNothing) {
     ExpectDataUntouched(b);
 }
 
+TEST(Measure, AFailedReadingChangesNothingAndSaysWhy) {
+    // By command: the prompt closes as after an abort, then the driver's text.
+    Bench b;
+    b.engine.sampleMeasured = {{8, 8}};
+    b.engine.sensitivity = {3.0};
+    b.Sample({20.0, -5.0});
+    b.driver.results["MeasureTrace"] = 1;
+    b.driver.errorText = "Timeout: no answer within 10 s.";
+    b.engine.Measure();
+    EXPECT_EQ(b.driver.CallsSince("MeasureTrace"),
+              (Names{"MeasureTrace", "EndOperatorResponse", "ClearMessage"}));
+    ASSERT_EQ(b.ui.messages.size(), 1u);
+    EXPECT_EQ(b.ui.messages[0].text, "Timeout: no answer within 10 s.");
+    EXPECT_EQ(b.ui.messages[0].caption, "Measure Menu");
+    EXPECT_EQ(b.ui.measure, nullptr);
+    ASSERT_EQ(b.engine.sampleMeasured.size(), 1u);
+    EXPECT_EQ(b.engine.sampleMeasured[0].re, 8.0);
+    EXPECT_EQ(b.engine.sensitivity, (std::vector<double>{3.0}));
+    EXPECT_TRUE(b.host.calls.empty());
+    ExpectDataUntouched(b);
+
+    // By the external trigger: the sweep it started cannot be read; no text of the driver's own.
+    Bench t;
+    t.Sample({20.0, -5.0});
+    t.driver.results["ReadTrace"] = 1;
+    t.engine.MeasureOnTrigger();
+    EXPECT_EQ(t.driver.CallsSince("ReadTrace"), (Names{"ReadTrace"}));
+    EXPECT_EQ(t.ui.MessageTexts(), (Names{"The analyzer did not return a measurement."}));
+    EXPECT_EQ(t.ui.messages[0].caption, "Measure Menu");
+    EXPECT_EQ(t.ui.wait, nullptr);
+    EXPECT_TRUE(t.engine.sampleMeasured.empty());
+    EXPECT_TRUE(t.host.calls.empty());
+    ExpectDataUntouched(t);
+}
+
 TEST(Measure, ArraysFollowAShortLogSweep) {
     // 55 points asked, 51 in the log list until the instrument has been asked: every array
     // has one element per frequency.

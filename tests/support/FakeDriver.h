@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "instrument/IInstrumentDriver.h"
+#include "instrument/InstrumentDriverBase.h"
 
 namespace kv::test {
 
-class FakeDriver : public IInstrumentDriver {
+class FakeDriver : public IInstrumentDriver, public IDriverErrors {
 public:
     // ---- configuration ----
     std::string name = "FAKE ANALYZER 1";
@@ -29,6 +29,7 @@ public:
     std::deque<int> operatorResponses;  // PollOperatorResponse outputs; default 0 (none)
     std::deque<int> triggerPolls;       // PollExternalTrigger results; default 0 (fired)
     int armTriggerResult = 0;
+    std::string errorText;  // LastError
     // Reflection per point for MeasureTrace/ReadTrace; default (0, 0).
     std::function<CComplex(double f, int call)> reflection;
     // Called after every call was recorded, so that a test can act at a chosen point.
@@ -100,6 +101,7 @@ public:
     int PollExternalTrigger() override;
     int ReturnToLocal() override { return Log("ReturnToLocal"); }
     int ExchangeSweepMode(std::string& mode) override;
+    std::string LastError() const override { return errorText; }
 
 private:
     int Log(const std::string& op);

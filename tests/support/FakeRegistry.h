@@ -16,6 +16,7 @@ namespace kv::test {
 
 inline constexpr const char* kFakeCardClsid = "{11111111-0000-0000-0000-000000000001}";
 inline constexpr const char* kFakeInstrumentClsid = "{22222222-0000-0000-0000-000000000002}";
+inline constexpr const char* kFakeTextCardClsid = "{44444444-0000-0000-0000-000000000004}";
 
 class FakeRegistry : public IComponentRegistry {
 public:
@@ -29,6 +30,13 @@ public:
             }
             return driver;
         };
+    }
+
+    // Adds a card whose addresses are texts (as a network card's).
+    void AddTextCard() {
+        ComponentInfo card{kFakeTextCardClsid, "Fake network card", ""};
+        card.addresses = AddressKind::Text;
+        cards.push_back(card);
     }
 
     std::vector<ComponentInfo> cards;
