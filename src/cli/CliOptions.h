@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kv {
@@ -43,6 +44,9 @@ struct CliOptions {
     std::string tableFile;           // .png, .svg or .pdf
     std::string chartFormat = "e1";  // e1, e2, tan, colecole
     bool autoscale = false;
+
+    // The analyzer's own settings for this run (--ifbw, --power, --average), in order.
+    std::vector<std::pair<std::string, std::string>> driverSettings;
 };
 
 // Parses argv; on a mistake returns nullopt and writes the reason to `error`.

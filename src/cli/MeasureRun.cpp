@@ -5,6 +5,7 @@
 
 #include <QFile>
 
+#include "cli/DriverSettingsOptions.h"
 #include "cli/TerminalUi.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
@@ -109,6 +110,9 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
     }
     if (!doc.Connect()) {
         std::fprintf(err, "kv47310-cli: no analyzer is connected\n");
+        return kExitFailed;
+    }
+    if (!ApplyDriverSettings(o, doc.Driver(), err)) {
         return kExitFailed;
     }
     doc.SetupInstrument();
