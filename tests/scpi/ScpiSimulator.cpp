@@ -162,6 +162,7 @@ void ScpiSimulator::run() {
     const bool ok = server.listen(QHostAddress(QHostAddress::LocalHost), 0);
     QObject::connect(&server, &QTcpServer::newConnection, &server, [this, &server] {
         while (QTcpSocket* socket = server.nextPendingConnection()) {
+            socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
             QObject::connect(socket, &QTcpSocket::readyRead, socket,
                              [this, socket] { OnReadyRead(socket); });
             QObject::connect(socket, &QTcpSocket::disconnected, socket, [this, socket] {
