@@ -347,6 +347,10 @@ TEST(ScpiDriver, TriggerStateAndName) {
     EXPECT_EQ(name.size(), 199u);
     EXPECT_EQ(name.substr(0, 28), "Nowhere Instruments,SIM-VNA,");
 
+    // The prompt on the analyzer's display, without the quotes a command cannot carry.
+    EXPECT_EQ(d->ShowMessage("Insert the probe into \"sample\"."), 0);
+    EXPECT_EQ(sim.DisplayTitle(), "Insert the probe into  sample .");
+
     ASSERT_EQ(d->SetFrequencyList(Linear(1e9, 2e9, 11), 11, 0), 0);
     const int before = sim.Sweeps();
     ASSERT_EQ(d->ArmExternalTrigger(), 0) << d->LastError();
