@@ -53,6 +53,11 @@ bool ReadFileText(const std::string& path, std::string& text) {
     return true;
 }
 
+// Bit 0 of the standard event status register: the operation completed.
+bool EsrComplete(double esr) {
+    return esr >= 0 && esr <= 255 && (static_cast<int>(esr) & 1) != 0;
+}
+
 // The calibration-state block, little-endian.
 class StateWriter {
 public:
@@ -544,6 +549,9 @@ int ScpiDriver::GetMaxPoints(int& points) {
     if (!Limit("max-points", v)) {
         return kNotDone;
     }
+    if (!(v >= 1 && v <= 1e6)) {
+        return Fail("The analyzer reports " + Number(v) + " as its largest number of points.");
+    }
     points = static_cast<int>(v);
     return 0;
 }
@@ -684,7 +692,7 @@ bool ScpiDriver::WaitForSweep(double timeBudget) {
         if (!QueryNumber("*ESR?", esr)) {
             return false;
         }
-        if ((static_cast<long long>(esr) & 1) != 0) {
+        if (EsrComplete(esr)) {
             return true;
         }
         if (deadline.hasExpired()) {
@@ -838,7 +846,7 @@ int ScpiDriver::PollExternalTrigger() {
         triggerArmed_ = false;
         return 2;
     }
-    if ((static_cast<long long>(esr) & 1) == 0) {
+    if (!EsrComplete(esr)) {
         return kTriggerStillWaiting;
     }
     triggerArmed_ = false;

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -194,8 +195,9 @@ bool DecodeScpiNumbers(const ScpiAnswer& answer, bool swapped, std::vector<doubl
 bool ParseScpiError(const std::string& text, int& number, std::string& message) {
     const std::size_t comma = text.find(',');
     double n = 0;
+    // Error numbers are small whole numbers; anything else is no error answer.
     if (comma == std::string::npos || !ParseScpiNumber(text.substr(0, comma), n) ||
-        n != static_cast<double>(static_cast<int>(n))) {
+        !(n >= -1e6 && n <= 1e6) || n != std::floor(n)) {
         return false;
     }
     number = static_cast<int>(n);

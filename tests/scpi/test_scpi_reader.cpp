@@ -104,6 +104,7 @@ TEST(ScpiReader, DecodesBothByteOrdersAndAsciiNumbers) {
     EXPECT_EQ(text, "Undefined header");
     EXPECT_FALSE(ParseScpiError("No error", number, text));
     EXPECT_FALSE(ParseScpiError("1.5,\"x\"", number, text));
+    EXPECT_FALSE(ParseScpiError("1e90,\"x\"", number, text));
 }
 
 TEST(ScpiTables, ReadPickAndExpand) {
