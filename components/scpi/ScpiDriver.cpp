@@ -747,7 +747,10 @@ int ScpiDriver::MeasureTrace(std::span<CComplex> trace) {
     }
     const std::map<std::string, std::string> values = {
         {"average", std::to_string(settings_.averaging)}};
-    if (!Send("*CLS") || !SendLines(settings_.averaging > 1 ? "sweep-average" : "sweep", values) ||
+    if (!Send("*CLS") ||
+        !SendLines(
+            settings_.averaging > 1 && table_->Has("sweep-average") ? "sweep-average" : "sweep",
+            values) ||
         !CheckErrors("after the sweep was started") || !Send("*OPC") ||
         !WaitForSweep(sweepTime * settings_.averaging)) {
         return kNotDone;

@@ -62,6 +62,24 @@ bool Choose(IComponentRegistry& registry, const char* category, const char* what
     return true;
 }
 
+// Without a card named, a card the analyzer does not work with gives way to the first one it
+// accepts (the cards are listed by name, whatever they drive).
+void ChooseAcceptedCard(IComponentRegistry& registry, const std::string& instrumentClsid,
+                        std::string& cardClsid) {
+    std::shared_ptr<IInstrumentDriver> driver;
+    std::vector<ComponentInfo> cards;
+    if (registry.CreateDriver(instrumentClsid, driver) != CreateResult::Ok || !driver ||
+        !registry.List(kGpibCardCategory, cards) || driver->SelectGpibCard(cardClsid) == 0) {
+        return;
+    }
+    for (const auto& c : cards) {
+        if (driver->SelectGpibCard(c.clsid) == 0) {
+            cardClsid = c.clsid;
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 int RunComponents(IComponentRegistry& registry, std::FILE* out, std::FILE* err) {
@@ -99,6 +117,9 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
                 err) ||
         !Choose(registry, kGpibCardCategory, "GPIB card", o.card, doc.cardClsid, err)) {
         return kExitUsage;
+    }
+    if (o.card.empty()) {
+        ChooseAcceptedCard(registry, doc.instrumentClsid, doc.cardClsid);
     }
     doc.rememberedCardClsid = doc.cardClsid;
     doc.rememberedInstrumentClsid = doc.instrumentClsid;
