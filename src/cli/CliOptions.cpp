@@ -5,6 +5,7 @@
 
 #include <QFile>
 
+#include "cli/DriverSettingsOptions.h"
 #include "render/RenderExport.h"
 
 namespace kv {
@@ -123,6 +124,10 @@ Sweep (default: the analyzer's range, 51 points, linear):
   --start F  --stop F    frequencies with an optional unit: 200MHz, 20GHz, 300kHz, 1.5e9
   --points N             number of points
   --log                  logarithmic sweep
+Analyzer settings for this run (analyzers that have them, such as the SCPI analyzer):
+  --ifbw HZ              IF bandwidth
+  --power DBM            source power
+  --average N            sweeps averaged per measurement
 Calibration:
   --cal TYPE             air-short-water (default), load-air-short or user
   --water-temperature T  degrees Celsius (default 25)
@@ -198,6 +203,10 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
         std::string v;
         if (const int taken = ParseTouchstoneOption(args, i, o, error); taken != 0) {
             if (taken < 0) {
+                return std::nullopt;
+            }
+        } else if (const int setting = TakeDriverSetting(args, i, o, error); setting != 0) {
+            if (setting < 0) {
                 return std::nullopt;
             }
         } else if (a == "--yes" || a == "-y") {

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kv {
@@ -51,6 +52,8 @@ struct CliOptions {
     std::map<std::string, std::string> touchstoneFiles;
     std::string touchstoneOut;     // measure: the sample's corrected S11; sweep: the sweep
     std::string rawTouchstoneOut;  // measure: the sample's S11 before correction
+    // The analyzer's own settings for this run (--ifbw, --power, --average), in order.
+    std::vector<std::pair<std::string, std::string>> driverSettings;
 };
 
 // The Touchstone options at args[i] (moving i past a value); 1 when it took one, 0 when args[i]

@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include "cli/DriverSettingsOptions.h"
 #include "cli/TerminalUi.h"
 #include "doc/CGpibSelectDlg.h"
 #include "doc/CKv4731xDoc.h"
@@ -75,6 +76,24 @@ AddressKind CardAddressKind(IComponentRegistry& registry, const std::string& cls
     return AddressKind::Numbers;
 }
 
+// Without a card named, a card the analyzer does not work with gives way to the first one it
+// accepts (the cards are listed by name, whatever they drive).
+void ChooseAcceptedCard(IComponentRegistry& registry, const std::string& instrumentClsid,
+                        std::string& cardClsid) {
+    std::shared_ptr<IInstrumentDriver> driver;
+    std::vector<ComponentInfo> cards;
+    if (registry.CreateDriver(instrumentClsid, driver) != CreateResult::Ok || !driver ||
+        !registry.List(kGpibCardCategory, cards) || driver->SelectGpibCard(cardClsid) == 0) {
+        return;
+    }
+    for (const auto& c : cards) {
+        if (driver->SelectGpibCard(c.clsid) == 0) {
+            cardClsid = c.clsid;
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 int RunComponents(IComponentRegistry& registry, std::FILE* out, std::FILE* err) {
@@ -110,6 +129,9 @@ int ConnectForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xDoc
         return kExitUsage;
     }
     SetTouchstoneFiles(o);
+    if (o.card.empty()) {
+        ChooseAcceptedCard(registry, doc.instrumentClsid, doc.cardClsid);
+    }
     doc.rememberedCardClsid = doc.cardClsid;
     doc.rememberedInstrumentClsid = doc.instrumentClsid;
     const AddressKind kind = CardAddressKind(registry, doc.cardClsid);
@@ -128,6 +150,9 @@ int ConnectForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xDoc
     if (!doc.Connect()) {
         ExplainConnectFailure(registry, doc.rememberedInstrumentClsid, err);
         std::fprintf(err, "kv47310-cli: no analyzer is connected\n");
+        return kExitFailed;
+    }
+    if (!ApplyDriverSettings(o, doc.Driver(), err)) {
         return kExitFailed;
     }
     doc.SetupInstrument();

@@ -1,0 +1,24 @@
+#pragma once
+
+// Plugin object of the LAN (TCP/IP) card component. The card has no bus of its own: the program
+// lists it and hands its CLSID to the driver, which opens the network connection itself.
+
+#include <QObject>
+
+#include "instrument/ComponentPlugin.h"
+
+namespace kv {
+
+class LanCard : public IGpibCard {};
+
+class LanCardPlugin : public QObject, public IComponentPlugin {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID KV_COMPONENT_PLUGIN_IID FILE "lan.json")
+    Q_INTERFACES(kv::IComponentPlugin)
+
+public:
+    std::unique_ptr<IInstrumentDriver> CreateDriver() override { return nullptr; }
+    std::unique_ptr<IGpibCard> CreateCard() override { return std::make_unique<LanCard>(); }
+};
+
+}  // namespace kv

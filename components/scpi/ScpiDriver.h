@@ -1,0 +1,136 @@
+#pragma once
+
+// The SCPI network analyzer: any analyzer that speaks SCPI over a LAN card, its commands taken
+// from the table of its command family (ScpiTables.h). The driver corrects the analyzer's raw S11
+// itself with the three terms the program downloads, so nothing is written into the analyzer's
+// calibration memory.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ScpiTables.h"
+#include "ScpiTransport.h"
+#include "instrument/IDriverSettings.h"
+#include "instrument/InstrumentDriverBase.h"
+
+namespace kv {
+
+// The settings for probe work, in the program's settings under kScpiSettingsGroup.
+struct ScpiSettings {
+    double ifBandwidth = 1000.0;  // Hz
+    double power = 0.0;           // dBm
+    int averaging = 1;            // sweeps averaged per measurement
+    double timeout = 10.0;        // s, every read
+    bool asciiTransfer = false;   // numbers as text instead of 64-bit binary
+    std::string family;           // a table by name, whatever the identification says
+    std::string tablesFile;       // a further tables file, read after the shipped one
+};
+
+inline constexpr const char* kScpiSettingsGroup = "ScpiAnalyzer";
+
+// The settings saved in the program's QSettings (defaults for what is missing or unreadable).
+ScpiSettings LoadScpiSettings();
+// Checks and stores one setting by its key (ifbw, power, average, timeout); false with the reason.
+bool SetScpiSetting(ScpiSettings& settings, const std::string& key, const std::string& value,
+                    std::string& error);
+
+class ScpiDriver : public InstrumentDriverBase, public IDriverSettings {
+public:
+    // The tables file shipped beside the plugin.
+    static constexpr const char* kTablesFile = "scpi-analyzers.tables";
+
+    ScpiDriver(ScpiSettings settings, std::vector<std::string> tableFiles);
+    ~ScpiDriver() override;
+
+    int SelectGpibCard(const std::string& cardClsid) override;
+    int SetAddresses(const std::string& cardAddress, const std::string& instrumentAddress) override;
+    int CheckInstrument() override;
+    int OpenInstrument(const std::string& cardAddress,
+                       const std::string& instrumentAddress) override;
+    int Initialize() override;
+    int Preset() override;
+    int GetInstrumentName(std::string& name) override;
+    int BeginLimitQuery() override { return 0; }
+    int GetMinFrequency(double& hz) override;
+    int GetMaxFrequency(double& hz) override;
+    int GetMaxPoints(int& points) override;
+    int QueryLogSweepSupport() override;
+    int SetFrequencyList(std::span<const double> frequencies, int count, int sweepType) override;
+    int GetStartFrequency(double& hz) override;
+    int GetStopFrequency(double& hz) override;
+    int GetNumberOfPoints(int& points) override;
+    int MeasureTrace(std::span<CComplex> trace) override;
+    int ReadTrace(std::span<CComplex> trace) override;
+    int BeginCalibration() override;
+    int PrepareCalibration() override { return BeginCalibration(); }
+    int DownloadCalibration(std::span<const CComplex> directivity,
+                            std::span<const CComplex> sourceMatch,
+                            std::span<const CComplex> tracking) override;
+    int ClearMessage() override;
+    int ShowMessage(const std::string& text) override;
+    int CheckOnePortCalibration() override { return CorrectionOn() ? 0 : 1; }
+    int CheckForwardCalibration() override { return CorrectionOn() ? 0 : 1; }
+    int ArmExternalTrigger() override;
+    int PollExternalTrigger() override;
+    int SaveCalibrationState(CalState& state, std::uint16_t& size) override;
+    int RestoreCalibrationState(const CalState& state, std::uint16_t size) override;
+
+    bool SetRunSetting(const std::string& key, const std::string& value,
+                       std::string& error) override;
+
+    // For tests and the benchmarks.
+    const ScpiSettings& Settings() const { return settings_; }
+    const ScpiTable* Table() const { return table_; }
+    const std::vector<double>& Axis() const { return axis_; }
+
+private:
+    struct Segment {
+        double start, stop;
+        int points;
+    };
+
+    bool CorrectionOn() const { return !calibrating_ && !directivity_.empty(); }
+    bool Connect();
+    void Disconnect();
+    bool Send(const std::string& command);
+    bool Query(const std::string& query, ScpiAnswer& answer, long long indefiniteBytes = -1);
+    bool QueryText(const std::string& query, std::string& text);
+    bool QueryNumber(const std::string& query, double& value);
+    bool QueryNumbers(const std::string& query, std::size_t expected, std::vector<double>& values,
+                      const char* what);
+    // Sends the table's lines of a key with the placeholders filled in.
+    bool SendLines(const std::string& key, const std::map<std::string, std::string>& values = {});
+    // Reads SYST:ERR? until the queue is empty; the first error fails with its number and text.
+    bool CheckErrors(const std::string& after);
+    bool ApplySettings();
+    bool CheckBinaryFormat();
+    bool ProgramSweep(const std::vector<double>& frequencies, int sweepType);
+    bool ReadAxis();
+    bool WaitForSweep(double timeBudget);
+    bool ReadData(std::vector<CComplex>& raw);
+    int Deliver(const std::vector<CComplex>& raw, std::span<CComplex> trace);
+    bool Limit(const char* key, double& value);
+    std::string FamilyNotOpen() const;
+
+    ScpiSettings settings_;
+    std::vector<ScpiTable> tables_;
+    std::string tablesError_;
+    const ScpiTable* table_ = nullptr;
+    std::unique_ptr<ScpiTransport> transport_;
+    std::string host_;
+    int port_ = 0;
+    std::string identification_;
+
+    std::vector<double> frequencies_;  // as the program asked
+    int sweepType_ = 0;
+    std::vector<double> axis_;  // as the analyzer read it back
+    std::string sweepError_;    // why the last sweep setting failed
+
+    bool calibrating_ = false;
+    std::vector<CComplex> directivity_, sourceMatch_, tracking_;
+    std::vector<CComplex> lastRaw_;
+    bool triggerArmed_ = false;
+};
+
+}  // namespace kv

@@ -1,0 +1,136 @@
+#include "ScpiTables.h"
+
+#include <QRegularExpression>
+#include <QString>
+#include <cctype>
+#include <sstream>
+
+namespace kv {
+
+namespace {
+
+std::string Trim(const std::string& text) {
+    std::size_t a = 0;
+    std::size_t b = text.size();
+    while (a < b && std::isspace(static_cast<unsigned char>(text[a]))) {
+        ++a;
+    }
+    while (b > a && std::isspace(static_cast<unsigned char>(text[b - 1]))) {
+        --b;
+    }
+    return text.substr(a, b - a);
+}
+
+}  // namespace
+
+const std::vector<std::string>& ScpiTable::Lines(const std::string& key) const {
+    static const std::vector<std::string> kNone;
+    const auto it = entries.find(key);
+    return it == entries.end() ? kNone : it->second;
+}
+
+std::string ScpiTable::Value(const std::string& key, const std::string& fallback) const {
+    const auto& lines = Lines(key);
+    return lines.empty() ? fallback : lines.front();
+}
+
+bool ParseScpiTables(const std::string& text, std::vector<ScpiTable>& tables, std::string& error) {
+    std::istringstream in(text);
+    std::string raw;
+    int number = 0;
+    ScpiTable* current = nullptr;
+    while (std::getline(in, raw)) {
+        ++number;
+        const std::string line = Trim(raw);
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        if (line.front() == '[') {
+            if (line.back() != ']' || line.size() < 3) {
+                error = "line " + std::to_string(number) + ": a table name is written [name]";
+                return false;
+            }
+            ScpiTable table;
+            table.name = Trim(line.substr(1, line.size() - 2));
+            table.line = number;
+            for (auto it = tables.begin(); it != tables.end(); ++it) {
+                if (it->name == table.name) {
+                    tables.erase(it);
+                    break;
+                }
+            }
+            tables.push_back(table);
+            current = &tables.back();
+            continue;
+        }
+        const std::size_t eq = line.find('=');
+        if (eq == std::string::npos || current == nullptr) {
+            error = "line " + std::to_string(number) +
+                    (current == nullptr ? ": a key before the first [table]"
+                                        : ": expected key = value");
+            return false;
+        }
+        const std::string key = Trim(line.substr(0, eq));
+        if (key.empty()) {
+            error = "line " + std::to_string(number) + ": the key is missing";
+            return false;
+        }
+        const std::string value = Trim(line.substr(eq + 1));
+        if (key == "match" && !QRegularExpression(QString::fromStdString(value)).isValid()) {
+            error = "line " + std::to_string(number) + ": the pattern does not read";
+            return false;
+        }
+        current->entries[key].push_back(value);
+    }
+    return true;
+}
+
+const ScpiTable* PickScpiTable(const std::vector<ScpiTable>& tables,
+                               const std::string& identification) {
+    const QString idn = QString::fromStdString(identification);
+    for (const auto& t : tables) {
+        for (const auto& pattern : t.Lines("match")) {
+            const QRegularExpression re(QString::fromStdString(pattern),
+                                        QRegularExpression::CaseInsensitiveOption);
+            if (!pattern.empty() && re.match(idn).hasMatch()) {
+                return &t;
+            }
+        }
+    }
+    for (const auto& t : tables) {
+        if (t.name == "generic") {
+            return &t;
+        }
+    }
+    return nullptr;
+}
+
+bool ExpandScpi(const std::string& text, const std::map<std::string, std::string>& values,
+                std::string& out, std::string& error) {
+    out.clear();
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t open = text.find('{', pos);
+        if (open == std::string::npos) {
+            out += text.substr(pos);
+            break;
+        }
+        const std::size_t close = text.find('}', open);
+        if (close == std::string::npos) {
+            error = "\"" + text + "\" has an unclosed {";
+            return false;
+        }
+        out += text.substr(pos, open - pos);
+        const std::string name = text.substr(open + 1, close - open - 1);
+        const auto it = values.find(name);
+        if (it == values.end()) {
+            error = "\"" + text + "\" names {" + name + "}, which has no value here";
+            return false;
+        }
+        out += it->second;
+        pos = close + 1;
+    }
+    return true;
+}
+
+}  // namespace kv

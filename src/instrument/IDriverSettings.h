@@ -1,0 +1,20 @@
+#pragma once
+
+// Optional interface of a driver that has settings of its own (an analyzer's IF bandwidth, source
+// power, ...): a front end can change one for the current connection without storing it. The
+// program asks for it with dynamic_cast.
+
+#include <string>
+
+namespace kv {
+
+class IDriverSettings {
+public:
+    virtual ~IDriverSettings() = default;
+    // Applies the setting to this driver (and to the analyzer when connected). False, with the
+    // reason in `error`, when the key is unknown or the value refused; nothing changes then.
+    virtual bool SetRunSetting(const std::string& key, const std::string& value,
+                               std::string& error) = 0;
+};
+
+}  // namespace kv

@@ -1,0 +1,76 @@
+// kv47310-cli with the SCPI analyzer and LAN card plugins against the simulated analyzer: the
+// selection comes from the settings file of the run's own folder.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QSettings>
+#include <cmath>
+
+#include "LanCardId.h"
+#include "ScpiSimulator.h"
+#include "e2e/CliRun.h"
+#include "probe/Standards.h"
+
+namespace kv::test {
+namespace {
+
+void WriteSelection(const CliFolder& folder, int port, SimFamily family) {
+    QDir().mkpath(
+        QString::fromStdString(folder.Path("config/Local AppWizard-Generated Applications")));
+    QSettings s(
+        QString::fromStdString(folder.Path(
+            "config/Local AppWizard-Generated Applications/Tarvel Technologies 47310C.conf")),
+        QSettings::IniFormat);
+    s.setValue("KV47310/IEEE GPIB CARD ADDRESS", "127.0.0.1");
+    s.setValue("KV47310/INSTRUMENT ADDRESS", QString::number(port));
+    s.setValue("ScpiAnalyzer/family", SimFamilyName(family));
+}
+
+TEST(ScpiCli, MeasuresMethanolWithEveryFamily) {
+    const ColeCole methanol{32.66, 5.563, 0.0, 5.067e-11};
+    for (SimFamily family :
+         {SimFamily::NumberedTraces, SimFamily::NamedMeasurements, SimFamily::Generic}) {
+        ScpiSimulator sim(family);
+        sim.SetSequence({DemoMaterial::Air(), DemoMaterial::Short(), DemoMaterial::Water(25.0),
+                         DemoMaterial::Relaxation(methanol, "sample")});
+        const int port = sim.Start();
+        ASSERT_NE(port, 0);
+        CliFolder folder;
+        WriteSelection(folder, port, family);
+        const CliResult r = folder.Run({"measure", "--instrument", "SCPI", "--card", "LAN",
+                                        "--start", "300MHz", "--stop", "3GHz", "--points", "41",
+                                        "--ifbw", "500", "--average", "2", "--yes"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const auto rows = ParseRows(r.out);
+        ASSERT_EQ(rows.size(), 41u) << r.err;
+        for (const auto& row : rows) {
+            const CComplex eps = ColeColePermittivity(row.frequency, methanol);
+            const double m = std::hypot(eps.re, eps.im);
+            EXPECT_LT(std::fabs(row.e1 - eps.re) / m, 1e-3) << row.frequency;
+            EXPECT_LT(std::fabs(row.e2 + eps.im) / m, 1e-3) << row.frequency;
+        }
+        EXPECT_EQ(sim.Sweeps(), 4);
+        const auto received = sim.Received();
+        const std::string band =
+            family == SimFamily::Generic ? ":SENS:BAND 500" : ":SENS1:BAND 500";
+        EXPECT_NE(std::find(received.begin(), received.end(), band), received.end());
+    }
+}
+
+TEST(ScpiCli, ARefusedSettingEndsTheRun) {
+    ScpiSimulator sim(SimFamily::NumberedTraces);
+    const int port = sim.Start();
+    CliFolder folder;
+    WriteSelection(folder, port, SimFamily::NumberedTraces);
+    const CliResult r =
+        folder.Run({"measure", "--instrument", "SCPI", "--card", "LAN", "--average", "0", "--yes"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("kv47310-cli: --average 0: The averaging count must be a whole number "
+                         "from 1 to 1000.\n"),
+              std::string::npos)
+        << r.err;
+}
+
+}  // namespace
+}  // namespace kv::test

@@ -1,0 +1,390 @@
+// The SCPI network analyzer driver against the simulated analyzer of each command family, over
+// 127.0.0.1: a whole calibration and measurement through the document, and what an analyzer can
+// do wrong.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+
+#include "LanCardId.h"
+#include "ScpiDriver.h"
+#include "ScpiSimulator.h"
+#include "doc/CKv4731xDoc.h"
+#include "doc/CommandIds.h"
+#include "persist/ProfileStore.h"
+#include "probe/Standards.h"
+#include "support/ScriptedUi.h"
+
+namespace kv::test {
+namespace {
+
+constexpr const char* kScpiClsid = "{7CD5993A-DCAD-4618-9647-3A63D7C005A5}";
+// The simulator's server thread runs an event loop, which needs an application object.
+class CoreEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (QCoreApplication::instance() == nullptr) {
+            static int argc = 1;
+            static char name[] = "test_scpi";
+            static char* argv[] = {name, nullptr};
+            new QCoreApplication(argc, argv);  // lives as long as the test program
+        }
+    }
+};
+[[maybe_unused]] const auto* const kCore = ::testing::AddGlobalTestEnvironment(new CoreEnvironment);
+
+const ColeCole kMethanol{32.66, 5.563, 0.0, 5.067e-11};
+const DemoMaterial kSample = DemoMaterial::Relaxation(kMethanol, "sample");
+
+ScpiSettings SettingsFor(SimFamily family) {
+    ScpiSettings s;
+    s.family = SimFamilyName(family);
+    return s;
+}
+
+std::unique_ptr<ScpiDriver> Connected(ScpiSimulator& sim, SimFamily family, ScpiSettings settings) {
+    settings.family = SimFamilyName(family);
+    auto d = std::make_unique<ScpiDriver>(settings, std::vector<std::string>{KV_SCPI_TABLES});
+    const int port = sim.Start();
+    EXPECT_NE(port, 0);
+    EXPECT_EQ(d->SelectGpibCard(kLanCardClsid), 0);
+    EXPECT_EQ(d->SetAddresses("127.0.0.1", std::to_string(port)), 0);
+    EXPECT_EQ(d->CheckInstrument(), 0) << d->LastError();
+    EXPECT_EQ(d->OpenInstrument("127.0.0.1", std::to_string(port)), 0) << d->LastError();
+    EXPECT_EQ(d->Initialize(), 0);
+    EXPECT_EQ(d->Preset(), 0) << d->LastError();
+    return d;
+}
+
+std::vector<double> Linear(double a, double b, int n) {
+    std::vector<double> f;
+    for (int i = 0; i < n; ++i) {
+        f.push_back(a + i * ((b - a) / (n - 1)));
+    }
+    return f;
+}
+
+// The two components the document needs, the driver created in process.
+class ScpiRegistry : public IComponentRegistry {
+public:
+    explicit ScpiRegistry(ScpiSettings settings) : settings_(std::move(settings)) {}
+    bool List(const std::string& category, std::vector<ComponentInfo>& out) override {
+        out.clear();
+        if (category == kGpibCardCategory) {
+            out.push_back({kLanCardClsid, "LAN (TCP/IP)", ""});
+        } else if (category == kInstrumentCategory) {
+            out.push_back({kScpiClsid, "SCPI network analyzer", ""});
+        }
+        return true;
+    }
+    CreateResult CreateDriver(const std::string& clsid,
+                              std::shared_ptr<IInstrumentDriver>& driver) override {
+        if (clsid != kScpiClsid) {
+            return CreateResult::NotCreated;
+        }
+        driver = std::make_shared<ScpiDriver>(settings_, std::vector<std::string>{KV_SCPI_TABLES});
+        return CreateResult::Ok;
+    }
+
+private:
+    ScpiSettings settings_;
+};
+
+struct EndToEnd {
+    SimFamily family;
+    int sweepType;
+};
+
+void PrintTo(const EndToEnd& c, std::ostream* os) {
+    *os << SimFamilyName(c.family) << (c.sweepType == 1 ? " log" : " linear");
+}
+
+class ScpiEndToEnd : public ::testing::TestWithParam<EndToEnd> {};
+
+// Air, shorting block and water, then methanol: the operator puts at the probe what each prompt
+// asks for, and the document's result is methanol within 0.1 % of |eps|.
+TEST_P(ScpiEndToEnd, CalibrationAndMeasurementGiveTheSample) {
+    const EndToEnd c = GetParam();
+    ScpiSimulator sim(c.family);
+    const int port = sim.Start();
+    ASSERT_NE(port, 0);
+    QTemporaryDir folder;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+
+    ScriptedUi ui;
+    ScpiRegistry registry(SettingsFor(c.family));
+    MemoryProfileStore profile;
+    profile.values[kProfileCardClsid] = kLanCardClsid;
+    profile.values[kProfileInstrumentClsid] = kScpiClsid;
+    profile.values[kProfileCardAddress] = "127.0.0.1";
+    profile.values[kProfileInstrumentAddress] = std::to_string(port);
+    ui.onPump = [&] {
+        if (ui.prompts.empty()) {
+            return;
+        }
+        const std::string& p = ui.prompts.back();
+        sim.SetMaterial(p.find("air") != std::string::npos        ? DemoMaterial::Air()
+                        : p.find("shorting") != std::string::npos ? DemoMaterial::Short()
+                        : p.find("water") != std::string::npos    ? DemoMaterial::Water(25.0)
+                                                                  : kSample);
+    };
+    {
+        CKv4731xDoc doc(ui, registry, profile);
+        doc.defaultsPath = folder.filePath(kDefaultsFileName).toStdString();
+        doc.OnViewsShown();
+        ASSERT_TRUE(doc.HasInstrument()) << ::testing::PrintToString(ui.MessageTexts());
+        EXPECT_EQ(doc.CurrentInstrumentName(), "Nowhere Instruments,SIM-VNA,0001,1.0");
+        ui.editFrequency = [&](FrequencyPage& page) {
+            page.startValue = 200;
+            page.startUnit = "MHz";
+            page.stopValue = 6;
+            page.stopUnit = "GHz";
+            page.numPoints = 51;
+            page.sweepType = c.sweepType;
+        };
+        doc.OnCommand(ID_SET_FREQUENCY);
+        ASSERT_EQ(doc.Engine().frequencies.size(), 51u);
+        doc.OnCommand(ID_PERFORM_CAL);
+        ASSERT_TRUE(doc.Engine().calibrated) << ::testing::PrintToString(ui.MessageTexts());
+        doc.OnCommand(ID_TRIGGER_MEASUREMENT);
+        ASSERT_EQ(doc.measurementCount, 1);
+        EXPECT_TRUE(ui.messages.empty()) << ::testing::PrintToString(ui.MessageTexts());
+
+        const auto& f = doc.Engine().frequencies;
+        const auto& data = doc.Trace(0).permittivity;
+        ASSERT_EQ(data.size(), f.size());
+        double worst = 0.0;
+        for (std::size_t i = 0; i < f.size(); ++i) {
+            const CComplex eps = ColeColePermittivity(f[i], kMethanol);
+            const double m = std::hypot(eps.re, eps.im);
+            worst = std::max(
+                {worst, std::fabs(data[i].re - eps.re) / m, std::fabs(data[i].im + eps.im) / m});
+        }
+        EXPECT_LT(worst, 1e-3);
+        EXPECT_EQ(sim.Sweeps(), 4);
+    }
+    QDir::setCurrent(previous);
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, ScpiEndToEnd,
+                         ::testing::Values(EndToEnd{SimFamily::NumberedTraces, 0},
+                                           EndToEnd{SimFamily::NumberedTraces, 1},
+                                           EndToEnd{SimFamily::NamedMeasurements, 0},
+                                           EndToEnd{SimFamily::NamedMeasurements, 1},
+                                           EndToEnd{SimFamily::Generic, 0}),
+                         [](const auto& info) {
+                             std::string name = SimFamilyName(info.param.family);
+                             name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
+                             return name + (info.param.sweepType == 1 ? "Log" : "Linear");
+                         });
+
+// Raw data between BeginCalibration and DownloadCalibration are the simulator's numbers to the
+// bit, in either byte order and as text; corrected data use the downloaded terms; an aborted
+// prompt sequence brings the last terms back.
+TEST(ScpiDriver, RawAndCorrectedData) {
+    for (SimFamily family : {SimFamily::NumberedTraces, SimFamily::Generic}) {
+        for (bool ascii : {false, true}) {
+            ScpiSimulator sim(family);
+            SimFaults faults;
+            faults.asciiAlways = ascii;
+            faults.pieceBytes = 97;
+            sim.SetFaults(faults);
+            auto d = Connected(sim, family, {});
+            const auto f = Linear(300e6, 3e9, 21);
+            ASSERT_EQ(d->SetFrequencyList(f, 21, 0), 0) << d->LastError();
+            sim.SetMaterial(DemoMaterial::Water(25.0));
+            std::vector<CComplex> raw(21);
+            d->BeginCalibration();
+            ASSERT_EQ(d->MeasureTrace(raw), 0) << d->LastError();
+            ProbeModel model;
+            model.LoadProbeCoefficients(1);
+            for (std::size_t i = 0; i < f.size(); ++i) {
+                const CComplex expected =
+                    ScpiSimulator::RawAt(model, DemoMaterial::Water(25.0), f[i]);
+                EXPECT_EQ(raw[i].re, expected.re) << i;
+                EXPECT_EQ(raw[i].im, expected.im) << i;
+            }
+            // Terms d00 = 0.1, d11 = 0, d01 = 2: corrected = (raw - 0.1) / 2.
+            const std::vector<CComplex> d00(21, CComplex(0.1, 0)), d11(21, CComplex(0, 0)),
+                d01(21, CComplex(2, 0));
+            ASSERT_EQ(d->DownloadCalibration(d00, d11, d01), 0);
+            EXPECT_EQ(d->CheckOnePortCalibration(), 0);
+            std::vector<CComplex> corrected(21);
+            ASSERT_EQ(d->ReadTrace(corrected), 0) << d->LastError();
+            EXPECT_DOUBLE_EQ(corrected[3].re, (raw[3].re - 0.1) / 2);
+            EXPECT_DOUBLE_EQ(corrected[3].im, raw[3].im / 2);
+            d->BeginCalibration();
+            ASSERT_EQ(d->ReadTrace(corrected), 0);
+            EXPECT_EQ(corrected[3].re, raw[3].re);
+            d->ClearMessage();  // the prompt sequence was aborted
+            ASSERT_EQ(d->ReadTrace(corrected), 0);
+            EXPECT_DOUBLE_EQ(corrected[3].re, (raw[3].re - 0.1) / 2);
+        }
+    }
+}
+
+// Every way an analyzer can fail ends the operation with a message that says what went wrong,
+// and the next operation works on a fresh connection.
+TEST(ScpiDriver, FailuresAreReportedAndTheConnectionRecovers) {
+    ScpiSimulator sim(SimFamily::NumberedTraces);
+    ScpiSettings settings;
+    settings.timeout = 0.3;
+    auto d = Connected(sim, SimFamily::NumberedTraces, settings);
+    ASSERT_EQ(d->SetFrequencyList(Linear(1e9, 2e9, 201), 201, 0), 0) << d->LastError();
+    std::vector<CComplex> trace(201);
+
+    struct Case {
+        const char* name;
+        SimFaults faults;
+        std::string message;
+    };
+    SimFaults drop, hold, malformed, missing;
+    drop.dropMidBlock = true;
+    hold.holdAnswers = true;
+    malformed.malformedBlock = true;
+    missing.missingValues = 2;
+    const std::vector<Case> cases = {
+        {"dropped", drop,
+         "The analyzer closed the connection in the middle of an answer. (:CALC1:DATA:SDAT?)"},
+        {"slow", hold, "The analyzer did not answer within 0.3 s. (:SENS1:SWE:TIME?)"},
+        {"malformed", malformed,
+         "The analyzer's answer does not read: The block length \"x216\" is not a number. "
+         "(:CALC1:DATA:SDAT?)"},
+        {"missing", missing,
+         "The analyzer sent 400 numbers for the measurement where 402 were expected."},
+    };
+    for (const auto& c : cases) {
+        sim.SetFaults(c.faults);
+        EXPECT_NE(d->MeasureTrace(trace), 0) << c.name;
+        EXPECT_EQ(d->LastError(), c.message) << c.name;
+        sim.ReleaseAnswers();
+        sim.SetFaults({});
+        EXPECT_EQ(d->MeasureTrace(trace), 0) << c.name << ": " << d->LastError();
+    }
+
+    // An error in the analyzer's queue, with its number and text.
+    SimFaults refused;
+    refused.refusedHeader = ":SENS1:BAND";
+    sim.SetFaults(refused);
+    std::string error;
+    EXPECT_FALSE(d->SetRunSetting("ifbw", "100", error));
+    EXPECT_EQ(error,
+              "The analyzer reported error -222, \"Data out of range\", after the IF bandwidth, "
+              "power and averaging were set.");
+    EXPECT_EQ(d->Settings().ifBandwidth, 1000.0);
+    EXPECT_FALSE(d->SetRunSetting("average", "2.5", error));
+    EXPECT_EQ(error, "The averaging count must be a whole number from 1 to 1000.");
+    sim.SetFaults({});
+
+    // A frequency axis 5 Hz off at one point: no measurement until a sweep reads back.
+    SimFaults shifted;
+    shifted.shiftedPoint = 7;
+    sim.SetFaults(shifted);
+    EXPECT_NE(d->SetFrequencyList(Linear(1e9, 2e9, 201), 201, 0), 0);
+    const std::string mismatch =
+        "The analyzer measures point 8 at 1.035000 GHz instead of 1.035000 GHz.";
+    EXPECT_EQ(d->LastError(), mismatch);
+    EXPECT_NE(d->MeasureTrace(trace), 0);
+    EXPECT_EQ(d->LastError(), mismatch);
+    sim.SetFaults({});
+    EXPECT_EQ(d->SetFrequencyList(Linear(1e9, 2e9, 201), 201, 0), 0);
+    EXPECT_EQ(d->MeasureTrace(trace), 0);
+
+    // Another card is refused.
+    EXPECT_NE(d->SelectGpibCard("{FEA82D79-C945-4487-82CB-28C1E3267370}"), 0);
+    EXPECT_EQ(d->LastError(), "The SCPI network analyzer works only on the LAN (TCP/IP) card.");
+}
+
+// A family without a segment sweep offers no logarithmic sweep; one without an external trigger
+// says so; a command the analyzer does not know comes back as -113.
+TEST(ScpiDriver, WhatAFamilyDoesNotHave) {
+    ScpiSimulator sim(SimFamily::Generic);
+    QTemporaryDir dir;
+    const QString extra = dir.filePath("mine.tables");
+    QFile file(extra);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[broken]\nbyte-order = normal\npreset = :NOT:A:COMMAND\n");
+    file.close();
+
+    auto d = Connected(sim, SimFamily::Generic, {});
+    EXPECT_EQ(d->QueryLogSweepSupport(), kLogSweepNotOffered);
+    std::vector<double> log = {1e9, 2e9, 3e9, 4e9, 5e9, 6e9, 7e9, 8e9, 9e9, 10e9, 11e9};
+    EXPECT_NE(d->SetFrequencyList(log, 11, 1), 0);
+    const std::string refused =
+        "The analyzer's command family (generic) has no segment sweep, so the logarithmic sweep "
+        "is not offered.";
+    EXPECT_EQ(d->LastError(), refused);
+    std::vector<CComplex> trace(11);
+    EXPECT_NE(d->MeasureTrace(trace), 0);
+    EXPECT_EQ(d->LastError(), refused);
+    EXPECT_EQ(d->ArmExternalTrigger(), kTriggerNotSupported);
+
+    ScpiSettings settings;
+    settings.family = "broken";
+    settings.tablesFile = extra.toStdString();
+    ScpiDriver broken(settings, {KV_SCPI_TABLES});
+    ASSERT_EQ(broken.SelectGpibCard(kLanCardClsid), 0);
+    ASSERT_EQ(broken.SetAddresses("127.0.0.1", std::to_string(sim.Start())), 0);
+    ASSERT_EQ(broken.CheckInstrument(), 0);
+    ASSERT_EQ(broken.OpenInstrument("", ""), 0);
+    EXPECT_NE(broken.Preset(), 0);
+    EXPECT_EQ(broken.LastError(),
+              "The analyzer reported error -113, \"Undefined header\", after the preset.");
+}
+
+// The external trigger, the calibration state and the identification.
+TEST(ScpiDriver, TriggerStateAndName) {
+    ScpiSimulator sim(SimFamily::NumberedTraces,
+                      "Nowhere Instruments,SIM-VNA," + std::string(200, '7') + " \r");
+    auto d = Connected(sim, SimFamily::NumberedTraces, {});
+    std::string name;
+    d->GetInstrumentName(name);
+    EXPECT_EQ(name.size(), 199u);
+    EXPECT_EQ(name.substr(0, 28), "Nowhere Instruments,SIM-VNA,");
+
+    // The prompt on the analyzer's display, without the quotes a command cannot carry.
+    EXPECT_EQ(d->ShowMessage("Insert the probe into \"sample\"."), 0);
+    EXPECT_EQ(sim.DisplayTitle(), "Insert the probe into  sample .");
+
+    ASSERT_EQ(d->SetFrequencyList(Linear(1e9, 2e9, 11), 11, 0), 0);
+    const int before = sim.Sweeps();
+    ASSERT_EQ(d->ArmExternalTrigger(), 0) << d->LastError();
+    EXPECT_EQ(d->PollExternalTrigger(), kTriggerStillWaiting);
+    EXPECT_EQ(sim.Sweeps(), before);
+    sim.FireTrigger();
+    EXPECT_EQ(d->PollExternalTrigger(), 0) << d->LastError();
+    EXPECT_EQ(sim.Sweeps(), before + 1);
+    std::vector<CComplex> trace(11);
+    EXPECT_EQ(d->ReadTrace(trace), 0);
+    EXPECT_EQ(sim.Sweeps(), before + 1);
+
+    ASSERT_EQ(d->SetRunSetting("power", "-10", name), true) << name;
+    CalState state{};
+    std::uint16_t size = 0;
+    ASSERT_EQ(d->SaveCalibrationState(state, size), 0);
+    // A fresh connection restores the sweep and the settings and reads the axis back.
+    ScpiSimulator other(SimFamily::NumberedTraces);
+    auto e = Connected(other, SimFamily::NumberedTraces, {});
+    ASSERT_EQ(e->RestoreCalibrationState(state, size), 0) << e->LastError();
+    EXPECT_EQ(e->Settings().power, -10.0);
+    EXPECT_EQ(e->Axis(), Linear(1e9, 2e9, 11));
+    CalState bad = state;
+    bad[40] ^= 1;
+    EXPECT_NE(e->RestoreCalibrationState(bad, size), 0);
+    EXPECT_EQ(e->LastError(),
+              "The stored calibration state is not one of the SCPI network analyzer.");
+    ScpiSimulator generic(SimFamily::Generic);
+    auto g = Connected(generic, SimFamily::Generic, {});
+    EXPECT_NE(g->RestoreCalibrationState(state, size), 0);
+    EXPECT_EQ(g->LastError(),
+              "The stored calibration state belongs to the command family numbered-traces, not "
+              "generic.");
+}
+
+}  // namespace
+}  // namespace kv::test
