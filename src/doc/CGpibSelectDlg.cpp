@@ -75,6 +75,18 @@ void CGpibSelectDlg::Initialize() {
             "Locating Instrument DLLs", Buttons::Ok, Icon::Stop);
     }
     cardIndex = IndexOf(cards, rememberedCardClsid);
+    const bool remembered = std::any_of(cards.begin(), cards.end(), [this](const auto& c) {
+        return c.clsid == rememberedCardClsid;
+    });
+    if (!remembered) {
+        // Nothing remembered: the addresses start as bus numbers, so a bus card comes first,
+        // wherever its name sorts.
+        const auto bus = std::find_if(cards.begin(), cards.end(),
+                                      [](const ComponentInfo& c) { return !IsText(c); });
+        if (bus != cards.end()) {
+            cardIndex = static_cast<int>(bus - cards.begin());
+        }
+    }
     instrumentIndex = IndexOf(instruments, rememberedInstrumentClsid);
     OnChanged();
 }

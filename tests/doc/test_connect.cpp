@@ -374,6 +374,22 @@ TEST_F(Connection, TestReportsWhatAnswers) {
     EXPECT_TRUE(dialog.okEnabled);
 }
 
+TEST_F(Connection, WithNothingRememberedABusCardIsPreselected) {
+    // The network card lists first, as a card whose name sorts first would.
+    registry.cards.insert(registry.cards.begin(),
+                          ComponentInfo{kFakeTextCardClsid, "A network card", ""});
+    registry.cards.front().addresses = AddressKind::Text;
+    Make();
+    CGpibSelectDlg dialog(registry, ui);
+    dialog.Initialize();
+    EXPECT_EQ(dialog.CardClsid(), kFakeCardClsid);
+    EXPECT_FALSE(dialog.TextAddresses());
+    // A remembered network card stays chosen.
+    dialog.rememberedCardClsid = kFakeTextCardClsid;
+    dialog.Initialize();
+    EXPECT_EQ(dialog.CardClsid(), kFakeTextCardClsid);
+}
+
 TEST_F(Connection, ACardWithTextAddressesIsTriedOnlyAtTheTypedAddresses) {
     registry.cards.clear();
     registry.AddTextCard();
