@@ -16,7 +16,6 @@ class SimulatedCardPlugin : public QObject, public IComponentPlugin {
 public:
     // A card drives no analyzer.
     std::unique_ptr<IInstrumentDriver> CreateDriver() override { return nullptr; }
-    std::unique_ptr<IGpibCard> CreateCard() override;
 };
 
 }  // namespace kv

@@ -43,7 +43,6 @@ public:
 
     CKv4731xDoc& Document() { return *doc_; }
     CMainFrame* MainFrame() { return frame_.get(); }
-    QtOperatorUi& Ui() { return ui_; }
 
     // ---- ApplicationCommands ----
     bool OnAppCommand(int id) override;

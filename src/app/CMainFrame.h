@@ -48,7 +48,6 @@ public:
     void UpdateTitle();
 
     enum class ViewMode { ChartOnly, TableOnly, ChartAndTable };
-    ViewMode Mode() const { return mode_; }
 
     // Runs an operation of the application (opening a dropped or recent file) as a command runs:
     // a close of the window meanwhile waits until it returns.

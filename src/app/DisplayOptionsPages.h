@@ -107,9 +107,7 @@ public:
     bool Leave() override;
 
     QCheckBox* ShownBox() const { return shown_; }
-    QCheckBox* UpdateBox() const { return update_; }
     QDateEdit* DatePicker() const { return date_; }
-    QTimeEdit* TimePicker() const { return time_; }
     QLabel* Preview() const { return preview_; }
 
 protected:

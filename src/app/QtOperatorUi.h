@@ -27,7 +27,6 @@ public:
 
     // The main window: the windows of the operator are centred on it and modal to it.
     void SetMainWindow(QWidget* window) { main_ = window; }
-    QWidget* MainWindow() const { return main_; }
     // Where AddRecentFile sends the paths (the application's most-recently-used list).
     void SetRecentFileSink(std::function<void(const std::string&)> sink) {
         recentSink_ = std::move(sink);

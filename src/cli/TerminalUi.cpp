@@ -127,7 +127,6 @@ std::string TerminalUi::ReadAnswer() {
 
 Answer TerminalUi::Message(const std::string& text, const std::string& caption, Buttons buttons,
                            Icon) {
-    messages_.push_back(text);
     std::fprintf(err_, "%s: %s\n", caption.c_str(), text.c_str());
     std::fflush(err_);
     // Unattended: go on where going on is safe, and never repeat a step.

@@ -25,10 +25,6 @@ public:
     std::optional<std::string> saveFileName;
     std::optional<std::string> openFileName;
 
-    bool Unattended() const { return unattended_; }
-    // The texts of every message box shown, in order.
-    const std::vector<std::string>& Messages() const { return messages_; }
-
     Answer Message(const std::string& text, const std::string& caption, Buttons buttons,
                    Icon icon) override;
     void Beep() override {}
@@ -69,7 +65,6 @@ private:
 
     bool unattended_;
     std::FILE* err_;
-    std::vector<std::string> messages_;
     MeasureWindow* measure_ = nullptr;
     bool frequencyPageUsed_ = false;
     bool stdinClosed_ = false;

@@ -17,14 +17,6 @@ double CTrace::Tangent(TraceArray array, std::size_t i) const {
     return v.re == 0.0 ? 9999.0 : v.im / v.re;
 }
 
-std::string CTrace::RealText(TraceArray array, std::size_t i) const {
-    return TrimLeft(Printf("% 9.4f", Real(array, i)));
-}
-
-std::string CTrace::ImagText(TraceArray array, std::size_t i) const {
-    return TrimLeft(Printf("% 9.4f", Imag(array, i)));
-}
-
 std::string CTrace::TangentText(TraceArray array, std::size_t i) const {
     const CComplex v = Values(array)[i];
     if (v.re == 0.0) {

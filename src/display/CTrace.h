@@ -29,10 +29,7 @@ public:
     double Imag(TraceArray array, std::size_t i) const;
     // Imaginary over real part; 9999.0 when the real part is exactly 0.0.
     double Tangent(TraceArray array, std::size_t i) const;
-    // "% 9.4f" of the real and imaginary part; the tangent text is "9999" for a zero real part,
-    // else "%9.4f" of the tangent; leading blanks removed from all three.
-    std::string RealText(TraceArray array, std::size_t i) const;
-    std::string ImagText(TraceArray array, std::size_t i) const;
+    // "9999" for a zero real part, else "%9.4f" of the tangent, leading blanks removed.
     std::string TangentText(TraceArray array, std::size_t i) const;
     // Number of points the array holds.
     std::size_t Points(TraceArray array) const;

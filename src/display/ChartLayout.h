@@ -97,7 +97,6 @@ public:
     double B() const { return b_; }
     double W() const { return w_; }
     double H() const { return h_; }
-    int LineWidth() const { return lw_; }
 
     // Plot area: x from W·L to W(1 − R), y from H·T (top) to H(1 − B).
     double PlotLeft() const { return w_ * l_; }

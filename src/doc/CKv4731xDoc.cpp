@@ -17,8 +17,12 @@ constexpr const char* kSetupFileFilter = "Kv47310 Files (*.tst)|*.tst|All Files 
 
 // Every chart-format item whose check mark a chart-format command clears, the two permeability
 // formats without a menu entry included.
-constexpr int kChartFormatItems[] = {ID_FORMAT_E1,        ID_FORMAT_E2, ID_FORMAT_TAN_E,
-                                     ID_FORMAT_COLE_COLE, 32849,        32843};
+constexpr int kChartFormatItems[] = {ID_FORMAT_E1,
+                                     ID_FORMAT_E2,
+                                     ID_FORMAT_TAN_E,
+                                     ID_FORMAT_COLE_COLE,
+                                     ID_FORMAT_PERMEABILITY_A,
+                                     ID_FORMAT_PERMEABILITY_B};
 
 }  // namespace
 

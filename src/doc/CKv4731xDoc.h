@@ -143,9 +143,6 @@ public:
     const CProbeEngine& Engine() const { return *engine_; }
 
     // ---------------------------------------------------------------- texts
-    static std::string FrequencyTextOf(double hz, FrequencyForm form) {
-        return FrequencyText(hz, form);
-    }
     // Fixed frequency text of point i of the current list, or "???????" past its end.
     std::string PointFrequencyText(int i) const;
     // "[" + the reference trace's label + "]".
@@ -233,9 +230,6 @@ public:
     std::vector<CComplex>& DataPermittivity() override;
     void DataMeasured(const std::vector<double>& frequencies) override;
     void UpdateAllViews() override { UpdateAllViews(UpdateHint::All); }
-
-    OperatorUi& Ui() { return ui_; }
-    IComponentRegistry& Registry() { return registry_; }
 
     // Where the defaults file lives (the working directory unless a test says otherwise).
     std::string defaultsPath = kDefaultsFileName;

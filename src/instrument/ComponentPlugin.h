@@ -27,10 +27,9 @@ public:
     // A new analyzer driver; null for a component that is not an analyzer (a card). The plugin
     // library stays loaded for as long as the process runs, so the driver may outlive every
     // registry object.
+    // A card component makes no object: the program only lists cards and hands their CLSID to
+    // the driver.
     virtual std::unique_ptr<IInstrumentDriver> CreateDriver() = 0;
-    // The card object of a card component; null for an analyzer. The program itself never calls
-    // a card, it only lists cards and hands their CLSID to the driver.
-    virtual std::unique_ptr<IGpibCard> CreateCard() { return nullptr; }
 };
 
 }  // namespace kv

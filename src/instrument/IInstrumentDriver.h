@@ -87,11 +87,7 @@ public:
     virtual int ExchangeSweepMode(std::string& mode) = 0;
 };
 
-// A GPIB interface card component. The program calls nothing on it: cards are only listed by
-// category and handed to the driver by their CLSID text.
-class IGpibCard {
-public:
-    virtual ~IGpibCard() = default;
-};
+// A GPIB interface card (IGpibCard) is a component the program calls nothing on, so it has no
+// interface here: cards are only listed by category and handed to the driver by their CLSID text.
 
 }  // namespace kv

@@ -23,8 +23,6 @@ public:
     // build tree's components folder. An installed program never looks into a build tree.
     static std::vector<std::string> DefaultFolders();
 
-    const std::vector<std::string>& Folders() const { return folders_; }
-
     // Reads metadata only; no library is loaded. Components are sorted by display name (then by
     // CLSID). A broken file is skipped with a one-line note on standard error; a missing folder
     // is simply empty. Always returns true.
