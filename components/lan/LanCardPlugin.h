@@ -9,16 +9,14 @@
 
 namespace kv {
 
-class LanCard : public IGpibCard {};
-
 class LanCardPlugin : public QObject, public IComponentPlugin {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID KV_COMPONENT_PLUGIN_IID FILE "lan.json")
     Q_INTERFACES(kv::IComponentPlugin)
 
 public:
+    // A card drives no analyzer.
     std::unique_ptr<IInstrumentDriver> CreateDriver() override { return nullptr; }
-    std::unique_ptr<IGpibCard> CreateCard() override { return std::make_unique<LanCard>(); }
 };
 
 }  // namespace kv
