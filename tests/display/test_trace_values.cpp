@@ -108,9 +108,9 @@ TEST_F(TraceValuesTest, CellTextsUnderTraceMath) {
     set.mathMode = kMathDivide;
     EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 0, 0), "2.0000");
     EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 0, 1), "2.5000");
-    EXPECT_EQ(TableCellText(set, kFormatTableReTan, 0, 0, 1), "1.2500");  // 0.1 / 0.08
+    EXPECT_EQ(TableCellText(set, kFormatTableReTan, 0, 0, 1), "1.2500");   // 0.1 / 0.08
     EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 1, 1), "infinite");  // 3 / 0
-    EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 1, 0), "0.0000");   // 0 / 20
+    EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 1, 0), "0.0000");    // 0 / 20
     set.referenceTrace = 0;
     EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 1, 0), "undefined");  // 0 / 0
     set.referenceTrace = 1;
@@ -142,7 +142,8 @@ TEST_F(TraceValuesTest, CopyRowIsTrimmedUnderTraceMath) {
     EXPECT_EQ(TableCopyRow(set, kFormatTableReIm, 0),
               "200000000.\t25.0000\t3.0000\t0.0000\t0.0000");
     set.mathMode = kMathDivide;
-    EXPECT_EQ(TableCopyRow(set, kFormatTableReIm, 1), "1000000000.\t0.0000\tinfinite\t1.0000\tundefined");
+    EXPECT_EQ(TableCopyRow(set, kFormatTableReIm, 1),
+              "1000000000.\t0.0000\tinfinite\t1.0000\tundefined");
 }
 
 TEST_F(TraceValuesTest, CopyRowFrequencyTexts) {
