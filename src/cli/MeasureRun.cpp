@@ -148,7 +148,7 @@ int ConnectForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xDoc
         }
     }
     if (!doc.Connect()) {
-        ExplainConnectFailure(registry, doc.rememberedInstrumentClsid, err);
+        ExplainConnectFailure(registry, doc, err);
         std::fprintf(err, "kv47310-cli: no analyzer is connected\n");
         return kExitFailed;
     }

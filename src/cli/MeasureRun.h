@@ -36,7 +36,7 @@ bool SetSweepForRun(const CliOptions& options, CKv4731xDoc& doc, TerminalUi& ui,
 // would not connect says about it; AdoptFileSweep takes the files' sweep when the sweep options
 // leave it open; WriteSampleTouchstones writes --touchstone and --raw-touchstone of a measurement.
 void SetTouchstoneFiles(const CliOptions& options);
-void ExplainConnectFailure(IComponentRegistry& registry, const std::string& clsid, std::FILE* err);
+void ExplainConnectFailure(IComponentRegistry& registry, const CKv4731xDoc& doc, std::FILE* err);
 bool AdoptFileSweep(const CliOptions& options, CKv4731xDoc& doc, TerminalUi& ui, std::FILE* err);
 bool WriteSampleTouchstones(const CliOptions& options, const CKv4731xDoc& doc, std::FILE* err);
 
