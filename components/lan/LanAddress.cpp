@@ -1,22 +1,12 @@
 #include "LanAddress.h"
 
+#include "ScpiReader.h"
+
 #include <cctype>
 
 namespace kv {
 
 namespace {
-
-std::string Trimmed(const std::string& text) {
-    std::size_t a = 0;
-    std::size_t b = text.size();
-    while (a < b && std::isspace(static_cast<unsigned char>(text[a]))) {
-        ++a;
-    }
-    while (b > a && std::isspace(static_cast<unsigned char>(text[b - 1]))) {
-        --b;
-    }
-    return text.substr(a, b - a);
-}
 
 bool AllDigits(const std::string& text) {
     if (text.empty()) {
@@ -71,7 +61,7 @@ bool IsHost(const std::string& text) {
 bool ParseLanAddress(const std::string& cardAddress, const std::string& instrumentAddress,
                      LanAddress& out, std::string& error) {
     LanAddress a;
-    a.host = Trimmed(cardAddress);
+    a.host = TrimBlanks(cardAddress);
     // An IPv6 address may come in brackets.
     if (a.host.size() > 2 && a.host.front() == '[' && a.host.back() == ']') {
         a.host = a.host.substr(1, a.host.size() - 2);
@@ -85,7 +75,7 @@ bool ParseLanAddress(const std::string& cardAddress, const std::string& instrume
         error = "\"" + cardAddress + "\" is not a host name or IP address.";
         return false;
     }
-    const std::string inst = Trimmed(instrumentAddress);
+    const std::string inst = TrimBlanks(instrumentAddress);
     if (inst.empty()) {
         a.port = kScpiRawPort;
     } else if (AllDigits(inst)) {

@@ -14,18 +14,6 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-std::string Trim(const std::string& text) {
-    std::size_t a = 0;
-    std::size_t b = text.size();
-    while (a < b && std::isspace(static_cast<unsigned char>(text[a]))) {
-        ++a;
-    }
-    while (b > a && std::isspace(static_cast<unsigned char>(text[b - 1]))) {
-        --b;
-    }
-    return text.substr(a, b - a);
-}
-
 // The newline after a block, when there is one; a CR before it is allowed.
 ScpiParse TakeBlockEnd(const char* data, std::size_t size, std::size_t pos, std::size_t& consumed,
                        std::string& error) {
@@ -44,6 +32,18 @@ ScpiParse TakeBlockEnd(const char* data, std::size_t size, std::size_t pos, std:
 }
 
 }  // namespace
+
+std::string TrimBlanks(const std::string& text) {
+    std::size_t a = 0;
+    std::size_t b = text.size();
+    while (a < b && std::isspace(static_cast<unsigned char>(text[a]))) {
+        ++a;
+    }
+    while (b > a && std::isspace(static_cast<unsigned char>(text[b - 1]))) {
+        --b;
+    }
+    return text.substr(a, b - a);
+}
 
 ScpiParse ParseScpiAnswer(const char* data, std::size_t size, long long indefiniteBytes,
                           std::size_t maxBytes, ScpiAnswer& answer, std::size_t& consumed,
@@ -127,7 +127,7 @@ ScpiParse ParseScpiAnswer(const char* data, std::size_t size, long long indefini
 }
 
 bool ParseScpiNumber(const std::string& text, double& value) {
-    const std::string t = Trim(text);
+    const std::string t = TrimBlanks(text);
     if (t.empty()) {
         return false;
     }
@@ -170,7 +170,7 @@ bool DecodeScpiNumbers(const ScpiAnswer& answer, bool swapped, std::vector<doubl
     }
     std::size_t pos = 0;
     const std::string& t = answer.bytes;
-    if (Trim(t).empty()) {
+    if (TrimBlanks(t).empty()) {
         error = "The analyzer answered nothing where numbers were expected.";
         return false;
     }
@@ -201,7 +201,7 @@ bool ParseScpiError(const std::string& text, int& number, std::string& message) 
         return false;
     }
     number = static_cast<int>(n);
-    message = Trim(text.substr(comma + 1));
+    message = TrimBlanks(text.substr(comma + 1));
     if (message.size() >= 2 && message.front() == '"' && message.back() == '"') {
         message = message.substr(1, message.size() - 2);
     }

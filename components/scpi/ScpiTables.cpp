@@ -1,4 +1,5 @@
 #include "ScpiTables.h"
+#include "ScpiReader.h"
 
 #include <QRegularExpression>
 #include <QString>
@@ -7,21 +8,7 @@
 
 namespace kv {
 
-namespace {
-
-std::string Trim(const std::string& text) {
-    std::size_t a = 0;
-    std::size_t b = text.size();
-    while (a < b && std::isspace(static_cast<unsigned char>(text[a]))) {
-        ++a;
-    }
-    while (b > a && std::isspace(static_cast<unsigned char>(text[b - 1]))) {
-        --b;
-    }
-    return text.substr(a, b - a);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 const std::vector<std::string>& ScpiTable::Lines(const std::string& key) const {
     static const std::vector<std::string> kNone;
@@ -41,7 +28,7 @@ bool ParseScpiTables(const std::string& text, std::vector<ScpiTable>& tables, st
     ScpiTable* current = nullptr;
     while (std::getline(in, raw)) {
         ++number;
-        const std::string line = Trim(raw);
+        const std::string line = TrimBlanks(raw);
         if (line.empty() || line[0] == '#') {
             continue;
         }
@@ -51,7 +38,7 @@ bool ParseScpiTables(const std::string& text, std::vector<ScpiTable>& tables, st
                 return false;
             }
             ScpiTable table;
-            table.name = Trim(line.substr(1, line.size() - 2));
+            table.name = TrimBlanks(line.substr(1, line.size() - 2));
             table.line = number;
             for (auto it = tables.begin(); it != tables.end(); ++it) {
                 if (it->name == table.name) {
@@ -70,12 +57,12 @@ bool ParseScpiTables(const std::string& text, std::vector<ScpiTable>& tables, st
                                         : ": expected key = value");
             return false;
         }
-        const std::string key = Trim(line.substr(0, eq));
+        const std::string key = TrimBlanks(line.substr(0, eq));
         if (key.empty()) {
             error = "line " + std::to_string(number) + ": the key is missing";
             return false;
         }
-        const std::string value = Trim(line.substr(eq + 1));
+        const std::string value = TrimBlanks(line.substr(eq + 1));
         if (key == "match" && !QRegularExpression(QString::fromStdString(value)).isValid()) {
             error = "line " + std::to_string(number) + ": the pattern does not read";
             return false;

@@ -1,4 +1,5 @@
 #include "ScpiSimulator.h"
+#include "ScpiReader.h"
 
 #include <QPointer>
 #include <QTcpServer>
@@ -27,20 +28,8 @@ std::string Upper(std::string text) {
     return text;
 }
 
-std::string Trim(const std::string& text) {
-    std::size_t a = 0;
-    std::size_t b = text.size();
-    while (a < b && std::isspace(static_cast<unsigned char>(text[a]))) {
-        ++a;
-    }
-    while (b > a && std::isspace(static_cast<unsigned char>(text[b - 1]))) {
-        --b;
-    }
-    return text.substr(a, b - a);
-}
-
 bool ToNumber(const std::string& text, double& v) {
-    const std::string t = Trim(text);
+    const std::string t = TrimBlanks(text);
     char* end = nullptr;
     v = std::strtod(t.c_str(), &end);
     return !t.empty() && end == t.c_str() + t.size();
@@ -271,7 +260,7 @@ void ScpiSimulator::OnReadyRead(QTcpSocket* socket) {
         buffer.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
         std::size_t nl;
         while ((nl = buffer.find('\n')) != std::string::npos) {
-            messages.push_back(Trim(buffer.substr(0, nl)));
+            messages.push_back(TrimBlanks(buffer.substr(0, nl)));
             buffer.erase(0, nl + 1);
         }
     }
@@ -307,7 +296,8 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
     s.received.push_back(message);
     const std::size_t space = message.find(' ');
     std::string header = Upper(message.substr(0, space));
-    const std::string args = space == std::string::npos ? "" : Trim(message.substr(space + 1));
+    const std::string args =
+        space == std::string::npos ? "" : TrimBlanks(message.substr(space + 1));
     const std::string argsUpper = Upper(args);
     if (!header.empty() && header[0] == ':') {
         header.erase(0, 1);
