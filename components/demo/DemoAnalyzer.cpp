@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "../simcard/SimulatedCardId.h"
-#include "DemoErrorModel.h"
 
 namespace kv {
 
@@ -128,9 +127,7 @@ int DemoAnalyzer::Preset() {
     sweepType_ = 0;
     parameter_ = 11;
     calibrating_ = false;
-    directivity_.clear();
-    sourceMatch_.clear();
-    tracking_.clear();
+    terms_.Clear();
     responseArmed_ = false;
     triggerArmed_ = false;
     return 0;
@@ -156,14 +153,14 @@ int DemoAnalyzer::SetFrequencyList(std::span<const double> frequencies, int coun
 }
 
 bool DemoAnalyzer::CorrectionOn() const {
-    return !calibrating_ && !directivity_.empty();
+    return !calibrating_ && !terms_.Empty();
 }
 
 void DemoAnalyzer::Sweep() {
     const std::size_t n = frequencies_.size();
     const double cablePhase = settings_.drift * sweeps_;
     // Terms downloaded for another number of points do not belong to this sweep.
-    const bool correct = CorrectionOn() && directivity_.size() == n;
+    const bool correct = CorrectionOn() && terms_.Size() == n;
     // Nothing but the probe is connected: no transmission, and port 2 is terminated.
     lastTrace_.assign(n, CComplex());
     if (parameter_ == 11) {
@@ -175,7 +172,7 @@ void DemoAnalyzer::Sweep() {
                 m = CComplex::Add(m, noise_.Next(settings_.noise));
             }
             if (correct) {
-                m = CorrectReflection(m, directivity_[i], sourceMatch_[i], tracking_[i]);
+                m = terms_.Correct(i, m);
             }
             lastTrace_[i] = m;
         }
@@ -213,10 +210,7 @@ int DemoAnalyzer::ReadTrace(std::span<CComplex> trace) {
 int DemoAnalyzer::DownloadCalibration(std::span<const CComplex> directivity,
                                       std::span<const CComplex> sourceMatch,
                                       std::span<const CComplex> tracking) {
-    const std::size_t n = std::min({directivity.size(), sourceMatch.size(), tracking.size()});
-    directivity_.assign(directivity.begin(), directivity.begin() + static_cast<std::ptrdiff_t>(n));
-    sourceMatch_.assign(sourceMatch.begin(), sourceMatch.begin() + static_cast<std::ptrdiff_t>(n));
-    tracking_.assign(tracking.begin(), tracking.begin() + static_cast<std::ptrdiff_t>(n));
+    terms_.Assign(directivity, sourceMatch, tracking);
     calibrating_ = false;
     return 0;
 }
@@ -394,9 +388,7 @@ int DemoAnalyzer::RestoreCalibrationState(const CalState& state, std::uint16_t s
     // The state holds the stimulus and whether the correction was on; the program hands the
     // error terms back with the DownloadCalibration that follows a restore.
     calibrating_ = false;
-    directivity_.clear();
-    sourceMatch_.clear();
-    tracking_.clear();
+    terms_.Clear();
     return 0;
 }
 

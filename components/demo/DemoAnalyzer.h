@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "DemoErrorModel.h"
 #include "DemoMaterial.h"
 #include "DemoOperator.h"
 #include "DemoSettings.h"
@@ -92,7 +93,7 @@ private:
     int sweepType_ = 0;
 
     bool calibrating_ = false;
-    std::vector<CComplex> directivity_, sourceMatch_, tracking_;
+    DownloadedTerms terms_;
 
     int sweeps_ = 0;  // sweeps taken, for the cable drift
     std::vector<CComplex> lastTrace_;

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstring>
 
-#include "DemoErrorModel.h"
 #include "LanAddress.h"
 #include "LanCardId.h"
 
@@ -719,16 +718,13 @@ bool ScpiDriver::ReadData(std::vector<CComplex>& raw) {
 
 int ScpiDriver::Deliver(const std::vector<CComplex>& raw, std::span<CComplex> trace) {
     const std::size_t n = std::min(trace.size(), raw.size());
-    const bool correct = CorrectionOn() && directivity_.size() == raw.size() &&
-                         sourceMatch_.size() == raw.size() && tracking_.size() == raw.size();
+    const bool correct = CorrectionOn() && terms_.Size() == raw.size();
     if (CorrectionOn() && !correct) {
         return Fail("The downloaded calibration does not fit the sweep of " +
                     std::to_string(raw.size()) + " points.");
     }
     for (std::size_t i = 0; i < n; ++i) {
-        trace[i] = correct
-                       ? CorrectReflection(raw[i], directivity_[i], sourceMatch_[i], tracking_[i])
-                       : raw[i];
+        trace[i] = correct ? terms_.Correct(i, raw[i]) : raw[i];
     }
     return 0;
 }
@@ -787,9 +783,7 @@ int ScpiDriver::BeginCalibration() {
 int ScpiDriver::DownloadCalibration(std::span<const CComplex> directivity,
                                     std::span<const CComplex> sourceMatch,
                                     std::span<const CComplex> tracking) {
-    directivity_.assign(directivity.begin(), directivity.end());
-    sourceMatch_.assign(sourceMatch.begin(), sourceMatch.end());
-    tracking_.assign(tracking.begin(), tracking.end());
+    terms_.Assign(directivity, sourceMatch, tracking);
     calibrating_ = false;
     return 0;
 }

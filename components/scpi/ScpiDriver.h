@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "DemoErrorModel.h"
 #include "ScpiTables.h"
 #include "ScpiTransport.h"
 #include "instrument/IDriverSettings.h"
@@ -90,7 +91,7 @@ private:
         int points;
     };
 
-    bool CorrectionOn() const { return !calibrating_ && !directivity_.empty(); }
+    bool CorrectionOn() const { return !calibrating_ && !terms_.Empty(); }
     bool Connect();
     void Disconnect();
     bool Send(const std::string& command);
@@ -128,7 +129,7 @@ private:
     std::string sweepError_;    // why the last sweep setting failed
 
     bool calibrating_ = false;
-    std::vector<CComplex> directivity_, sourceMatch_, tracking_;
+    DownloadedTerms terms_;
     std::vector<CComplex> lastRaw_;
     bool triggerArmed_ = false;
 };

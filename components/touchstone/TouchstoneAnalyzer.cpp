@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "DemoErrorModel.h"
 #include "probe/CProbeEngine.h"
 
 namespace kv {
@@ -146,9 +145,7 @@ int TouchstoneAnalyzer::OpenInstrument(const std::string&, const std::string&) {
 int TouchstoneAnalyzer::Preset() {
     calibrating_ = false;
     position_ = 0;
-    directivity_.clear();
-    sourceMatch_.clear();
-    tracking_.clear();
+    terms_.Clear();
     return 0;
 }
 
@@ -160,7 +157,7 @@ int TouchstoneAnalyzer::SetFrequencyList(std::span<const double> frequencies, in
 }
 
 bool TouchstoneAnalyzer::CorrectionOn() const {
-    return !calibrating_ && !directivity_.empty() && directivity_.size() == sweep_.size();
+    return !calibrating_ && !terms_.Empty() && terms_.Size() == sweep_.size();
 }
 
 std::string TouchstoneAnalyzer::CurrentKey() const {
@@ -205,8 +202,7 @@ int TouchstoneAnalyzer::MeasureTrace(std::span<CComplex> trace) {
     lastTrace_ = file->second.data.s11;
     if (CorrectionOn()) {
         for (std::size_t i = 0; i < lastTrace_.size(); ++i) {
-            lastTrace_[i] =
-                CorrectReflection(lastTrace_[i], directivity_[i], sourceMatch_[i], tracking_[i]);
+            lastTrace_[i] = terms_.Correct(i, lastTrace_[i]);
         }
     }
     std::copy_n(lastTrace_.begin(), std::min(trace.size(), lastTrace_.size()), trace.begin());
@@ -225,10 +221,7 @@ int TouchstoneAnalyzer::ReadTrace(std::span<CComplex> trace) {
 int TouchstoneAnalyzer::DownloadCalibration(std::span<const CComplex> directivity,
                                             std::span<const CComplex> sourceMatch,
                                             std::span<const CComplex> tracking) {
-    const std::size_t n = std::min({directivity.size(), sourceMatch.size(), tracking.size()});
-    directivity_.assign(directivity.begin(), directivity.begin() + static_cast<std::ptrdiff_t>(n));
-    sourceMatch_.assign(sourceMatch.begin(), sourceMatch.begin() + static_cast<std::ptrdiff_t>(n));
-    tracking_.assign(tracking.begin(), tracking.begin() + static_cast<std::ptrdiff_t>(n));
+    terms_.Assign(directivity, sourceMatch, tracking);
     calibrating_ = false;
     return 0;
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "DemoErrorModel.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "touchstone/Touchstone.h"
 
@@ -72,7 +73,7 @@ private:
     int position_ = 0;  // prompts since BeginCalibration
     std::string kind_;  // "air", "load" or "standard1": the first standard
     std::string title_;
-    std::vector<CComplex> directivity_, sourceMatch_, tracking_;
+    DownloadedTerms terms_;
     std::vector<CComplex> lastTrace_;
 };
 
