@@ -38,6 +38,7 @@ GpibSelectDialog::GpibSelectDialog(CGpibSelectDlg& model, QWidget* parent)
       test_(new QPushButton(QStringLiteral("Test"), this)),
       abort_(new QPushButton(QStringLiteral("Abort"), this)),
       progress_(new QProgressBar(this)),
+      problems_(new QLabel(this)),
       digits_(
           new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this)) {
     setObjectName(QStringLiteral("GpibSelectDialog"));
@@ -76,6 +77,10 @@ GpibSelectDialog::GpibSelectDialog(CGpibSelectDlg& model, QWidget* parent)
     grid->addWidget(addresses, 0, 1);
     grid->addLayout(buttons, 0, 2, 2, 1);
     grid->addWidget(progress_, 1, 0, 1, 2);
+    problems_->setObjectName(QStringLiteral("componentProblems"));
+    problems_->setWordWrap(true);
+    problems_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(problems_, 2, 0, 1, 3);
     grid->setColumnStretch(0, 1);
 
     connect(cardCombo_, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -165,6 +170,12 @@ void GpibSelectDialog::SyncFromModel() {
     instrumentCombo_->setEnabled(!model_.searching);
     cardAddress_->setReadOnly(model_.searching);
     instrumentAddress_->setReadOnly(model_.searching);
+    QString problems;
+    for (const ComponentProblem& p : model_.problems) {
+        problems += QLatin1Char('\n') + FromCore(ProblemLine(p));
+    }
+    problems_->setText(QStringLiteral("Component files that could not be used:") + problems);
+    problems_->setVisible(!model_.problems.empty());
     syncing_ = false;
 }
 

@@ -11,6 +11,7 @@
 #include "instrument/ComponentRegistry.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -39,6 +40,8 @@ public:
     QPushButton* TestButton() const { return test_; }
     QPushButton* AbortButton() const { return abort_; }
     QProgressBar* ProgressBar() const { return progress_; }
+    // The component files that could not be used; hidden when there are none.
+    QLabel* ProblemsLabel() const { return problems_; }
 
 public slots:
     void accept() override;
@@ -61,6 +64,7 @@ private:
     QPushButton* test_;
     QPushButton* abort_;
     QProgressBar* progress_;
+    QLabel* problems_;
     QValidator* digits_;
     int numberWidth_ = 0;
     bool syncing_ = false;

@@ -118,6 +118,13 @@ int RunComponents(IComponentRegistry& registry, std::FILE* out, std::FILE* err) 
             std::fprintf(out, "  %s  %s\n", c.clsid.c_str(), c.name.c_str());
         }
     }
+    const std::vector<ComponentProblem> problems = registry.Problems();
+    if (!problems.empty()) {
+        std::fprintf(out, "Component files that could not be used:\n");
+        for (const ComponentProblem& p : problems) {
+            std::fprintf(out, "  %s\n", ProblemLine(p).c_str());
+        }
+    }
     return status;
 }
 

@@ -88,6 +88,7 @@ void CGpibSelectDlg::Initialize() {
         }
     }
     instrumentIndex = IndexOf(instruments, rememberedInstrumentClsid);
+    problems = registry_.Problems();
     OnChanged();
 }
 
@@ -130,6 +131,7 @@ void CGpibSelectDlg::RestoreAfterSearch() {
     progressVisible = false;
     searching = false;
     caption = title;
+    problems = registry_.Problems();
     OnChanged();
 }
 
@@ -256,7 +258,22 @@ void CGpibSelectDlg::Test() {
         } else {
             ui_.Message("Instrument not found.", "Hardware Test", Buttons::Ok, Icon::Warning);
         }
+    } else {
+        // Without a driver nothing can be tested; say which component failed, and why.
+        const std::size_t chosen = static_cast<std::size_t>(instrumentIndex);
+        std::string text = "The instrument component could not be created.";
+        if (instrumentIndex >= 0 && chosen < instruments.size()) {
+            text = "The instrument component \"" + instruments[chosen].name +
+                   "\" could not be created.";
+            for (const ComponentProblem& p : registry_.Problems()) {
+                if (p.file == instruments[chosen].path) {
+                    text += "\n" + p.reason;
+                }
+            }
+        }
+        ui_.Message(text, "Hardware Test", Buttons::Ok, Icon::Stop);
     }
+    problems = registry_.Problems();
     findEnabled = true;
     testEnabled = true;
     okEnabled = true;

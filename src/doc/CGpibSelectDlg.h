@@ -67,6 +67,9 @@ public:
     int progressRange = 0;
     int progressPosition = 0;
     bool searching = false;
+    // Component files the registry could not use (read again after every command, since a
+    // library that will not load is only found when a driver is created from it).
+    std::vector<ComponentProblem> problems;
 
     std::string CardClsid() const;
     std::string InstrumentClsid() const;

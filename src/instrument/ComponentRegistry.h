@@ -25,6 +25,18 @@ struct ComponentInfo {
     AddressKind addresses = AddressKind::Numbers;
 };
 
+// A component file that was found but cannot be used, and why (one line of text).
+struct ComponentProblem {
+    std::string file;
+    std::string reason;
+    bool operator==(const ComponentProblem&) const = default;
+};
+
+// "<file>: <reason>", as both front ends show a problem.
+inline std::string ProblemLine(const ComponentProblem& problem) {
+    return problem.file + ": " + problem.reason;
+}
+
 enum class CreateResult {
     Ok,
     NotCreated,   // no such component, or its library would not load
@@ -40,6 +52,8 @@ public:
     // Creates the analyzer driver of a component by its CLSID text.
     virtual CreateResult CreateDriver(const std::string& clsid,
                                       std::shared_ptr<IInstrumentDriver>& driver) = 0;
+    // The component files met so far that could not be used, each once, in the order met.
+    virtual std::vector<ComponentProblem> Problems() const { return {}; }
 };
 
 }  // namespace kv

@@ -9,7 +9,6 @@
 #include <QPluginLoader>
 #include <QRegularExpression>
 #include <algorithm>
-#include <cstdio>
 #include <exception>
 
 #include "instrument/ComponentPlugin.h"
@@ -55,9 +54,18 @@ std::vector<std::string> PluginRegistry::DefaultFolders() {
 }
 
 void PluginRegistry::Note(const std::string& path, const std::string& reason) {
-    if (noted_.insert(path + '\n' + reason).second) {
-        std::fprintf(stderr, "kv47310: component %s skipped: %s\n", path.c_str(), reason.c_str());
+    const ComponentProblem problem{path, reason};
+    if (std::find(problems_.begin(), problems_.end(), problem) == problems_.end()) {
+        problems_.push_back(problem);
     }
+}
+
+const std::vector<PluginRegistry::Entry>& PluginRegistry::Entries() {
+    if (!scanned_) {
+        entries_ = Scan();
+        scanned_ = true;
+    }
+    return entries_;
 }
 
 std::vector<PluginRegistry::Entry> PluginRegistry::Scan() {
@@ -151,10 +159,10 @@ std::vector<PluginRegistry::Entry> PluginRegistry::Scan() {
 bool PluginRegistry::List(const std::string& category, std::vector<ComponentInfo>& out) {
     out.clear();
     const std::string wanted = Upper(category);
-    for (Entry& entry : Scan()) {
+    for (const Entry& entry : Entries()) {
         if (std::find(entry.categories.begin(), entry.categories.end(), wanted) !=
             entry.categories.end()) {
-            out.push_back(std::move(entry.info));
+            out.push_back(entry.info);
         }
     }
     std::stable_sort(out.begin(), out.end(), [](const ComponentInfo& a, const ComponentInfo& b) {
@@ -169,7 +177,7 @@ CreateResult PluginRegistry::CreateDriver(const std::string& clsid,
                                           std::shared_ptr<IInstrumentDriver>& driver) {
     driver.reset();
     const std::string wanted = Upper(clsid);
-    const std::vector<Entry> entries = Scan();
+    const std::vector<Entry>& entries = Entries();
     const auto entry = std::find_if(entries.begin(), entries.end(),
                                     [&](const Entry& e) { return e.info.clsid == wanted; });
     if (entry == entries.end()) {

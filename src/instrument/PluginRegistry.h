@@ -2,7 +2,6 @@
 
 // The component registry of the program: component plugins found in a list of folders.
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -23,15 +22,19 @@ public:
     // build tree's components folder. An installed program never looks into a build tree.
     static std::vector<std::string> DefaultFolders();
 
-    // Reads metadata only; no library is loaded. Components are sorted by display name (then by
-    // CLSID). A broken file is skipped with a one-line note on standard error; a missing folder
-    // is simply empty. Always returns true.
+    // Reads metadata only, once for the registry's life (the first listing or creation reads the
+    // folders); no library is loaded. Components are sorted by display name (then by CLSID). A
+    // broken file is skipped and becomes one of Problems(); a missing folder is simply empty.
+    // Always returns true.
     bool List(const std::string& category, std::vector<ComponentInfo>& out) override;
 
     // Loads the library of the component with that CLSID (compared without regard to case) and
-    // asks it for an analyzer driver. `driver` is reset unless the result is Ok.
+    // asks it for an analyzer driver. `driver` is reset unless the result is Ok; a library that
+    // will not load, or a plugin that throws, becomes one of Problems().
     CreateResult CreateDriver(const std::string& clsid,
                               std::shared_ptr<IInstrumentDriver>& driver) override;
+
+    std::vector<ComponentProblem> Problems() const override { return problems_; }
 
 private:
     struct Entry {
@@ -39,11 +42,15 @@ private:
         std::vector<std::string> categories;  // upper-case braced ids
     };
 
+    // The entries of every folder, read at the first call.
+    const std::vector<Entry>& Entries();
     std::vector<Entry> Scan();
     void Note(const std::string& path, const std::string& reason);
 
     std::vector<std::string> folders_;
-    std::set<std::string> noted_;  // each note once per registry object
+    std::vector<Entry> entries_;
+    bool scanned_ = false;
+    std::vector<ComponentProblem> problems_;  // each once per registry object
 };
 
 }  // namespace kv

@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -119,6 +120,24 @@ TEST(GpibSelectDialogTest, ShowsTheModelAndPassesChoicesIn) {
     EXPECT_EQ(dialog.ProgressBar()->maximum(), 297);
     EXPECT_EQ(dialog.ProgressBar()->value(), 10);
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Select GPIB Card / Instrument - Searching...");
+}
+
+TEST(GpibSelectDialogTest, ComponentProblemsShowBelowTheListsOnlyWhenThereAreAny) {
+    FakeRegistry registry;
+    ScriptedUi ui;
+    CGpibSelectDlg model(registry, ui);
+    model.Initialize();
+    GpibSelectDialog dialog(model, nullptr);
+    EXPECT_TRUE(dialog.ProblemsLabel()->isHidden());
+
+    registry.problems = {{"/c/liba.so", "no \"name\" in its metadata"},
+                         {"/c/libb.so", "not a Qt plugin of this program's Qt version"}};
+    model.Initialize();
+    dialog.SyncFromModel();
+    EXPECT_FALSE(dialog.ProblemsLabel()->isHidden());
+    EXPECT_EQ(dialog.ProblemsLabel()->text().toStdString(),
+              "Component files that could not be used:\n/c/liba.so: no \"name\" in its "
+              "metadata\n/c/libb.so: not a Qt plugin of this program's Qt version");
 }
 
 TEST(GpibSelectDialogTest, TestReportsTheAnalyzerAndRestoresTheButtons) {

@@ -374,6 +374,25 @@ TEST_F(Connection, TestReportsWhatAnswers) {
     EXPECT_TRUE(dialog.okEnabled);
 }
 
+TEST_F(Connection, TheDialogShowsComponentProblemsAndTestExplainsAComponentThatFails) {
+    // The analyzer's library is found when it is listed, and fails when it is loaded.
+    registry.instruments[0].path = "/opt/components/libfake.so";
+    registry.factories.clear();
+    CGpibSelectDlg dialog(registry, ui);
+    dialog.Initialize();
+    EXPECT_TRUE(dialog.problems.empty());
+    registry.problems = {{"/opt/components/libfake.so", "cannot be loaded: missing symbol"}};
+    dialog.Test();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "The instrument component \"Fake analyzer\" could not be created.\n"
+              "cannot be loaded: missing symbol");
+    EXPECT_EQ(ui.messages[0].caption, "Hardware Test");
+    EXPECT_EQ(dialog.problems, registry.problems);
+    EXPECT_TRUE(dialog.okEnabled);
+    EXPECT_TRUE(dialog.testEnabled);
+}
+
 TEST_F(Connection, WithNothingRememberedABusCardIsPreselected) {
     // The network card lists first, as a card whose name sorts first would.
     registry.cards.insert(registry.cards.begin(),

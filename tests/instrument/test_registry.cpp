@@ -12,6 +12,7 @@
 
 #include "../../components/simcard/SimulatedCardId.h"
 #include "DemoTestSupport.h"
+#include "instrument/ComponentPlugin.h"
 #include "instrument/PluginRegistry.h"
 
 namespace kv::test {
@@ -37,6 +38,16 @@ bool IsLoaded(const std::string& path) {
         return true;
     }
     return false;
+}
+
+// The reason the registry gives for a file it could not use; empty when it gave none.
+std::string ProblemOf(const IComponentRegistry& registry, const std::string& file) {
+    for (const ComponentProblem& p : registry.Problems()) {
+        if (p.file == file) {
+            return p.reason;
+        }
+    }
+    return {};
 }
 
 // A temporary components folder filled with copies of plugin files under chosen names.
@@ -145,7 +156,7 @@ TEST(PluginRegistry, MissingFolderListsNothing) {
     EXPECT_EQ(registry.CreateDriver(kDemoClsid, driver), CreateResult::NotCreated);
 }
 
-TEST(PluginRegistry, BrokenFilesAreSkippedWithANoteAndTheRestIsListedInNameOrder) {
+TEST(PluginRegistry, BrokenFilesAreSkippedAsProblemsAndTheRestIsListedInNameOrder) {
     ComponentFolder folder;
     // File names sort the other way round from the display names.
     folder.Copy(PluginFile(KV_COMPONENTS_DIR, "kv_demo_analyzer"), "libzz_demo.so");
@@ -155,6 +166,8 @@ TEST(PluginRegistry, BrokenFilesAreSkippedWithANoteAndTheRestIsListedInNameOrder
     folder.Copy(PluginFile(KV_TEST_COMPONENTS_DIR, "kv_test_wrong_iid"), "libbroken_iid.so");
     folder.Copy(PluginFile(KV_TEST_COMPONENTS_DIR, "kv_test_no_metadata"), "libbroken_meta.so");
     folder.Copy(PluginFile(KV_TEST_COMPONENTS_DIR, "kv_test_no_clsid"), "libbroken_clsid.so");
+    folder.Copy(PluginFile(KV_TEST_COMPONENTS_DIR, "kv_test_bad_offered"), "libbroken_offer.so");
+    folder.Copy(PluginFile(KV_TEST_COMPONENTS_DIR, "kv_test_bad_addresses"), "libbroken_addr.so");
     folder.Write("libbroken_garbage.so", QByteArray("this is not a library\n"));
     folder.Write("README.txt", QByteArray("components folder\n"));
 
@@ -162,7 +175,7 @@ TEST(PluginRegistry, BrokenFilesAreSkippedWithANoteAndTheRestIsListedInNameOrder
     std::vector<ComponentInfo> instruments;
     testing::internal::CaptureStderr();
     ASSERT_TRUE(registry.List(kInstruments, instruments));
-    const std::string notes = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // problems are values, not lines
 
     ASSERT_EQ(instruments.size(), 2u);
     EXPECT_EQ(instruments[0].name, "Demo analyzer");
@@ -171,23 +184,33 @@ TEST(PluginRegistry, BrokenFilesAreSkippedWithANoteAndTheRestIsListedInNameOrder
     EXPECT_EQ(instruments[1].name, "Unloadable test instrument");
     EXPECT_EQ(instruments[1].clsid, "{2BA1074C-FB88-4C40-B9CA-1296A3FB403C}");
 
-    // One line per broken library file, naming it; nothing about the text file or good plugins.
-    for (const char* broken : {"libbroken_plain.so", "libbroken_iid.so", "libbroken_meta.so",
-                               "libbroken_clsid.so", "libbroken_garbage.so"}) {
-        EXPECT_NE(notes.find(folder.File(broken) + " skipped"), std::string::npos) << broken;
+    // One problem per broken library file, in file-name order, with its reason; nothing about
+    // the text file or the good plugins.
+    const std::vector<std::pair<const char*, std::string>> expected = {
+        {"libbroken_addr.so", "\"addresses\" is neither \"numbers\" nor \"text\""},
+        {"libbroken_clsid.so", "no braced \"clsid\" in its metadata"},
+        {"libbroken_garbage.so", "not a Qt plugin of this program's Qt version"},
+        {"libbroken_iid.so", "interface \"com.tarvel.kv47310.ComponentPlugin/0.9\" instead of \"" +
+                                 std::string(kComponentPluginIid) + "\""},
+        {"libbroken_meta.so", "no braced \"clsid\" in its metadata"},
+        {"libbroken_offer.so", "\"offeredByFind\" is not true or false"},
+        {"libbroken_plain.so", "not a Qt plugin of this program's Qt version"},
+    };
+    const std::vector<ComponentProblem> problems = registry.Problems();
+    ASSERT_EQ(problems.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(problems[i].file, folder.File(expected[i].first)) << i;
+        EXPECT_EQ(problems[i].reason, expected[i].second) << i;
     }
-    EXPECT_EQ(std::count(notes.begin(), notes.end(), '\n'), 5) << notes;
-    EXPECT_EQ(notes.find("README"), std::string::npos);
-    EXPECT_EQ(notes.find("zz_"), std::string::npos);
-    EXPECT_NE(notes.find("com.tarvel.kv47310.ComponentPlugin/0.9"), std::string::npos);
 
-    // The card category is unaffected, and a second listing gives the same order.
+    // The metadata is read once: a component added afterwards is not seen by this registry, the
+    // card category comes from the same reading, and nothing is noted twice.
+    folder.Copy(PluginFile(KV_COMPONENTS_DIR, "kv_demo_analyzer"), "libzz_late.so");
     std::vector<ComponentInfo> cards;
-    testing::internal::CaptureStderr();
     ASSERT_TRUE(registry.List(kCards, cards));
     std::vector<ComponentInfo> again;
     ASSERT_TRUE(registry.List(kInstruments, again));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");  // noted once per registry
+    EXPECT_EQ(registry.Problems(), problems);
     ASSERT_EQ(cards.size(), 1u);
     EXPECT_EQ(cards[0].clsid, kCardClsid);
     ASSERT_EQ(again.size(), 2u);
@@ -198,6 +221,8 @@ TEST(PluginRegistry, BrokenFilesAreSkippedWithANoteAndTheRestIsListedInNameOrder
     std::shared_ptr<IInstrumentDriver> driver;
     EXPECT_EQ(registry.CreateDriver("{9B66F1AB-75FF-4708-AD4D-8458583EAC9F}", driver),
               CreateResult::NotCreated);
+    EXPECT_EQ(registry.CreateDriver("{5E0C1F44-3B6A-4D7E-9E0B-6A1D2C3B4A50}", driver),
+              CreateResult::NotCreated);
     EXPECT_EQ(registry.CreateDriver(kDemoClsid, driver), CreateResult::Ok);
 }
 
@@ -206,15 +231,12 @@ TEST(PluginRegistry, UnloadableComponentIsNotCreatedAndNoted) {
     folder.Copy(PluginFile(KV_TEST_COMPONENTS_DIR, "kv_test_unloadable"), "libunloadable.so");
     PluginRegistry registry({folder.Path()});
     std::shared_ptr<IInstrumentDriver> driver;
-    testing::internal::CaptureStderr();
     EXPECT_EQ(registry.CreateDriver("{2BA1074C-FB88-4C40-B9CA-1296A3FB403C}", driver),
               CreateResult::NotCreated);
-    const std::string notes = testing::internal::GetCapturedStderr();
     EXPECT_EQ(driver, nullptr);
-    EXPECT_NE(notes.find(folder.File("libunloadable.so") + " skipped: cannot be loaded"),
-              std::string::npos)
-        << notes;
-    EXPECT_NE(notes.find("kvTestVariableThatNobodyDefines"), std::string::npos) << notes;
+    const std::string reason = ProblemOf(registry, folder.File("libunloadable.so"));
+    EXPECT_EQ(reason.rfind("cannot be loaded: ", 0), 0u) << reason;
+    EXPECT_NE(reason.find("kvTestVariableThatNobodyDefines"), std::string::npos) << reason;
 }
 
 TEST(PluginRegistry, DuplicateClsidKeepsTheFirstFolder) {
@@ -225,15 +247,13 @@ TEST(PluginRegistry, DuplicateClsidKeepsTheFirstFolder) {
     // The same folder twice is searched once.
     PluginRegistry registry({first.Path(), first.Path() + "/.", second.Path()});
     std::vector<ComponentInfo> instruments;
-    testing::internal::CaptureStderr();
     ASSERT_TRUE(registry.List(kInstruments, instruments));
-    const std::string notes = testing::internal::GetCapturedStderr();
     ASSERT_EQ(instruments.size(), 1u);
     EXPECT_EQ(instruments[0].path, first.File("libdemo_a.so"));
-    EXPECT_NE(notes.find(second.File("libdemo_b.so") + " skipped: CLSID " + kDemoClsid +
-                         " already provided by " + first.File("libdemo_a.so")),
-              std::string::npos)
-        << notes;
+    EXPECT_EQ(
+        ProblemOf(registry, second.File("libdemo_b.so")),
+        "CLSID " + std::string(kDemoClsid) + " already provided by " + first.File("libdemo_a.so"));
+    EXPECT_EQ(registry.Problems().size(), 1u);
 }
 
 TEST(PluginRegistry, DefaultFoldersEndWithTheBuildTreeComponents) {

@@ -44,6 +44,7 @@ public:
     std::map<std::string, std::function<std::shared_ptr<FakeDriver>()>> factories;
     std::vector<std::string> noInterface;  // CLSIDs that exist but give no driver
     std::shared_ptr<FakeDriver> driver;
+    std::vector<ComponentProblem> problems;  // what Problems() reports
     bool cardListFails = false;
     bool instrumentListFails = false;
     int creations = 0;
@@ -83,6 +84,8 @@ public:
         out = it->second();
         return out ? CreateResult::Ok : CreateResult::NotCreated;
     }
+
+    std::vector<ComponentProblem> Problems() const override { return problems; }
 };
 
 }  // namespace kv::test
