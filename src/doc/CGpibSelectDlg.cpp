@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "doc/OperatorUi.h"
+#include "instrument/InstrumentDriverBase.h"
 
 namespace kv {
 
@@ -256,7 +257,14 @@ void CGpibSelectDlg::Test() {
         if (found) {
             ui_.Message(name, "Instrument found.", Buttons::Ok, Icon::Information);
         } else {
-            ui_.Message("Instrument not found.", "Hardware Test", Buttons::Ok, Icon::Warning);
+            // A network address can fail in many ways (no such host, refused, no answer): the
+            // driver's own text says which.
+            std::string text = "Instrument not found.";
+            const auto* errors = dynamic_cast<const IDriverErrors*>(driver.get());
+            if (TextAddresses() && errors != nullptr && !errors->LastError().empty()) {
+                text += "\n" + errors->LastError();
+            }
+            ui_.Message(text, "Hardware Test", Buttons::Ok, Icon::Warning);
         }
     } else {
         // Without a driver nothing can be tested; say which component failed, and why.

@@ -415,6 +415,7 @@ TEST_F(Connection, ACardWithTextAddressesIsTriedOnlyAtTheTypedAddresses) {
     registry.factories[kFakeInstrumentClsid] = [] {
         auto driver = std::make_shared<AddressedDriver>("vna-7.lab", "gpib0,16");
         driver->name = "PROBE-VNA 7";
+        driver->errorText = "No connection to vna-7.lab: Connection refused.";
         return driver;
     };
     Make();
@@ -440,6 +441,13 @@ TEST_F(Connection, ACardWithTextAddressesIsTriedOnlyAtTheTypedAddresses) {
     dialog.instrumentAddress = " gpib0,16";
     dialog.Test();
     EXPECT_EQ(ui.MessageTexts(), (std::vector<std::string>{"PROBE-VNA 7"}));
+    // A failed test at a network address says why, in the driver's words.
+    ui.messages.clear();
+    dialog.cardAddress = "vna-8.lab";
+    dialog.Test();
+    EXPECT_EQ(ui.MessageTexts(),
+              (std::vector<std::string>{
+                  "Instrument not found.\nNo connection to vna-7.lab: Connection refused."}));
 }
 
 TEST(Addresses, NumbersOrTextsAsTheCardReadsThem) {
