@@ -394,13 +394,14 @@ TEST(ScpiDriver, TriggerStateAndName) {
 // The families whose sweeps are started by INIT with a trace defined by name, and by the hold
 // function: the external trigger takes exactly one sweep and hands the analyzer back to the
 // driver's own sweeps; the prompt reaches the display without quotes; averaging restarts the
-// average before the sweep.
+// average before the sweep; numbers as text are asked for in the family's own words.
 TEST(ScpiDriver, TriggerPromptAndAveragingOfTheNewerFamilies) {
     for (SimFamily family : {SimFamily::NamedChannelTraces, SimFamily::HoldFunction}) {
         SCOPED_TRACE(SimFamilyName(family));
         ScpiSimulator sim(family);
         ScpiSettings settings;
         settings.averaging = 3;
+        settings.asciiTransfer = true;
         auto d = Connected(sim, family, settings);
         ASSERT_EQ(d->SetFrequencyList(Linear(1e9, 2e9, 11), 11, 0), 0) << d->LastError();
 
