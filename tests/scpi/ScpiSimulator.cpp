@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <future>
@@ -55,6 +56,10 @@ const char* SimFamilyName(SimFamily family) {
             return "numbered-traces";
         case SimFamily::NamedMeasurements:
             return "named-measurements";
+        case SimFamily::NamedChannelTraces:
+            return "named-channel-traces";
+        case SimFamily::HoldFunction:
+            return "hold-function";
         case SimFamily::Generic:
             return "generic";
     }
@@ -63,7 +68,8 @@ const char* SimFamilyName(SimFamily family) {
 
 bool SimFamilyByName(const std::string& name, SimFamily& family) {
     for (SimFamily f :
-         {SimFamily::NumberedTraces, SimFamily::NamedMeasurements, SimFamily::Generic}) {
+         {SimFamily::NumberedTraces, SimFamily::NamedMeasurements, SimFamily::NamedChannelTraces,
+          SimFamily::HoldFunction, SimFamily::Generic}) {
         if (name == SimFamilyName(f)) {
             family = f;
             return true;
@@ -92,6 +98,7 @@ struct ScpiSimulator::State {
     bool initiated = false;
     bool correction = true;
     std::string title;
+    std::vector<std::string> traceNames;  // traces defined by name (CALC:PAR:SDEF)
     std::vector<CComplex> trace;
     int sweeps = 0;
     std::map<QTcpSocket*, std::string> buffers;
@@ -125,7 +132,8 @@ ScpiSimulator::ScpiSimulator(SimFamily family, std::string identification)
       identification_(std::move(identification)),
       state_(std::make_unique<State>()) {
     model_.LoadProbeCoefficients(1);
-    state_->maxPoints = family == SimFamily::NamedMeasurements ? 20001 : 1601;
+    state_->maxPoints =
+        family == SimFamily::NumberedTraces || family == SimFamily::Generic ? 1601 : 20001;
 }
 
 ScpiSimulator::~ScpiSimulator() {
@@ -305,6 +313,8 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
     const bool generic = family_ == SimFamily::Generic;
     const bool numbered = family_ == SimFamily::NumberedTraces;
     const bool named = family_ == SimFamily::NamedMeasurements;
+    const bool channel = family_ == SimFamily::NamedChannelTraces;
+    const bool hold = family_ == SimFamily::HoldFunction;
     const std::string sens = generic ? "SENS" : "SENS1";
     const std::string calc = generic ? "CALC" : "CALC1";
 
@@ -359,6 +369,17 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
         s.correction = true;
         s.trace.clear();
         s.title.clear();
+        s.traceNames.clear();
+    };
+    // A quoted string argument without its quotes (either kind).
+    auto unquoted = [](const std::string& text) {
+        return text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
+                       text.back() == text.front()
+                   ? text.substr(1, text.size() - 2)
+                   : text;
+    };
+    auto traceDefined = [&](const std::string& name) {
+        return std::find(s.traceNames.begin(), s.traceNames.end(), name) != s.traceNames.end();
     };
 
     std::string refused = Upper(s.faults.refusedHeader);
@@ -395,13 +416,13 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
             s.errors.pop_front();
         }
         reply(e + "\n");
-    } else if ((generic && header == "*RST") || (numbered && header == "SYST:PRES") ||
-               (named && header == "SYST:FPR")) {
+    } else if (((generic || channel || hold) && header == "*RST") ||
+               (numbered && header == "SYST:PRES") || (named && header == "SYST:FPR")) {
         reset();
     } else if (header == "FORM:DATA") {
-        if ((numbered && argsUpper == "REAL") || (!numbered && argsUpper == "REAL,64")) {
+        if (argsUpper == (numbered || hold ? "REAL" : "REAL,64")) {
             s.binary = true;
-        } else if ((named && argsUpper == "ASCII,0") || (!named && argsUpper == "ASC")) {
+        } else if (argsUpper == (named ? "ASCII,0" : channel ? "ASC,0" : "ASC")) {
             s.binary = false;
         } else {
             error("-224,\"Illegal parameter value\"");
@@ -434,8 +455,9 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
         number(argsUpper == "MAX" ? s.maxPoints : static_cast<double>(s.Axis().size()));
     } else if (header == sens + ":BAND") {
         argNumber(1, 1e6, v);
-    } else if ((generic && header == "SOUR:POW") || (numbered && header == "SOUR1:POW") ||
-               (named && header == "SOUR1:POW1")) {
+    } else if ((generic && header == "SOUR:POW") ||
+               ((numbered || channel) && header == "SOUR1:POW") ||
+               (named && header == "SOUR1:POW1") || (hold && header == "SOUR1:POW:PORT1")) {
         argNumber(-60, 10, v);
     } else if (header == sens + ":AVER:COUN") {
         argNumber(1, 999, v);
@@ -444,16 +466,21 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
     } else if (header == sens + ":AVER:CLE") {
     } else if (header == sens + ":CORR:STAT") {
         offOrOn(s.correction);
-    } else if (header == calc + ":MATH:FUNC" && argsUpper == "NORM") {
-    } else if (!generic &&
-               (header == "SENS1:CORR:EXT" || header == "CALC1:SMO" ||
-                header == "CALC1:FILT:TIME:STAT" || header == "CALC1:FSIM:STAT") &&
-               argsUpper == "OFF") {
-    } else if (!generic && header == "CALC1:CORR:EDEL:TIME") {
+    } else if ((generic || numbered || named) && header == calc + ":MATH:FUNC" &&
+               argsUpper == "NORM") {
+    } else if (argsUpper == "OFF" &&
+               (((numbered || named) &&
+                 (header == "SENS1:CORR:EXT" || header == "CALC1:FSIM:STAT")) ||
+                (!generic && header == "CALC1:SMO") ||
+                ((numbered || named || channel) && header == "CALC1:FILT:TIME:STAT") ||
+                (channel && header == "CALC1:MATH:STAT"))) {
+    } else if ((numbered || named) && header == "CALC1:CORR:EDEL:TIME") {
         argNumber(0, 0, v);
-    } else if (!generic && header == "SENS1:SWE:TYPE") {
-        if (argsUpper == "LIN" || argsUpper == "SEGM") {
-            s.segmented = argsUpper == "SEGM";
+    } else if ((!generic && !hold && header == "SENS1:SWE:TYPE") ||
+               (hold && header == "SENS1:SWE:TYP")) {
+        const std::string segmentType = hold ? "FSEGM" : "SEGM";
+        if (argsUpper == "LIN" || argsUpper == segmentType) {
+            s.segmented = argsUpper == segmentType;
             if (s.segmented && s.segments.empty()) {
                 error("-221,\"Settings conflict\"");
                 s.segmented = false;
@@ -461,9 +488,11 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
         } else {
             error("-224,\"Illegal parameter value\"");
         }
-    } else if (!generic && header == "SENS1:SWE:TIME?") {
+    } else if ((!generic && !hold && header == "SENS1:SWE:TIME?") ||
+               (hold && header == "SENS1:SWE:TIM?")) {
         number(0.05);
-    } else if (!generic && header == "TRIG:SOUR") {
+    } else if (((numbered || named || hold) && header == "TRIG:SOUR") ||
+               (channel && header == "TRIG1:SOUR")) {
         s.triggerSource = argsUpper;
     } else if (generic && header == "INIT:CONT" && argsUpper == "OFF") {
     } else if (generic && header == "CALC:PAR:DEF" && argsUpper == "S11") {
@@ -476,10 +505,10 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
     } else if (generic && header == "CALC:DATA?" && argsUpper == "SDATA") {
         lock.unlock();
         Answer(socket, {"S11", true});
-    } else if (numbered && header == "INIT1:CONT" && argsUpper == "OFF") {
-    } else if (numbered && header == "CALC1:PAR:COUN" && argsUpper == "1") {
-    } else if (numbered && header == "CALC1:PAR1:DEF" && argsUpper == "S11") {
-    } else if (numbered && header == "CALC1:PAR1:SEL") {
+    } else if ((numbered || channel) && header == "INIT1:CONT" && argsUpper == "OFF") {
+    } else if ((numbered || hold) && header == "CALC1:PAR:COUN" && argsUpper == "1") {
+    } else if ((numbered || hold) && header == "CALC1:PAR1:DEF" && argsUpper == "S11") {
+    } else if ((numbered || hold) && header == "CALC1:PAR1:SEL") {
     } else if (numbered && header == "TRIG:AVER") {
         offOrOn(flag);
     } else if (numbered && header == "SENS1:SEGM:DATA") {
@@ -520,27 +549,32 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
             s.initiated = false;
             TakeSweep();
         }
-    } else if (numbered && header == "SENS1:FREQ:DATA?") {
+    } else if ((numbered || hold) && header == "SENS1:FREQ:DATA?") {
         block(s.Axis());
-    } else if (numbered && header == "CALC1:DATA:SDAT?") {
+    } else if ((numbered || hold) && header == "CALC1:DATA:SDAT?") {
         lock.unlock();
         Answer(socket, {"S11", true});
-    } else if (numbered && header == "DISP:WIND1:TITL:DATA") {
-        s.title = args.size() >= 2 && args.front() == '"' ? args.substr(1, args.size() - 2) : args;
-    } else if (numbered && header == "DISP:WIND1:TITL") {
+    } else if (!generic && !named && header == "DISP:WIND1:TITL:DATA") {
+        s.title = unquoted(args);
+    } else if ((numbered || channel) && header == "DISP:WIND1:TITL") {
         offOrOn(flag);
     } else if (named && header == "CALC1:PAR:DEF:EXT" && argsUpper == "'KV_S11','S11'") {
-    } else if (named && header == "DISP:WIND1:STAT" && argsUpper == "ON") {
+    } else if ((named || channel) && header == "DISP:WIND1:STAT" && argsUpper == "ON") {
     } else if (named && header == "DISP:WIND1:TRAC1:FEED" && argsUpper == "'KV_S11'") {
     } else if (named && header == "CALC1:PAR:SEL" && argsUpper == "'KV_S11'") {
     } else if (named && header == "SENS1:SWE:GRO:COUN") {
         argNumber(1, 999, v);
-    } else if (named && header == "SENS1:SEGM:DEL:ALL") {
+    } else if (((named || channel) && header == "SENS1:SEGM:DEL:ALL") ||
+               (hold && header == "SENS1:FSEGM:DEL:ALL")) {
         s.segments.clear();
-    } else if (named &&
-               std::regex_match(
-                   header, m,
-                   std::regex(R"(SENS1:SEGM(\d+)(:ADD|:FREQ:STAR|:FREQ:STOP|:SWE:POIN|))"))) {
+    } else if (((named || channel) &&
+                std::regex_match(
+                    header, m,
+                    std::regex(R"(SENS1:SEGM(\d+)(:ADD|:FREQ:STAR|:FREQ:STOP|:SWE:POIN|))"))) ||
+               (hold &&
+                std::regex_match(
+                    header, m,
+                    std::regex(R"(SENS1:FSEGM(\d+)(:ADD|:FREQ:STAR|:FREQ:STOP|:SWE:POIN))")))) {
         const std::size_t n = std::stoul(m[1].str());
         const std::string what = m[2].str();
         if (what == ":ADD") {
@@ -577,6 +611,55 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
     } else if (named && header == "CALC1:DATA?" && argsUpper == "SDATA") {
         lock.unlock();
         Answer(socket, {"S11", true});
+    } else if (channel && header == "CALC:PAR:DEL:ALL") {
+        s.traceNames.clear();
+    } else if (channel && header == "CALC1:PAR:SDEF") {
+        // 'name','S11': a new trace of that name measuring S11.
+        const std::size_t comma = args.find(',');
+        const std::string name = unquoted(TrimBlanks(args.substr(0, comma)));
+        if (comma == std::string::npos || name.empty() || name == args.substr(0, comma) ||
+            Upper(unquoted(TrimBlanks(args.substr(comma + 1)))) != "S11") {
+            error("-224,\"Illegal parameter value\"");
+        } else if (traceDefined(name)) {
+            error("-221,\"Settings conflict\"");
+        } else {
+            s.traceNames.push_back(name);
+        }
+    } else if (channel && (header == "CALC1:PAR:SEL" || header == "DISP:WIND1:TRAC1:FEED")) {
+        if (!traceDefined(unquoted(args))) {
+            error("-224,\"Illegal parameter value\"");
+        }
+    } else if (channel && header == "SENS1:SWE:COUN") {
+        argNumber(1, 999, v);
+    } else if (channel && header == "INIT1") {
+        if (s.triggerSource == "EXT") {
+            s.sweeping = true;
+        } else {
+            TakeSweep();
+        }
+    } else if (channel && header == "CALC1:DATA:STIM?") {
+        block(s.Axis());
+    } else if (channel && header == "CALC1:DATA?" && argsUpper == "SDAT") {
+        lock.unlock();
+        Answer(socket, {"S11", true});
+    } else if (channel && header == "SYST:FREQ?" && (argsUpper == "MIN" || argsUpper == "MAX")) {
+        number(argsUpper == "MIN" ? kMinFrequency : kMaxFrequency);
+    } else if (hold && header == "SENS1:HOLD:FUNC") {
+        if (argsUpper == "HOLD") {
+            s.sweeping = false;
+        } else if (argsUpper == "SING") {
+            if (s.triggerSource == "EXT") {
+                s.sweeping = true;
+            } else {
+                TakeSweep();
+            }
+        } else if (argsUpper != "CONT") {
+            error("-224,\"Illegal parameter value\"");
+        }
+    } else if (hold && header == "SENS1:AVER:TYP") {
+        if (argsUpper != "POIN" && argsUpper != "SWE") {
+            error("-224,\"Illegal parameter value\"");
+        }
     } else {
         error("-113,\"Undefined header\"");
     }

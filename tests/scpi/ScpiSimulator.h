@@ -24,7 +24,13 @@ class QTcpSocket;
 
 namespace kv::test {
 
-enum class SimFamily { NumberedTraces, NamedMeasurements, Generic };
+enum class SimFamily {
+    NumberedTraces,
+    NamedMeasurements,
+    NamedChannelTraces,
+    HoldFunction,
+    Generic
+};
 
 const char* SimFamilyName(SimFamily family);
 bool SimFamilyByName(const std::string& name, SimFamily& family);

@@ -1,7 +1,8 @@
 // scpi-simulator: a simulated SCPI network analyzer at 127.0.0.1 for trying the program and for
 // the terminal tests. Prints the port it listens on, then serves until standard input closes.
 //
-//   scpi-simulator --family numbered-traces|named-measurements|generic
+//   scpi-simulator --family numbered-traces|named-measurements|named-channel-traces|
+//                           hold-function|generic
 //                  [--sequence air,short,water,load,sample,...]
 
 #include <QCoreApplication>
@@ -46,7 +47,8 @@ int main(int argc, char** argv) {
         } else {
             std::fprintf(stderr,
                          "usage: scpi-simulator --family numbered-traces|named-measurements|"
-                         "generic [--sequence air,short,water,sample]\n");
+                         "named-channel-traces|hold-function|generic "
+                         "[--sequence air,short,water,sample]\n");
             return 2;
         }
     }

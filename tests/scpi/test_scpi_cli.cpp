@@ -30,7 +30,8 @@ void WriteSelection(const CliFolder& folder, int port, SimFamily family) {
 TEST(ScpiCli, MeasuresMethanolWithEveryFamily) {
     const ColeCole methanol{32.66, 5.563, 0.0, 5.067e-11};
     for (SimFamily family :
-         {SimFamily::NumberedTraces, SimFamily::NamedMeasurements, SimFamily::Generic}) {
+         {SimFamily::NumberedTraces, SimFamily::NamedMeasurements, SimFamily::NamedChannelTraces,
+          SimFamily::HoldFunction, SimFamily::Generic}) {
         ScpiSimulator sim(family);
         sim.SetSequence({DemoMaterial::Air(), DemoMaterial::Short(), DemoMaterial::Water(25.0),
                          DemoMaterial::Relaxation(methanol, "sample")});

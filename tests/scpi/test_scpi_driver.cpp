@@ -176,6 +176,10 @@ INSTANTIATE_TEST_SUITE_P(Families, ScpiEndToEnd,
                                            EndToEnd{SimFamily::NumberedTraces, 1},
                                            EndToEnd{SimFamily::NamedMeasurements, 0},
                                            EndToEnd{SimFamily::NamedMeasurements, 1},
+                                           EndToEnd{SimFamily::NamedChannelTraces, 0},
+                                           EndToEnd{SimFamily::NamedChannelTraces, 1},
+                                           EndToEnd{SimFamily::HoldFunction, 0},
+                                           EndToEnd{SimFamily::HoldFunction, 1},
                                            EndToEnd{SimFamily::Generic, 0}),
                          [](const auto& info) {
                              std::string name = SimFamilyName(info.param.family);
@@ -187,7 +191,8 @@ INSTANTIATE_TEST_SUITE_P(Families, ScpiEndToEnd,
 // bit, in either byte order and as text; corrected data use the downloaded terms; an aborted
 // prompt sequence brings the last terms back.
 TEST(ScpiDriver, RawAndCorrectedData) {
-    for (SimFamily family : {SimFamily::NumberedTraces, SimFamily::Generic}) {
+    for (SimFamily family : {SimFamily::NumberedTraces, SimFamily::NamedChannelTraces,
+                             SimFamily::HoldFunction, SimFamily::Generic}) {
         for (bool ascii : {false, true}) {
             ScpiSimulator sim(family);
             SimFaults faults;
@@ -384,6 +389,45 @@ TEST(ScpiDriver, TriggerStateAndName) {
     EXPECT_EQ(g->LastError(),
               "The stored calibration state belongs to the command family numbered-traces, not "
               "generic.");
+}
+
+// The families whose sweeps are started by INIT with a trace defined by name, and by the hold
+// function: the external trigger takes exactly one sweep and hands the analyzer back to the
+// driver's own sweeps; the prompt reaches the display without quotes; averaging restarts the
+// average before the sweep; numbers as text are asked for in the family's own words.
+TEST(ScpiDriver, TriggerPromptAndAveragingOfTheNewerFamilies) {
+    for (SimFamily family : {SimFamily::NamedChannelTraces, SimFamily::HoldFunction}) {
+        SCOPED_TRACE(SimFamilyName(family));
+        ScpiSimulator sim(family);
+        ScpiSettings settings;
+        settings.averaging = 3;
+        settings.asciiTransfer = true;
+        auto d = Connected(sim, family, settings);
+        ASSERT_EQ(d->SetFrequencyList(Linear(1e9, 2e9, 11), 11, 0), 0) << d->LastError();
+
+        EXPECT_EQ(d->ShowMessage("Put 'water' at the probe."), 0);
+        EXPECT_EQ(sim.DisplayTitle(), "Put  water  at the probe.");
+
+        const int before = sim.Sweeps();
+        ASSERT_EQ(d->ArmExternalTrigger(), 0) << d->LastError();
+        EXPECT_EQ(d->PollExternalTrigger(), kTriggerStillWaiting);
+        EXPECT_EQ(sim.Sweeps(), before);
+        sim.FireTrigger();
+        EXPECT_EQ(d->PollExternalTrigger(), 0) << d->LastError();
+        EXPECT_EQ(sim.Sweeps(), before + 1);
+
+        // Back on the driver's trigger: one measurement is one (averaged) sweep, no more.
+        std::vector<CComplex> trace(11);
+        ASSERT_EQ(d->MeasureTrace(trace), 0) << d->LastError();
+        EXPECT_EQ(sim.Sweeps(), before + 2);
+        const auto received = sim.Received();
+        const auto clear = std::find(received.begin(), received.end(), ":SENS1:AVER:CLE");
+        ASSERT_NE(clear, received.end());
+        EXPECT_EQ(*(clear + 1),
+                  family == SimFamily::HoldFunction ? ":SENS1:HOLD:FUNC SING" : ":INIT1");
+        EXPECT_NE(std::find(received.begin(), received.end(), ":SENS1:AVER:COUN 3"),
+                  received.end());
+    }
 }
 
 }  // namespace

@@ -156,7 +156,8 @@ TEST(ScpiTables, TheShippedFileHasEveryFamily) {
         }
     }
     EXPECT_EQ(names,
-              (std::vector<std::string>{"numbered-traces", "named-measurements", "generic"}));
+              (std::vector<std::string>{"numbered-traces", "named-measurements",
+                                        "named-channel-traces", "hold-function", "generic"}));
     EXPECT_EQ(PickScpiTable(tables, "Nowhere Instruments,SIM-VNA,0001,1.0")->name, "generic");
 }
 
