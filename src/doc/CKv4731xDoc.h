@@ -106,7 +106,7 @@ public:
     // The calibration settings as the "Calibration" sheet shows them, and a change of them (the
     // probe's coefficients follow).
     CalibrationSheet CalibrationSettings() const;
-    Outcome ConfigureCalibration(const CalibrationSheet& sheet);
+    void ConfigureCalibration(const CalibrationSheet& sheet);
     // Refused without an analyzer ("This function requires an instrument.").
     Outcome PerformCalibration();
     Outcome RefreshCalibration();

@@ -58,7 +58,7 @@ CalibrationSheet CKv4731xDoc::CalibrationSettings() const {
     return sheet;
 }
 
-Outcome CKv4731xDoc::ConfigureCalibration(const CalibrationSheet& sheet) {
+void CKv4731xDoc::ConfigureCalibration(const CalibrationSheet& sheet) {
     SetModified();
     engine_->refreshStandard = sheet.refreshStandard;
     engine_->calibrationType = sheet.calibrationType;
@@ -71,7 +71,6 @@ Outcome CKv4731xDoc::ConfigureCalibration(const CalibrationSheet& sheet) {
     engine_->stdLabel = sheet.stdLabel;
     engine_->stdTau = sheet.stdTau;
     engine_->LoadProbeCoefficients();
-    return Outcome::Finished();
 }
 
 Outcome CKv4731xDoc::PerformCalibration() {
