@@ -12,19 +12,10 @@
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
 #include "instrument/PluginRegistry.h"
+#include "persist/DataFile.h"
 #include "persist/SettingsProfileStore.h"
 
 namespace kv {
-
-namespace {
-
-constexpr const char* kSetupFileFilter = "Kv47310 Files (*.tst)|*.tst|All Files (*.*)|*.*||";
-
-bool IsDataFileName(const std::string& path) {
-    return path.find(".prn") != std::string::npos || path.find(".PRN") != std::string::npos;
-}
-
-}  // namespace
 
 void CKv4731xApp::ConfigureProcess() {
     QCoreApplication::setOrganizationName(QLatin1String(kOrganisation));
@@ -119,7 +110,7 @@ void CKv4731xApp::FileNew() {
 void CKv4731xApp::FileOpen() {
     FileDialogRequest request;
     request.filter = kSetupFileFilter;
-    request.defaultExtension = "tst";
+    request.defaultExtension = kSetupFileExtension;
     const auto path = ui_.GetOpenFileName(request);
     if (path) {
         OpenDocumentFile(PathFromCore(*path));
@@ -129,7 +120,7 @@ void CKv4731xApp::FileOpen() {
 void CKv4731xApp::OpenDocumentFile(const QString& path) {
     const std::string corePath = PathToCore(QFileInfo(path).absoluteFilePath());
     // A data file goes into a trace and leaves the setup in place: nothing to save first.
-    if (!IsDataFileName(corePath) && !doc_->SaveModified()) {
+    if (!IsDataFilePath(corePath) && !doc_->SaveModified()) {
         return;
     }
     if (doc_->OnOpenDocument(corePath)) {

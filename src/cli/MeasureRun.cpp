@@ -11,6 +11,7 @@
 #include "doc/CGpibSelectDlg.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
+#include "persist/DataFile.h"
 #include "probe/Units.h"
 #include "render/RenderExport.h"
 
@@ -168,28 +169,34 @@ int ConnectForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xDoc
     return kExitOk;
 }
 
-bool SetSweepForRun(const CliOptions& o, CKv4731xDoc& doc, TerminalUi& ui, std::FILE* err) {
-    CProbeEngine& engine = doc.Engine();
+Outcome SetSweepOf(CKv4731xDoc& doc, FrequencyPage page, std::FILE* err) {
+    if (!doc.LogSweepAvailable() && page.sweepType == 1) {
+        std::fprintf(err,
+                     "Set Frequency: this analyzer offers no logarithmic sweep; linear used\n");
+        page.sweepType = 0;
+    }
+    page.logSweepEnabled = doc.LogSweepAvailable();
+    page.setChartScale = true;
+    return doc.SetSweep(page);
+}
+
+bool SetSweepForRun(const CliOptions& o, CKv4731xDoc& doc, std::FILE* err) {
     const bool sweepGiven = o.startValue || o.stopValue || o.points || o.log;
     if (sweepGiven) {
-        FrequencyPage page;
-        page.startValue = o.startValue.value_or(engine.startValue);
-        page.startUnit = o.startValue ? o.startUnit : engine.startUnit;
-        page.stopValue = o.stopValue.value_or(engine.stopValue);
-        page.stopUnit = o.stopValue ? o.stopUnit : engine.stopUnit;
-        page.numPoints = o.points.value_or(engine.numPoints);
+        FrequencyPage page = doc.Engine().CurrentSweepPage();
+        page.startValue = o.startValue.value_or(page.startValue);
+        page.startUnit = o.startValue ? o.startUnit : page.startUnit;
+        page.stopValue = o.stopValue.value_or(page.stopValue);
+        page.stopUnit = o.stopValue ? o.stopUnit : page.stopUnit;
+        page.numPoints = o.points.value_or(page.numPoints);
         page.sweepType = o.log ? 1 : 0;
-        page.setChartScale = true;
-        ui.frequencyPage = page;
-        doc.SetModified(false);
-        doc.OnCommand(ID_SET_FREQUENCY);
-        if (!doc.IsModified()) {
+        if (!SetSweepOf(doc, page, err).Done()) {
             std::fprintf(err, "kv47310-cli: the sweep was refused\n");
             return false;
         }
     }
 
-    return AdoptFileSweep(o, doc, ui, err);
+    return AdoptFileSweep(o, doc, err);
 }
 
 int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& profile,
@@ -204,89 +211,64 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
 
     // ---- setup file
     if (!o.setupIn.empty()) {
-        if (o.setupIn.find(".prn") != std::string::npos ||
-            o.setupIn.find(".PRN") != std::string::npos) {
+        if (IsDataFilePath(o.setupIn)) {
             std::fprintf(err, "kv47310-cli: --setup takes a setup file, not a data file\n");
             return kExitUsage;
         }
-        if (!doc.OnOpenDocument(o.setupIn)) {
+        if (!doc.OpenSetupFile(o.setupIn).Done()) {
             std::fprintf(err, "kv47310-cli: the setup file %s was not loaded\n", o.setupIn.c_str());
             return kExitFailed;
         }
     }
 
     // ---- sweep
-    CProbeEngine& engine = doc.Engine();
-    if (!SetSweepForRun(o, doc, ui, err)) {
+    const CProbeEngine& engine = doc.Engine();
+    if (!SetSweepForRun(o, doc, err)) {
         return kExitFailed;
     }
 
     // ---- calibration settings
     const bool calibrationGiven = o.calibrationType || o.waterTemperature || o.probeType;
     if (calibrationGiven) {
-        CalibrationSheet sheet;
-        sheet.refreshStandard = engine.refreshStandard;
-        sheet.calibrationType = o.calibrationType.value_or(engine.calibrationType);
-        sheet.probeType = o.probeType.value_or(engine.probeType);
-        sheet.waterTemperature = o.waterTemperature.value_or(engine.waterTemperature);
-        sheet.physicalCorrection = engine.physicalCorrection;
-        sheet.stdAlpha = engine.stdAlpha;
-        sheet.stdEinf = engine.stdEinf;
-        sheet.stdEo = engine.stdEo;
-        sheet.stdLabel = engine.stdLabel;
-        sheet.stdTau = engine.stdTau;
-        ui.calibrationSheet = sheet;
-        doc.OnCommand(ID_CONFIGURE_CAL);
+        CalibrationSheet sheet = doc.CalibrationSettings();
+        sheet.calibrationType = o.calibrationType.value_or(sheet.calibrationType);
+        sheet.probeType = o.probeType.value_or(sheet.probeType);
+        sheet.waterTemperature = o.waterTemperature.value_or(sheet.waterTemperature);
+        doc.ConfigureCalibration(sheet);
     }
 
     // ---- calibrate (a calibration from the setup file is used as it is unless the run changes
     // what it was made with)
     if (!engine.calibrated || calibrationGiven) {
-        const int completed = engine.completedCalibrations;
-        doc.OnCommand(ID_PERFORM_CAL);
-        if (engine.completedCalibrations == completed || ui.QuitRequested()) {
+        if (!doc.PerformCalibration().Done()) {
             std::fprintf(err, "kv47310-cli: the calibration was not completed\n");
             return kExitFailed;
         }
     } else {
         std::fprintf(err, "Using the calibration of the setup file.\n");
     }
-    if (o.refresh) {
-        const int completed = engine.completedCalibrations;
-        doc.OnCommand(ID_REFRESH_CAL);
-        if (engine.completedCalibrations == completed || ui.QuitRequested()) {
-            std::fprintf(err, "kv47310-cli: the refresh was not completed\n");
-            return kExitFailed;
-        }
+    if (o.refresh && !doc.RefreshCalibration().Done()) {
+        std::fprintf(err, "kv47310-cli: the refresh was not completed\n");
+        return kExitFailed;
     }
 
     // ---- measure
-    const int measured = doc.measurementCount;
-    doc.OnCommand(o.trigger ? ID_ARM_EXTERNAL_TRIGGER : ID_TRIGGER_MEASUREMENT);
-    if (doc.measurementCount == measured) {
+    if (!doc.Measure(o.trigger).Done()) {
         std::fprintf(err, "kv47310-cli: no measurement was made\n");
         return kExitFailed;
     }
 
     // ---- result: the data-file layout with the sensitivity column
-    const CTrace& data = doc.Trace(kDataTrace);
-    const auto& f = engine.frequencies;
-    const std::size_t n = std::min({f.size(), data.permittivity.size(), engine.sensitivity.size()});
-    std::fprintf(out, "frequency\te'\te''\tsensitivity\n");
-    for (std::size_t i = 0; i < n; ++i) {
-        std::fprintf(out, "%15.4f\t%9.4f\t%9.4f\t%15.4f\n", f[i], data.permittivity[i].re,
-                     data.permittivity[i].im, engine.sensitivity[i]);
-    }
+    const std::string table =
+        FormatDataFile(engine.frequencies, doc.Trace(kDataTrace).permittivity, &engine.sensitivity);
+    std::fwrite(table.data(), 1, table.size(), out);
     std::fflush(out);
 
     // ---- files
     int status = kExitOk;
     if (!o.dataOut.empty()) {
         doc.includeSensitivity = o.sensitivity;
-        ui.traceChoice = kDataTrace;
-        ui.saveFileName = o.dataOut;
-        doc.OnCommand(ID_FILE_SAVE_DATA);
-        if (ui.saveFileName.has_value()) {
+        if (!doc.SaveDataFile(o.dataOut, kDataTrace).Done()) {
             std::fprintf(err, "kv47310-cli: the data file was not written\n");
             status = kExitFailed;
         }
@@ -297,9 +279,9 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
                            : o.chartFormat == "tan"      ? ID_FORMAT_TAN_E
                            : o.chartFormat == "colecole" ? ID_FORMAT_COLE_COLE
                                                          : ID_FORMAT_E1;
-        doc.OnCommand(format);
+        doc.SelectChartFormat(format);
         if (o.autoscale) {
-            doc.OnCommand(ID_AUTOSCALE);
+            doc.Autoscale();
         }
         if (!ExportChart(doc, QFile::decodeName(o.chartFile.c_str()), kChartSize, &error)) {
             std::fprintf(err, "kv47310-cli: %s\n", error.toLocal8Bit().constData());
@@ -314,7 +296,7 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
     if (!WriteSampleTouchstones(o, doc, err)) {
         status = kExitFailed;
     }
-    if (!o.setupOut.empty() && !doc.OnSaveDocument(o.setupOut)) {
+    if (!o.setupOut.empty() && !doc.SaveSetupFile(o.setupOut).Done()) {
         std::fprintf(err, "kv47310-cli: the setup file %s was not written\n", o.setupOut.c_str());
         status = kExitFailed;
     }

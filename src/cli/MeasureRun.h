@@ -7,6 +7,8 @@
 #include "cli/CliOptions.h"
 #include "instrument/ComponentRegistry.h"
 #include "persist/ProfileStore.h"
+#include "probe/FrequencyPage.h"
+#include "probe/Outcome.h"
 
 namespace kv {
 
@@ -26,10 +28,12 @@ int RunSweep(const CliOptions& options, IComponentRegistry& registry, ProfileSto
              std::FILE* out, std::FILE* err);
 
 // Steps of both commands. ConnectForRun chooses the components, connects and sets the analyzer
-// up (an exit status); SetSweepForRun applies the sweep options (false when refused).
+// up (an exit status); SetSweepForRun applies the sweep options (false when refused); SetSweepOf
+// sets one sweep, linear where the analyzer offers no logarithmic one (and says so).
 int ConnectForRun(const CliOptions& options, IComponentRegistry& registry, CKv4731xDoc& doc,
                   std::FILE* err);
-bool SetSweepForRun(const CliOptions& options, CKv4731xDoc& doc, TerminalUi& ui, std::FILE* err);
+bool SetSweepForRun(const CliOptions& options, CKv4731xDoc& doc, std::FILE* err);
+Outcome SetSweepOf(CKv4731xDoc& doc, FrequencyPage page, std::FILE* err);
 
 // The Touchstone steps (TouchstoneRun.cpp). SetTouchstoneFiles hands the file options to the
 // "Touchstone files" analyzer for this run; ExplainConnectFailure prints what a driver that
@@ -37,7 +41,7 @@ bool SetSweepForRun(const CliOptions& options, CKv4731xDoc& doc, TerminalUi& ui,
 // leave it open; WriteSampleTouchstones writes --touchstone and --raw-touchstone of a measurement.
 void SetTouchstoneFiles(const CliOptions& options);
 void ExplainConnectFailure(IComponentRegistry& registry, const CKv4731xDoc& doc, std::FILE* err);
-bool AdoptFileSweep(const CliOptions& options, CKv4731xDoc& doc, TerminalUi& ui, std::FILE* err);
+bool AdoptFileSweep(const CliOptions& options, CKv4731xDoc& doc, std::FILE* err);
 bool WriteSampleTouchstones(const CliOptions& options, const CKv4731xDoc& doc, std::FILE* err);
 
 }  // namespace kv

@@ -129,51 +129,45 @@ Answer TerminalUi::Message(const std::string& text, const std::string& caption, 
                            Icon) {
     std::fprintf(err_, "%s: %s\n", caption.c_str(), text.c_str());
     std::fflush(err_);
-    // Unattended: go on where going on is safe, and never repeat a step.
-    Answer unattendedAnswer = Answer::Ok;
+    if (unattended_ || buttons == Buttons::Ok) {
+        return UnattendedAnswer(buttons);
+    }
+    // Enter gives the unattended answer.
     const char* choices = "";
     switch (buttons) {
         case Buttons::Ok:
-            return Answer::Ok;
+            break;
         case Buttons::OkCancel:
-            unattendedAnswer = Answer::Ok;
             choices = "[Enter = OK, c = Cancel] ";
             break;
         case Buttons::YesNo:
-            unattendedAnswer = Answer::No;
             choices = "[y = Yes, Enter = No] ";
             break;
         case Buttons::RetryCancel:
-            unattendedAnswer = Answer::Cancel;
             choices = "[r = Retry, Enter = Cancel] ";
             break;
         case Buttons::YesNoCancel:
-            unattendedAnswer = Answer::No;
             choices = "[y = Yes, Enter = No, c = Cancel] ";
             break;
-    }
-    if (unattended_) {
-        return unattendedAnswer;
     }
     std::fprintf(err_, "%s", choices);
     std::fflush(err_);
     const std::string a = ReadAnswer();
+    const bool yes = a == "y" || a == "yes";
+    const bool cancel = a == "c" || a == "cancel";
     switch (buttons) {
         case Buttons::OkCancel:
-            return a == "c" || a == "cancel" ? Answer::Cancel : Answer::Ok;
+            return cancel ? Answer::Cancel : UnattendedAnswer(buttons);
         case Buttons::YesNo:
-            return a == "y" || a == "yes" ? Answer::Yes : Answer::No;
+            return yes ? Answer::Yes : UnattendedAnswer(buttons);
         case Buttons::RetryCancel:
-            return a == "r" || a == "retry" ? Answer::Retry : Answer::Cancel;
+            return a == "r" || a == "retry" ? Answer::Retry : UnattendedAnswer(buttons);
         case Buttons::YesNoCancel:
-            if (a == "y" || a == "yes") {
-                return Answer::Yes;
-            }
-            return a == "c" || a == "cancel" ? Answer::Cancel : Answer::No;
+            return yes ? Answer::Yes : cancel ? Answer::Cancel : UnattendedAnswer(buttons);
         case Buttons::Ok:
             break;
     }
-    return Answer::Ok;
+    return UnattendedAnswer(buttons);
 }
 
 void TerminalUi::PumpMessages() {
@@ -211,54 +205,10 @@ std::unique_ptr<CPromptDlg> TerminalUi::CreatePromptDlg() {
     return std::make_unique<WaitWindow>(*this);
 }
 
-bool TerminalUi::EditFrequencyPage(FrequencyPage& page) {
-    // The values come from the command line once; a refused sweep is not asked for again.
-    if (!frequencyPage || frequencyPageUsed_) {
-        return false;
-    }
-    frequencyPageUsed_ = true;
-    const bool logAllowed = page.logSweepEnabled;
-    page = *frequencyPage;
-    page.logSweepEnabled = logAllowed;
-    if (!logAllowed && page.sweepType == 1) {
-        std::fprintf(err_,
-                     "Set Frequency: this analyzer offers no logarithmic sweep; linear used\n");
-        page.sweepType = 0;
-    }
-    return true;
-}
-
-bool TerminalUi::EditCalibrationSheet(CalibrationSheet& sheet, int&) {
-    if (!calibrationSheet) {
-        return false;
-    }
-    sheet = *calibrationSheet;
-    return true;
-}
-
 bool TerminalUi::RunGpibSelect(CGpibSelectDlg&) {
     // The terminal front end chooses the components before it connects; a selection asked for
     // here (after a failed connection) keeps the preselection.
     return true;
-}
-
-int TerminalUi::ChooseTrace(const std::string&, const std::array<bool, 4>& enabled) {
-    if (traceChoice >= 0 && traceChoice < 4 && enabled[static_cast<std::size_t>(traceChoice)]) {
-        return traceChoice;
-    }
-    return -1;
-}
-
-std::optional<std::string> TerminalUi::GetOpenFileName(const FileDialogRequest&) {
-    return std::exchange(openFileName, std::nullopt);
-}
-
-std::optional<std::string> TerminalUi::GetSaveFileName(const FileDialogRequest&) {
-    return std::exchange(saveFileName, std::nullopt);
-}
-
-bool TerminalUi::EditScaleSheet(ScaleSheet&, int&) {
-    return false;
 }
 
 std::string TerminalUi::ExportView(ViewKind, const std::string& path) {

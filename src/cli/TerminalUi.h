@@ -2,13 +2,14 @@
 
 // The operator seam on a terminal: message boxes go to standard error as "caption: text", prompts
 // are printed and continued with Enter (or "a" and Enter to abort), and an unattended run (--yes,
-// or no terminal on standard input) continues at once and answers every question so that the run
-// goes on or ends, never so that a step repeats.
+// or no terminal on standard input) continues at once and answers every question with
+// UnattendedAnswer. The terminal front end calls the document's operations with the values of its
+// command line, so the dialogs of the menu commands are never asked for here; any that were would
+// be cancelled.
 
 #include <cstdio>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "doc/OperatorUi.h"
 
@@ -17,13 +18,6 @@ namespace kv {
 class TerminalUi : public OperatorUi {
 public:
     TerminalUi(bool unattended, std::FILE* err);
-
-    // Values the terminal front end gives the pages when the document asks for them.
-    std::optional<FrequencyPage> frequencyPage;
-    std::optional<CalibrationSheet> calibrationSheet;
-    int traceChoice = -1;
-    std::optional<std::string> saveFileName;
-    std::optional<std::string> openFileName;
 
     Answer Message(const std::string& text, const std::string& caption, Buttons buttons,
                    Icon icon) override;
@@ -34,13 +28,13 @@ public:
     bool QuitRequested() const override;
     std::unique_ptr<CMeasureDlg> CreateMeasureDlg() override;
     std::unique_ptr<CPromptDlg> CreatePromptDlg() override;
-    bool EditFrequencyPage(FrequencyPage& page) override;
-    bool EditCalibrationSheet(CalibrationSheet& sheet, int& page) override;
+    bool EditFrequencyPage(FrequencyPage&) override { return false; }
+    bool EditCalibrationSheet(CalibrationSheet&, int&) override { return false; }
     bool RunGpibSelect(CGpibSelectDlg& dialog) override;
-    int ChooseTrace(const std::string& caption, const std::array<bool, 4>& enabled) override;
-    std::optional<std::string> GetOpenFileName(const FileDialogRequest& request) override;
-    std::optional<std::string> GetSaveFileName(const FileDialogRequest& request) override;
-    bool EditScaleSheet(ScaleSheet& sheet, int& page) override;
+    int ChooseTrace(const std::string&, const std::array<bool, 4>&) override { return -1; }
+    std::optional<std::string> GetOpenFileName(const FileDialogRequest&) override { return {}; }
+    std::optional<std::string> GetSaveFileName(const FileDialogRequest&) override { return {}; }
+    bool EditScaleSheet(ScaleSheet&, int&) override { return false; }
     void AddRecentFile(const std::string&) override {}
     // The terminal has no sheets, printer or clipboard: the commands that would use them are
     // never sent from here, and any that were would change nothing.
@@ -66,7 +60,6 @@ private:
     bool unattended_;
     std::FILE* err_;
     MeasureWindow* measure_ = nullptr;
-    bool frequencyPageUsed_ = false;
     bool stdinClosed_ = false;
     std::string pendingInput_;
 };

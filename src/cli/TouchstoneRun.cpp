@@ -11,8 +11,8 @@
 #include "cli/MeasureRun.h"
 #include "cli/TerminalUi.h"
 #include "doc/CKv4731xDoc.h"
-#include "doc/CommandIds.h"
 #include "instrument/InstrumentDriverBase.h"
+#include "persist/DataFile.h"
 #include "persist/FileIo.h"
 #include "touchstone/Touchstone.h"
 
@@ -62,8 +62,7 @@ void SetTouchstoneFiles(const CliOptions& o) {
     QCoreApplication::instance()->setProperty(kTouchstoneRunProperty, files);
 }
 
-void ExplainConnectFailure(IComponentRegistry& registry, const CKv4731xDoc& doc,
-                           std::FILE* err) {
+void ExplainConnectFailure(IComponentRegistry& registry, const CKv4731xDoc& doc, std::FILE* err) {
     // The connection's first steps again, on a driver of its own, for its words on the failure.
     const std::string& clsid = doc.rememberedInstrumentClsid;
     std::shared_ptr<IInstrumentDriver> driver;
@@ -82,7 +81,7 @@ void ExplainConnectFailure(IComponentRegistry& registry, const CKv4731xDoc& doc,
     }
 }
 
-bool AdoptFileSweep(const CliOptions& o, CKv4731xDoc& doc, TerminalUi& ui, std::FILE* err) {
+bool AdoptFileSweep(const CliOptions& o, CKv4731xDoc& doc, std::FILE* err) {
     IInstrumentDriver* driver = doc.Driver();
     const bool sweepGiven = o.startValue || o.stopValue || o.points || o.log;
     if (driver == nullptr || sweepGiven || doc.CurrentInstrumentName() != kTouchstoneAnalyzerName) {
@@ -96,18 +95,14 @@ bool AdoptFileSweep(const CliOptions& o, CKv4731xDoc& doc, TerminalUi& ui, std::
         std::fprintf(err, "kv47310-cli: %s\n", DriverError(driver).c_str());
         return false;
     }
-    FrequencyPage page;
+    FrequencyPage page = doc.Engine().CurrentSweepPage();
     page.startValue = start;
     page.startUnit = "Hz";
     page.stopValue = stop;
     page.stopUnit = "Hz";
     page.numPoints = points;
     page.sweepType = driver->QueryLogSweepSupport() == 0 ? 1 : 0;
-    page.setChartScale = true;
-    ui.frequencyPage = page;
-    doc.SetModified(false);
-    doc.OnCommand(ID_SET_FREQUENCY);
-    if (!doc.IsModified()) {
+    if (!SetSweepOf(doc, page, err).Done()) {
         std::fprintf(err, "kv47310-cli: the sweep of the files was refused\n");
         return false;
     }
@@ -118,9 +113,11 @@ bool WriteSampleTouchstones(const CliOptions& o, const CKv4731xDoc& doc, std::FI
     bool ok = true;
     for (const auto& [path, raw] :
          {std::pair{o.touchstoneOut, false}, std::pair{o.rawTouchstoneOut, true}}) {
-        std::string error;
-        if (!path.empty() && !doc.WriteSampleTouchstone(path, raw, error)) {
-            std::fprintf(err, "kv47310-cli: %s\n", error.c_str());
+        if (path.empty()) {
+            continue;
+        }
+        if (const Outcome written = doc.WriteSampleTouchstone(path, raw); !written.Done()) {
+            std::fprintf(err, "kv47310-cli: %s\n", written.why.c_str());
             ok = false;
         }
     }
@@ -134,7 +131,7 @@ int RunSweep(const CliOptions& o, IComponentRegistry& registry, ProfileStore& pr
     if (const int status = ConnectForRun(o, registry, doc, err); status != kExitOk) {
         return status;
     }
-    if (!SetSweepForRun(o, doc, ui, err)) {
+    if (!SetSweepForRun(o, doc, err)) {
         return kExitFailed;
     }
     const CProbeEngine& engine = doc.Engine();
@@ -147,11 +144,8 @@ int RunSweep(const CliOptions& o, IComponentRegistry& registry, ProfileStore& pr
         return kExitFailed;
     }
     // Frequency, real and imaginary part of S11 in the data file's column layout.
-    std::fprintf(out, "frequency\tS11 real\tS11 imaginary\n");
-    for (std::size_t i = 0; i < data.frequencies.size(); ++i) {
-        std::fprintf(out, "%15.4f\t%12.9f\t%12.9f\n", data.frequencies[i], data.s11[i].re,
-                     data.s11[i].im);
-    }
+    const std::string table = FormatReflectionTable(data.frequencies, data.s11);
+    std::fwrite(table.data(), 1, table.size(), out);
     std::fflush(out);
     if (!o.touchstoneOut.empty() &&
         !WriteText(o.touchstoneOut, FormatTouchstone(data, doc.CurrentInstrumentName(), NowText()),

@@ -13,7 +13,6 @@ namespace {
 
 constexpr const char* kConnectFailedText = "The selected instrument could not be initialized";
 constexpr const char* kConnectFailedCaption = "IEEE 488 Interface";
-constexpr const char* kSetupFileFilter = "Kv47310 Files (*.tst)|*.tst|All Files (*.*)|*.*||";
 
 // Every chart-format item whose check mark a chart-format command clears, the two permeability
 // formats without a menu entry included.
@@ -239,54 +238,23 @@ bool CKv4731xDoc::RunCommand(int id) {
             return true;
 
         case ID_PERFORM_CAL:
-            if (RequireInstrument()) {
-                SetModified();
-                const int before = engine_->completedCalibrations;
-                engine_->PerformCalibration();
-                if (engine_->completedCalibrations != before) {
-                    ui_.ShowStatusText("Calibration complete.");
-                }
-            }
+            PerformCalibration();
             return true;
         case ID_SET_FREQUENCY:
             if (engine_->EditFrequency()) {
-                InvalidateAllTraces();
-                UpdateAllViews();
-                SetModified();
+                SweepEdited();
             }
             return true;
         case ID_CONFIGURE_CAL:
             OnConfigureCal();
             return true;
         case ID_REFRESH_CAL:
-            if (RequireInstrument()) {
-                SetModified();
-                const int before = engine_->completedCalibrations;
-                engine_->RefreshCalibration();
-                if (engine_->completedCalibrations != before) {
-                    ui_.ShowStatusText("Calibration refreshed.");
-                }
-            }
+            RefreshCalibration();
             return true;
         case ID_TRIGGER_MEASUREMENT:
-        case ID_ARM_EXTERNAL_TRIGGER: {
-            if (id == ID_TRIGGER_MEASUREMENT) {
-                SetModified();
-            }
-            if (!RequireInstrument()) {
-                return true;
-            }
-            const int before = measurementCount;
-            if (id == ID_TRIGGER_MEASUREMENT) {
-                engine_->Measure();
-            } else {
-                engine_->MeasureOnTrigger();
-            }
-            if (measurementCount != before) {
-                ui_.ShowStatusText("Measurement complete.");
-            }
+        case ID_ARM_EXTERNAL_TRIGGER:
+            Measure(id == ID_ARM_EXTERNAL_TRIGGER);
             return true;
-        }
 
         case ID_FORMAT_E1:
         case ID_FORMAT_E2:
@@ -355,9 +323,7 @@ bool CKv4731xDoc::RunCommand(int id) {
             OnGpibInstrument();
             return true;
         case ID_SAVE_AS_DEFAULT:
-            if (WriteDefaultsFile()) {
-                ui_.ShowStatusText(std::string("Defaults saved to ") + defaultsPath + ".");
-            }
+            SaveDefaults();
             return true;
         case ID_RESET_DEFAULTS:
             ReadDefaultsFile();
@@ -436,7 +402,7 @@ void CKv4731xDoc::OnFileSave() {
 void CKv4731xDoc::OnFileSaveAs() {
     FileDialogRequest request;
     request.filter = kSetupFileFilter;
-    request.defaultExtension = "tst";
+    request.defaultExtension = kSetupFileExtension;
     request.fileName = pathName_;
     const auto path = ui_.GetSaveFileName(request);
     if (!path) {
@@ -449,33 +415,12 @@ void CKv4731xDoc::OnFileSaveAs() {
 }
 
 void CKv4731xDoc::OnConfigureCal() {
-    CalibrationSheet sheet;
-    sheet.refreshStandard = engine_->refreshStandard;
-    sheet.calibrationType = engine_->calibrationType;
-    sheet.probeType = engine_->probeType;
-    sheet.waterTemperature = engine_->waterTemperature;
-    sheet.physicalCorrection = engine_->physicalCorrection;
-    sheet.stdAlpha = engine_->stdAlpha;
-    sheet.stdEinf = engine_->stdEinf;
-    sheet.stdEo = engine_->stdEo;
-    sheet.stdLabel = engine_->stdLabel;
-    sheet.stdTau = engine_->stdTau;
+    CalibrationSheet sheet = CalibrationSettings();
     int page = calSheetPage;
     if (!ui_.EditCalibrationSheet(sheet, page)) {
         return;
     }
-    SetModified();
-    engine_->refreshStandard = sheet.refreshStandard;
-    engine_->calibrationType = sheet.calibrationType;
-    engine_->probeType = sheet.probeType;
-    engine_->waterTemperature = sheet.waterTemperature;
-    engine_->physicalCorrection = sheet.physicalCorrection;
-    engine_->stdAlpha = sheet.stdAlpha;
-    engine_->stdEinf = sheet.stdEinf;
-    engine_->stdEo = sheet.stdEo;
-    engine_->stdLabel = sheet.stdLabel;
-    engine_->stdTau = sheet.stdTau;
-    engine_->LoadProbeCoefficients();
+    ConfigureCalibration(sheet);
     calSheetPage = page;
 }
 
@@ -705,9 +650,9 @@ void CKv4731xDoc::SetChartSweep(double start, const std::string& startUnitText, 
 
 void CKv4731xDoc::SetFrequencySettings(double startHz, double stopHz, int points, int sweepType) {
     startValue = startHz;
-    startUnit = FormatHz(startValue);
+    startUnit = ScaleHzToUnit(startValue);
     stopValue = stopHz;
-    stopUnit = FormatHz(stopValue);
+    stopUnit = ScaleHzToUnit(stopValue);
     numPoints = points;
     sweepKind = sweepType;
     SetChartSweep(startValue, startUnit, stopValue, stopUnit, sweepKind, false);

@@ -18,7 +18,9 @@
 #include "instrument/ComponentRegistry.h"
 #include "instrument/IInstrumentDriver.h"
 #include "persist/ProfileStore.h"
+#include "persist/SetupImage.h"
 #include "probe/CProbeEngine.h"
+#include "probe/CalibrationSheet.h"
 #include "probe/ProbeHost.h"
 #include "probe/Units.h"
 
@@ -26,8 +28,8 @@ namespace kv {
 
 class OperatorUi;
 
-inline constexpr const char* kFileMagic = "QVR47310C1.02";
-inline constexpr const char* kSiblingFileMagic = "QVR47311C1.02";
+inline constexpr const char* kFileMagic = kSetupMagic;
+inline constexpr const char* kSiblingFileMagic = kSetupSiblingMagic;
 inline constexpr const char* kDefaultsFileName = "47310.dft";
 inline constexpr const char* kNeedsInstrumentText = "This function requires an instrument.";
 inline constexpr const char* kNeedsInstrumentCaption = "Instrument";
@@ -71,7 +73,7 @@ public:
     // Open step: a path containing ".prn" or ".PRN" is loaded as a data file and the step reports
     // false, so that the setup stays; any other path is read as a setup file.
     bool OnOpenDocument(const std::string& path);
-    // Writes the setup file; false (with a message) when it cannot be written.
+    // Writes the setup file (SaveSetupFile); false (with a message) when it cannot be written.
     bool OnSaveDocument(const std::string& path);
     // Asks whether to save a modified setup before it is closed; false means the operator
     // cancelled and the setup must stay.
@@ -92,6 +94,33 @@ public:
     // True while a command or an open of the document runs: whatever the operator can still
     // reach meanwhile (through the message pump of a wait) must not change the setup under it.
     bool Busy() const { return busyDepth_ > 0; }
+
+    // ---------------------------------------------------------------- operations
+    // What the menu commands do once their dialogs are answered, for a front end that has the
+    // values already (the terminal). Each says what happened; the messages are shown as the menu
+    // command shows them, and a finished one sets the status text the menu command sets.
+    //
+    // A new sweep from a filled-in page (log sweep only where the analyzer offers it): the traces
+    // are invalidated and the setup modified.
+    Outcome SetSweep(const FrequencyPage& page);
+    // The calibration settings as the "Calibration" sheet shows them, and a change of them (the
+    // probe's coefficients follow).
+    CalibrationSheet CalibrationSettings() const;
+    void ConfigureCalibration(const CalibrationSheet& sheet);
+    // Refused without an analyzer ("This function requires an instrument.").
+    Outcome PerformCalibration();
+    Outcome RefreshCalibration();
+    // A sample measurement now, or on the analyzer's external trigger.
+    Outcome Measure(bool onExternalTrigger = false);
+    // Writes a trace (Data with the sensitivity column when it is included); refused for a trace
+    // that holds no valid data.
+    Outcome SaveDataFile(const std::string& path, int trace = kDataTrace);
+    // Writes the setup file; the setup is then unmodified.
+    Outcome SaveSetupFile(const std::string& path);
+    // Reads a setup file into the document, which is then unmodified; a data-file path is refused.
+    Outcome OpenSetupFile(const std::string& path);
+    // Writes the defaults file ("Save as default").
+    Outcome SaveDefaults();
 
     // ---------------------------------------------------------------- display sheets
     // The "Display" sheet on `page` (-1: the last one shown).
@@ -117,9 +146,8 @@ public:
     // `beforeCorrection` the reading before correction (the error terms applied backwards; the
     // reading itself when there are no terms for the sweep). Empty without a sample.
     std::string SampleTouchstoneText(bool beforeCorrection) const;
-    // Writes that text to `path`; false with the message text in `error`.
-    bool WriteSampleTouchstone(const std::string& path, bool beforeCorrection,
-                               std::string& error) const;
+    // Writes that text to `path`; refused without a sample, failed when it cannot be written.
+    Outcome WriteSampleTouchstone(const std::string& path, bool beforeCorrection) const;
     // "Export Touchstone...": asks a file name and writes the corrected S11.
     void OnExportTouchstone();
 
@@ -198,9 +226,10 @@ public:
 
     // ---------------------------------------------------------------- files
     // Setup files: read with the magic and instrument checks, applied only when the whole image
-    // was read; written through a temporary file.
-    bool LoadSetupFile(const std::string& path);
-    bool StoreSetupFile(const std::string& path);
+    // was read (aborted when the operator cancels at the instrument question); written through a
+    // temporary file.
+    Outcome LoadSetupFile(const std::string& path);
+    Outcome StoreSetupFile(const std::string& path);
     // Data files: the "Open Data File..." and "Save Data File..." commands, and the load of a
     // named data file (the open step's ".prn" path).
     void OnOpenDataFile();
@@ -209,7 +238,7 @@ public:
     // Defaults file: read at first show (silently) and by "Reset defaults"; written at first
     // show when none was valid and by "Save as default".
     void ReadDefaultsFile();
-    bool WriteDefaultsFile();
+    Outcome WriteDefaultsFile();
 
     // ---------------------------------------------------------------- state
     bool IsModified() const { return modified_; }
@@ -308,6 +337,9 @@ public:
     int chartLineWidth = 1;
 
 private:
+    class BusyScope;
+    // After a new sweep: the traces no longer belong to it, and the setup changed.
+    void SweepEdited();
     void FirstShow();
     // Title x1.5, time and date x0.6, every other font as the system font, face "Time New Roman".
     void AssignDefaultFonts(const LogFont& systemFont);

@@ -21,8 +21,6 @@ constexpr const char* kReadingSetupCaption = "Reading Setup file";
 constexpr const char* kSavingSetupCaption = "Save Setup File";
 constexpr const char* kNotSetupFileText =
     "Improper file type.  This file is not a setup file for this program.";
-constexpr const char* kDataFileFilter = "kv4731x Files (*.prn)|*.prn|All Files (*.*)|*.*||";
-constexpr const char* kDataFileExtension = "prn";
 constexpr const char* kSaveDataCaption = "Save data";
 constexpr const char* kReadingDataCaption = "Reading data file";
 constexpr const char* kOpenDataCaption = "Open Data File";
@@ -39,13 +37,10 @@ std::string ReadErrorText(const std::string& path, FileStatus status) {
     return "An unexpected error occurred while reading " + path + ".";
 }
 
+constexpr const char* kDefaultsNotWrittenText = "Could not open default file.";
+
 std::string WriteErrorText(const std::string& path) {
     return "An unexpected error occurred while writing " + path + ".";
-}
-
-// The open step reads a path with ".prn" or ".PRN" anywhere in it as a data file.
-bool IsDataFilePath(const std::string& path) {
-    return path.find(".prn") != std::string::npos || path.find(".PRN") != std::string::npos;
 }
 
 // The name the save question gives a document: its file name, or "Untitled".
@@ -135,20 +130,11 @@ bool CKv4731xDoc::OnOpenDocument(const std::string& path) {
         LoadDataFile(path);
         return false;
     }
-    if (!LoadSetupFile(path)) {
-        return false;
-    }
-    SetModified(false);
-    return true;
+    return OpenSetupFile(path).Done();
 }
 
 bool CKv4731xDoc::OnSaveDocument(const std::string& path) {
-    if (!StoreSetupFile(path)) {
-        return false;
-    }
-    SetModified(false);
-    ui_.ShowStatusText("Setup saved to " + path);
-    return true;
+    return SaveSetupFile(path).Done();
 }
 
 bool CKv4731xDoc::SaveModified() {
@@ -166,8 +152,8 @@ bool CKv4731xDoc::SaveModified() {
     std::string path = pathName_;
     if (path.empty()) {
         FileDialogRequest request;
-        request.filter = "Kv47310 Files (*.tst)|*.tst|All Files (*.*)|*.*||";
-        request.defaultExtension = "tst";
+        request.filter = kSetupFileFilter;
+        request.defaultExtension = kSetupFileExtension;
         request.fileName = "Untitled.tst";
         const auto chosen = ui_.GetSaveFileName(request);
         if (!chosen) {
@@ -203,14 +189,14 @@ bool CKv4731xDoc::OpenDocumentFile(const std::string& path) {
 
 // -------------------------------------------------------------------------------- setup files
 
-bool CKv4731xDoc::LoadSetupFile(const std::string& path) {
+Outcome CKv4731xDoc::LoadSetupFile(const std::string& path) {
     std::vector<std::uint8_t> bytes;
     const FileStatus status = ReadWholeFile(path, bytes);
     if (status != FileStatus::Ok) {
         if (messagesEnabled) {
             ui_.Message(ReadErrorText(path, status), kReadingSetupCaption, Buttons::Ok);
         }
-        return false;
+        return Outcome::Failure(ReadErrorText(path, status));
     }
 
     // The whole image is read before anything of the document changes, so a refused or damaged
@@ -223,7 +209,7 @@ bool CKv4731xDoc::LoadSetupFile(const std::string& path) {
             } else {
                 defaultsValid = false;
             }
-            return false;
+            return Outcome::Refusal(kNotSetupFileText);
         case SetupReadResult::Damaged:
             if (messagesEnabled) {
                 ui_.Message(ReadErrorText(path, FileStatus::ReadFailed), kReadingSetupCaption,
@@ -231,7 +217,7 @@ bool CKv4731xDoc::LoadSetupFile(const std::string& path) {
             } else {
                 defaultsValid = false;
             }
-            return false;
+            return Outcome::Failure(ReadErrorText(path, FileStatus::ReadFailed));
         case SetupReadResult::Ok:
             break;
     }
@@ -244,7 +230,7 @@ bool CKv4731xDoc::LoadSetupFile(const std::string& path) {
                             current + "'. It was created by '" + d.instrumentName + "'.",
                         kReadingSetupCaption, Buttons::OkCancel);
         if (answer == Answer::Cancel) {
-            return false;
+            return Outcome::Abort("The setup file of another instrument was not loaded.");
         }
     }
 
@@ -347,15 +333,15 @@ bool CKv4731xDoc::LoadSetupFile(const std::string& path) {
     engine_->CopyStoredFieldsFrom(*image.engine);
     engine_->AfterLoad(image.storedName);
     UpdateAllViews();
-    return true;
+    return Outcome::Finished();
 }
 
-bool CKv4731xDoc::StoreSetupFile(const std::string& path) {
+Outcome CKv4731xDoc::StoreSetupFile(const std::string& path) {
     if (WriteFileAtomically(path, SetupImageOf(*this)) != FileStatus::Ok) {
         ui_.Message(WriteErrorText(path), kSavingSetupCaption, Buttons::Ok);
-        return false;
+        return Outcome::Failure(WriteErrorText(path));
     }
-    return true;
+    return Outcome::Finished();
 }
 
 // --------------------------------------------------------------------------------- data files
@@ -379,16 +365,22 @@ void CKv4731xDoc::OnSaveDataFile() {
     request.filter = kDataFileFilter;
     request.defaultExtension = kDataFileExtension;
     const auto path = ui_.GetSaveFileName(request);
-    if (!path) {
-        return;
+    if (path && SaveDataFile(*path, chosen).Done()) {
+        ui_.AddRecentFile(*path);
     }
-    const std::string text = FormatDataFile(engine_->frequencies, Trace(chosen).permittivity,
+}
+
+Outcome CKv4731xDoc::SaveDataFile(const std::string& path, int trace) {
+    if (!TraceValid(trace)) {
+        return Outcome::Refusal("The trace holds no valid data.");
+    }
+    const std::string text = FormatDataFile(engine_->frequencies, Trace(trace).permittivity,
                                             includeSensitivity ? &engine_->sensitivity : nullptr);
-    if (WriteFileAtomically(*path, text) != FileStatus::Ok) {
-        ui_.Message(WriteErrorText(*path), kSaveDataCaption, Buttons::Ok);
-        return;
+    if (WriteFileAtomically(path, text) != FileStatus::Ok) {
+        ui_.Message(WriteErrorText(path), kSaveDataCaption, Buttons::Ok);
+        return Outcome::Failure(WriteErrorText(path));
     }
-    ui_.AddRecentFile(*path);
+    return Outcome::Finished();
 }
 
 void CKv4731xDoc::OnOpenDataFile() {
@@ -464,9 +456,9 @@ void CKv4731xDoc::LoadDataFile(const std::string& path) {
             engine_->SetSweepType(sweepKind);
             engine_->calibrated = false;
             startValue = first;
-            startUnit = FormatHz(startValue);
+            startUnit = ScaleHzToUnit(startValue);
             stopValue = last;
-            stopUnit = FormatHz(stopValue);
+            stopUnit = ScaleHzToUnit(stopValue);
             SendFrequencyList();
             VerifyInstrumentSetup();
             ApplySweepToCharts(startValue, startUnit, stopValue, stopUnit, sweepKind);
@@ -507,17 +499,17 @@ void CKv4731xDoc::ReadDefaultsFile() {
     // unchanged setup; "Reset defaults" replaces the setup, which is then a change to save.
     const bool command = messagesEnabled;
     const bool wasModified = IsModified();
-    const bool loaded = LoadSetupFile(defaultsPath);
+    const bool loaded = LoadSetupFile(defaultsPath).Done();
     defaultsValid = loaded;
     SetModified(command ? (wasModified || loaded) : wasModified);
 }
 
-bool CKv4731xDoc::WriteDefaultsFile() {
+Outcome CKv4731xDoc::WriteDefaultsFile() {
     if (WriteFileAtomically(defaultsPath, SetupImageOf(*this)) != FileStatus::Ok) {
-        ui_.Message("Could not open default file.", "Save defaults", Buttons::Ok);
-        return false;
+        ui_.Message(kDefaultsNotWrittenText, "Save defaults", Buttons::Ok);
+        return Outcome::Failure(kDefaultsNotWrittenText);
     }
-    return true;
+    return Outcome::Finished();
 }
 
 }  // namespace kv

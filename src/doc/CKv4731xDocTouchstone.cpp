@@ -13,6 +13,7 @@ namespace {
 
 constexpr const char* kTouchstoneCaption = "Export Touchstone";
 constexpr const char* kTouchstoneFilter = "Touchstone Files (*.s1p)|*.s1p|All Files (*.*)|*.*||";
+constexpr const char* kNoSampleText = "There is no sample measurement to write.";
 
 // The reading of a corrected reflection g before correction: e00 + e01e10 g / (1 - e11 g).
 CComplex BeforeCorrection(CComplex g, CComplex e00, CComplex e11, CComplex e01e10) {
@@ -57,22 +58,19 @@ std::string CKv4731xDoc::SampleTouchstoneText(bool beforeCorrection) const {
                             LocalTimeText(dateStamp != 0 ? dateStamp : std::time(nullptr)));
 }
 
-bool CKv4731xDoc::WriteSampleTouchstone(const std::string& path, bool beforeCorrection,
-                                        std::string& error) const {
+Outcome CKv4731xDoc::WriteSampleTouchstone(const std::string& path, bool beforeCorrection) const {
     if (!HasSampleReflection()) {
-        error = "There is no sample measurement to write.";
-        return false;
+        return Outcome::Refusal(kNoSampleText);
     }
     if (WriteFileAtomically(path, SampleTouchstoneText(beforeCorrection)) != FileStatus::Ok) {
-        error = "An unexpected error occurred while writing " + path + ".";
-        return false;
+        return Outcome::Failure("An unexpected error occurred while writing " + path + ".");
     }
-    return true;
+    return Outcome::Finished();
 }
 
 void CKv4731xDoc::OnExportTouchstone() {
     if (!HasSampleReflection()) {
-        ui_.Message("There is no sample measurement to write.", kTouchstoneCaption, Buttons::Ok);
+        ui_.Message(kNoSampleText, kTouchstoneCaption, Buttons::Ok);
         return;
     }
     FileDialogRequest request;
@@ -84,9 +82,8 @@ void CKv4731xDoc::OnExportTouchstone() {
     if (!path) {
         return;
     }
-    std::string error;
-    if (!WriteSampleTouchstone(*path, false, error)) {
-        ui_.Message(error, kTouchstoneCaption, Buttons::Ok, Icon::Stop);
+    if (const Outcome written = WriteSampleTouchstone(*path, false); !written.Done()) {
+        ui_.Message(written.why, kTouchstoneCaption, Buttons::Ok, Icon::Stop);
         return;
     }
     ui_.ShowStatusText("Touchstone file written to " + *path);

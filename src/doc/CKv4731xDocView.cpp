@@ -71,8 +71,8 @@ std::optional<FittedScale> FitToData(const CKv4731xDoc& doc) {
         fit.minUnit = doc.CurrentChart().minUnit;
         fit.maxUnit = doc.CurrentChart().maxUnit;
     } else {
-        fit.minUnit = FormatHz(fit.limits.xMin);
-        fit.maxUnit = FormatHz(fit.limits.xMax);
+        fit.minUnit = ScaleHzToUnit(fit.limits.xMin);
+        fit.maxUnit = ScaleHzToUnit(fit.limits.xMax);
     }
     return fit;
 }
@@ -146,8 +146,8 @@ void CKv4731xDoc::SetScale(int page) {
     } else {
         double max = edited.current.xMax * UnitMultiplier(edited.maxUnit);
         double min = edited.current.xMin * UnitMultiplier(edited.minUnit);
-        format.maxUnit = FormatHz(max);
-        format.minUnit = FormatHz(min);
+        format.maxUnit = ScaleHzToUnit(max);
+        format.minUnit = ScaleHzToUnit(min);
         format.current.xMax = max;
         format.current.xMin = min;
     }

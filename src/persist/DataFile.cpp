@@ -34,6 +34,21 @@ std::string DataFileLine(double frequency, CComplex value, double sensitivity) {
            FormatFixed(value.im, 9, 4) + '\t' + FormatFixed(sensitivity, 15, 4) + '\n';
 }
 
+bool IsDataFilePath(const std::string& path) {
+    return path.find(".prn") != std::string::npos || path.find(".PRN") != std::string::npos;
+}
+
+std::string FormatReflectionTable(const std::vector<double>& frequencies,
+                                  const std::vector<CComplex>& values) {
+    const std::size_t n = std::min(frequencies.size(), values.size());
+    std::string text = "frequency\tS11 real\tS11 imaginary\n";
+    for (std::size_t i = 0; i < n; ++i) {
+        text += FormatFixed(frequencies[i], 15, 4) + '\t' + FormatFixed(values[i].re, 12, 9) +
+                '\t' + FormatFixed(values[i].im, 12, 9) + '\n';
+    }
+    return text;
+}
+
 std::string FormatDataFile(const std::vector<double>& frequencies,
                            const std::vector<CComplex>& values,
                            const std::vector<double>* sensitivity) {

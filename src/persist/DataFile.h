@@ -13,6 +13,13 @@ namespace kv {
 
 inline constexpr const char* kDataHeader = "frequency\te'\te''\n";
 inline constexpr const char* kDataHeaderWithSensitivity = "frequency\te'\te''\tsensitivity\n";
+// The file dialogs' filter and default extension (without the dot) of data files.
+inline constexpr const char* kDataFileFilter = "kv4731x Files (*.prn)|*.prn|All Files (*.*)|*.*||";
+inline constexpr const char* kDataFileExtension = "prn";
+
+// True when a path is taken for a data file: ".prn" or ".PRN" anywhere in it (so "a.prn.tst" is
+// one, and "a.Prn" is not). Opening such a path loads a trace and never replaces the setup.
+bool IsDataFilePath(const std::string& path);
 
 // Two frequency lists are the same sweep when they have the same length and no point is more
 // than this far from its partner (a frequency read back in single precision is within it up to
@@ -27,6 +34,11 @@ std::string DataFileHeader(bool withSensitivity);
 std::string DataFileLine(double frequency, CComplex value);
 // "%15.4f\t%9.4f\t%9.4f\t%15.4f\n": frequency, e', e'', sensitivity.
 std::string DataFileLine(double frequency, CComplex value, double sensitivity);
+
+// A table of uncorrected reflections in the same column layout: "frequency\tS11 real\tS11
+// imaginary\n", then "%15.4f\t%12.9f\t%12.9f\n" per point (min(frequencies, values) lines).
+std::string FormatReflectionTable(const std::vector<double>& frequencies,
+                                  const std::vector<CComplex>& values);
 
 // The whole file: the header and min(frequencies, values) lines. A point without a sensitivity
 // value gets 9999, the mark of a point that could not be computed.

@@ -23,6 +23,9 @@ inline constexpr const char* kSetupMagic = "QVR47310C1.02";
 // Files of the sibling line-measurement program share the image and are accepted.
 inline constexpr const char* kSetupSiblingMagic = "QVR47311C1.02";
 inline constexpr std::size_t kMagicRecord = 200;
+// The file dialogs' filter and default extension (without the dot) of setup files.
+inline constexpr const char* kSetupFileFilter = "Kv47310 Files (*.tst)|*.tst|All Files (*.*)|*.*||";
+inline constexpr const char* kSetupFileExtension = "tst";
 inline constexpr std::size_t kDocumentNameRecord = 200;
 // More points than any analyzer sweeps. A larger number of points in a file is damage (a flipped
 // bit), and would have the engine build a frequency list of many gigabytes.

@@ -53,7 +53,7 @@ int CProbeEngine::PointCount() const {
 Answer CProbeEngine::Ask(const std::string& text, const std::string& caption, Buttons buttons,
                          Icon icon) {
     if (ui_ == nullptr) {
-        return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+        return UnattendedAnswer(buttons);
     }
     return ui_->Message(text, caption, buttons, icon);
 }
@@ -115,12 +115,12 @@ double CProbeEngine::StopHz() const {
 
 void CProbeEngine::SetStart(double hz) {
     startValue = hz;
-    startUnit = FormatHz(startValue);
+    startUnit = ScaleHzToUnit(startValue);
 }
 
 void CProbeEngine::SetStop(double hz) {
     stopValue = hz;
-    stopUnit = FormatHz(stopValue);
+    stopUnit = ScaleHzToUnit(stopValue);
 }
 
 void CProbeEngine::BuildFrequencyList() {
@@ -212,10 +212,7 @@ bool CProbeEngine::VerifyInstrumentSetup(const std::string& message) {
     return true;
 }
 
-bool CProbeEngine::EditFrequency() {
-    if (ui_ == nullptr) {
-        return false;
-    }
+FrequencyPage CProbeEngine::CurrentSweepPage() const {
     FrequencyPage page;
     page.startValue = startValue;
     page.startUnit = startUnit;
@@ -231,7 +228,14 @@ bool CProbeEngine::EditFrequency() {
     }
     page.sweepType = logSweep ? sweepType : 0;
     page.logSweepEnabled = logSweep;
+    return page;
+}
 
+bool CProbeEngine::EditFrequency() {
+    if (ui_ == nullptr) {
+        return false;
+    }
+    FrequencyPage page = CurrentSweepPage();
     for (;;) {
         if (!ui_->EditFrequencyPage(page)) {
             return false;
@@ -244,7 +248,24 @@ bool CProbeEngine::EditFrequency() {
             break;
         }
     }
+    ApplySweepPage(page);
+    return true;
+}
 
+Outcome CProbeEngine::SetSweep(const FrequencyPage& page) {
+    if (const auto refusal = page.LeaveCheck()) {
+        Ask(refusal->text, refusal->caption);
+        return Outcome::Refusal(refusal->text);
+    }
+    if (const std::string refusal = FrequencyRefusal(page); !refusal.empty()) {
+        Ask(refusal, kRangeCaption);
+        return Outcome::Refusal(refusal);
+    }
+    ApplySweepPage(page);
+    return Outcome::Finished();
+}
+
+void CProbeEngine::ApplySweepPage(const FrequencyPage& page) {
     startValue = page.startValue;
     startUnit = page.startUnit;
     stopValue = page.stopValue;
@@ -266,26 +287,35 @@ bool CProbeEngine::EditFrequency() {
     WaitCursor cursor(ui_);
     SetupInstrument();
     VerifyInstrumentSetup(kSetupChangedMessage);
-    return true;
+}
+
+std::string CProbeEngine::FrequencyRefusal(const FrequencyPage& page) const {
+    const double start = page.startValue * UnitMultiplier(page.startUnit);
+    const double stop = page.stopValue * UnitMultiplier(page.stopUnit);
+    if (start < minFrequency) {
+        return "The start frequency must be greater than " + FormatFrequency(minFrequency);
+    }
+    if (start > maxFrequency) {
+        return "The start frequency must be less than " + FormatFrequency(maxFrequency);
+    }
+    if (stop < minFrequency) {
+        return "The stop frequency must be greater than " + FormatFrequency(minFrequency);
+    }
+    if (stop > maxFrequency) {
+        return "The stop frequency must be less than " + FormatFrequency(maxFrequency);
+    }
+    if (page.numPoints < minPoints) {
+        return "The number of points must be greater than " + std::to_string(minPoints);
+    }
+    if (page.numPoints > maxPoints) {
+        return "The number of points must be less than " + std::to_string(maxPoints);
+    }
+    return {};
 }
 
 bool CProbeEngine::ValidateFrequency(const FrequencyPage& page) {
-    const double start = page.startValue * UnitMultiplier(page.startUnit);
-    const double stop = page.stopValue * UnitMultiplier(page.stopUnit);
-    std::string refusal;
-    if (start < minFrequency) {
-        refusal = "The start frequency must be greater than " + FormatFrequency(minFrequency);
-    } else if (start > maxFrequency) {
-        refusal = "The start frequency must be less than " + FormatFrequency(maxFrequency);
-    } else if (stop < minFrequency) {
-        refusal = "The stop frequency must be greater than " + FormatFrequency(minFrequency);
-    } else if (stop > maxFrequency) {
-        refusal = "The stop frequency must be less than " + FormatFrequency(maxFrequency);
-    } else if (page.numPoints < minPoints) {
-        refusal = "The number of points must be greater than " + std::to_string(minPoints);
-    } else if (page.numPoints > maxPoints) {
-        refusal = "The number of points must be less than " + std::to_string(maxPoints);
-    } else {
+    const std::string refusal = FrequencyRefusal(page);
+    if (refusal.empty()) {
         return false;
     }
     Ask(refusal, kRangeCaption);

@@ -17,6 +17,7 @@
 #include "probe/CPromptDlg.h"
 #include "probe/EngineUi.h"
 #include "probe/FrequencyPage.h"
+#include "probe/Outcome.h"
 #include "probe/ProbeHost.h"
 #include "probe/ProbeModel.h"
 
@@ -54,8 +55,13 @@ public:
     void BuildFrequencyList();
     void SetupInstrument();
     bool VerifyInstrumentSetup(const std::string& message);
+    // The "Set Frequency" page as the sweep stands, the log sweep offered when the analyzer has it.
+    FrequencyPage CurrentSweepPage() const;
     // The "Set Frequency" command; true when the operator confirmed a new sweep.
     bool EditFrequency();
+    // The sweep of a filled-in page without the dialog: refused (the page's own checks, then the
+    // analyzer's limits) with the message shown, else applied as the command applies it.
+    Outcome SetSweep(const FrequencyPage& page);
     // True when the page's sweep is refused (the message has been shown).
     bool ValidateFrequency(const FrequencyPage& page);
     void ShowWait(const std::string& text, const std::string& caption);
@@ -76,8 +82,10 @@ public:
     }
 
     // ---- Calibration ----
-    void PerformCalibration();
-    void RefreshCalibration();
+    // Refused without a calibration to refresh; aborted at a prompt; failed when a reading failed
+    // (the engine then keeps the calibration it had).
+    Outcome PerformCalibration();
+    Outcome RefreshCalibration();
     void Prompt(const std::string& prompt, const std::string& measuring, int steps);
     bool WaitForOperator();
     void EndPrompt();
@@ -93,9 +101,12 @@ public:
     std::string RefreshStdTitle() const;
 
     // ---- Sample measurement ----
-    void Measure();
-    void MeasureOnTrigger();
-    bool WaitForTrigger();
+    // Refused without a calibration (or, on trigger, by an analyzer without one); aborted at the
+    // prompt or by Cancel of the wait; failed when the reading failed (the Data trace stays).
+    Outcome Measure();
+    Outcome MeasureOnTrigger();
+    // Arms the external trigger and waits for it: done when it came.
+    Outcome WaitForTrigger();
 
     // ---- Setup file ----
     // Copies every field a setup file stores (all but instrumentName, physicalCorrection, the
@@ -162,7 +173,7 @@ private:
     void FillResult();
     // Ends the instrument sequence and shows the new Data trace.
     void ShowMeasurement();
-    // A message box; without an operator interface the answer is OK, or No to a question.
+    // A message box; without an operator interface the unattended answer (UnattendedAnswer).
     Answer Ask(const std::string& text, const std::string& caption, Buttons buttons = Buttons::Ok,
                Icon icon = Icon::None);
     // The reflection (1 - y) / (1 + y) that the probe model gives for eps at f.
@@ -172,8 +183,9 @@ private:
     // One sweep into `trace`, sized to the sweep: MeasureTrace, or ReadTrace when `read` (the
     // sweep an external trigger started). False when the driver reports a failure.
     bool TakeTrace(std::vector<CComplex>& trace, bool read = false);
-    // After a reading failed: the driver's own text of what went wrong, or a plain one.
-    void ReportFailedReading(const std::string& caption);
+    // After a reading failed: shows the driver's own text of what went wrong, or a plain one, and
+    // returns the failure with that text.
+    Outcome ReportFailedReading(const std::string& caption);
     // Ends the prompt sequence on the analyzer and closes the measure window, as an abort does.
     void AbortPrompt();
 
@@ -194,7 +206,11 @@ private:
     // force is downloaded again.
     void AbandonCalibration(CalibrationBackup&& before);
     // A standard's reading failed: the calibration ends as if aborted, with the driver's text.
-    void FailCalibration(CalibrationBackup&& before);
+    Outcome FailCalibration(CalibrationBackup&& before);
+    // Applies a page that passed its checks: the sweep, the charts and the analyzer.
+    void ApplySweepPage(const FrequencyPage& page);
+    // Why the analyzer's limits refuse the page's sweep; empty when they do not.
+    std::string FrequencyRefusal(const FrequencyPage& page) const;
 
     IInstrumentDriver* driver_ = nullptr;
     ProbeHost* document_ = nullptr;

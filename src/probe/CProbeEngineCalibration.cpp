@@ -35,6 +35,10 @@ const char* const kMeasuringWater = "Measuring water.";
 
 const char* const kNoMeasurement = "The analyzer did not return a measurement.";
 const char* const kCalibrationCaption = "Calibration Menu";
+const char* const kCalibrationAborted = "The calibration was aborted.";
+const char* const kRefreshAborted = "The refresh was aborted.";
+const char* const kRefreshNeedsCalibration =
+    "A calibration must be performed before it can be refreshed.";
 
 // The value of a per-point array at i, or (0, 0) past its end (as if it had been sized to the
 // sweep with zeros).
@@ -270,12 +274,16 @@ bool CProbeEngine::TakeTrace(std::vector<CComplex>& trace, bool read) {
     return (read ? driver_->ReadTrace(trace) : driver_->MeasureTrace(trace)) == 0;
 }
 
-void CProbeEngine::ReportFailedReading(const std::string& caption) {
+Outcome CProbeEngine::ReportFailedReading(const std::string& caption) {
     std::string text;
     if (const auto* errors = dynamic_cast<const IDriverErrors*>(driver_)) {
         text = errors->LastError();
     }
-    Ask(text.empty() ? kNoMeasurement : text, caption, Buttons::Ok, Icon::Stop);
+    if (text.empty()) {
+        text = kNoMeasurement;
+    }
+    Ask(text, caption, Buttons::Ok, Icon::Stop);
+    return Outcome::Failure(text);
 }
 
 void CProbeEngine::AbortPrompt() {
@@ -309,13 +317,13 @@ void CProbeEngine::AbandonCalibration(CalibrationBackup&& before) {
     }
 }
 
-void CProbeEngine::FailCalibration(CalibrationBackup&& before) {
+Outcome CProbeEngine::FailCalibration(CalibrationBackup&& before) {
     AbortPrompt();
     AbandonCalibration(std::move(before));
-    ReportFailedReading(kCalibrationCaption);
+    return ReportFailedReading(kCalibrationCaption);
 }
 
-void CProbeEngine::PerformCalibration() {
+Outcome CProbeEngine::PerformCalibration() {
     // An abort at any prompt leaves the engine as it was and the analyzer correcting as before.
     CalibrationBackup before = BackUpCalibration();
     if (driver_ != nullptr) {
@@ -326,7 +334,7 @@ void CProbeEngine::PerformCalibration() {
     Prompt(StandardPrompt(1), StandardTitle(1), 4);
     if (!WaitForOperator()) {
         AbandonCalibration(std::move(before));
-        return;
+        return Outcome::Abort(kCalibrationAborted);
     }
     const std::size_t n = static_cast<std::size_t>(PointCount());
     stdMeasured2.assign(n, CComplex());
@@ -334,8 +342,7 @@ void CProbeEngine::PerformCalibration() {
     calibrated = false;
     // A reading that failed ends the calibration as an abort does: nothing of it is kept.
     if (!TakeTrace(stdMeasured1)) {
-        FailCalibration(std::move(before));
-        return;
+        return FailCalibration(std::move(before));
     }
     if (driver_ != nullptr) {
         if (calibrationType == 1) {
@@ -348,12 +355,11 @@ void CProbeEngine::PerformCalibration() {
     Prompt(StandardPrompt(2), StandardTitle(2), 0);
     if (!WaitForOperator()) {
         AbandonCalibration(std::move(before));
-        return;
+        return Outcome::Abort(kCalibrationAborted);
     }
     for (;;) {
         if (!TakeTrace(stdMeasured2)) {
-            FailCalibration(std::move(before));
-            return;
+            return FailCalibration(std::move(before));
         }
         if (calibrationType != 1) {
             break;
@@ -378,11 +384,10 @@ void CProbeEngine::PerformCalibration() {
     Prompt(StandardPrompt(3), StandardTitle(3), 0);
     if (!WaitForOperator()) {
         AbandonCalibration(std::move(before));
-        return;
+        return Outcome::Abort(kCalibrationAborted);
     }
     if (!TakeTrace(stdMeasured3)) {
-        FailCalibration(std::move(before));
-        return;
+        return FailCalibration(std::move(before));
     }
     if (driver_ != nullptr) {
         driver_->EndOperatorResponse();
@@ -401,6 +406,7 @@ void CProbeEngine::PerformCalibration() {
     }
     calibrated = true;
     ++completedCalibrations;
+    return Outcome::Finished();
 }
 
 void CProbeEngine::ComputeCalibration() {
@@ -458,24 +464,22 @@ bool CProbeEngine::ShortingBlockOk() const {
     return !((r - kMinusOne).Magnitude() > kShortTolerance);
 }
 
-void CProbeEngine::RefreshCalibration() {
+Outcome CProbeEngine::RefreshCalibration() {
     if (!calibrated) {
-        Ask("A calibration must be performed before it can be refreshed.", kCalibrationCaption,
-            Buttons::Ok, Icon::Stop);
-        return;
+        Ask(kRefreshNeedsCalibration, kCalibrationCaption, Buttons::Ok, Icon::Stop);
+        return Outcome::Refusal(kRefreshNeedsCalibration);
     }
     Prompt(RefreshStdPrompt(), RefreshStdTitle(), 2);
     // A refresh never tells the analyzer to begin a calibration: after an abort it still corrects
     // with the terms it holds, and nothing needs to go back.
     if (!WaitForOperator()) {
-        return;
+        return Outcome::Abort(kRefreshAborted);
     }
     // Taken aside, so that an aborted or failed refresh keeps the last reading and the terms.
     std::vector<CComplex> reading;
     if (!TakeTrace(reading)) {
         AbortPrompt();
-        ReportFailedReading(kCalibrationCaption);
-        return;
+        return ReportFailedReading(kCalibrationCaption);
     }
     refreshMeasured = std::move(reading);
     ShowStatus(kComputingCalibration);
@@ -491,6 +495,7 @@ void CProbeEngine::RefreshCalibration() {
         driver_->EndSequence();
     }
     ++completedCalibrations;
+    return Outcome::Finished();
 }
 
 void CProbeEngine::ApplyRefresh() {

@@ -14,27 +14,31 @@ const char* const kNotCalibrated =
 const char* const kComputingValues = "Computing Values...";
 const char* const kTriggerCaption = "External Trigger";
 const char* const kMeasureCaption = "Measure Menu";
+const char* const kMeasureAborted = "The measurement was aborted.";
+const char* const kTriggerCancelled = "The wait for the external trigger was cancelled.";
+const char* const kTriggerUnsupported = "The selected instrument does not support this function.";
+const char* const kTriggerFailed = "The external trigger could not be armed or read.";
+const char* const kNoAnalyzer = "No analyzer is attached.";
 
 // The record that keeps the name of the instrument a calibration was made on.
 constexpr std::size_t kStoredNameLength = 200;
 
 }  // namespace
 
-void CProbeEngine::Measure() {
+Outcome CProbeEngine::Measure() {
     if (!calibrated) {
         Ask(kNotCalibrated, kMeasureCaption, Buttons::Ok, Icon::Stop);
-        return;
+        return Outcome::Refusal(kNotCalibrated);
     }
     Prompt("Insert probe into sample.", "Measuring sample...", 2);
     if (!WaitForOperator()) {
-        return;
+        return Outcome::Abort(kMeasureAborted);
     }
     // A failed reading leaves the last sample and the Data trace as they were.
     std::vector<CComplex> reading;
     if (!TakeTrace(reading)) {
         AbortPrompt();
-        ReportFailedReading(kMeasureCaption);
-        return;
+        return ReportFailedReading(kMeasureCaption);
     }
     sampleMeasured = std::move(reading);
     ShowStatus(kComputingValues);
@@ -44,24 +48,24 @@ void CProbeEngine::Measure() {
     }
     EndPrompt();
     ShowMeasurement();
+    return Outcome::Finished();
 }
 
-void CProbeEngine::MeasureOnTrigger() {
+Outcome CProbeEngine::MeasureOnTrigger() {
     if (!calibrated) {
         Ask(kNotCalibrated, kMeasureCaption, Buttons::Ok, Icon::Stop);
-        return;
+        return Outcome::Refusal(kNotCalibrated);
     }
     ShowWait("Waiting for external trigger.", kTriggerCaption);
-    if (!WaitForTrigger()) {
+    if (Outcome waited = WaitForTrigger(); !waited.Done()) {
         HideWait();
-        return;
+        return waited;
     }
     // The sweep the trigger started, not a new one.
     std::vector<CComplex> reading;
     if (!TakeTrace(reading, true)) {
         HideWait();
-        ReportFailedReading(kMeasureCaption);
-        return;
+        return ReportFailedReading(kMeasureCaption);
     }
     sampleMeasured = std::move(reading);
     ShowWait(kComputingValues, kTriggerCaption);
@@ -71,6 +75,7 @@ void CProbeEngine::MeasureOnTrigger() {
     }
     HideWait();
     ShowMeasurement();
+    return Outcome::Finished();
 }
 
 void CProbeEngine::ShowMeasurement() {
@@ -85,14 +90,14 @@ void CProbeEngine::ShowMeasurement() {
     }
 }
 
-bool CProbeEngine::WaitForTrigger() {
+Outcome CProbeEngine::WaitForTrigger() {
     if (driver_ == nullptr) {
-        return false;
+        return Outcome::Refusal(kNoAnalyzer);
     }
     int result = driver_->ArmExternalTrigger();
     if (result == kTriggerNotSupported) {
-        Ask("The selected instrument does not support this function.", kTriggerCaption);
-        return false;
+        Ask(kTriggerUnsupported, kTriggerCaption);
+        return Outcome::Refusal(kTriggerUnsupported);
     }
     if (waitDlg_ != nullptr) {
         waitDlg_->RevealCancel();
@@ -107,7 +112,10 @@ bool CProbeEngine::WaitForTrigger() {
             ui_->PumpMessages();
         }
     } while (!cancelled && result == kTriggerStillWaiting);
-    return result == 0 && !cancelled;
+    if (cancelled) {
+        return Outcome::Abort(kTriggerCancelled);
+    }
+    return result == 0 ? Outcome::Finished() : Outcome::Failure(kTriggerFailed);
 }
 
 void CProbeEngine::FillResult() {

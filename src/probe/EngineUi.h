@@ -17,6 +17,23 @@ enum class Buttons { Ok, OkCancel, YesNo, RetryCancel, YesNoCancel };
 enum class Icon { None, Information, Warning, Stop, Question };
 enum class Answer { Ok, Cancel, Yes, No, Retry };
 
+// The answer nobody at the program gives (a terminal run with --yes, an engine without an
+// operator): the one that lets the run go on where going on is safe, or end, and never the one
+// that repeats a step. OK to OK and to OK/Cancel, No to a question, Cancel to Retry/Cancel.
+constexpr Answer UnattendedAnswer(Buttons buttons) {
+    switch (buttons) {
+        case Buttons::Ok:
+        case Buttons::OkCancel:
+            return Answer::Ok;
+        case Buttons::YesNo:
+        case Buttons::YesNoCancel:
+            return Answer::No;
+        case Buttons::RetryCancel:
+            return Answer::Cancel;
+    }
+    return Answer::Ok;
+}
+
 class EngineUi {
 public:
     virtual ~EngineUi() = default;

@@ -20,7 +20,7 @@ double UnitMultiplier(const std::string& unit) {
     return 1.0;
 }
 
-std::string FormatHz(double& value) {
+std::string ScaleHzToUnit(double& value) {
     if (value >= 1e9) {
         value *= 1e-9;
         return "GHz";
@@ -107,7 +107,7 @@ std::string Trim(const std::string& text) {
 
 std::string FormatFrequency(double hz) {
     double value = hz;
-    const std::string unit = FormatHz(value);
+    const std::string unit = ScaleHzToUnit(value);
     return TrimLeft(FormatGeneral(value, 12) + " " + unit);
 }
 

@@ -9,8 +9,9 @@ namespace kv {
 // "GHz" 1e9, "MHz" 1e6, "KHz" 1e3, anything else 1 (exact, case-sensitive).
 double UnitMultiplier(const std::string& unit);
 
-// Scales value in place to GHz, MHz, KHz or Hz and returns that unit text.
-std::string FormatHz(double& value);
+// Rescales a frequency in Hz, in place, to the largest of GHz, MHz and KHz it reaches (else it
+// stays in Hz), and returns that unit's text: 2.5e9 becomes 2.5 and "GHz".
+std::string ScaleHzToUnit(double& value);
 
 // A number with at most `digits` significant digits in plain notation, trailing zeros after the
 // decimal point dropped and the point itself kept ("200.", "1.5", "0.25"); exponent notation

@@ -296,9 +296,9 @@ TEST_F(DisplayCommands, ExportsTheSampleReflectionAsTouchstone) {
     EXPECT_EQ(raw.data.s11[1].im, 0.0);
     // A sweep that no longer fits the reading: nothing to write.
     e.frequencies.push_back(4e9);
-    std::string error;
-    EXPECT_FALSE(d.WriteSampleTouchstone(path, false, error));
-    EXPECT_EQ(error, "There is no sample measurement to write.");
+    const Outcome written = d.WriteSampleTouchstone(path, false);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(written.why, "There is no sample measurement to write.");
 }
 
 TEST_F(DisplayCommands, WhileAnOperationWaitsOnlyLookingCopyingAndPrintingRun) {

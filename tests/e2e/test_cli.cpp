@@ -270,6 +270,19 @@ TEST(Cli, ASetupFileFromAnotherAnalyzerLosesItsCalibration) {
     EXPECT_EQ(ParseRows(r.out).size(), 21u);
 }
 
+// A data file that cannot be written ends the run as failed, after the table was printed.
+TEST(Cli, ADataFileThatCannotBeWrittenFailsTheRun) {
+    CliFolder folder;
+    const std::string path = folder.Path("no-such-folder/run.prn");
+    const CliResult r = folder.Run({"measure", "--yes", "--points", "11", "--out", path});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Save data: An unexpected error occurred while writing " + path +
+                         ".\nkv47310-cli: the data file was not written\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(ParseRows(r.out).size(), 11u);
+}
+
 TEST(Cli, ADamagedSetupFileEndsTheRunWithAClearMessage) {
     CliFolder folder;
     ASSERT_EQ(folder.Run({"measure", "--yes", "--points", "21", "--save", "run.tst"}).status, 0);

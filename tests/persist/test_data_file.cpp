@@ -23,6 +23,15 @@ TEST(DataFileText, HeaderAndLineForms) {
               "         1.0000\t123456789.0000\t   0.0000\n");
 }
 
+// The uncorrected sweep's table: "%15.4f\t%12.9f\t%12.9f\n" under its own header, one line per
+// point that has both a frequency and a value.
+TEST(DataFileText, ReflectionTableLayout) {
+    EXPECT_EQ(FormatReflectionTable({2e8, 1.5e9, 3e9}, {{0.5, -0.25}, {-0.1234567896, 1.0}}),
+              "frequency\tS11 real\tS11 imaginary\n"
+              " 200000000.0000\t 0.500000000\t-0.250000000\n"
+              "1500000000.0000\t-0.123456790\t 1.000000000\n");
+}
+
 TEST(DataFileText, FixedFormAgreesWithPrintfInTheCLocale) {
     std::setlocale(LC_NUMERIC, "C");
     const double values[] = {0.0,      -0.0,        0.00005, 0.00015,    1.23445,         2.5e-5,

@@ -846,3 +846,45 @@ TEST(RefreshCalibration, AbortOrUnknownStandardKeepsTheTerms) {
     ASSERT_EQ(shorter.engine.errorSourceMatch.size(), 1u);
     EXPECT_EQ(ToStd(shorter.engine.errorSourceMatch[0]), Cx(-0.1, -0.2));
 }
+
+// Every way a calibration or a refresh ends, as the operation reports it.
+TEST(CalibrationOutcome, SaysWhatHappenedAndWhy) {
+    using Kind = Outcome::Kind;
+    Bench refused;
+    const Outcome notCalibrated = refused.engine.RefreshCalibration();
+    EXPECT_EQ(notCalibrated.kind, Kind::Refused);
+    EXPECT_EQ(notCalibrated.why, "A calibration must be performed before it can be refreshed.");
+
+    Bench done;
+    done.SynthesizeStandards();
+    const Outcome calibrated = done.engine.PerformCalibration();
+    EXPECT_EQ(calibrated.kind, Kind::Done);
+    EXPECT_TRUE(calibrated.why.empty());
+    EXPECT_EQ(done.engine.RefreshCalibration().kind, Kind::Done);
+
+    // An abort at the second standard, and at the refresh's prompt.
+    Bench aborted;
+    aborted.SynthesizeStandards();
+    aborted.ui.promptActions = {PromptAction::Continue, PromptAction::Abort};
+    const Outcome abortedCal = aborted.engine.PerformCalibration();
+    EXPECT_EQ(abortedCal.kind, Kind::Aborted);
+    EXPECT_EQ(abortedCal.why, "The calibration was aborted.");
+    EXPECT_FALSE(aborted.engine.calibrated);
+    aborted.engine.calibrated = true;
+    aborted.ui.promptActions = {PromptAction::Abort};
+    EXPECT_EQ(aborted.engine.RefreshCalibration().kind, Kind::Aborted);
+
+    // A failed reading gives the analyzer's text, or the plain one when it has none.
+    Bench failed;
+    failed.SynthesizeStandards();
+    failed.driver.results["MeasureTrace"] = 1;
+    failed.driver.errorText = "Lost connection.";
+    const Outcome lost = failed.engine.PerformCalibration();
+    EXPECT_EQ(lost.kind, Kind::Failed);
+    EXPECT_EQ(lost.why, "Lost connection.");
+    failed.engine.calibrated = true;
+    failed.driver.errorText.clear();
+    const Outcome silent = failed.engine.RefreshCalibration();
+    EXPECT_EQ(silent.kind, Kind::Failed);
+    EXPECT_EQ(silent.why, "The analyzer did not return a measurement.");
+}

@@ -529,3 +529,48 @@ TEST(SetupFile, StoredNameIsACTextOfAtMost200Characters) {
     padded.engine.AfterLoad(std::string("OTHER") + std::string(195, '\0'));
     EXPECT_EQ(padded.ui.MessageTexts(), (Names{"The calibration belongs to OTHER."}));
 }
+
+// Every way a measurement ends, as the operation reports it.
+TEST(MeasureOutcome, SaysWhatHappenedAndWhy) {
+    using Kind = Outcome::Kind;
+    Bench refused;
+    refused.engine.calibrated = false;
+    for (const Outcome& o : {refused.engine.Measure(), refused.engine.MeasureOnTrigger()}) {
+        EXPECT_EQ(o.kind, Kind::Refused);
+        EXPECT_EQ(o.why, "A calibration must be performed before a measurement can be made.");
+    }
+
+    Bench done;
+    done.Sample({20.0, -5.0});
+    const Outcome measured = done.engine.Measure();
+    EXPECT_EQ(measured.kind, Kind::Done);
+    EXPECT_TRUE(measured.why.empty());
+    EXPECT_EQ(done.engine.MeasureOnTrigger().kind, Kind::Done);
+
+    Bench aborted;
+    aborted.ui.promptActions = {PromptAction::Abort};
+    EXPECT_EQ(aborted.engine.Measure().kind, Kind::Aborted);
+    aborted.driver.triggerPolls = std::deque<int>(50, 1);
+    aborted.ui.cancelWaitAfterPumps = true;
+    const Outcome cancelled = aborted.engine.MeasureOnTrigger();
+    EXPECT_EQ(cancelled.kind, Kind::Aborted);
+    EXPECT_EQ(cancelled.why, "The wait for the external trigger was cancelled.");
+
+    Bench failed;
+    failed.driver.results["MeasureTrace"] = 1;
+    failed.driver.errorText = "Timeout: no answer within 10 s.";
+    const Outcome timeout = failed.engine.Measure();
+    EXPECT_EQ(timeout.kind, Kind::Failed);
+    EXPECT_EQ(timeout.why, "Timeout: no answer within 10 s.");
+    failed.driver.triggerPolls = {1, 2};  // the analyzer reports a failure while waiting
+    EXPECT_EQ(failed.engine.MeasureOnTrigger().kind, Kind::Failed);
+
+    // An analyzer without a trigger refuses it; an engine without an analyzer cannot wait.
+    Bench noTrigger;
+    noTrigger.driver.armTriggerResult = 3;
+    const Outcome unsupported = noTrigger.engine.MeasureOnTrigger();
+    EXPECT_EQ(unsupported.kind, Kind::Refused);
+    EXPECT_EQ(unsupported.why, "The selected instrument does not support this function.");
+    Bench none(false);
+    EXPECT_EQ(none.engine.WaitForTrigger().kind, Kind::Refused);
+}

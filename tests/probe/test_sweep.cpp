@@ -562,3 +562,40 @@ TEST(EditFrequency, WithoutAnInstrumentTheSweepIsStillStored) {
     EXPECT_EQ(b.engine.frequencies.size(), 31u);
     EXPECT_TRUE(b.ui.messages.empty());
 }
+
+// A filled-in page without the dialog: refused by the page's own check or by the limits with the
+// message shown and nothing changed, applied as the command applies it otherwise.
+TEST(SetSweep, RefusesOrAppliesAPageWithoutTheDialog) {
+    Bench b;
+    b.engine.calibrated = true;
+    FrequencyPage page = b.engine.CurrentSweepPage();
+    page.startValue = 5;
+    page.startUnit = "GHz";
+    page.stopValue = 1;
+    page.stopUnit = "GHz";
+    Outcome o = b.engine.SetSweep(page);
+    EXPECT_EQ(o.kind, Outcome::Kind::Refused);
+    EXPECT_EQ(o.why, "The start frequency must be less than the stop frequency.");
+    page.startValue = 500;
+    page.startUnit = "MHz";
+    page.numPoints = 2000;
+    o = b.engine.SetSweep(page);
+    EXPECT_EQ(o.kind, Outcome::Kind::Refused);
+    EXPECT_EQ(o.why, "The number of points must be less than 1601");
+    EXPECT_EQ(b.ui.MessageTexts(),
+              (std::vector<std::string>{"The start frequency must be less than the stop frequency.",
+                                        "The number of points must be less than 1601"}));
+    EXPECT_TRUE(b.engine.calibrated);
+    EXPECT_EQ(b.engine.numPoints, 51);
+    EXPECT_TRUE(b.driver.calls.empty());
+    EXPECT_TRUE(b.ui.frequencyPagesShown.empty());
+
+    page.numPoints = 4;
+    page.stopValue = 800;
+    page.stopUnit = "MHz";
+    o = b.engine.SetSweep(page);
+    EXPECT_TRUE(o.Done());
+    EXPECT_FALSE(b.engine.calibrated);
+    EXPECT_EQ(b.engine.frequencies, (std::vector<double>{5e8, 6e8, 7e8, 8e8}));
+    EXPECT_EQ(b.driver.frequencyList, b.engine.frequencies);
+}

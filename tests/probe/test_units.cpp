@@ -15,18 +15,18 @@ TEST(Units, MultiplierIsExactAndCaseSensitive) {
     EXPECT_EQ(UnitMultiplier("200. MHz"), 1.0);
 }
 
-TEST(Units, FormatHzScalesInPlace) {
+TEST(Units, ScaleHzToUnitScalesInPlace) {
     double v = 2e8;
-    EXPECT_EQ(FormatHz(v), "MHz");
+    EXPECT_EQ(ScaleHzToUnit(v), "MHz");
     EXPECT_DOUBLE_EQ(v, 200.0);
     v = 1.5e10;
-    EXPECT_EQ(FormatHz(v), "GHz");
+    EXPECT_EQ(ScaleHzToUnit(v), "GHz");
     EXPECT_DOUBLE_EQ(v, 15.0);
     v = 999.0;
-    EXPECT_EQ(FormatHz(v), "Hz");
+    EXPECT_EQ(ScaleHzToUnit(v), "Hz");
     EXPECT_EQ(v, 999.0);
     v = 1000.0;
-    EXPECT_EQ(FormatHz(v), "KHz");
+    EXPECT_EQ(ScaleHzToUnit(v), "KHz");
     EXPECT_EQ(v, 1.0);
 }
 

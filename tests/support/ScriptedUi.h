@@ -1,8 +1,9 @@
 #pragma once
 
 // A scripted operator for tests: records every message box, prompt and window text, and answers
-// from scripts. With no script, message boxes answer their first button (OK, Yes, Retry) and
-// prompts are continued at the first pump.
+// from scripts. With no script, message boxes answer their first button (OK, Yes, Retry): an
+// operator who agrees to everything, unlike a run without one (UnattendedAnswer). Prompts are
+// continued at the first pump.
 
 #include <deque>
 #include <functional>

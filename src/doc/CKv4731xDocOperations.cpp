@@ -1,0 +1,147 @@
+// The document's operations: what the menu commands do once their dialogs are answered, each
+// reporting what happened. The menu commands and the terminal front end both call them.
+
+#include "doc/CKv4731xDoc.h"
+#include "doc/OperatorUi.h"
+#include "persist/DataFile.h"
+
+namespace kv {
+
+// Marks the document busy for an operation that waits for the operator or the analyzer when it is
+// called directly, as OnCommand does for a command.
+class CKv4731xDoc::BusyScope {
+public:
+    explicit BusyScope(CKv4731xDoc& doc) : doc_(doc) {
+        if (doc_.busyDepth_++ == 0) {
+            doc_.ui_.CommandStatesChanged();
+        }
+    }
+    ~BusyScope() {
+        if (--doc_.busyDepth_ == 0) {
+            doc_.ui_.CommandStatesChanged();
+        }
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    CKv4731xDoc& doc_;
+};
+
+Outcome CKv4731xDoc::SetSweep(const FrequencyPage& page) {
+    BusyScope busy(*this);
+    Outcome outcome = engine_->SetSweep(page);
+    if (outcome.Done()) {
+        SweepEdited();
+    }
+    return outcome;
+}
+
+void CKv4731xDoc::SweepEdited() {
+    InvalidateAllTraces();
+    UpdateAllViews();
+    SetModified();
+}
+
+CalibrationSheet CKv4731xDoc::CalibrationSettings() const {
+    CalibrationSheet sheet;
+    sheet.refreshStandard = engine_->refreshStandard;
+    sheet.calibrationType = engine_->calibrationType;
+    sheet.probeType = engine_->probeType;
+    sheet.waterTemperature = engine_->waterTemperature;
+    sheet.physicalCorrection = engine_->physicalCorrection;
+    sheet.stdAlpha = engine_->stdAlpha;
+    sheet.stdEinf = engine_->stdEinf;
+    sheet.stdEo = engine_->stdEo;
+    sheet.stdLabel = engine_->stdLabel;
+    sheet.stdTau = engine_->stdTau;
+    return sheet;
+}
+
+void CKv4731xDoc::ConfigureCalibration(const CalibrationSheet& sheet) {
+    SetModified();
+    engine_->refreshStandard = sheet.refreshStandard;
+    engine_->calibrationType = sheet.calibrationType;
+    engine_->probeType = sheet.probeType;
+    engine_->waterTemperature = sheet.waterTemperature;
+    engine_->physicalCorrection = sheet.physicalCorrection;
+    engine_->stdAlpha = sheet.stdAlpha;
+    engine_->stdEinf = sheet.stdEinf;
+    engine_->stdEo = sheet.stdEo;
+    engine_->stdLabel = sheet.stdLabel;
+    engine_->stdTau = sheet.stdTau;
+    engine_->LoadProbeCoefficients();
+}
+
+Outcome CKv4731xDoc::PerformCalibration() {
+    BusyScope busy(*this);
+    if (!RequireInstrument()) {
+        return Outcome::Refusal(kNeedsInstrumentText);
+    }
+    SetModified();
+    Outcome outcome = engine_->PerformCalibration();
+    if (outcome.Done()) {
+        ui_.ShowStatusText("Calibration complete.");
+    }
+    return outcome;
+}
+
+Outcome CKv4731xDoc::RefreshCalibration() {
+    BusyScope busy(*this);
+    if (!RequireInstrument()) {
+        return Outcome::Refusal(kNeedsInstrumentText);
+    }
+    SetModified();
+    Outcome outcome = engine_->RefreshCalibration();
+    if (outcome.Done()) {
+        ui_.ShowStatusText("Calibration refreshed.");
+    }
+    return outcome;
+}
+
+Outcome CKv4731xDoc::Measure(bool onExternalTrigger) {
+    BusyScope busy(*this);
+    // A measurement the operator starts changes the setup even when it cannot run; arming the
+    // trigger changes it only through the measurement it brings.
+    if (!onExternalTrigger) {
+        SetModified();
+    }
+    if (!RequireInstrument()) {
+        return Outcome::Refusal(kNeedsInstrumentText);
+    }
+    Outcome outcome = onExternalTrigger ? engine_->MeasureOnTrigger() : engine_->Measure();
+    if (outcome.Done()) {
+        ui_.ShowStatusText("Measurement complete.");
+    }
+    return outcome;
+}
+
+Outcome CKv4731xDoc::SaveSetupFile(const std::string& path) {
+    Outcome outcome = StoreSetupFile(path);
+    if (outcome.Done()) {
+        SetModified(false);
+        ui_.ShowStatusText("Setup saved to " + path);
+    }
+    return outcome;
+}
+
+Outcome CKv4731xDoc::OpenSetupFile(const std::string& path) {
+    if (IsDataFilePath(path)) {
+        return Outcome::Refusal(path + " is a data file, not a setup file.");
+    }
+    Outcome outcome = LoadSetupFile(path);
+    if (outcome.Done()) {
+        SetModified(false);
+    }
+    return outcome;
+}
+
+Outcome CKv4731xDoc::SaveDefaults() {
+    Outcome outcome = WriteDefaultsFile();
+    if (outcome.Done()) {
+        ui_.ShowStatusText(std::string("Defaults saved to ") + defaultsPath + ".");
+    }
+    return outcome;
+}
+
+}  // namespace kv
