@@ -3,6 +3,8 @@
 #include <lxi.h>
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 
@@ -104,14 +106,22 @@ bool Vxi11Transport::Read(ScpiAnswer& answer, long long indefiniteBytes, int tim
             return false;
         }
         piece_.resize(kReadPieceBytes);
-        const int n = lxi_receive(link_, piece_.data(), kReadPieceBytes, static_cast<int>(left));
+        const int wait = static_cast<int>(std::min<qint64>(left, kLongestReadMs));
+        QElapsedTimer call;
+        call.start();
+        const int n = lxi_receive(link_, piece_.data(), kReadPieceBytes, wait);
         if (n < 0) {
-            // liblxi tells no timeout from another failure: the clock does.
-            error = deadline.hasExpired()
-                        ? "The analyzer did not answer within " + Seconds(timeoutMs) + " s."
-                        : "Reading from the analyzer over VXI-11 failed" +
-                              std::string(buffer_.empty() ? "" : " in the middle of an answer") +
-                              ".";
+            // liblxi tells no timeout from another failure: the clock does. An analyzer that
+            // timed out keeps its answer for the next read.
+            if (deadline.hasExpired()) {
+                error = "The analyzer did not answer within " + Seconds(timeoutMs) + " s.";
+                return false;
+            }
+            if (call.elapsed() >= wait) {
+                continue;
+            }
+            error = "Reading from the analyzer over VXI-11 failed" +
+                    std::string(buffer_.empty() ? "" : " in the middle of an answer") + ".";
             return false;
         }
         buffer_.append(piece_.data(), static_cast<std::size_t>(n));

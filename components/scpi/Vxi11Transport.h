@@ -18,6 +18,9 @@ public:
     static constexpr int kWriteTimeoutMs = 3000;
     // The most one VXI-11 read asks for; a longer answer comes in several reads.
     static constexpr int kReadPieceBytes = 1 << 20;
+    // The longest io_timeout of one VXI-11 read: liblxi gives up any call after 25 s, so a longer
+    // read timeout is waited out in several reads.
+    static constexpr int kLongestReadMs = 20000;
 
     Vxi11Transport(std::string host, std::string device);
     ~Vxi11Transport() override;
