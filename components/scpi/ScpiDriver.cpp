@@ -8,6 +8,9 @@
 
 #include "LanAddress.h"
 #include "LanCardId.h"
+#ifdef KV_WITH_VXI11
+#include "Vxi11Transport.h"
+#endif
 
 namespace kv {
 
@@ -247,17 +250,22 @@ int ScpiDriver::SetAddresses(const std::string& cardAddress, const std::string& 
     if (!ParseLanAddress(cardAddress, instrumentAddress, address, error)) {
         return Fail(error);
     }
+#ifndef KV_WITH_VXI11
     if (address.kind == LanAddress::Kind::Vxi11) {
         return Fail(
             "VXI-11 device names are not supported by this build; give the analyzer's "
             "raw SCPI port (empty for 5025).");
     }
+#endif
     cardAddress_ = cardAddress;
     instrumentAddress_ = instrumentAddress;
-    if (address.host != host_ || address.port != port_) {
+    if (address.host != host_ || address.kind != kind_ || address.port != port_ ||
+        address.device != device_) {
         Disconnect();
         host_ = address.host;
+        kind_ = address.kind;
         port_ = address.port;
+        device_ = address.device;
     }
     return 0;
 }
@@ -277,7 +285,15 @@ bool ScpiDriver::Connect() {
         Fail("No analyzer address is set.");
         return false;
     }
-    auto transport = std::make_unique<RawSocketTransport>(host_, port_);
+    std::unique_ptr<ScpiTransport> transport;
+#ifdef KV_WITH_VXI11
+    if (kind_ == LanAddress::Kind::Vxi11) {
+        transport = std::make_unique<Vxi11Transport>(host_, device_);
+    }
+#endif
+    if (!transport) {
+        transport = std::make_unique<RawSocketTransport>(host_, port_);
+    }
     std::string error;
     if (!transport->Open(error)) {
         Fail(error);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "DemoErrorModel.h"
+#include "LanAddress.h"
 #include "ScpiTables.h"
 #include "ScpiTransport.h"
 #include "instrument/IDriverSettings.h"
@@ -120,7 +121,9 @@ private:
     const ScpiTable* table_ = nullptr;
     std::unique_ptr<ScpiTransport> transport_;
     std::string host_;
+    LanAddress::Kind kind_ = LanAddress::Kind::RawSocket;
     int port_ = 0;
+    std::string device_;  // VXI-11
     std::string identification_;
 
     std::vector<double> frequencies_;  // as the program asked

@@ -153,7 +153,8 @@ void CGpibSelectDlg::Find() {
     progressVisible = true;
     int stepsPerType = 0;
     for (const ComponentInfo& card : cards) {
-        stepsPerType += IsText(card) ? 1 : kFindStepsPerPair;
+        stepsPerType +=
+            IsText(card) ? (Trim(instrumentAddress).empty() ? 2 : 1) : kFindStepsPerPair;
     }
     const auto offered = std::count_if(instruments.begin(), instruments.end(),
                                        [](const ComponentInfo& c) { return c.offeredByFind; });
@@ -206,6 +207,12 @@ void CGpibSelectDlg::Find() {
                 instrumentAddress = Trim(chosenInstrumentAddress);
                 if (!cardAddress.empty()) {
                     probe();
+                    // No instrument address typed: the default (the raw SCPI port on a network
+                    // card) first, then the analyzer's own VXI-11 device on the same host.
+                    if (Trim(chosenInstrumentAddress).empty() && go()) {
+                        instrumentAddress = kDefaultVxi11Device;
+                        probe();
+                    }
                 }
                 continue;
             }

@@ -17,6 +17,9 @@ class OperatorUi;
 inline constexpr int kCardAddressCount = 9;         // card addresses 0 to 8
 inline constexpr int kInstrumentAddressCount = 32;  // instrument addresses 0 to 31
 inline constexpr int kFindStepsPerPair = 297;       // progress range per card and instrument type
+// What Find tries on a card with text addresses when no instrument address is typed, after the
+// empty one: the VXI-11 device name of an analyzer on the network.
+inline constexpr const char* kDefaultVxi11Device = "inst0";
 
 // An address typed for a card of the given kind, as the driver gets it: a bus number (card 0 to 8,
 // instrument 0 to 31) without blanks or leading zeros, or a text without the blanks around it
@@ -45,7 +48,8 @@ public:
     // Searches the bus. A search that ends without an instrument chosen gives the types and
     // addresses back as they were; when it ran to its end (not aborted) it says so. Analyzers
     // whose metadata forbids it are never tried; a card with text addresses cannot be scanned,
-    // so only the typed addresses are tried there (nothing without a card address).
+    // so only the typed addresses are tried there (nothing without a card address; with no
+    // instrument address, the empty one and then kDefaultVxi11Device).
     void Find();
     void Test();
     void Abort() { abortPressed_ = true; }

@@ -450,6 +450,32 @@ TEST_F(Connection, ACardWithTextAddressesIsTriedOnlyAtTheTypedAddresses) {
                   "Instrument not found.\nNo connection to vna-7.lab: Connection refused."}));
 }
 
+// With no instrument address typed, Find tries the host as it is (the raw port) and then as the
+// VXI-11 device inst0, and shows inst0 when the analyzer answers there.
+TEST_F(Connection, FindOnANetworkCardTriesInst0WhenNoInstrumentAddressIsTyped) {
+    registry.cards.clear();
+    registry.AddTextCard();
+    registry.factories[kFakeInstrumentClsid] = [] {
+        return std::make_shared<AddressedDriver>("vna-7.lab", "inst0");
+    };
+    Make();
+    CGpibSelectDlg dialog(registry, ui);
+    dialog.Initialize();
+    dialog.cardAddress = "vna-7.lab";
+    dialog.instrumentAddress = " ";
+    ui.answers = {Answer::Yes};
+    dialog.Find();
+    EXPECT_EQ(dialog.probes, 2);
+    EXPECT_EQ(dialog.progressRange, 2);
+    EXPECT_EQ(dialog.instrumentAddress, "inst0");
+    // A typed instrument address is the only one tried.
+    dialog.instrumentAddress = "5025";
+    ui.messages.clear();
+    dialog.Find();
+    EXPECT_EQ(dialog.probes, 1);
+    EXPECT_EQ(ui.MessageTexts(), (std::vector<std::string>{"Instrument not found."}));
+}
+
 TEST(Addresses, NumbersOrTextsAsTheCardReadsThem) {
     struct Case {
         AddressKind kind;

@@ -103,6 +103,7 @@ struct ScpiSimulator::State {
     int sweeps = 0;
     std::map<QTcpSocket*, std::string> buffers;
     std::deque<std::pair<QPointer<QTcpSocket>, Reply>> held;
+    std::string exchanged;  // the reply of Exchange
 
     std::vector<double> Axis() const {
         std::vector<double> axis;
@@ -218,6 +219,17 @@ void ScpiSimulator::FireTrigger() {
         state_->sweeping = false;
         TakeSweep();
     }
+}
+
+std::string ScpiSimulator::Exchange(const std::string& message) {
+    const std::string m = TrimBlanks(message);
+    if (!m.empty()) {
+        Execute(nullptr, m);
+    }
+    std::lock_guard lock(mutex_);
+    std::string reply;
+    reply.swap(state_->exchanged);
+    return reply;
 }
 
 std::vector<std::string> ScpiSimulator::Received() const {
@@ -683,7 +695,7 @@ void ScpiSimulator::Answer(QTcpSocket* socket, Reply reply) {
         if (s.faults.malformedBlock) {
             reply.bytes = "#4x" + reply.bytes.substr(3);
         }
-        if (s.faults.dropMidBlock) {
+        if (s.faults.dropMidBlock && socket != nullptr) {
             s.faults.dropMidBlock = false;
             reply.bytes.resize(reply.bytes.size() / 2);
             lock.unlock();
@@ -692,6 +704,10 @@ void ScpiSimulator::Answer(QTcpSocket* socket, Reply reply) {
             socket->disconnectFromHost();
             return;
         }
+    }
+    if (socket == nullptr) {
+        s.exchanged += reply.bytes;
+        return;
     }
     if (s.faults.holdAnswers) {
         s.held.emplace_back(QPointer<QTcpSocket>(socket), std::move(reply));

@@ -64,6 +64,10 @@ public:
     // The external trigger input fires: an armed sweep is taken.
     void FireTrigger();
 
+    // Runs one program message as if a client had sent it, without a socket, and gives back the
+    // reply bytes it makes (nothing for a command). The VXI-11 test server talks through this.
+    std::string Exchange(const std::string& message);
+
     std::vector<std::string> Received() const;  // every program message, in order
     int Sweeps() const;
     std::string DisplayTitle() const;
