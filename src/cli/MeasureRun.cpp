@@ -166,12 +166,12 @@ bool SetSweepForRun(const CliOptions& o, CKv4731xDoc& doc, TerminalUi& ui, std::
     const bool sweepGiven = o.startValue || o.stopValue || o.points || o.log;
     if (sweepGiven) {
         FrequencyPage page;
-        page.startValue = o.startValue.value_or(engine.startValue);
-        page.startUnit = o.startValue ? o.startUnit : engine.startUnit;
-        page.stopValue = o.stopValue.value_or(engine.stopValue);
-        page.stopUnit = o.stopValue ? o.stopUnit : engine.stopUnit;
-        page.numPoints = o.points.value_or(engine.numPoints);
-        page.sweepType = o.log ? 1 : 0;
+        page.sweep.startValue = o.startValue.value_or(engine.sweep.startValue);
+        page.sweep.startUnit = o.startValue ? o.startUnit : engine.sweep.startUnit;
+        page.sweep.stopValue = o.stopValue.value_or(engine.sweep.stopValue);
+        page.sweep.stopUnit = o.stopValue ? o.stopUnit : engine.sweep.stopUnit;
+        page.sweep.numPoints = o.points.value_or(engine.sweep.numPoints);
+        page.sweep.sweepType = o.log ? 1 : 0;
         page.setChartScale = true;
         ui.frequencyPage = page;
         doc.SetModified(false);
@@ -217,17 +217,10 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
     // ---- calibration settings
     const bool calibrationGiven = o.calibrationType || o.waterTemperature || o.probeType;
     if (calibrationGiven) {
-        CalibrationSheet sheet;
-        sheet.refreshStandard = engine.refreshStandard;
-        sheet.calibrationType = o.calibrationType.value_or(engine.calibrationType);
-        sheet.probeType = o.probeType.value_or(engine.probeType);
-        sheet.waterTemperature = o.waterTemperature.value_or(engine.waterTemperature);
-        sheet.physicalCorrection = engine.physicalCorrection;
-        sheet.stdAlpha = engine.stdAlpha;
-        sheet.stdEinf = engine.stdEinf;
-        sheet.stdEo = engine.stdEo;
-        sheet.stdLabel = engine.stdLabel;
-        sheet.stdTau = engine.stdTau;
+        CalibrationSheet sheet = engine.calSettings;
+        sheet.calibrationType = o.calibrationType.value_or(sheet.calibrationType);
+        sheet.probeType = o.probeType.value_or(sheet.probeType);
+        sheet.waterTemperature = o.waterTemperature.value_or(sheet.waterTemperature);
         ui.calibrationSheet = sheet;
         doc.OnCommand(ID_CONFIGURE_CAL);
     }

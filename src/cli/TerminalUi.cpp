@@ -220,10 +220,10 @@ bool TerminalUi::EditFrequencyPage(FrequencyPage& page) {
     const bool logAllowed = page.logSweepEnabled;
     page = *frequencyPage;
     page.logSweepEnabled = logAllowed;
-    if (!logAllowed && page.sweepType == 1) {
+    if (!logAllowed && page.sweep.sweepType == 1) {
         std::fprintf(err_,
                      "Set Frequency: this analyzer offers no logarithmic sweep; linear used\n");
-        page.sweepType = 0;
+        page.sweep.sweepType = 0;
     }
     return true;
 }

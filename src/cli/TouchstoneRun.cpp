@@ -62,8 +62,7 @@ void SetTouchstoneFiles(const CliOptions& o) {
     QCoreApplication::instance()->setProperty(kTouchstoneRunProperty, files);
 }
 
-void ExplainConnectFailure(IComponentRegistry& registry, const CKv4731xDoc& doc,
-                           std::FILE* err) {
+void ExplainConnectFailure(IComponentRegistry& registry, const CKv4731xDoc& doc, std::FILE* err) {
     // The connection's first steps again, on a driver of its own, for its words on the failure.
     const std::string& clsid = doc.rememberedInstrumentClsid;
     std::shared_ptr<IInstrumentDriver> driver;
@@ -97,12 +96,12 @@ bool AdoptFileSweep(const CliOptions& o, CKv4731xDoc& doc, TerminalUi& ui, std::
         return false;
     }
     FrequencyPage page;
-    page.startValue = start;
-    page.startUnit = "Hz";
-    page.stopValue = stop;
-    page.stopUnit = "Hz";
-    page.numPoints = points;
-    page.sweepType = driver->QueryLogSweepSupport() == 0 ? 1 : 0;
+    page.sweep.startValue = start;
+    page.sweep.startUnit = "Hz";
+    page.sweep.stopValue = stop;
+    page.sweep.stopUnit = "Hz";
+    page.sweep.numPoints = points;
+    page.sweep.sweepType = driver->QueryLogSweepSupport() == 0 ? 1 : 0;
     page.setChartScale = true;
     ui.frequencyPage = page;
     doc.SetModified(false);

@@ -1,12 +1,14 @@
 #pragma once
 
-// Values of the sheet "Calibration" with its two pages: the calibration type page (calibration
-// type, refresh standard, probe type, water temperature, "Physical Correction") and the user
-// standards page (three standards by Eo, Einf, Alpha, Tau and a label). No value is range-checked:
-// the standards clamp the water temperature when they use it.
+// The calibration settings, which the engine holds and the sheet "Calibration" edits with its two
+// pages: the calibration type page (calibration type, refresh standard, probe type, water
+// temperature, "Physical Correction") and the user standards page (three standards by Eo, Einf,
+// Alpha, Tau and a label). No value is range-checked: the standards clamp the water temperature
+// when they use it.
 
 #include <array>
 #include <string>
+#include <type_traits>
 
 namespace kv {
 
@@ -16,11 +18,38 @@ struct CalibrationSheet {
     int probeType = 1;        // 0 "KV47310A", 1 "KV47310B/C"
     double waterTemperature = 25.0;
     bool physicalCorrection = false;
-    std::array<double, 3> stdAlpha{};
-    std::array<double, 3> stdEinf{};
-    std::array<double, 3> stdEo{};
-    std::array<std::string, 3> stdLabel;
-    std::array<double, 3> stdTau{};
+    std::array<double, 3> stdAlpha{0.0, 0.0, 0.013};
+    std::array<double, 3> stdEinf{1.0, 1e10, 4.23};
+    std::array<double, 3> stdEo{1.0, 1e10, 80.4};
+    std::array<std::string, 3> stdLabel{"Air", "Short", "Water"};
+    std::array<double, 3> stdTau{0.0, 0.0, 9.3e-12};
+
+    bool operator==(const CalibrationSheet&) const = default;
 };
+
+// The settings a setup file stores, in its order: visit(name, field of each value) once per
+// field. The values are CalibrationSheet or const CalibrationSheet, so one list serves the
+// readers, the writers and copies (visit with two values).
+template <class Visitor, class... S>
+requires(std::is_same_v<std::remove_const_t<S>, CalibrationSheet>&&...) void VisitStoredFields(
+    Visitor&& visit, S&... s) {
+    visit("stdAlpha", s.stdAlpha...);
+    visit("stdEinf", s.stdEinf...);
+    visit("stdEo", s.stdEo...);
+    visit("stdLabel", s.stdLabel...);
+    visit("stdTau", s.stdTau...);
+    visit("refreshStandard", s.refreshStandard...);
+    visit("calibrationType", s.calibrationType...);
+    visit("probeType", s.probeType...);
+    visit("waterTemperature", s.waterTemperature...);
+}
+
+// Every field: the stored ones, then those kept only while the program runs.
+template <class Visitor, class... S>
+requires(std::is_same_v<std::remove_const_t<S>, CalibrationSheet>&&...) void VisitFields(
+    Visitor&& visit, S&... s) {
+    VisitStoredFields(visit, s...);
+    visit("physicalCorrection", s.physicalCorrection...);
+}
 
 }  // namespace kv

@@ -302,7 +302,7 @@ protected:
 
 TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered) {
     const double bcScale = doc->Engine().model.apertureScale;
-    ASSERT_EQ(doc->Engine().probeType, 1);
+    ASSERT_EQ(doc->Engine().calSettings.probeType, 1);
     ASSERT_NE(bcScale, 4.93536287577e-12);
 
     int opened = -1;
@@ -317,10 +317,10 @@ TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered)
     });
     ASSERT_TRUE(doc->OnCommand(ID_CONFIGURE_CAL));
     EXPECT_EQ(opened, 0);
-    EXPECT_EQ(doc->Engine().probeType, 0);
+    EXPECT_EQ(doc->Engine().calSettings.probeType, 0);
     EXPECT_EQ(doc->Engine().model.apertureScale, 4.93536287577e-12);
-    EXPECT_EQ(doc->Engine().stdLabel[1], "Shorting block");
-    EXPECT_EQ(doc->Engine().stdTau[2], 9.3e-12);
+    EXPECT_EQ(doc->Engine().calSettings.stdLabel[1], "Shorting block");
+    EXPECT_EQ(doc->Engine().calSettings.stdTau[2], 9.3e-12);
     EXPECT_TRUE(doc->IsModified());
 
     // Reopens on the page of the last OK; a Cancel elsewhere changes nothing, not even that.
@@ -333,7 +333,7 @@ TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered)
     });
     ASSERT_TRUE(doc->OnCommand(ID_CONFIGURE_CAL));
     EXPECT_EQ(opened, 1);
-    EXPECT_EQ(doc->Engine().probeType, 0);
+    EXPECT_EQ(doc->Engine().calSettings.probeType, 0);
     EXPECT_EQ(doc->Engine().model.apertureScale, 4.93536287577e-12);
     EXPECT_FALSE(doc->IsModified());
 
@@ -346,7 +346,7 @@ TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered)
     });
     ASSERT_TRUE(doc->OnCommand(ID_CONFIGURE_CAL));
     EXPECT_EQ(opened, 1);
-    EXPECT_EQ(doc->Engine().probeType, 1);
+    EXPECT_EQ(doc->Engine().calSettings.probeType, 1);
     EXPECT_EQ(doc->Engine().model.apertureScale, bcScale);
     EXPECT_EQ(doc->calSheetPage, 0);
 }
