@@ -326,25 +326,26 @@ TEST(MeasureOnTrigger, FailingPollQuitAndNoDriver) {
 TEST(SetupFile, StoredFieldsAreCopiedAndTheRestKept) {
     CProbeEngine source;
     source.setChartScale = false;
-    source.sweep.stopValue = 6.5;
-    source.sweep.startValue = 300.0;
-    source.sweep.numPoints = 11;
-    source.sweep.startUnit = "KHz";
-    source.sweep.stopUnit = "Hz";
-    source.sweep.sweepType = 1;
+    source.sweep = {.stopValue = 6.5,
+                    .startValue = 300.0,
+                    .numPoints = 11,
+                    .startUnit = "KHz",
+                    .stopUnit = "Hz",
+                    .sweepType = 1};
     source.model.apertureScale = 1.25;
     source.model.apertureCoefficients[28] = 2.5;
     source.model.frequencyScale = 1.1;
     source.model.coefficientScale = 0.9;
-    source.calSettings.stdAlpha = {0.1, 0.2, 0.3};
-    source.calSettings.stdEinf = {1.5, 2.5, 3.5};
-    source.calSettings.stdEo = {10, 20, 30};
-    source.calSettings.stdLabel = {"A", "B", "C"};
-    source.calSettings.stdTau = {1e-12, 2e-12, 3e-12};
-    source.calSettings.refreshStandard = 2;
-    source.calSettings.calibrationType = 0;
-    source.calSettings.probeType = 0;
-    source.calSettings.waterTemperature = 31.5;
+    source.calSettings = {.refreshStandard = 2,
+                          .calibrationType = 0,
+                          .probeType = 0,
+                          .waterTemperature = 31.5,
+                          .physicalCorrection = false,
+                          .stdAlpha = {0.1, 0.2, 0.3},
+                          .stdEinf = {1.5, 2.5, 3.5},
+                          .stdEo = {10, 20, 30},
+                          .stdLabel = {"A", "B", "C"},
+                          .stdTau = {1e-12, 2e-12, 3e-12}};
     source.calibrated = true;
     source.calState[123] = 9;
     source.calStateSize = 1000;
@@ -359,7 +360,6 @@ TEST(SetupFile, StoredFieldsAreCopiedAndTheRestKept) {
     source.errorTracking = {{7, 0}};
     source.sampleMeasured = {{8, 0}};
     source.instrumentName = "SOURCE";
-    source.calSettings.physicalCorrection = false;
 
     CProbeEngine target;
     target.instrumentName = "TARGET";
@@ -371,26 +371,16 @@ TEST(SetupFile, StoredFieldsAreCopiedAndTheRestKept) {
     target.CopyStoredFieldsFrom(source);
 
     EXPECT_FALSE(target.setChartScale);
-    EXPECT_EQ(target.sweep.stopValue, 6.5);
-    EXPECT_EQ(target.sweep.startValue, 300.0);
-    EXPECT_EQ(target.sweep.numPoints, 11);
-    EXPECT_EQ(target.sweep.startUnit, "KHz");
-    EXPECT_EQ(target.sweep.stopUnit, "Hz");
-    EXPECT_EQ(target.sweep.sweepType, 1);
+    EXPECT_EQ(target.sweep, source.sweep);
     EXPECT_EQ(target.model.apertureScale, 1.25);
     EXPECT_EQ(target.model.apertureCoefficients[28], 2.5);
     EXPECT_EQ(target.model.apertureCoefficients[0], source.model.apertureCoefficients[0]);
     EXPECT_EQ(target.model.frequencyScale, 1.1);
     EXPECT_EQ(target.model.coefficientScale, 0.9);
-    EXPECT_EQ(target.calSettings.stdAlpha, source.calSettings.stdAlpha);
-    EXPECT_EQ(target.calSettings.stdEinf, source.calSettings.stdEinf);
-    EXPECT_EQ(target.calSettings.stdEo, source.calSettings.stdEo);
-    EXPECT_EQ(target.calSettings.stdLabel, source.calSettings.stdLabel);
-    EXPECT_EQ(target.calSettings.stdTau, source.calSettings.stdTau);
-    EXPECT_EQ(target.calSettings.refreshStandard, 2);
-    EXPECT_EQ(target.calSettings.calibrationType, 0);
-    EXPECT_EQ(target.calSettings.probeType, 0);
-    EXPECT_EQ(target.calSettings.waterTemperature, 31.5);
+    // Every calibration setting but physicalCorrection.
+    CalibrationSheet expected = source.calSettings;
+    expected.physicalCorrection = true;
+    EXPECT_EQ(target.calSettings, expected);
     EXPECT_TRUE(target.calibrated);
     EXPECT_EQ(target.calState[123], 9);
     EXPECT_EQ(target.calStateSize, 1000);
