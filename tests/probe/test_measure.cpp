@@ -11,12 +11,12 @@
 #include "probe/CProbeEngine.h"
 #include "support/FakeDriver.h"
 #include "support/FakeHost.h"
-#include "support/ScriptedUi.h"
+#include "support/ScriptedEngineUi.h"
 
 using namespace kv;
 using kv::test::FakeHost;
 using kv::test::PromptAction;
-using kv::test::ScriptedUi;
+using kv::test::ScriptedEngineUi;
 
 namespace {
 
@@ -43,7 +43,7 @@ public:
 };
 
 struct Bench {
-    ScriptedUi ui;
+    ScriptedEngineUi ui;
     WatchedDriver driver;
     FakeHost host;
     CProbeEngine engine;

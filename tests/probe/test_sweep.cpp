@@ -10,18 +10,18 @@
 #include "probe/CProbeEngine.h"
 #include "support/FakeDriver.h"
 #include "support/FakeHost.h"
-#include "support/ScriptedUi.h"
+#include "support/ScriptedEngineUi.h"
 
 using namespace kv;
 using kv::test::FakeDriver;
 using kv::test::FakeHost;
-using kv::test::ScriptedUi;
+using kv::test::ScriptedEngineUi;
 
 namespace {
 
 // The operator, the analyzer and the document outlive the engine that points to them.
 struct Bench {
-    ScriptedUi ui;
+    ScriptedEngineUi ui;
     FakeDriver driver;
     FakeHost host;
     CProbeEngine engine;
@@ -78,7 +78,7 @@ TEST(EngineDefaults, ConstructorSettingsAndLimits) {
 }
 
 TEST(EngineDefaults, AttachingADriverReadsItsName) {
-    ScriptedUi ui;
+    ScriptedEngineUi ui;
     FakeDriver driver;
     CProbeEngine e;
     e.instrumentName = "OLD";
@@ -549,7 +549,7 @@ TEST(EditFrequency, LogSweepOnlyWhereOffered) {
     EXPECT_TRUE(b.ui.frequencyPagesShown[1].logSweepEnabled);
 
     // Without a document the engine asks the driver itself.
-    ScriptedUi ui;
+    ScriptedEngineUi ui;
     FakeDriver driver;
     driver.logSweepSupport = 1;
     CProbeEngine e;
