@@ -10,7 +10,6 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "display/CPlotFormat.h"
@@ -18,6 +17,7 @@
 #include "display/LogFont.h"
 #include "persist/ArchiveFields.h"
 #include "probe/CProbeEngine.h"
+#include "probe/FieldList.h"
 #include "probe/Sweep.h"
 
 namespace kv {
@@ -84,12 +84,10 @@ struct DocumentSection {
     bool operator==(const DocumentSection&) const = default;
 };
 
-// The section's fields after its magic record, in file order: visit(name, field of each value)
-// once per field, with FixedRecord after a text kept in a record of fixed size. The values are
-// DocumentSection or const DocumentSection, so one list serves the reader, the writer and copies.
-template <class Visitor, class... S>
-requires(std::is_same_v<std::remove_const_t<S>, DocumentSection>&&...) void VisitFields(
-    Visitor&& visit, S&... s) {
+// The section's fields after its magic record, in file order (see FieldList.h); a text kept in a
+// record of fixed size is visited with its FixedRecord.
+template <class Visitor, FieldsOf<DocumentSection>... S>
+void VisitFields(Visitor&& visit, S&... s) {
     visit("instrumentName", s.instrumentName..., FixedRecord{kDocumentNameRecord});
     visit("includeSensitivity", s.includeSensitivity...);
     visit("forwardOnly", s.forwardOnly...);

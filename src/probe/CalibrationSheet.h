@@ -8,7 +8,8 @@
 
 #include <array>
 #include <string>
-#include <type_traits>
+
+#include "probe/FieldList.h"
 
 namespace kv {
 
@@ -27,12 +28,9 @@ struct CalibrationSheet {
     bool operator==(const CalibrationSheet&) const = default;
 };
 
-// The settings a setup file stores, in its order: visit(name, field of each value) once per
-// field. The values are CalibrationSheet or const CalibrationSheet, so one list serves the
-// readers, the writers and copies (visit with two values).
-template <class Visitor, class... S>
-requires(std::is_same_v<std::remove_const_t<S>, CalibrationSheet>&&...) void VisitStoredFields(
-    Visitor&& visit, S&... s) {
+// The settings a setup file stores, in its order (see FieldList.h).
+template <class Visitor, FieldsOf<CalibrationSheet>... S>
+void VisitStoredFields(Visitor&& visit, S&... s) {
     visit("stdAlpha", s.stdAlpha...);
     visit("stdEinf", s.stdEinf...);
     visit("stdEo", s.stdEo...);
@@ -45,9 +43,8 @@ requires(std::is_same_v<std::remove_const_t<S>, CalibrationSheet>&&...) void Vis
 }
 
 // Every field: the stored ones, then those kept only while the program runs.
-template <class Visitor, class... S>
-requires(std::is_same_v<std::remove_const_t<S>, CalibrationSheet>&&...) void VisitFields(
-    Visitor&& visit, S&... s) {
+template <class Visitor, FieldsOf<CalibrationSheet>... S>
+void VisitFields(Visitor&& visit, S&... s) {
     VisitStoredFields(visit, s...);
     visit("physicalCorrection", s.physicalCorrection...);
 }

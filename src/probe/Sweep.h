@@ -5,7 +5,8 @@
 // document and both sections of a setup file hold one of these.
 
 #include <string>
-#include <type_traits>
+
+#include "probe/FieldList.h"
 
 namespace kv {
 
@@ -24,12 +25,9 @@ struct Sweep {
     bool operator==(const Sweep&) const = default;
 };
 
-// Every field of a sweep, in the order setup files keep them: visit(name, field of each value)
-// once per field. The values are Sweep or const Sweep, so one list serves the readers, the
-// writers and copies (visit with two values).
-template <class Visitor, class... S>
-requires(std::is_same_v<std::remove_const_t<S>, Sweep>&&...) void VisitFields(Visitor&& visit,
-                                                                              S&... s) {
+// Every field of a sweep, in the order setup files keep them (see FieldList.h).
+template <class Visitor, FieldsOf<Sweep>... S>
+void VisitFields(Visitor&& visit, S&... s) {
     visit("stopValue", s.stopValue...);
     visit("startValue", s.startValue...);
     visit("numPoints", s.numPoints...);
