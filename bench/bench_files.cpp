@@ -31,7 +31,7 @@ std::unique_ptr<SetupImage> FullImage(std::size_t n) {
         t.permittivity = c;
     }
     CProbeEngine& e = *image->engine;
-    e.numPoints = static_cast<int>(n);
+    e.sweep.numPoints = static_cast<int>(n);
     e.frequencies = e.sensitivity = f;
     e.stdMeasured1 = e.stdMeasured2 = e.stdMeasured3 = e.refreshMeasured = c;
     e.errorDirectivity = e.errorSourceMatch = e.errorTracking = e.sampleMeasured = c;

@@ -52,7 +52,7 @@ struct BenchDoc {
         for (int i = 0; i < points; ++i) {
             f[static_cast<std::size_t>(i)] = 2e8 + (2e10 - 2e8) * i / std::max(1, points - 1);
         }
-        doc.Engine().numPoints = points;
+        doc.Engine().sweep.numPoints = points;
         for (int t = 0; t < traces; ++t) {
             CTrace& trace = doc.Trace(t);
             trace.permittivity.resize(static_cast<std::size_t>(points));

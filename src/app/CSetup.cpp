@@ -65,12 +65,12 @@ CSetup::CSetup(FrequencyPage& page, QWidget* parent)
     layout->addWidget(setChartScale_);
     layout->addStretch(1);
 
-    startValue_->setText(NumberText(page_.startValue));
-    SelectUnit(startUnit_, page_.startUnit);
-    stopValue_->setText(NumberText(page_.stopValue));
-    SelectUnit(stopUnit_, page_.stopUnit);
-    points_->setText(QString::number(page_.numPoints));
-    (page_.sweepType == 1 && page_.logSweepEnabled ? log_ : linear_)->setChecked(true);
+    startValue_->setText(NumberText(page_.sweep.startValue));
+    SelectUnit(startUnit_, page_.sweep.startUnit);
+    stopValue_->setText(NumberText(page_.sweep.stopValue));
+    SelectUnit(stopUnit_, page_.sweep.stopUnit);
+    points_->setText(QString::number(page_.sweep.numPoints));
+    (page_.sweep.sweepType == 1 && page_.logSweepEnabled ? log_ : linear_)->setChecked(true);
     setChartScale_->setChecked(page_.setChartScale);
     log_->setEnabled(page_.logSweepEnabled);
 }
@@ -87,12 +87,12 @@ bool CSetup::Leave() {
         !ReadInteger(points_, points)) {
         return false;
     }
-    page_.startValue = start;
-    page_.startUnit = SelectedUnit(startUnit_);
-    page_.stopValue = stop;
-    page_.stopUnit = SelectedUnit(stopUnit_);
-    page_.numPoints = points;
-    page_.sweepType = log_->isChecked() ? 1 : 0;
+    page_.sweep.startValue = start;
+    page_.sweep.startUnit = SelectedUnit(startUnit_);
+    page_.sweep.stopValue = stop;
+    page_.sweep.stopUnit = SelectedUnit(stopUnit_);
+    page_.sweep.numPoints = points;
+    page_.sweep.sweepType = log_->isChecked() ? 1 : 0;
     page_.setChartScale = setChartScale_->isChecked();
     return true;
 }

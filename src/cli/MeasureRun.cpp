@@ -170,10 +170,10 @@ int ConnectForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xDoc
 }
 
 Outcome SetSweepOf(CKv4731xDoc& doc, FrequencyPage page, std::FILE* err) {
-    if (!doc.LogSweepAvailable() && page.sweepType == 1) {
+    if (!doc.LogSweepAvailable() && page.sweep.sweepType == 1) {
         std::fprintf(err,
                      "Set Frequency: this analyzer offers no logarithmic sweep; linear used\n");
-        page.sweepType = 0;
+        page.sweep.sweepType = 0;
     }
     page.logSweepEnabled = doc.LogSweepAvailable();
     page.setChartScale = true;
@@ -184,12 +184,12 @@ bool SetSweepForRun(const CliOptions& o, CKv4731xDoc& doc, std::FILE* err) {
     const bool sweepGiven = o.startValue || o.stopValue || o.points || o.log;
     if (sweepGiven) {
         FrequencyPage page = doc.Engine().CurrentSweepPage();
-        page.startValue = o.startValue.value_or(page.startValue);
-        page.startUnit = o.startValue ? o.startUnit : page.startUnit;
-        page.stopValue = o.stopValue.value_or(page.stopValue);
-        page.stopUnit = o.stopValue ? o.stopUnit : page.stopUnit;
-        page.numPoints = o.points.value_or(page.numPoints);
-        page.sweepType = o.log ? 1 : 0;
+        page.sweep.startValue = o.startValue.value_or(page.sweep.startValue);
+        page.sweep.startUnit = o.startValue ? o.startUnit : page.sweep.startUnit;
+        page.sweep.stopValue = o.stopValue.value_or(page.sweep.stopValue);
+        page.sweep.stopUnit = o.stopValue ? o.stopUnit : page.sweep.stopUnit;
+        page.sweep.numPoints = o.points.value_or(page.sweep.numPoints);
+        page.sweep.sweepType = o.log ? 1 : 0;
         if (!SetSweepOf(doc, page, err).Done()) {
             std::fprintf(err, "kv47310-cli: the sweep was refused\n");
             return false;

@@ -96,12 +96,12 @@ bool AdoptFileSweep(const CliOptions& o, CKv4731xDoc& doc, std::FILE* err) {
         return false;
     }
     FrequencyPage page = doc.Engine().CurrentSweepPage();
-    page.startValue = start;
-    page.startUnit = "Hz";
-    page.stopValue = stop;
-    page.stopUnit = "Hz";
-    page.numPoints = points;
-    page.sweepType = driver->QueryLogSweepSupport() == 0 ? 1 : 0;
+    page.sweep.startValue = start;
+    page.sweep.startUnit = "Hz";
+    page.sweep.stopValue = stop;
+    page.sweep.stopUnit = "Hz";
+    page.sweep.numPoints = points;
+    page.sweep.sweepType = driver->QueryLogSweepSupport() == 0 ? 1 : 0;
     if (!SetSweepOf(doc, page, err).Done()) {
         std::fprintf(err, "kv47310-cli: the sweep of the files was refused\n");
         return false;

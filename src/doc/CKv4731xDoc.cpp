@@ -241,7 +241,8 @@ bool CKv4731xDoc::RunCommand(int id) {
             PerformCalibration();
             return true;
         case ID_SET_FREQUENCY:
-            if (engine_->EditFrequency()) {
+            if (const auto verification = engine_->EditFrequency()) {
+                ApplyVerification(*verification);
                 SweepEdited();
             }
             return true;
@@ -548,19 +549,26 @@ void CKv4731xDoc::SetupInstrument() {
 void CKv4731xDoc::SendFrequencyList() {
     if (driver_ != nullptr) {
         const auto& f = engine_->frequencies;
-        driver_->SetFrequencyList(f, static_cast<int>(f.size()), engine_->sweepType);
+        driver_->SetFrequencyList(f, static_cast<int>(f.size()), engine_->sweep.sweepType);
     }
 }
 
 void CKv4731xDoc::VerifyInstrumentSetup() {
-    engine_->VerifyInstrumentSetup(kSetupChangedMessage);
+    ApplyVerification(engine_->VerifyInstrumentSetup(kSetupChangedMessage));
+}
+
+void CKv4731xDoc::ApplyVerification(const SweepVerification& verification) {
+    if (verification.adopted) {
+        sweep = *verification.adopted;
+        SetChartSweep(sweep, false);
+    }
 }
 
 void CKv4731xDoc::ApplyFrequencySettingsToEngine() {
-    engine_->SetStart(startValue * UnitMultiplier(startUnit));
-    engine_->SetStop(stopValue * UnitMultiplier(stopUnit));
-    engine_->SetNumPoints(numPoints);
-    engine_->SetSweepType(sweepKind);
+    engine_->SetStart(sweep.StartHz());
+    engine_->SetStop(sweep.StopHz());
+    engine_->SetNumPoints(sweep.numPoints);
+    engine_->SetSweepType(sweep.sweepType);
     engine_->BuildFrequencyList();
 }
 
@@ -627,53 +635,34 @@ void CKv4731xDoc::InvalidateAllTraces() {
     }
 }
 
-void CKv4731xDoc::SetChartSweep(double start, const std::string& startUnitText, double stop,
-                                const std::string& stopUnitText, int sweepType, bool offerToo) {
+void CKv4731xDoc::SetChartSweep(const Sweep& s, bool offerToo) {
     for (int i = 0; i < kChartFormatCount; ++i) {
         if (!IsFrequencyFormat(i)) {
             continue;
         }
         CPlotFormat& f = Format(i);
-        f.current.xMin = f.defaults.xMin = start;
-        f.current.xMax = f.defaults.xMax = stop;
-        f.minUnit = f.defaultMinUnit = startUnitText;
-        f.maxUnit = f.defaultMaxUnit = stopUnitText;
-        f.xLog = sweepType;
+        f.current.xMin = f.defaults.xMin = s.startValue;
+        f.current.xMax = f.defaults.xMax = s.stopValue;
+        f.minUnit = f.defaultMinUnit = s.startUnit;
+        f.maxUnit = f.defaultMaxUnit = s.stopUnit;
+        f.xLog = s.sweepType;
         if (offerToo) {
-            f.offer.xMin = start;
-            f.offer.xMax = stop;
-            f.offerMinUnit = startUnitText;
-            f.offerMaxUnit = stopUnitText;
+            f.offer.xMin = s.startValue;
+            f.offer.xMax = s.stopValue;
+            f.offerMinUnit = s.startUnit;
+            f.offerMaxUnit = s.stopUnit;
         }
     }
 }
 
-void CKv4731xDoc::SetFrequencySettings(double startHz, double stopHz, int points, int sweepType) {
-    startValue = startHz;
-    startUnit = ScaleHzToUnit(startValue);
-    stopValue = stopHz;
-    stopUnit = ScaleHzToUnit(stopValue);
-    numPoints = points;
-    sweepKind = sweepType;
-    SetChartSweep(startValue, startUnit, stopValue, stopUnit, sweepKind, false);
-    ApplyFrequencySettingsToEngine();
-}
-
-void CKv4731xDoc::ApplySweepToCharts(double start, const std::string& startUnitText, double stop,
-                                     const std::string& stopUnitText, int sweepType) {
-    SetChartSweep(start, startUnitText, stop, stopUnitText, sweepType, true);
+void CKv4731xDoc::ApplySweepToCharts(const Sweep& engineSweep) {
+    SetChartSweep(engineSweep, true);
     UpdateAllViews();
 }
 
-void CKv4731xDoc::CopySweepSettings(double start, const std::string& startUnitText, double stop,
-                                    const std::string& stopUnitText, int points, int sweepType) {
-    startValue = start;
-    startUnit = startUnitText;
-    stopValue = stop;
-    stopUnit = stopUnitText;
-    numPoints = points;
-    sweepKind = sweepType;
-    SetChartSweep(start, startUnitText, stop, stopUnitText, sweepType, true);
+void CKv4731xDoc::CopySweepSettings(const Sweep& engineSweep) {
+    sweep = engineSweep;
+    SetChartSweep(sweep, true);
 }
 
 bool CKv4731xDoc::LogSweepAvailable() {

@@ -164,6 +164,9 @@ public:
     void SetupInstrument();
     void SendFrequencyList();
     void VerifyInstrumentSetup();
+    // After the engine verified the analyzer's sweep: a sweep it took from the analyzer becomes
+    // the document's frequency settings and the frequency charts' current and default range.
+    void ApplyVerification(const SweepVerification& verification);
     // Start and stop (value times unit factor), points and sweep kind into the engine, which then
     // recomputes its frequency list.
     void ApplyFrequencySettingsToEngine();
@@ -250,11 +253,8 @@ public:
 
     // ---------------------------------------------------------------- ProbeHost
     void InvalidateAllTraces() override;
-    void SetFrequencySettings(double startHz, double stopHz, int numPoints, int sweepType) override;
-    void ApplySweepToCharts(double startValue, const std::string& startUnit, double stopValue,
-                            const std::string& stopUnit, int sweepType) override;
-    void CopySweepSettings(double startValue, const std::string& startUnit, double stopValue,
-                           const std::string& stopUnit, int numPoints, int sweepType) override;
+    void ApplySweepToCharts(const Sweep& sweep) override;
+    void CopySweepSettings(const Sweep& sweep) override;
     bool LogSweepAvailable() override;
     std::vector<CComplex>& DataPermittivity() override;
     void DataMeasured(const std::vector<double>& frequencies) override;
@@ -289,12 +289,7 @@ public:
     int markerPosition = 0;
 
     // Frequency settings.
-    double startValue = 200.0;
-    std::string startUnit = "MHz";
-    double stopValue = 6.0;
-    std::string stopUnit = "GHz";
-    int numPoints = 51;
-    int sweepKind = 0;
+    Sweep sweep{.stopValue = 6.0};
     double lowestFrequency = 200000000.0;
     double highestFrequency = 20000000000.0;
     int lowestPoints = 1;
@@ -357,8 +352,7 @@ private:
     void ApplyTraceStyles(const DisplayOptionsSheet& sheet);
     // The six frequency charts take a sweep as their horizontal range (current and default, and
     // the autoscale offer when asked).
-    void SetChartSweep(double start, const std::string& startUnitText, double stop,
-                       const std::string& stopUnitText, int sweepType, bool offerToo);
+    void SetChartSweep(const Sweep& sweep, bool offerToo);
 
     OperatorUi& ui_;
     IComponentRegistry& registry_;

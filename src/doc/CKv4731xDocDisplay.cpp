@@ -81,7 +81,7 @@ DisplayOptionsSheet CKv4731xDoc::DisplayOptionsValues() const {
     s.timeDate = {timeDateShown, timeDateUpdate, timeDateColour,
                   timeDateFont,  dateStamp,      timeStamp};
     s.parameter = {parameterColour, parameterFont, ChartParameterLabel()};
-    s.scale = {scaleColour, scaleFont, FormatFrequency(startValue * UnitMultiplier(startUnit))};
+    s.scale = {scaleColour, scaleFont, FormatFrequency(sweep.StartHz())};
     s.table = {tableColour, tableFont, "Frequency"};
     s.gridColour = gridColour;
     s.lineWidth = chartLineWidth;

@@ -94,12 +94,7 @@ std::vector<std::uint8_t> SetupImageOf(const CKv4731xDoc& doc) {
     d.timeDateFont = doc.timeDateFont;
     d.dateStamp = doc.dateStamp;
     d.timeStamp = doc.timeStamp;
-    d.stopValue = doc.stopValue;
-    d.startValue = doc.startValue;
-    d.numPoints = doc.numPoints;
-    d.startUnit = doc.startUnit;
-    d.stopUnit = doc.stopUnit;
-    d.sweepKind = doc.sweepKind;
+    d.sweep = doc.sweep;
     d.lowestFrequency = doc.lowestFrequency;
     d.highestFrequency = doc.highestFrequency;
     d.lowestPoints = doc.lowestPoints;
@@ -273,12 +268,7 @@ Outcome CKv4731xDoc::LoadSetupFile(const std::string& path) {
     timeDateFont = d.timeDateFont;
     dateStamp = d.dateStamp;
     timeStamp = d.timeStamp;
-    stopValue = d.stopValue;
-    startValue = d.startValue;
-    numPoints = d.numPoints;
-    startUnit = d.startUnit;
-    stopUnit = d.stopUnit;
-    sweepKind = d.sweepKind;
+    sweep = d.sweep;
     lowestFrequency = d.lowestFrequency;
     highestFrequency = d.highestFrequency;
     lowestPoints = d.lowestPoints;
@@ -331,7 +321,9 @@ Outcome CKv4731xDoc::LoadSetupFile(const std::string& path) {
     }
 
     engine_->CopyStoredFieldsFrom(*image.engine);
-    engine_->AfterLoad(image.storedName);
+    if (const auto verification = engine_->AfterLoad(image.storedName)) {
+        ApplyVerification(*verification);
+    }
     UpdateAllViews();
     return Outcome::Finished();
 }
@@ -436,32 +428,32 @@ void CKv4731xDoc::LoadDataFile(const std::string& path) {
             const double first = file.frequencies.front();
             const double last = file.frequencies.back();
             const int points = static_cast<int>(file.frequencies.size());
-            numPoints = points;
-            startValue = first;
-            startUnit = "Hz";
-            stopValue = last;
-            stopUnit = "Hz";
+            sweep.numPoints = points;
+            sweep.startValue = first;
+            sweep.startUnit = "Hz";
+            sweep.stopValue = last;
+            sweep.stopUnit = "Hz";
             for (int i = 1; i < kTraceCount; ++i) {
                 Trace(i).valid = false;
             }
             reservedFlag7 = false;
             ApplyFrequencySettingsToEngine();
             if (!SameFrequencies(engine_->frequencies, file.frequencies)) {
-                sweepKind = sweepKind == 1 ? 0 : 1;
+                sweep.sweepType = sweep.sweepType == 1 ? 0 : 1;
                 ApplyFrequencySettingsToEngine();
             }
             engine_->SetStart(first);
             engine_->SetStop(last);
             engine_->SetNumPoints(points);
-            engine_->SetSweepType(sweepKind);
+            engine_->SetSweepType(sweep.sweepType);
             engine_->calibrated = false;
-            startValue = first;
-            startUnit = ScaleHzToUnit(startValue);
-            stopValue = last;
-            stopUnit = ScaleHzToUnit(stopValue);
+            sweep.startValue = first;
+            sweep.startUnit = ScaleHzToUnit(sweep.startValue);
+            sweep.stopValue = last;
+            sweep.stopUnit = ScaleHzToUnit(sweep.stopValue);
             SendFrequencyList();
             VerifyInstrumentSetup();
-            ApplySweepToCharts(startValue, startUnit, stopValue, stopUnit, sweepKind);
+            ApplySweepToCharts(sweep);
             UpdateAllViews();
             SetModified();
         }

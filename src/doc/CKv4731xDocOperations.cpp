@@ -30,8 +30,10 @@ private:
 
 Outcome CKv4731xDoc::SetSweep(const FrequencyPage& page) {
     BusyScope busy(*this);
-    Outcome outcome = engine_->SetSweep(page);
+    SweepVerification verification;
+    Outcome outcome = engine_->SetSweep(page, verification);
     if (outcome.Done()) {
+        ApplyVerification(verification);
         SweepEdited();
     }
     return outcome;
@@ -44,32 +46,12 @@ void CKv4731xDoc::SweepEdited() {
 }
 
 CalibrationSheet CKv4731xDoc::CalibrationSettings() const {
-    CalibrationSheet sheet;
-    sheet.refreshStandard = engine_->refreshStandard;
-    sheet.calibrationType = engine_->calibrationType;
-    sheet.probeType = engine_->probeType;
-    sheet.waterTemperature = engine_->waterTemperature;
-    sheet.physicalCorrection = engine_->physicalCorrection;
-    sheet.stdAlpha = engine_->stdAlpha;
-    sheet.stdEinf = engine_->stdEinf;
-    sheet.stdEo = engine_->stdEo;
-    sheet.stdLabel = engine_->stdLabel;
-    sheet.stdTau = engine_->stdTau;
-    return sheet;
+    return engine_->calSettings;
 }
 
 void CKv4731xDoc::ConfigureCalibration(const CalibrationSheet& sheet) {
     SetModified();
-    engine_->refreshStandard = sheet.refreshStandard;
-    engine_->calibrationType = sheet.calibrationType;
-    engine_->probeType = sheet.probeType;
-    engine_->waterTemperature = sheet.waterTemperature;
-    engine_->physicalCorrection = sheet.physicalCorrection;
-    engine_->stdAlpha = sheet.stdAlpha;
-    engine_->stdEinf = sheet.stdEinf;
-    engine_->stdEo = sheet.stdEo;
-    engine_->stdLabel = sheet.stdLabel;
-    engine_->stdTau = sheet.stdTau;
+    engine_->calSettings = sheet;
     engine_->LoadProbeCoefficients();
 }
 

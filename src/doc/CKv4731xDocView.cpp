@@ -80,7 +80,7 @@ std::optional<FittedScale> FitToData(const CKv4731xDoc& doc) {
 }  // namespace
 
 int CKv4731xDoc::ViewPointCount() const {
-    return std::max(0, engine_->numPoints);
+    return std::max(0, engine_->sweep.numPoints);
 }
 
 double CKv4731xDoc::XValue(int trace, int point) const {

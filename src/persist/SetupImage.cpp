@@ -1,5 +1,6 @@
 #include "persist/SetupImage.h"
 
+#include "persist/ArchiveFields.h"
 #include "persist/ArchiveReader.h"
 #include "persist/ArchiveWriter.h"
 #include "persist/EngineSection.h"
@@ -11,112 +12,12 @@ namespace {
 
 void WriteDocumentSection(ArchiveWriter& ar, const DocumentSection& d) {
     ar.Fixed(kSetupMagic, kMagicRecord);
-    ar.Fixed(d.instrumentName, kDocumentNameRecord);
-    ar.Flag(d.includeSensitivity);
-    ar.Flag(d.forwardOnly);
-    ar.Flag(d.markerOn);
-    ar.Int(d.referenceTrace);
-    ar.Flag(d.reservedFlag7);
-    ar.Int(d.mathMode);
-    ar.Int(d.scaleSheetPage);
-    ar.Int(d.calSheetPage);
-    ar.Int(d.prefSheetPage);
-    ar.Int(d.reservedPage);
-    ar.Int(d.displaySheetPage);
-    ar.Flag(d.reservedFlag14);
-    ar.Flag(d.reservedFlag15);
-    ar.Int(d.markerPosition);
-    ar.DWord(d.tableColour);
-    ar.Font(d.tableFont);
-    ar.DWord(d.titleColour);
-    ar.Font(d.titleFont);
-    ar.Text(d.titleText);
-    ar.Flag(d.titleShown);
-    ar.DWord(d.subtitleColour);
-    ar.Font(d.subtitleFont);
-    ar.Text(d.subtitleText);
-    ar.Flag(d.subtitleShown);
-    ar.Flag(d.scaleFontFlag);
-    ar.DWord(d.scaleColour);
-    ar.Font(d.scaleFont);
-    ar.Flag(d.gridFlag);
-    ar.DWord(d.gridColour);
-    ar.Flag(d.parameterFontFlag);
-    ar.DWord(d.parameterColour);
-    ar.Font(d.parameterFont);
-    ar.Flag(d.timeDateShown);
-    ar.Flag(d.timeDateUpdate);
-    ar.DWord(d.timeDateColour);
-    ar.Font(d.timeDateFont);
-    ar.TimeStamp(d.dateStamp);
-    ar.TimeStamp(d.timeStamp);
-    ar.Double(d.stopValue);
-    ar.Double(d.startValue);
-    ar.Int(d.numPoints);
-    ar.Text(d.startUnit);
-    ar.Text(d.stopUnit);
-    ar.Int(d.sweepKind);
-    ar.Double(d.lowestFrequency);
-    ar.Double(d.highestFrequency);
-    ar.Int(d.lowestPoints);
-    ar.Int(d.highestPoints);
-    ar.Word(d.tableFormatCode);
-    ar.Word(d.chartFormatCode);
+    VisitFields(ArchiveFieldWriter(ar), d);
 }
 
-// Fields 2 to 52; the magic record has been read by the caller.
+// The fields after the magic record, which the caller has read.
 void ReadDocumentSection(ArchiveReader& ar, DocumentSection& d) {
-    d.instrumentName = ar.Fixed(kDocumentNameRecord);
-    d.includeSensitivity = ar.Flag();
-    d.forwardOnly = ar.Flag();
-    d.markerOn = ar.Flag();
-    d.referenceTrace = ar.Int();
-    d.reservedFlag7 = ar.Flag();
-    d.mathMode = ar.Int();
-    d.scaleSheetPage = ar.Int();
-    d.calSheetPage = ar.Int();
-    d.prefSheetPage = ar.Int();
-    d.reservedPage = ar.Int();
-    d.displaySheetPage = ar.Int();
-    d.reservedFlag14 = ar.Flag();
-    d.reservedFlag15 = ar.Flag();
-    d.markerPosition = ar.Int();
-    d.tableColour = ar.DWord();
-    d.tableFont = ar.Font();
-    d.titleColour = ar.DWord();
-    d.titleFont = ar.Font();
-    d.titleText = ar.Text();
-    d.titleShown = ar.Flag();
-    d.subtitleColour = ar.DWord();
-    d.subtitleFont = ar.Font();
-    d.subtitleText = ar.Text();
-    d.subtitleShown = ar.Flag();
-    d.scaleFontFlag = ar.Flag();
-    d.scaleColour = ar.DWord();
-    d.scaleFont = ar.Font();
-    d.gridFlag = ar.Flag();
-    d.gridColour = ar.DWord();
-    d.parameterFontFlag = ar.Flag();
-    d.parameterColour = ar.DWord();
-    d.parameterFont = ar.Font();
-    d.timeDateShown = ar.Flag();
-    d.timeDateUpdate = ar.Flag();
-    d.timeDateColour = ar.DWord();
-    d.timeDateFont = ar.Font();
-    d.dateStamp = ar.TimeStamp();
-    d.timeStamp = ar.TimeStamp();
-    d.stopValue = ar.Double();
-    d.startValue = ar.Double();
-    d.numPoints = ar.Int();
-    d.startUnit = ar.Text();
-    d.stopUnit = ar.Text();
-    d.sweepKind = ar.Int();
-    d.lowestFrequency = ar.Double();
-    d.highestFrequency = ar.Double();
-    d.lowestPoints = ar.Int();
-    d.highestPoints = ar.Int();
-    d.tableFormatCode = ar.Word();
-    d.chartFormatCode = ar.Word();
+    VisitFields(ArchiveFieldReader(ar), d);
 }
 
 // A first guess of the image's size, so that large sweeps are written without regrowing.
@@ -187,7 +88,8 @@ SetupReadResult ReadSetupImage(std::span<const std::uint8_t> bytes, SetupImage& 
         ReadFormatRecord(ar, format);
     }
     image.storedName = ReadEngineSection(ar, *image.engine);
-    if (image.document.numPoints > kMaxSweepPoints || image.engine->numPoints > kMaxSweepPoints) {
+    if (image.document.sweep.numPoints > kMaxSweepPoints ||
+        image.engine->sweep.numPoints > kMaxSweepPoints) {
         ar.Fail();
     }
     // Bytes after the engine's section are left alone: the program writes none, and a file

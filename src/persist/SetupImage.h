@@ -15,7 +15,10 @@
 #include "display/CPlotFormat.h"
 #include "display/CTrace.h"
 #include "display/LogFont.h"
+#include "persist/ArchiveFields.h"
 #include "probe/CProbeEngine.h"
+#include "probe/FieldList.h"
+#include "probe/Sweep.h"
 
 namespace kv {
 
@@ -73,12 +76,7 @@ struct DocumentSection {
     LogFont timeDateFont;
     std::time_t dateStamp = 0;
     std::time_t timeStamp = 0;
-    double stopValue = 6.0;
-    double startValue = 200.0;
-    std::int32_t numPoints = 51;
-    std::string startUnit = "MHz";
-    std::string stopUnit = "GHz";
-    std::int32_t sweepKind = 0;
+    Sweep sweep{.stopValue = 6.0};
     double lowestFrequency = 200000000.0;
     double highestFrequency = 20000000000.0;
     std::int32_t lowestPoints = 1;
@@ -88,6 +86,58 @@ struct DocumentSection {
 
     bool operator==(const DocumentSection&) const = default;
 };
+
+// The section's fields after its magic record, in file order (see FieldList.h); a text kept in a
+// record of fixed size is visited with its FixedRecord.
+template <class Visitor, FieldsOf<DocumentSection>... S>
+void VisitFields(Visitor&& visit, S&... s) {
+    visit("instrumentName", s.instrumentName..., FixedRecord{kDocumentNameRecord});
+    visit("includeSensitivity", s.includeSensitivity...);
+    visit("forwardOnly", s.forwardOnly...);
+    visit("markerOn", s.markerOn...);
+    visit("referenceTrace", s.referenceTrace...);
+    visit("reservedFlag7", s.reservedFlag7...);
+    visit("mathMode", s.mathMode...);
+    visit("scaleSheetPage", s.scaleSheetPage...);
+    visit("calSheetPage", s.calSheetPage...);
+    visit("prefSheetPage", s.prefSheetPage...);
+    visit("reservedPage", s.reservedPage...);
+    visit("displaySheetPage", s.displaySheetPage...);
+    visit("reservedFlag14", s.reservedFlag14...);
+    visit("reservedFlag15", s.reservedFlag15...);
+    visit("markerPosition", s.markerPosition...);
+    visit("tableColour", s.tableColour...);
+    visit("tableFont", s.tableFont...);
+    visit("titleColour", s.titleColour...);
+    visit("titleFont", s.titleFont...);
+    visit("titleText", s.titleText...);
+    visit("titleShown", s.titleShown...);
+    visit("subtitleColour", s.subtitleColour...);
+    visit("subtitleFont", s.subtitleFont...);
+    visit("subtitleText", s.subtitleText...);
+    visit("subtitleShown", s.subtitleShown...);
+    visit("scaleFontFlag", s.scaleFontFlag...);
+    visit("scaleColour", s.scaleColour...);
+    visit("scaleFont", s.scaleFont...);
+    visit("gridFlag", s.gridFlag...);
+    visit("gridColour", s.gridColour...);
+    visit("parameterFontFlag", s.parameterFontFlag...);
+    visit("parameterColour", s.parameterColour...);
+    visit("parameterFont", s.parameterFont...);
+    visit("timeDateShown", s.timeDateShown...);
+    visit("timeDateUpdate", s.timeDateUpdate...);
+    visit("timeDateColour", s.timeDateColour...);
+    visit("timeDateFont", s.timeDateFont...);
+    visit("dateStamp", s.dateStamp...);
+    visit("timeStamp", s.timeStamp...);
+    VisitFields(visit, s.sweep...);
+    visit("lowestFrequency", s.lowestFrequency...);
+    visit("highestFrequency", s.highestFrequency...);
+    visit("lowestPoints", s.lowestPoints...);
+    visit("highestPoints", s.highestPoints...);
+    visit("tableFormatCode", s.tableFormatCode...);
+    visit("chartFormatCode", s.chartFormatCode...);
+}
 
 // What a setup image is written from: the document's parts, where they live.
 struct SetupImageSource {

@@ -95,40 +95,40 @@ void CProbeEngine::FitSweepToInstrument() {
     const double stop = std::min(maxFrequency, kHighestStopHz);
     SetStart(start);
     SetStop(stop);
-    SetNumPoints(numPoints);
+    SetNumPoints(sweep.numPoints);
     BuildFrequencyList();
 }
 
 void CProbeEngine::ApplySweepToCharts() {
     if (document_ != nullptr) {
-        document_->ApplySweepToCharts(startValue, startUnit, stopValue, stopUnit, sweepType);
+        document_->ApplySweepToCharts(sweep);
     }
 }
 
 double CProbeEngine::StartHz() const {
-    return startValue * UnitMultiplier(startUnit);
+    return sweep.StartHz();
 }
 
 double CProbeEngine::StopHz() const {
-    return stopValue * UnitMultiplier(stopUnit);
+    return sweep.StopHz();
 }
 
 void CProbeEngine::SetStart(double hz) {
-    startValue = hz;
-    startUnit = ScaleHzToUnit(startValue);
+    sweep.startValue = hz;
+    sweep.startUnit = ScaleHzToUnit(sweep.startValue);
 }
 
 void CProbeEngine::SetStop(double hz) {
-    stopValue = hz;
-    stopUnit = ScaleHzToUnit(stopValue);
+    sweep.stopValue = hz;
+    sweep.stopUnit = ScaleHzToUnit(sweep.stopValue);
 }
 
 void CProbeEngine::BuildFrequencyList() {
     frequencies.clear();
-    const int n = numPoints;
+    const int n = sweep.numPoints;
     const double a = StartHz();
     const double b = StopHz();
-    if (sweepType == 0) {
+    if (sweep.sweepType == 0) {
         if (n <= 0) {
             return;
         }
@@ -137,7 +137,7 @@ void CProbeEngine::BuildFrequencyList() {
         for (int i = 0; i < n; ++i) {
             frequencies.push_back(a + i * step);
         }
-    } else if (sweepType == 1) {
+    } else if (sweep.sweepType == 1) {
         // Ten segments of equal length in log10, each with k points equally spaced in hertz, and
         // the stop frequency last: 10 k + 1 points.
         const double l0 = std::log10(a);
@@ -162,13 +162,12 @@ void CProbeEngine::SetupInstrument() {
     WaitCursor cursor(ui_);
     BuildFrequencyList();
     if (driver_ != nullptr) {
-        driver_->SetFrequencyList(frequencies, PointCount(), sweepType);
+        driver_->SetFrequencyList(frequencies, PointCount(), sweep.sweepType);
     }
 }
 
-bool CProbeEngine::VerifyInstrumentSetup(const std::string& message) {
-    bool changed = false;
-    bool accepted = false;
+SweepVerification CProbeEngine::VerifyInstrumentSetup(const std::string& message) {
+    SweepVerification result;
     {
         WaitCursor cursor(ui_);
         BuildFrequencyList();
@@ -176,49 +175,44 @@ bool CProbeEngine::VerifyInstrumentSetup(const std::string& message) {
             // A driver that writes nothing reads as a match.
             double start = StartHz();
             double stop = StopHz();
-            int points = numPoints;
+            int points = sweep.numPoints;
             if (driver_ != nullptr) {
                 driver_->GetStartFrequency(start);
                 driver_->GetStopFrequency(stop);
                 driver_->GetNumberOfPoints(points);
             }
-            if (points == numPoints && std::fabs(std::trunc(StartHz() - start)) <= 1.0 &&
+            if (points == sweep.numPoints && std::fabs(std::trunc(StartHz() - start)) <= 1.0 &&
                 std::fabs(std::trunc(StopHz() - stop)) <= 1.0) {
-                accepted = true;
+                result.accepted = true;
                 break;
             }
             // The instrument knows what it can do: take its sweep. The error terms were made for
             // the old one, so the calibration no longer holds.
             SetStart(start);
             SetStop(stop);
-            numPoints = points;
-            changed = true;
+            sweep.numPoints = points;
+            result.adopted = sweep;
             calibrated = false;
             if (document_ != nullptr) {
                 document_->InvalidateAllTraces();
-                document_->SetFrequencySettings(start, stop, numPoints, sweepType);
             }
             BuildFrequencyList();
             SetupInstrument();
         }
     }
     HideWait();
-    if (changed) {
+    if (result.adopted) {
         Ask(message, instrumentName);
     }
-    if (!accepted) {
+    if (!result.accepted) {
         Ask("Could not set the instrument to the desired settings.", instrumentName);
     }
-    return true;
+    return result;
 }
 
 FrequencyPage CProbeEngine::CurrentSweepPage() const {
     FrequencyPage page;
-    page.startValue = startValue;
-    page.startUnit = startUnit;
-    page.stopValue = stopValue;
-    page.stopUnit = stopUnit;
-    page.numPoints = numPoints;
+    page.sweep = sweep;
     page.setChartScale = setChartScale;
     bool logSweep = true;
     if (document_ != nullptr) {
@@ -226,19 +220,19 @@ FrequencyPage CProbeEngine::CurrentSweepPage() const {
     } else if (driver_ != nullptr) {
         logSweep = driver_->QueryLogSweepSupport() != kLogSweepNotOffered;
     }
-    page.sweepType = logSweep ? sweepType : 0;
+    page.sweep.sweepType = logSweep ? sweep.sweepType : 0;
     page.logSweepEnabled = logSweep;
     return page;
 }
 
-bool CProbeEngine::EditFrequency() {
+std::optional<SweepVerification> CProbeEngine::EditFrequency() {
     if (ui_ == nullptr) {
-        return false;
+        return std::nullopt;
     }
     FrequencyPage page = CurrentSweepPage();
     for (;;) {
         if (!ui_->EditFrequencyPage(page)) {
-            return false;
+            return std::nullopt;
         }
         if (const auto refusal = page.LeaveCheck()) {
             Ask(refusal->text, refusal->caption);
@@ -248,11 +242,10 @@ bool CProbeEngine::EditFrequency() {
             break;
         }
     }
-    ApplySweepPage(page);
-    return true;
+    return ApplySweepPage(page);
 }
 
-Outcome CProbeEngine::SetSweep(const FrequencyPage& page) {
+Outcome CProbeEngine::SetSweep(const FrequencyPage& page, SweepVerification& verification) {
     if (const auto refusal = page.LeaveCheck()) {
         Ask(refusal->text, refusal->caption);
         return Outcome::Refusal(refusal->text);
@@ -261,24 +254,18 @@ Outcome CProbeEngine::SetSweep(const FrequencyPage& page) {
         Ask(refusal, kRangeCaption);
         return Outcome::Refusal(refusal);
     }
-    ApplySweepPage(page);
+    verification = ApplySweepPage(page);
     return Outcome::Finished();
 }
 
-void CProbeEngine::ApplySweepPage(const FrequencyPage& page) {
-    startValue = page.startValue;
-    startUnit = page.startUnit;
-    stopValue = page.stopValue;
-    stopUnit = page.stopUnit;
-    numPoints = page.numPoints;
-    sweepType = page.sweepType;
+SweepVerification CProbeEngine::ApplySweepPage(const FrequencyPage& page) {
+    sweep = page.sweep;
     calibrated = false;
     setChartScale = page.setChartScale;
 
     if (setChartScale) {
         if (document_ != nullptr) {
-            document_->CopySweepSettings(startValue, startUnit, stopValue, stopUnit, numPoints,
-                                         sweepType);
+            document_->CopySweepSettings(sweep);
         }
         BuildFrequencyList();
         ApplySweepToCharts();
@@ -286,12 +273,12 @@ void CProbeEngine::ApplySweepPage(const FrequencyPage& page) {
 
     WaitCursor cursor(ui_);
     SetupInstrument();
-    VerifyInstrumentSetup(kSetupChangedMessage);
+    return VerifyInstrumentSetup(kSetupChangedMessage);
 }
 
 std::string CProbeEngine::FrequencyRefusal(const FrequencyPage& page) const {
-    const double start = page.startValue * UnitMultiplier(page.startUnit);
-    const double stop = page.stopValue * UnitMultiplier(page.stopUnit);
+    const double start = page.sweep.StartHz();
+    const double stop = page.sweep.StopHz();
     if (start < minFrequency) {
         return "The start frequency must be greater than " + FormatFrequency(minFrequency);
     }
@@ -304,10 +291,10 @@ std::string CProbeEngine::FrequencyRefusal(const FrequencyPage& page) const {
     if (stop > maxFrequency) {
         return "The stop frequency must be less than " + FormatFrequency(maxFrequency);
     }
-    if (page.numPoints < minPoints) {
+    if (page.sweep.numPoints < minPoints) {
         return "The number of points must be greater than " + std::to_string(minPoints);
     }
-    if (page.numPoints > maxPoints) {
+    if (page.sweep.numPoints > maxPoints) {
         return "The number of points must be less than " + std::to_string(maxPoints);
     }
     return {};

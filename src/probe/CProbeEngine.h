@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,16 +16,28 @@
 #include "numerics/CComplex.h"
 #include "probe/CMeasureDlg.h"
 #include "probe/CPromptDlg.h"
+#include "probe/CalibrationSheet.h"
 #include "probe/EngineUi.h"
 #include "probe/FrequencyPage.h"
 #include "probe/Outcome.h"
 #include "probe/ProbeHost.h"
 #include "probe/ProbeModel.h"
+#include "probe/Sweep.h"
 
 namespace kv {
 
 // The message every verification of the instrument's sweep passes.
 inline constexpr const char* kSetupChangedMessage = "The setup has been changed by the instrument.";
+
+// What a verification of the analyzer's sweep came to.
+struct SweepVerification {
+    // The analyzer reported the sweep asked of it, at the first attempt or after the engine took
+    // the analyzer's own.
+    bool accepted = false;
+    // The analyzer's sweep, when the engine took it: the calibration no longer holds and the
+    // traces were invalidated. The document takes it into its own settings.
+    std::optional<Sweep> adopted;
+};
 
 class CProbeEngine {
 public:
@@ -50,18 +63,22 @@ public:
     double StopHz() const;
     void SetStart(double hz);
     void SetStop(double hz);
-    void SetNumPoints(int points) { numPoints = points; }
-    void SetSweepType(int type) { sweepType = type; }
+    void SetNumPoints(int points) { sweep.numPoints = points; }
+    void SetSweepType(int type) { sweep.sweepType = type; }
     void BuildFrequencyList();
     void SetupInstrument();
-    bool VerifyInstrumentSetup(const std::string& message);
+    // Reads the sweep back from the analyzer and, while it differs, takes the analyzer's and
+    // sends it again (four attempts); then tells the operator what changed or failed.
+    SweepVerification VerifyInstrumentSetup(const std::string& message);
     // The "Set Frequency" page as the sweep stands, the log sweep offered when the analyzer has it.
     FrequencyPage CurrentSweepPage() const;
-    // The "Set Frequency" command; true when the operator confirmed a new sweep.
-    bool EditFrequency();
+    // The "Set Frequency" command: nothing when the operator cancelled, else how the verification
+    // of the new sweep went.
+    std::optional<SweepVerification> EditFrequency();
     // The sweep of a filled-in page without the dialog: refused (the page's own checks, then the
-    // analyzer's limits) with the message shown, else applied as the command applies it.
-    Outcome SetSweep(const FrequencyPage& page);
+    // analyzer's limits) with the message shown, else applied as the command applies it, with
+    // `verification` telling how the analyzer took it.
+    Outcome SetSweep(const FrequencyPage& page, SweepVerification& verification);
     // True when the page's sweep is refused (the message has been shown).
     bool ValidateFrequency(const FrequencyPage& page);
     void ShowWait(const std::string& text, const std::string& caption);
@@ -72,7 +89,7 @@ public:
     CComplex StandardPermittivity(int index, double f) const;
 
     // ---- Probe model ----
-    void LoadProbeCoefficients() { model.LoadProbeCoefficients(probeType); }
+    void LoadProbeCoefficients() { model.LoadProbeCoefficients(calSettings.probeType); }
     CComplex ProbeAdmittance(double f, CComplex eps, CComplex& y) const {
         return model.ProbeAdmittance(f, eps, y);
     }
@@ -115,7 +132,8 @@ public:
     // After a setup file's section was read: restore the calibration into the same instrument,
     // or drop it with a message when it belongs to another; set up and verify otherwise.
     // storedName is the instrument name record as read (up to 200 bytes).
-    void AfterLoad(const std::string& storedName);
+    // Returns the verification's result, when there was one.
+    std::optional<SweepVerification> AfterLoad(const std::string& storedName);
 
     // ---- Instrument ----
     std::string instrumentName;
@@ -127,26 +145,12 @@ public:
     std::uint16_t calStateSize = 0;
 
     // ---- Sweep (saved) ----
-    double startValue = 200.0;
-    std::string startUnit = "MHz";
-    double stopValue = 20.0;
-    std::string stopUnit = "GHz";
-    int numPoints = 51;
-    int sweepType = 0;
+    Sweep sweep;
     bool setChartScale = true;
     std::vector<double> frequencies;
 
     // ---- Calibration settings and standards (saved, but physicalCorrection) ----
-    int calibrationType = 1;  // 0 load/air/short, 1 air/short/water, 2 user defined
-    int refreshStandard = 0;  // 0 air, 1 short, 2 water
-    int probeType = 1;        // 0 KV47310A, 1 KV47310B/C
-    double waterTemperature = 25.0;
-    bool physicalCorrection = false;
-    std::array<double, 3> stdAlpha{0.0, 0.0, 0.013};
-    std::array<double, 3> stdEinf{1.0, 1e10, 4.23};
-    std::array<double, 3> stdEo{1.0, 1e10, 80.4};
-    std::array<std::string, 3> stdLabel{"Air", "Short", "Water"};
-    std::array<double, 3> stdTau{0.0, 0.0, 9.3e-12};
+    CalibrationSheet calSettings;
     ProbeModel model;
 
     // ---- Per-point arrays (saved) ----
@@ -208,7 +212,7 @@ private:
     // A standard's reading failed: the calibration ends as if aborted, with the driver's text.
     Outcome FailCalibration(CalibrationBackup&& before);
     // Applies a page that passed its checks: the sweep, the charts and the analyzer.
-    void ApplySweepPage(const FrequencyPage& page);
+    SweepVerification ApplySweepPage(const FrequencyPage& page);
     // Why the analyzer's limits refuse the page's sweep; empty when they do not.
     std::string FrequencyRefusal(const FrequencyPage& page) const;
 

@@ -61,14 +61,15 @@ CComplex CProbeEngine::StandardPermittivity(int index, double f) const {
         return {};
     }
     const std::size_t k = static_cast<std::size_t>(index - 1);
-    return ColeColePermittivity(f, ColeCole{stdEo[k], stdEinf[k], stdAlpha[k], stdTau[k]});
+    return ColeColePermittivity(f, ColeCole{calSettings.stdEo[k], calSettings.stdEinf[k],
+                                            calSettings.stdAlpha[k], calSettings.stdTau[k]});
 }
 
 CComplex CProbeEngine::StandardReflection(int index, double f) const {
     if (index < 1 || index > 3) {
         return {};
     }
-    switch (calibrationType) {
+    switch (calSettings.calibrationType) {
         case 0:  // load, air, short
             if (index == 1) {
                 return {};
@@ -84,7 +85,7 @@ CComplex CProbeEngine::StandardReflection(int index, double f) const {
             if (index == 2) {
                 return kMinusOne;
             }
-            return ModelReflection(f, WaterPermittivity(f, waterTemperature));
+            return ModelReflection(f, WaterPermittivity(f, calSettings.waterTemperature));
         case 2:  // user defined
             return ModelReflection(f, StandardPermittivity(index, f));
         default:
@@ -98,7 +99,7 @@ std::string CProbeEngine::StandardPrompt(int k) const {
     if (k < 1 || k > 3) {
         return {};
     }
-    switch (calibrationType) {
+    switch (calSettings.calibrationType) {
         case 0: {
             static const char* const texts[] = {
                 "Remove the probe and connect a load to the end of the cable.",
@@ -112,9 +113,10 @@ std::string CProbeEngine::StandardPrompt(int k) const {
             if (k == 2) {
                 return kConnectShort;
             }
-            return "Insert the probe into " + Printf("%6.2f", waterTemperature) + " C water.";
+            return "Insert the probe into " + Printf("%6.2f", calSettings.waterTemperature) +
+                   " C water.";
         case 2:
-            return "Insert the probe into " + stdLabel[static_cast<std::size_t>(k - 1)];
+            return "Insert the probe into " + calSettings.stdLabel[static_cast<std::size_t>(k - 1)];
         default:
             return {};
     }
@@ -124,7 +126,7 @@ std::string CProbeEngine::StandardTitle(int k) const {
     if (k < 1 || k > 3) {
         return {};
     }
-    switch (calibrationType) {
+    switch (calSettings.calibrationType) {
         case 0: {
             static const char* const texts[] = {"Measuring the load.", kMeasuringAir,
                                                 kMeasuringShort};
@@ -135,14 +137,14 @@ std::string CProbeEngine::StandardTitle(int k) const {
             return texts[k - 1];
         }
         case 2:
-            return "Measuring " + stdLabel[static_cast<std::size_t>(k - 1)];
+            return "Measuring " + calSettings.stdLabel[static_cast<std::size_t>(k - 1)];
         default:
             return {};
     }
 }
 
 std::string CProbeEngine::RefreshStdPrompt() const {
-    switch (refreshStandard) {
+    switch (calSettings.refreshStandard) {
         case 0:
             return kOpenInAir;
         case 1:
@@ -155,7 +157,7 @@ std::string CProbeEngine::RefreshStdPrompt() const {
 }
 
 std::string CProbeEngine::RefreshStdTitle() const {
-    switch (refreshStandard) {
+    switch (calSettings.refreshStandard) {
         case 0:
             return kMeasuringAir;
         case 1:
@@ -345,7 +347,7 @@ Outcome CProbeEngine::PerformCalibration() {
         return FailCalibration(std::move(before));
     }
     if (driver_ != nullptr) {
-        if (calibrationType == 1) {
+        if (calSettings.calibrationType == 1) {
             driver_->PrepareShortStandard();
             driver_->CheckShortStandard();
         }
@@ -361,7 +363,7 @@ Outcome CProbeEngine::PerformCalibration() {
         if (!TakeTrace(stdMeasured2)) {
             return FailCalibration(std::move(before));
         }
-        if (calibrationType != 1) {
+        if (calSettings.calibrationType != 1) {
             break;
         }
         if (driver_ != nullptr) {
@@ -500,7 +502,7 @@ Outcome CProbeEngine::RefreshCalibration() {
 
 void CProbeEngine::ApplyRefresh() {
     // A standard the refresh does not know gives no expected reflection: the terms stay.
-    if (refreshStandard < 0 || refreshStandard > 2) {
+    if (calSettings.refreshStandard < 0 || calSettings.refreshStandard > 2) {
         return;
     }
     const std::size_t n = std::min({refreshMeasured.size(), frequencies.size(),
@@ -508,10 +510,10 @@ void CProbeEngine::ApplyRefresh() {
     for (std::size_t i = 0; i < n; ++i) {
         const double f = frequencies[i];
         CComplex expected = kMinusOne;
-        if (refreshStandard == 0) {
+        if (calSettings.refreshStandard == 0) {
             expected = ModelReflection(f, kOne);
-        } else if (refreshStandard == 2) {
-            expected = ModelReflection(f, WaterPermittivity(f, waterTemperature));
+        } else if (calSettings.refreshStandard == 2) {
+            expected = ModelReflection(f, WaterPermittivity(f, calSettings.waterTemperature));
         }
         const CComplex ratio = CComplex::Divide(refreshMeasured[i], expected);
         errorSourceMatch[i] = CComplex::Multiply(errorSourceMatch[i], ratio);

@@ -139,25 +139,13 @@ void CProbeEngine::FillResult() {
 
 void CProbeEngine::CopyStoredFieldsFrom(const CProbeEngine& source) {
     setChartScale = source.setChartScale;
-    stopValue = source.stopValue;
-    startValue = source.startValue;
-    numPoints = source.numPoints;
-    startUnit = source.startUnit;
-    stopUnit = source.stopUnit;
-    sweepType = source.sweepType;
+    VisitFields([](const char*, auto& to, const auto& from) { to = from; }, sweep, source.sweep);
     model.apertureScale = source.model.apertureScale;
     model.apertureCoefficients = source.model.apertureCoefficients;
     model.frequencyScale = source.model.frequencyScale;
     model.coefficientScale = source.model.coefficientScale;
-    stdAlpha = source.stdAlpha;
-    stdEinf = source.stdEinf;
-    stdEo = source.stdEo;
-    stdLabel = source.stdLabel;
-    stdTau = source.stdTau;
-    refreshStandard = source.refreshStandard;
-    calibrationType = source.calibrationType;
-    probeType = source.probeType;
-    waterTemperature = source.waterTemperature;
+    VisitStoredFields([](const char*, auto& to, const auto& from) { to = from; }, calSettings,
+                      source.calSettings);
     calibrated = source.calibrated;
     calState = source.calState;
     calStateSize = source.calStateSize;
@@ -173,18 +161,19 @@ void CProbeEngine::CopyStoredFieldsFrom(const CProbeEngine& source) {
     sampleMeasured = source.sampleMeasured;
 }
 
-void CProbeEngine::AfterLoad(const std::string& storedName) {
+std::optional<SweepVerification> CProbeEngine::AfterLoad(const std::string& storedName) {
     // The record holds a C text: it ends at its terminator or after its 200th byte.
     std::string stored = storedName.substr(0, storedName.find('\0'));
     if (stored.size() > kStoredNameLength) {
         stored.resize(kStoredNameLength);
     }
+    std::optional<SweepVerification> verification;
     if (calibrated) {
         if (instrumentName != stored) {
             Ask("The calibration belongs to " + stored + ".", "Opening Setup File");
             calibrated = false;
             SetupInstrument();
-            VerifyInstrumentSetup(kSetupChangedMessage);
+            verification = VerifyInstrumentSetup(kSetupChangedMessage);
         } else if (driver_ != nullptr) {
             // A block length beyond the block itself (a damaged file) is never handed on.
             driver_->RestoreCalibrationState(calState, CalStateLength());
@@ -195,8 +184,9 @@ void CProbeEngine::AfterLoad(const std::string& storedName) {
         }
     } else {
         SetupInstrument();
-        VerifyInstrumentSetup(kSetupChangedMessage);
+        verification = VerifyInstrumentSetup(kSetupChangedMessage);
     }
+    return verification;
 }
 
 }  // namespace kv

@@ -1,12 +1,15 @@
 #pragma once
 
-// Values of the sheet "Calibration" with its two pages: the calibration type page (calibration
-// type, refresh standard, probe type, water temperature, "Physical Correction") and the user
-// standards page (three standards by Eo, Einf, Alpha, Tau and a label). No value is range-checked:
-// the standards clamp the water temperature when they use it.
+// The calibration settings, which the engine holds and the sheet "Calibration" edits with its two
+// pages: the calibration type page (calibration type, refresh standard, probe type, water
+// temperature, "Physical Correction") and the user standards page (three standards by Eo, Einf,
+// Alpha, Tau and a label). No value is range-checked: the standards clamp the water temperature
+// when they use it.
 
 #include <array>
 #include <string>
+
+#include "probe/FieldList.h"
 
 namespace kv {
 
@@ -16,11 +19,34 @@ struct CalibrationSheet {
     int probeType = 1;        // 0 "KV47310A", 1 "KV47310B/C"
     double waterTemperature = 25.0;
     bool physicalCorrection = false;
-    std::array<double, 3> stdAlpha{};
-    std::array<double, 3> stdEinf{};
-    std::array<double, 3> stdEo{};
-    std::array<std::string, 3> stdLabel;
-    std::array<double, 3> stdTau{};
+    std::array<double, 3> stdAlpha{0.0, 0.0, 0.013};
+    std::array<double, 3> stdEinf{1.0, 1e10, 4.23};
+    std::array<double, 3> stdEo{1.0, 1e10, 80.4};
+    std::array<std::string, 3> stdLabel{"Air", "Short", "Water"};
+    std::array<double, 3> stdTau{0.0, 0.0, 9.3e-12};
+
+    bool operator==(const CalibrationSheet&) const = default;
 };
+
+// The settings a setup file stores, in its order (see FieldList.h).
+template <class Visitor, FieldsOf<CalibrationSheet>... S>
+void VisitStoredFields(Visitor&& visit, S&... s) {
+    visit("stdAlpha", s.stdAlpha...);
+    visit("stdEinf", s.stdEinf...);
+    visit("stdEo", s.stdEo...);
+    visit("stdLabel", s.stdLabel...);
+    visit("stdTau", s.stdTau...);
+    visit("refreshStandard", s.refreshStandard...);
+    visit("calibrationType", s.calibrationType...);
+    visit("probeType", s.probeType...);
+    visit("waterTemperature", s.waterTemperature...);
+}
+
+// Every field: the stored ones, then those kept only while the program runs.
+template <class Visitor, FieldsOf<CalibrationSheet>... S>
+void VisitFields(Visitor&& visit, S&... s) {
+    VisitStoredFields(visit, s...);
+    visit("physicalCorrection", s.physicalCorrection...);
+}
 
 }  // namespace kv

@@ -5,15 +5,12 @@
 #include <optional>
 #include <string>
 
+#include "probe/Sweep.h"
+
 namespace kv {
 
 struct FrequencyPage {
-    double startValue = 200.0;
-    std::string startUnit = "MHz";
-    double stopValue = 20.0;
-    std::string stopUnit = "GHz";
-    int numPoints = 51;
-    int sweepType = 0;  // 0 linear, 1 logarithmic
+    Sweep sweep;
     bool setChartScale = true;
     bool logSweepEnabled = true;
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "numerics/CComplex.h"
+#include "probe/Sweep.h"
 
 namespace kv {
 
@@ -15,20 +16,11 @@ public:
 
     // All four traces hold no valid data and are not displayed (their arrays stay).
     virtual void InvalidateAllTraces() = 0;
-    // The instrument changed the sweep: the document takes start and stop (Hz), the point count
-    // and the sweep kind into its own frequency settings and the frequency charts' horizontal
-    // scales.
-    virtual void SetFrequencySettings(double startHz, double stopHz, int numPoints,
-                                      int sweepType) = 0;
     // The sweep as the engine holds it (value and unit texts) becomes the horizontal range of
     // every frequency chart: current, default and autoscale-offer limits alike.
-    virtual void ApplySweepToCharts(double startValue, const std::string& startUnit,
-                                    double stopValue, const std::string& stopUnit,
-                                    int sweepType) = 0;
+    virtual void ApplySweepToCharts(const Sweep& sweep) = 0;
     // "Set Chart Scale": the document's own frequency settings follow the sweep.
-    virtual void CopySweepSettings(double startValue, const std::string& startUnit,
-                                   double stopValue, const std::string& stopUnit, int numPoints,
-                                   int sweepType) = 0;
+    virtual void CopySweepSettings(const Sweep& sweep) = 0;
     // False when the attached analyzer does not offer a logarithmic sweep.
     virtual bool LogSweepAvailable() = 0;
 

@@ -10,9 +10,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <type_traits>
 
 #include "AppTestSupport.h"
 #include "app/CCalType.h"
@@ -30,37 +32,38 @@ namespace {
 
 // The values the program starts with, as the document fills the sheet.
 CalibrationSheet EngineDefaults() {
-    CalibrationSheet s;
-    s.refreshStandard = 0;
-    s.calibrationType = 1;
-    s.probeType = 1;
-    s.waterTemperature = 25.0;
-    s.physicalCorrection = false;
-    s.stdEo = {1.0, 1e10, 80.4};
-    s.stdEinf = {1.0, 1e10, 4.23};
-    s.stdAlpha = {0.0, 0.0, 0.013};
-    s.stdTau = {0.0, 0.0, 9.3e-12};
-    s.stdLabel = {"Air", "Short", "Water"};
-    return s;
+    return {.refreshStandard = 0,
+            .calibrationType = 1,
+            .probeType = 1,
+            .waterTemperature = 25.0,
+            .physicalCorrection = false,
+            .stdAlpha = {0.0, 0.0, 0.013},
+            .stdEinf = {1.0, 1e10, 4.23},
+            .stdEo = {1.0, 1e10, 80.4},
+            .stdLabel = {"Air", "Short", "Water"},
+            .stdTau = {0.0, 0.0, 9.3e-12}};
 }
 
 bool SameBits(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
+// Field by field; numbers bit for bit.
 void ExpectIdentical(const CalibrationSheet& a, const CalibrationSheet& b) {
-    EXPECT_EQ(a.refreshStandard, b.refreshStandard);
-    EXPECT_EQ(a.calibrationType, b.calibrationType);
-    EXPECT_EQ(a.probeType, b.probeType);
-    EXPECT_TRUE(SameBits(a.waterTemperature, b.waterTemperature));
-    EXPECT_EQ(a.physicalCorrection, b.physicalCorrection);
-    for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_TRUE(SameBits(a.stdEo[i], b.stdEo[i])) << i << ": " << a.stdEo[i];
-        EXPECT_TRUE(SameBits(a.stdEinf[i], b.stdEinf[i])) << i << ": " << a.stdEinf[i];
-        EXPECT_TRUE(SameBits(a.stdAlpha[i], b.stdAlpha[i])) << i << ": " << a.stdAlpha[i];
-        EXPECT_TRUE(SameBits(a.stdTau[i], b.stdTau[i])) << i << ": " << a.stdTau[i];
-        EXPECT_EQ(a.stdLabel[i], b.stdLabel[i]);
-    }
+    VisitFields(
+        [](const char* name, const auto& x, const auto& y) {
+            using T = std::decay_t<decltype(x)>;
+            if constexpr (std::is_same_v<T, std::array<double, 3>>) {
+                for (std::size_t i = 0; i < 3; ++i) {
+                    EXPECT_TRUE(SameBits(x[i], y[i])) << name << " " << i << ": " << x[i];
+                }
+            } else if constexpr (std::is_same_v<T, double>) {
+                EXPECT_TRUE(SameBits(x, y)) << name << ": " << x;
+            } else {
+                EXPECT_EQ(x, y) << name;
+            }
+        },
+        a, b);
 }
 
 CCalType* TypePage(PropertySheet* sheet) {
@@ -302,7 +305,7 @@ protected:
 
 TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered) {
     const double bcScale = doc->Engine().model.apertureScale;
-    ASSERT_EQ(doc->Engine().probeType, 1);
+    ASSERT_EQ(doc->Engine().calSettings.probeType, 1);
     ASSERT_NE(bcScale, 4.93536287577e-12);
 
     int opened = -1;
@@ -317,10 +320,10 @@ TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered)
     });
     ASSERT_TRUE(doc->OnCommand(ID_CONFIGURE_CAL));
     EXPECT_EQ(opened, 0);
-    EXPECT_EQ(doc->Engine().probeType, 0);
+    EXPECT_EQ(doc->Engine().calSettings.probeType, 0);
     EXPECT_EQ(doc->Engine().model.apertureScale, 4.93536287577e-12);
-    EXPECT_EQ(doc->Engine().stdLabel[1], "Shorting block");
-    EXPECT_EQ(doc->Engine().stdTau[2], 9.3e-12);
+    EXPECT_EQ(doc->Engine().calSettings.stdLabel[1], "Shorting block");
+    EXPECT_EQ(doc->Engine().calSettings.stdTau[2], 9.3e-12);
     EXPECT_TRUE(doc->IsModified());
 
     // Reopens on the page of the last OK; a Cancel elsewhere changes nothing, not even that.
@@ -333,7 +336,7 @@ TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered)
     });
     ASSERT_TRUE(doc->OnCommand(ID_CONFIGURE_CAL));
     EXPECT_EQ(opened, 1);
-    EXPECT_EQ(doc->Engine().probeType, 0);
+    EXPECT_EQ(doc->Engine().calSettings.probeType, 0);
     EXPECT_EQ(doc->Engine().model.apertureScale, 4.93536287577e-12);
     EXPECT_FALSE(doc->IsModified());
 
@@ -346,7 +349,7 @@ TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered)
     });
     ASSERT_TRUE(doc->OnCommand(ID_CONFIGURE_CAL));
     EXPECT_EQ(opened, 1);
-    EXPECT_EQ(doc->Engine().probeType, 1);
+    EXPECT_EQ(doc->Engine().calSettings.probeType, 1);
     EXPECT_EQ(doc->Engine().model.apertureScale, bcScale);
     EXPECT_EQ(doc->calSheetPage, 0);
 }

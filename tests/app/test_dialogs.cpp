@@ -277,12 +277,12 @@ TEST(TraceChoiceDialogTest, CancelAndOkWithNothingChosenGiveNone) {
 TEST(FrequencyPageTest, SheetShowsThePageValues) {
     QtOperatorUi ui;
     FrequencyPage page;
-    page.startValue = 300;
-    page.startUnit = "KHz";
-    page.stopValue = 3;
-    page.stopUnit = "GHz";
-    page.numPoints = 201;
-    page.sweepType = 1;
+    page.sweep.startValue = 300;
+    page.sweep.startUnit = "KHz";
+    page.sweep.stopValue = 3;
+    page.sweep.stopUnit = "GHz";
+    page.sweep.numPoints = 201;
+    page.sweep.sweepType = 1;
     page.setChartScale = false;
     page.logSweepEnabled = false;
     OnNextModal<PropertySheet>([](PropertySheet* sheet) {
@@ -311,8 +311,8 @@ TEST(FrequencyPageTest, SheetShowsThePageValues) {
     });
     const FrequencyPage before = page;
     EXPECT_FALSE(ui.EditFrequencyPage(page));
-    EXPECT_EQ(page.numPoints, before.numPoints);
-    EXPECT_EQ(page.startUnit, before.startUnit);
+    EXPECT_EQ(page.sweep.numPoints, before.sweep.numPoints);
+    EXPECT_EQ(page.sweep.startUnit, before.sweep.startUnit);
 }
 
 TEST(FrequencyPageTest, OkTakesTheEditsAndRefusesANonNumber) {
@@ -343,23 +343,23 @@ TEST(FrequencyPageTest, OkTakesTheEditsAndRefusesANonNumber) {
         sheet->OkButton()->click();
     });
     ASSERT_TRUE(ui.EditFrequencyPage(page));
-    EXPECT_EQ(page.startValue, 1.5);
-    EXPECT_EQ(page.startUnit, "GHz");
-    EXPECT_EQ(page.stopValue, 0.05);
-    EXPECT_EQ(page.stopUnit, "MHz");
-    EXPECT_EQ(page.numPoints, 101);
-    EXPECT_EQ(page.sweepType, 1);
+    EXPECT_EQ(page.sweep.startValue, 1.5);
+    EXPECT_EQ(page.sweep.startUnit, "GHz");
+    EXPECT_EQ(page.sweep.stopValue, 0.05);
+    EXPECT_EQ(page.sweep.stopUnit, "MHz");
+    EXPECT_EQ(page.sweep.numPoints, 101);
+    EXPECT_EQ(page.sweep.sweepType, 1);
     EXPECT_FALSE(page.setChartScale);
 }
 
 TEST(FrequencyPageTest, AnUnknownUnitTextGoesBackUnchanged) {
     FrequencyPage page;
-    page.startUnit = "200. MHz";
+    page.sweep.startUnit = "200. MHz";
     CSetup p(page);
     EXPECT_EQ(p.StartUnit()->currentText().toStdString(), "200. MHz");
     ASSERT_TRUE(p.Leave());
-    EXPECT_EQ(page.startUnit, "200. MHz");
-    EXPECT_EQ(page.startValue, 200.0);
+    EXPECT_EQ(page.sweep.startUnit, "200. MHz");
+    EXPECT_EQ(page.sweep.startValue, 200.0);
 }
 
 // ------------------------------------------------------------------ "Scale"

@@ -61,7 +61,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
         Settle(20);
         // A 201-point measurement in the Data trace.
-        doc->Engine().numPoints = 201;
+        doc->Engine().sweep.numPoints = 201;
         doc->Engine().frequencies.resize(201);
         CTrace& data = doc->Trace(kDataTrace);
         data.permittivity.clear();

@@ -32,7 +32,7 @@ struct ViewDoc {
     // The engine's current sweep.
     void Sweep(const std::vector<double>& hz) {
         doc.Engine().frequencies = hz;
-        doc.Engine().numPoints = static_cast<int>(hz.size());
+        doc.Engine().sweep.numPoints = static_cast<int>(hz.size());
     }
     // Trace t displayed and valid with these permittivities.
     void Fill(int t, const std::vector<CComplex>& values) {

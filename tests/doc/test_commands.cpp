@@ -143,11 +143,11 @@ TEST_F(Commands, SetFrequencyWithoutAnInstrumentInvalidatesTraces) {
     CKv4731xDoc& d = Make();
     d.Trace(1).valid = d.Trace(1).displayed = true;
     ui.editFrequency = [](FrequencyPage& page) {
-        page.startValue = 1;
-        page.startUnit = "GHz";
-        page.stopValue = 2;
-        page.stopUnit = "GHz";
-        page.numPoints = 3;
+        page.sweep.startValue = 1;
+        page.sweep.startUnit = "GHz";
+        page.sweep.stopValue = 2;
+        page.sweep.stopUnit = "GHz";
+        page.sweep.numPoints = 3;
     };
     EXPECT_TRUE(d.OnCommand(ID_SET_FREQUENCY));
     EXPECT_TRUE(d.IsModified());
@@ -181,8 +181,8 @@ TEST_F(Commands, ConfigureCalCopiesThePagesIntoTheEngine) {
     };
     EXPECT_TRUE(d.OnCommand(ID_CONFIGURE_CAL));
     EXPECT_TRUE(d.IsModified());
-    EXPECT_EQ(d.Engine().calibrationType, 2);
-    EXPECT_EQ(d.Engine().stdLabel[0], "Methanol");
+    EXPECT_EQ(d.Engine().calSettings.calibrationType, 2);
+    EXPECT_EQ(d.Engine().calSettings.stdLabel[0], "Methanol");
     EXPECT_EQ(d.calSheetPage, 1);
     // The other probe's coefficients are in force at once.
     EXPECT_NE(d.Engine().model.apertureScale, cpB);

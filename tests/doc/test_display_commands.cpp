@@ -27,7 +27,7 @@ protected:
     // A sweep of three points with the Data trace valid and displayed.
     CKv4731xDoc& MakeWithData() {
         CKv4731xDoc& d = Make();
-        d.Engine().numPoints = 3;
+        d.Engine().sweep.numPoints = 3;
         d.Engine().frequencies = {1e9, 2e9, 3e9};
         CTrace& data = d.Trace(kDataTrace);
         data.permittivity = {{50.0, 5.0}, {40.0, 0.0}, {-1.23456, 8.0}};
@@ -200,7 +200,7 @@ TEST_F(DisplayCommands, TableCopyTextAndItsRefusals) {
               "Frequency\te'\te''/e'\n1000000000.\t  50.0000\t0.1000\n");
 
     // A long copy is copied whole.
-    d.Engine().numPoints = 1601;
+    d.Engine().sweep.numPoints = 1601;
     d.Engine().frequencies.assign(1601, 1e9);
     for (int t = 0; t < kTraceCount; ++t) {
         d.Trace(t).permittivity.assign(1601, CComplex{12.5, 3.25});

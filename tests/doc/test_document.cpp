@@ -28,12 +28,12 @@ TEST_F(Document, DefaultsWithAnEmptyProfile) {
     EXPECT_EQ(d.mathMode, 0);
     EXPECT_EQ(d.referenceTrace, 0);
 
-    EXPECT_EQ(d.startValue, 200.0);
-    EXPECT_EQ(d.startUnit, "MHz");
-    EXPECT_EQ(d.stopValue, 6.0);
-    EXPECT_EQ(d.stopUnit, "GHz");
-    EXPECT_EQ(d.numPoints, 51);
-    EXPECT_EQ(d.sweepKind, 0);
+    EXPECT_EQ(d.sweep.startValue, 200.0);
+    EXPECT_EQ(d.sweep.startUnit, "MHz");
+    EXPECT_EQ(d.sweep.stopValue, 6.0);
+    EXPECT_EQ(d.sweep.stopUnit, "GHz");
+    EXPECT_EQ(d.sweep.numPoints, 51);
+    EXPECT_EQ(d.sweep.sweepType, 0);
     EXPECT_EQ(d.lowestFrequency, 200000000.0);
     EXPECT_EQ(d.highestFrequency, 20000000000.0);
     EXPECT_EQ(d.lowestPoints, 1);
@@ -42,7 +42,7 @@ TEST_F(Document, DefaultsWithAnEmptyProfile) {
     // The engine got the document's sweep at construction.
     EXPECT_EQ(d.Engine().StartHz(), 2e8);
     EXPECT_EQ(d.Engine().StopHz(), 6e9);
-    EXPECT_EQ(d.Engine().numPoints, 51);
+    EXPECT_EQ(d.Engine().sweep.numPoints, 51);
 
     EXPECT_EQ(d.title.text, "Title");
     EXPECT_EQ(d.title.colour, 0x0000FFu);
@@ -168,14 +168,25 @@ TEST_F(Document, MeasuredDataStampsAndShowsTheDataTrace) {
 }
 
 TEST_F(Document, InstrumentSweepBecomesTheDocumentsSettingsAndChartRange) {
+    RememberFakeSelection();
+    registry.driver = std::make_shared<FakeDriver>();
+    registry.driver->reportStartHz = 45e6;
+    registry.driver->reportStopHz = 3e9;
+    registry.driver->reportPoints = 201;
     CKv4731xDoc& d = Make();
-    d.SetFrequencySettings(45e6, 3e9, 201, 1);
-    EXPECT_DOUBLE_EQ(d.startValue, 45.0);
-    EXPECT_EQ(d.startUnit, "MHz");
-    EXPECT_DOUBLE_EQ(d.stopValue, 3.0);
-    EXPECT_EQ(d.stopUnit, "GHz");
-    EXPECT_EQ(d.numPoints, 201);
-    EXPECT_EQ(d.sweepKind, 1);
+    ASSERT_TRUE(d.Connect());
+    d.sweep.sweepType = 1;
+    d.ApplyFrequencySettingsToEngine();
+    d.SetupInstrument();
+    d.VerifyInstrumentSetup();
+    EXPECT_EQ(ui.MessageTexts(),
+              std::vector<std::string>{"The setup has been changed by the instrument."});
+    EXPECT_DOUBLE_EQ(d.sweep.startValue, 45.0);
+    EXPECT_EQ(d.sweep.startUnit, "MHz");
+    EXPECT_DOUBLE_EQ(d.sweep.stopValue, 3.0);
+    EXPECT_EQ(d.sweep.stopUnit, "GHz");
+    EXPECT_EQ(d.sweep.numPoints, 201);
+    EXPECT_EQ(d.sweep.sweepType, 1);
     for (int f : {kFormatE1, kFormatE2, kFormatTanE, kFormatU1, kFormatU2, kFormatTanU}) {
         EXPECT_DOUBLE_EQ(d.Format(f).current.xMin, 45.0);
         EXPECT_DOUBLE_EQ(d.Format(f).defaults.xMax, 3.0);
@@ -186,7 +197,7 @@ TEST_F(Document, InstrumentSweepBecomesTheDocumentsSettingsAndChartRange) {
     // Cole-Cole keeps its e' range.
     EXPECT_EQ(d.Format(kFormatColeColeE).current.xMin, 0.0);
     EXPECT_EQ(d.Format(kFormatColeColeE).xLog, 0);
-    EXPECT_EQ(d.Engine().numPoints, 201);
+    EXPECT_EQ(d.Engine().sweep.numPoints, 201);
     EXPECT_DOUBLE_EQ(d.Engine().StartHz(), 45e6);
 }
 

@@ -53,12 +53,12 @@ protected:
         doc->OnViewsShown();
         EXPECT_TRUE(doc->HasInstrument());
         ui.editFrequency = [points](FrequencyPage& page) {
-            page.startValue = 200;
-            page.startUnit = "MHz";
-            page.stopValue = 20;
-            page.stopUnit = "GHz";
-            page.numPoints = points;
-            page.sweepType = 0;
+            page.sweep.startValue = 200;
+            page.sweep.startUnit = "MHz";
+            page.sweep.stopValue = 20;
+            page.sweep.stopUnit = "GHz";
+            page.sweep.numPoints = points;
+            page.sweep.sweepType = 0;
         };
         doc->OnCommand(ID_SET_FREQUENCY);
         EXPECT_EQ(doc->Engine().frequencies.size(), static_cast<std::size_t>(points));
@@ -214,7 +214,7 @@ class DemoAbortedCalibration : public DemoDocument,
 TEST_P(DemoAbortedCalibration, TheNextMeasurementGivesTheSampleOrIsRefused) {
     const AbortAt& c = GetParam();
     CKv4731xDoc& d = Connect();
-    d.Engine().calibrationType = c.type;
+    d.Engine().calSettings.calibrationType = c.type;
     if (c.calibrated) {
         d.OnCommand(ID_PERFORM_CAL);
         ASSERT_TRUE(d.Engine().calibrated);

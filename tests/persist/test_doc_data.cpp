@@ -35,11 +35,11 @@ void Measured(CKv4731xDoc& d) {
 
 // A three-point sweep of 1, 1.5 and 2 GHz: values that single precision holds exactly.
 void ThreePointSweep(CKv4731xDoc& d) {
-    d.startValue = 1;
-    d.startUnit = "GHz";
-    d.stopValue = 2;
-    d.stopUnit = "GHz";
-    d.numPoints = 3;
+    d.sweep.startValue = 1;
+    d.sweep.startUnit = "GHz";
+    d.sweep.stopValue = 2;
+    d.sweep.stopUnit = "GHz";
+    d.sweep.numPoints = 3;
     d.ApplyFrequencySettingsToEngine();
 }
 
@@ -99,7 +99,7 @@ TEST_F(DocFiles, SavedWithSensitivityLoadsIntoData) {
     EXPECT_EQ(back.Engine().sensitivity.size(), 51u);
     EXPECT_EQ(data.frequencies.size(), 51u);
     EXPECT_TRUE(back.IsModified());
-    EXPECT_EQ(back.numPoints, 51);  // the sweep stayed
+    EXPECT_EQ(back.sweep.numPoints, 51);  // the sweep stayed
 }
 
 TEST_F(DocFiles, WithoutSensitivityItGoesIntoAMemoryOnly) {
@@ -174,13 +174,13 @@ TEST_F(DocFiles, AnotherSweepIsAdoptedWithTheOperatorsOk) {
     ui.traceChoices = {kDataTrace};
     d.LoadDataFile(path);
     EXPECT_EQ(ui.MessageTexts(), std::vector<std::string>{kOtherSweep});
-    EXPECT_EQ(d.numPoints, 11);
-    EXPECT_EQ(d.sweepKind, 1);  // linear did not give the file's list
-    EXPECT_EQ(d.Engine().sweepType, 1);
-    EXPECT_EQ(d.startUnit, "MHz");
-    EXPECT_DOUBLE_EQ(d.startValue, 100.0);
-    EXPECT_EQ(d.stopUnit, "GHz");
-    EXPECT_DOUBLE_EQ(d.stopValue, 10.0);
+    EXPECT_EQ(d.sweep.numPoints, 11);
+    EXPECT_EQ(d.sweep.sweepType, 1);  // linear did not give the file's list
+    EXPECT_EQ(d.Engine().sweep.sweepType, 1);
+    EXPECT_EQ(d.sweep.startUnit, "MHz");
+    EXPECT_DOUBLE_EQ(d.sweep.startValue, 100.0);
+    EXPECT_EQ(d.sweep.stopUnit, "GHz");
+    EXPECT_DOUBLE_EQ(d.sweep.stopValue, 10.0);
     EXPECT_FALSE(d.Engine().calibrated);
     EXPECT_FALSE(d.reservedFlag7);
     ASSERT_EQ(d.Engine().frequencies.size(), 11u);

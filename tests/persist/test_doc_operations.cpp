@@ -29,14 +29,14 @@ TEST_F(DocOperations, SweepCalibrationMeasurementAndFiles) {
 
     // A refused sweep changes nothing; an accepted one invalidates the traces.
     FrequencyPage page = d.Engine().CurrentSweepPage();
-    page.startValue = 30;
-    page.startUnit = "GHz";
+    page.sweep.startValue = 30;
+    page.sweep.startUnit = "GHz";
     d.SetModified(false);
     EXPECT_EQ(d.SetSweep(page).why, "The start frequency must be less than the stop frequency.");
     EXPECT_FALSE(d.IsModified());
     EXPECT_TRUE(d.Trace(1).valid);
-    page.startValue = 1;
-    page.numPoints = 11;
+    page.sweep.startValue = 1;
+    page.sweep.numPoints = 11;
     EXPECT_TRUE(d.SetSweep(page).Done());
     EXPECT_TRUE(d.IsModified());
     EXPECT_FALSE(d.Trace(1).valid);

@@ -134,25 +134,26 @@ TEST(FormatRecord, ExactOrderAndRoundTrip) {
 TEST(EngineSection, RoundTripWithTheStoredNameApart) {
     CProbeEngine e;
     e.setChartScale = false;
-    e.stopValue = 3;
-    e.startValue = 300;
-    e.numPoints = 3;
-    e.startUnit = "MHz";
-    e.stopUnit = "GHz";
-    e.sweepType = 1;
+    e.sweep = {.stopValue = 3,
+               .startValue = 300,
+               .numPoints = 3,
+               .startUnit = "MHz",
+               .stopUnit = "GHz",
+               .sweepType = 1};
     e.model.apertureScale = 1.25;
     e.model.apertureCoefficients[28] = -7.5;
     e.model.frequencyScale = 1.5;
     e.model.coefficientScale = 0.75;
-    e.stdAlpha = {0.1, 0.2, 0.3};
-    e.stdEinf = {1, 2, 3};
-    e.stdEo = {4, 5, 6};
-    e.stdLabel = {"Air", "Short", "Methanol"};
-    e.stdTau = {7e-12, 8e-12, 9e-12};
-    e.refreshStandard = 2;
-    e.calibrationType = 0;
-    e.probeType = 0;
-    e.waterTemperature = 22.5;
+    e.calSettings = {.refreshStandard = 2,
+                     .calibrationType = 0,
+                     .probeType = 0,
+                     .waterTemperature = 22.5,
+                     .physicalCorrection = true,
+                     .stdAlpha = {0.1, 0.2, 0.3},
+                     .stdEinf = {1, 2, 3},
+                     .stdEo = {4, 5, 6},
+                     .stdLabel = {"Air", "Short", "Methanol"},
+                     .stdTau = {7e-12, 8e-12, 9e-12}};
     e.calibrated = true;
     e.calState[0] = 0xAB;
     e.calState[49999] = 0xCD;
@@ -162,7 +163,6 @@ TEST(EngineSection, RoundTripWithTheStoredNameApart) {
     e.frequencies = {3e8, 1.65e9, 3e9};
     e.errorTracking = {{1, 0}, {0.9, -0.1}, {0.8, -0.2}};
     e.sampleMeasured = {{-0.5, 0.25}};
-    e.physicalCorrection = true;
 
     ArchiveWriter w;
     WriteEngineSection(w, e);
@@ -186,31 +186,26 @@ TEST(EngineSection, RoundTripWithTheStoredNameApart) {
 
     CProbeEngine back;
     back.instrumentName = "ANOTHER";
-    back.physicalCorrection = false;
+    back.calSettings.physicalCorrection = false;
     ArchiveReader r(b);
     const std::string stored = ReadEngineSection(r, back);
     EXPECT_FALSE(r.Failed());
     EXPECT_EQ(r.Remaining(), 0u);
     EXPECT_EQ(stored, "ACME-LABS,VNA4000,0,6.14");
-    EXPECT_EQ(back.instrumentName, "ANOTHER");  // the stored name goes apart
-    EXPECT_FALSE(back.physicalCorrection);      // not in the file
+    EXPECT_EQ(back.instrumentName, "ANOTHER");          // the stored name goes apart
+    EXPECT_FALSE(back.calSettings.physicalCorrection);  // not in the file
     EXPECT_FALSE(back.setChartScale);
     EXPECT_EQ(back.StartHz(), 3e8);
     EXPECT_EQ(back.StopHz(), 3e9);
-    EXPECT_EQ(back.sweepType, 1);
+    EXPECT_EQ(back.sweep.sweepType, 1);
     EXPECT_EQ(back.model.apertureScale, 1.25);
     EXPECT_EQ(back.model.apertureCoefficients, e.model.apertureCoefficients);
     EXPECT_EQ(back.model.frequencyScale, 1.5);
     EXPECT_EQ(back.model.coefficientScale, 0.75);
-    EXPECT_EQ(back.stdAlpha, e.stdAlpha);
-    EXPECT_EQ(back.stdEinf, e.stdEinf);
-    EXPECT_EQ(back.stdEo, e.stdEo);
-    EXPECT_EQ(back.stdLabel, e.stdLabel);
-    EXPECT_EQ(back.stdTau, e.stdTau);
-    EXPECT_EQ(back.refreshStandard, 2);
-    EXPECT_EQ(back.calibrationType, 0);
-    EXPECT_EQ(back.probeType, 0);
-    EXPECT_EQ(back.waterTemperature, 22.5);
+    // Every calibration setting but physicalCorrection.
+    CalibrationSheet expected = e.calSettings;
+    expected.physicalCorrection = false;
+    EXPECT_EQ(back.calSettings, expected);
     EXPECT_TRUE(back.calibrated);
     EXPECT_EQ(back.calState, e.calState);
     EXPECT_EQ(back.calStateSize, 50000);

@@ -148,7 +148,8 @@ TEST(SetupImage, ACountFlippedBeyondTheFileIsDamaged) {
 TEST(SetupImage, ASweepOfImpossibleSizeIsDamaged) {
     for (const bool engine : {false, true}) {
         SetupImage image;
-        std::int32_t& points = engine ? image.engine->numPoints : image.document.numPoints;
+        std::int32_t& points =
+            engine ? image.engine->sweep.numPoints : image.document.sweep.numPoints;
         points = kMaxSweepPoints;
         SetupImage back;
         EXPECT_EQ(ReadSetupImage(WriteSetupImage(image.Source()), back), SetupReadResult::Ok);

@@ -12,12 +12,12 @@
 #include "probe/CProbeEngine.h"
 #include "support/FakeDriver.h"
 #include "support/FakeHost.h"
-#include "support/ScriptedUi.h"
+#include "support/ScriptedEngineUi.h"
 
 using namespace kv;
 using kv::test::FakeDriver;
 using kv::test::PromptAction;
-using kv::test::ScriptedUi;
+using kv::test::ScriptedEngineUi;
 
 namespace {
 
@@ -51,7 +51,7 @@ ErrorTerms TermsAt(double f) {
 }
 
 struct Bench {
-    ScriptedUi ui;
+    ScriptedEngineUi ui;
     FakeDriver driver;
     kv::test::FakeHost host;
     CProbeEngine engine;
@@ -60,7 +60,7 @@ struct Bench {
         engine.SetUi(&ui);
         engine.SetDocument(&host);
         engine.SetDriver(&driver);
-        engine.numPoints = 5;
+        engine.sweep.numPoints = 5;
         engine.SetupInstrument();
         engine.HideWait();
         driver.calls.clear();
@@ -107,7 +107,7 @@ Cx AirAtLowFrequency(double f) {
 
 TEST(CalibrationTexts, PromptsAndTitlesByType) {
     CProbeEngine e;
-    e.calibrationType = 0;
+    e.calSettings.calibrationType = 0;
     EXPECT_EQ(e.StandardPrompt(1), "Remove the probe and connect a load to the end of the cable.");
     EXPECT_EQ(e.StandardPrompt(2), "Reconnect the probe and leave the probe open in air.");
     EXPECT_EQ(e.StandardPrompt(3), "Connect the shorting block to the probe.");
@@ -115,31 +115,31 @@ TEST(CalibrationTexts, PromptsAndTitlesByType) {
     EXPECT_EQ(e.StandardTitle(2), "Measuring air.");
     EXPECT_EQ(e.StandardTitle(3), "Measuring the shorting block.");
 
-    e.calibrationType = 1;
+    e.calSettings.calibrationType = 1;
     EXPECT_EQ(e.StandardPrompt(1), "Leave the probe open in air.");
     EXPECT_EQ(e.StandardPrompt(2), "Connect the shorting block to the probe.");
     EXPECT_EQ(e.StandardPrompt(3), "Insert the probe into  25.00 C water.");
     EXPECT_EQ(e.StandardTitle(1), "Measuring air.");
     EXPECT_EQ(e.StandardTitle(2), "Measuring the shorting block.");
     EXPECT_EQ(e.StandardTitle(3), "Measuring water.");
-    e.waterTemperature = 5.5;
+    e.calSettings.waterTemperature = 5.5;
     EXPECT_EQ(e.StandardPrompt(3), "Insert the probe into   5.50 C water.");
-    e.waterTemperature = 100.0;
+    e.calSettings.waterTemperature = 100.0;
     EXPECT_EQ(e.StandardPrompt(3), "Insert the probe into 100.00 C water.");
-    e.waterTemperature = -2.5;
+    e.calSettings.waterTemperature = -2.5;
     EXPECT_EQ(e.StandardPrompt(3), "Insert the probe into  -2.50 C water.");
 
-    e.calibrationType = 2;
-    e.stdLabel = {"Methanol", "", "Saline 0.1 M"};
+    e.calSettings.calibrationType = 2;
+    e.calSettings.stdLabel = {"Methanol", "", "Saline 0.1 M"};
     EXPECT_EQ(e.StandardPrompt(1), "Insert the probe into Methanol");
     EXPECT_EQ(e.StandardPrompt(2), "Insert the probe into ");
     EXPECT_EQ(e.StandardTitle(2), "Measuring ");
     EXPECT_EQ(e.StandardTitle(3), "Measuring Saline 0.1 M");
 
-    e.calibrationType = 3;
+    e.calSettings.calibrationType = 3;
     EXPECT_EQ(e.StandardPrompt(1), "");
     EXPECT_EQ(e.StandardTitle(3), "");
-    e.calibrationType = 1;
+    e.calSettings.calibrationType = 1;
     EXPECT_EQ(e.StandardPrompt(0), "");
     EXPECT_EQ(e.StandardPrompt(4), "");
 
@@ -149,7 +149,7 @@ TEST(CalibrationTexts, PromptsAndTitlesByType) {
     const char* titles[] = {"Measuring air.", "Measuring the shorting block.", "Measuring water.",
                             ""};
     for (int r = 0; r < 4; ++r) {
-        e.refreshStandard = r;
+        e.calSettings.refreshStandard = r;
         EXPECT_EQ(e.RefreshStdPrompt(), prompts[r]);
         EXPECT_EQ(e.RefreshStdTitle(), titles[r]);
     }
@@ -160,7 +160,7 @@ TEST(CalibrationStandards, IdealReflectionsByType) {
     const double f = 1e6;  // low enough for the capacitive limit of the aperture
     const Cx air = AirAtLowFrequency(f);
 
-    e.calibrationType = 0;
+    e.calSettings.calibrationType = 0;
     for (double freq : {2e8, 5e9, 2e10}) {
         EXPECT_EQ(ToStd(e.StandardReflection(1, freq)), Cx(0, 0));
         EXPECT_EQ(ToStd(e.StandardReflection(3, freq)), Cx(-1, 0));
@@ -169,14 +169,14 @@ TEST(CalibrationStandards, IdealReflectionsByType) {
     // Air depends on frequency through the probe model.
     EXPECT_NE(ToStd(e.StandardReflection(2, 2e8)), ToStd(e.StandardReflection(2, 2e10)));
 
-    e.calibrationType = 1;
+    e.calSettings.calibrationType = 1;
     ExpectNear(e.StandardReflection(1, f), air, 1e-12, "type 1, air");
     EXPECT_EQ(ToStd(e.StandardReflection(2, 3e9)), Cx(-1, 0));
 
     // At 20 C the water standard is exactly the default third user standard.
-    e.waterTemperature = 20.0;
+    e.calSettings.waterTemperature = 20.0;
     const CComplex water = e.StandardReflection(3, 3e9);
-    e.calibrationType = 2;
+    e.calSettings.calibrationType = 2;
     const CComplex user3 = e.StandardReflection(3, 3e9);
     EXPECT_EQ(water.re, user3.re);
     EXPECT_EQ(water.im, user3.im);
@@ -188,11 +188,11 @@ TEST(CalibrationStandards, IdealReflectionsByType) {
     EXPECT_NEAR(shortish.re, -1.0, 1e-3);
     EXPECT_NEAR(shortish.im, 0.0, 1e-3);
 
-    e.calibrationType = 7;
+    e.calSettings.calibrationType = 7;
     for (int k = 1; k <= 3; ++k) {
         EXPECT_EQ(ToStd(e.StandardReflection(k, 1e9)), Cx(0, 0));
     }
-    e.calibrationType = 1;
+    e.calSettings.calibrationType = 1;
     EXPECT_EQ(ToStd(e.StandardReflection(0, 1e9)), Cx(0, 0));
     EXPECT_EQ(ToStd(e.StandardReflection(4, 1e9)), Cx(0, 0));
 }
@@ -200,24 +200,24 @@ TEST(CalibrationStandards, IdealReflectionsByType) {
 TEST(CalibrationStandards, UserPermittivities) {
     CProbeEngine e;
     // Tau = 0: the static permittivity at every frequency.
-    e.stdEo[0] = 35.0;
-    e.stdEinf[0] = 5.0;
-    e.stdAlpha[0] = 0.1;
-    e.stdTau[0] = 0.0;
+    e.calSettings.stdEo[0] = 35.0;
+    e.calSettings.stdEinf[0] = 5.0;
+    e.calSettings.stdAlpha[0] = 0.1;
+    e.calSettings.stdTau[0] = 0.0;
     for (double f : {1e8, 1e9, 2e10}) {
         ExpectNear(e.StandardPermittivity(1, f), Cx(35.0, 0.0), 1e-12, "tau 0");
     }
     // Alpha = 1: Einf + (Eo - Einf) / 2.
-    e.stdEo[1] = 50.0;
-    e.stdEinf[1] = 10.0;
-    e.stdAlpha[1] = 1.0;
-    e.stdTau[1] = 1e-11;
+    e.calSettings.stdEo[1] = 50.0;
+    e.calSettings.stdEinf[1] = 10.0;
+    e.calSettings.stdAlpha[1] = 1.0;
+    e.calSettings.stdTau[1] = 1e-11;
     ExpectNear(e.StandardPermittivity(2, 3e9), Cx(30.0, 0.0), 1e-12, "alpha 1");
     // A Debye relaxation at w tau = 1: Einf + (Eo - Einf) / (1 + j).
-    e.stdEo[2] = 80.0;
-    e.stdEinf[2] = 4.0;
-    e.stdAlpha[2] = 0.0;
-    e.stdTau[2] = 1e-11;
+    e.calSettings.stdEo[2] = 80.0;
+    e.calSettings.stdEinf[2] = 4.0;
+    e.calSettings.stdAlpha[2] = 0.0;
+    e.calSettings.stdTau[2] = 1e-11;
     const double f = 1.0 / (6.28318530717958 * 1e-11);
     ExpectNear(e.StandardPermittivity(3, f), Cx(42.0, -38.0), 1e-9, "Debye");
     EXPECT_EQ(ToStd(e.StandardPermittivity(0, f)), Cx(0, 0));
@@ -226,7 +226,7 @@ TEST(CalibrationStandards, UserPermittivities) {
 TEST(ErrorTerms, IdealStandardsGiveIdentityTerms) {
     CProbeEngine e;
     for (int type : {0, 1, 2}) {
-        e.calibrationType = type;
+        e.calSettings.calibrationType = type;
         for (double f : {2e8, 1e9, 7.5e9, 2e10}) {
             CComplex e00, e11, e01e10;
             e.SolveErrorTerms(f, e.StandardReflection(1, f), e.StandardReflection(2, f),
@@ -243,7 +243,7 @@ TEST(ErrorTerms, LoadAirShortAgainstTheClosedForm) {
     // With a load (0) and a short (-1): e00 = M1, and with a = M3 - M1, b = M2 - M1 and the air
     // reflection G: e11 = (b + a G) / (G (b - a)), e01e10 = -a (1 + e11).
     CProbeEngine e;
-    e.calibrationType = 0;
+    e.calSettings.calibrationType = 0;
     const Cx readings[][3] = {
         {{0.03, -0.01}, {0.85, -0.35}, {-0.92, 0.12}},
         {{-0.1, 0.2}, {0.4, 0.7}, {-0.5, -0.6}},
@@ -268,13 +268,13 @@ TEST(ErrorTerms, LoadAirShortAgainstTheClosedForm) {
 TEST(ErrorTerms, SyntheticReadingsGiveTheTermsBack) {
     CProbeEngine e;
     for (int type : {0, 1, 2}) {
-        e.calibrationType = type;
+        e.calSettings.calibrationType = type;
         if (type == 2) {
             // Methanol-like, air and a water-like standard.
-            e.stdEo = {33.7, 1.0, 78.0};
-            e.stdEinf = {4.45, 1.0, 5.0};
-            e.stdAlpha = {0.05, 0.0, 0.0};
-            e.stdTau = {4.95e-11, 0.0, 8.3e-12};
+            e.calSettings.stdEo = {33.7, 1.0, 78.0};
+            e.calSettings.stdEinf = {4.45, 1.0, 5.0};
+            e.calSettings.stdAlpha = {0.05, 0.0, 0.0};
+            e.calSettings.stdTau = {4.95e-11, 0.0, 8.3e-12};
         }
         for (double f : {2e8, 3e9, 2e10}) {
             const ErrorTerms t = TermsAt(f);
@@ -292,7 +292,7 @@ TEST(ErrorTerms, SyntheticReadingsGiveTheTermsBack) {
 
 TEST(ErrorTerms, SingularSystemGivesZeroTerms) {
     CProbeEngine e;
-    e.calibrationType = 9;  // all three ideal reflections (0, 0): the rows are equal
+    e.calSettings.calibrationType = 9;  // all three ideal reflections (0, 0): the rows are equal
     CComplex e00{5, 5}, e11{5, 5}, e01e10{5, 5};
     e.SolveErrorTerms(1e9, {0.1, 0}, {0.2, 0}, {0.3, 0}, e00, e11, e01e10);
     EXPECT_EQ(ToStd(e00), Cx(0, 0));
@@ -302,7 +302,7 @@ TEST(ErrorTerms, SingularSystemGivesZeroTerms) {
 
 TEST(ErrorTerms, ComputeCalibrationCoversTheFrequencyList) {
     CProbeEngine e;
-    e.calibrationType = 1;
+    e.calSettings.calibrationType = 1;
     e.frequencies = {2e8, 1e9, 5e9};
     for (double f : e.frequencies) {
         e.stdMeasured1.push_back(FromStd(TermsAt(f).Raw(ToStd(e.StandardReflection(1, f)))));
@@ -475,7 +475,7 @@ TEST(PerformCalibration, ShortingBlockQuestionAndRepeat) {
 TEST(PerformCalibration, OtherTypesMakeNoShortCheck) {
     for (int type : {0, 2}) {
         Bench b;
-        b.engine.calibrationType = type;
+        b.engine.calSettings.calibrationType = type;
         // A reading that would fail the shorting-block test.
         b.driver.reflection = [](double, int call) {
             return call == 1 ? CComplex(-0.54, 0.06) : CComplex(0.9, -0.1);
@@ -528,7 +528,7 @@ class AbortedCalibration : public testing::TestWithParam<AbortCase> {};
 TEST_P(AbortedCalibration, LeavesTheOldCalibrationInForce) {
     const AbortCase& c = GetParam();
     Bench b;
-    b.engine.calibrationType = c.type;
+    b.engine.calSettings.calibrationType = c.type;
     b.SynthesizeStandards();
     b.driver.savedState[7] = 0x77;
     b.driver.savedSize = 99;
@@ -638,7 +638,7 @@ TEST(PerformCalibration, AbortAtTheFirstPromptDownloadsTheOldTermsAgain) {
 
     // The operator pressing OK and Abort at once at the third prompt aborts as well.
     Bench third;
-    third.engine.calibrationType = 0;
+    third.engine.calSettings.calibrationType = 0;
     third.ui.promptActions = {PromptAction::Continue, PromptAction::Continue,
                               PromptAction::ContinueAndAbort};
     third.engine.PerformCalibration();
@@ -666,7 +666,7 @@ TEST(FailedReading, EndsTheCalibrationAsAnAbortAndSaysWhy) {
         SCOPED_TRACE(testing::Message() << c.type << " " << c.failingReading << " " << c.shortAgain
                                         << " " << c.calibrated);
         Bench b;
-        b.engine.calibrationType = c.type;
+        b.engine.calSettings.calibrationType = c.type;
         b.SynthesizeStandards();
         b.engine.PerformCalibration();
         b.engine.calibrated = c.calibrated;
@@ -751,7 +751,7 @@ TEST(RefreshCalibration, ShortStandardRescalesTwoTerms) {
     b.engine.errorSourceMatch = {{0.1, 0.2}, {0.3, -0.1}};
     b.engine.errorTracking = {{0.9, 0.1}, {0.8, -0.2}};
     b.engine.calibrated = true;
-    b.engine.refreshStandard = 1;
+    b.engine.calSettings.refreshStandard = 1;
     b.driver.reflection = [](double f, int) {
         return f == 1e9 ? CComplex(-1.0, 0.0) : CComplex(0.0, 1.0);
     };
@@ -786,13 +786,13 @@ TEST(RefreshCalibration, AirAndWaterAgainstTheModel) {
     const std::vector<CComplex> e11(n, CComplex(0.05, -0.02));
     const std::vector<CComplex> t(n, CComplex(0.9, 0.1));
     for (int standard : {0, 2}) {
-        b.engine.refreshStandard = standard;
+        b.engine.calSettings.refreshStandard = standard;
         b.engine.errorSourceMatch = e11;
         b.engine.errorTracking = t;
         b.engine.errorDirectivity.assign(n, CComplex(0.01, 0.0));
         // Air as calibration type 1 standard 1 sees it; water at the refresh temperature.
-        b.engine.calibrationType = 1;
-        b.engine.waterTemperature = 37.0;
+        b.engine.calSettings.calibrationType = 1;
+        b.engine.calSettings.waterTemperature = 37.0;
         const int k = standard == 0 ? 1 : 3;
         b.driver.reflection = [&b, k](double f, int) {
             const Cx g = ToStd(b.engine.StandardReflection(k, f));
@@ -826,7 +826,7 @@ TEST(RefreshCalibration, AbortOrUnknownStandardKeepsTheTerms) {
     // A refresh standard the program does not know has no expected reading: terms unchanged.
     Bench odd;
     odd.engine.calibrated = true;
-    odd.engine.refreshStandard = 5;
+    odd.engine.calSettings.refreshStandard = 5;
     odd.driver.operatorResponses = {1};  // the empty prompt is answered on the analyzer
     odd.engine.errorSourceMatch.assign(5, CComplex(0.1, 0.2));
     odd.engine.errorTracking.assign(5, CComplex(0.9, 0.1));
@@ -838,7 +838,7 @@ TEST(RefreshCalibration, AbortOrUnknownStandardKeepsTheTerms) {
     // Terms shorter than the sweep (a file written that way): only the points present change.
     Bench shorter;
     shorter.engine.calibrated = true;
-    shorter.engine.refreshStandard = 1;
+    shorter.engine.calSettings.refreshStandard = 1;
     shorter.engine.errorSourceMatch = {{0.1, 0.2}};
     shorter.engine.errorTracking = {{0.9, 0.1}};
     shorter.driver.reflection = [](double, int) { return CComplex(1.0, 0.0); };

@@ -11,12 +11,12 @@
 #include "probe/CProbeEngine.h"
 #include "support/FakeDriver.h"
 #include "support/FakeHost.h"
-#include "support/ScriptedUi.h"
+#include "support/ScriptedEngineUi.h"
 
 using namespace kv;
 using kv::test::FakeHost;
 using kv::test::PromptAction;
-using kv::test::ScriptedUi;
+using kv::test::ScriptedEngineUi;
 
 namespace {
 
@@ -43,7 +43,7 @@ public:
 };
 
 struct Bench {
-    ScriptedUi ui;
+    ScriptedEngineUi ui;
     WatchedDriver driver;
     FakeHost host;
     CProbeEngine engine;
@@ -54,7 +54,7 @@ struct Bench {
         if (withDriver) {
             engine.SetDriver(&driver);
         }
-        engine.numPoints = 5;
+        engine.sweep.numPoints = 5;
         engine.SetupInstrument();
         engine.HideWait();
         engine.calibrated = true;
@@ -219,8 +219,8 @@ TEST(Measure, ArraysFollowAShortLogSweep) {
     // 55 points asked, 51 in the log list until the instrument has been asked: every array
     // has one element per frequency.
     Bench b;
-    b.engine.sweepType = 1;
-    b.engine.numPoints = 55;
+    b.engine.sweep.sweepType = 1;
+    b.engine.sweep.numPoints = 55;
     b.engine.BuildFrequencyList();
     b.driver.frequencyList = b.engine.frequencies;
     ASSERT_EQ(b.engine.frequencies.size(), 51u);
@@ -233,7 +233,7 @@ TEST(Measure, ArraysFollowAShortLogSweep) {
 
     // The same for a calibration.
     b.driver.reflection = nullptr;
-    b.engine.calibrationType = 0;
+    b.engine.calSettings.calibrationType = 0;
     b.engine.PerformCalibration();
     EXPECT_EQ(b.engine.stdMeasured3.size(), 51u);
     EXPECT_EQ(b.engine.errorTracking.size(), 51u);
@@ -326,25 +326,26 @@ TEST(MeasureOnTrigger, FailingPollQuitAndNoDriver) {
 TEST(SetupFile, StoredFieldsAreCopiedAndTheRestKept) {
     CProbeEngine source;
     source.setChartScale = false;
-    source.stopValue = 6.5;
-    source.startValue = 300.0;
-    source.numPoints = 11;
-    source.startUnit = "KHz";
-    source.stopUnit = "Hz";
-    source.sweepType = 1;
+    source.sweep = {.stopValue = 6.5,
+                    .startValue = 300.0,
+                    .numPoints = 11,
+                    .startUnit = "KHz",
+                    .stopUnit = "Hz",
+                    .sweepType = 1};
     source.model.apertureScale = 1.25;
     source.model.apertureCoefficients[28] = 2.5;
     source.model.frequencyScale = 1.1;
     source.model.coefficientScale = 0.9;
-    source.stdAlpha = {0.1, 0.2, 0.3};
-    source.stdEinf = {1.5, 2.5, 3.5};
-    source.stdEo = {10, 20, 30};
-    source.stdLabel = {"A", "B", "C"};
-    source.stdTau = {1e-12, 2e-12, 3e-12};
-    source.refreshStandard = 2;
-    source.calibrationType = 0;
-    source.probeType = 0;
-    source.waterTemperature = 31.5;
+    source.calSettings = {.refreshStandard = 2,
+                          .calibrationType = 0,
+                          .probeType = 0,
+                          .waterTemperature = 31.5,
+                          .physicalCorrection = false,
+                          .stdAlpha = {0.1, 0.2, 0.3},
+                          .stdEinf = {1.5, 2.5, 3.5},
+                          .stdEo = {10, 20, 30},
+                          .stdLabel = {"A", "B", "C"},
+                          .stdTau = {1e-12, 2e-12, 3e-12}};
     source.calibrated = true;
     source.calState[123] = 9;
     source.calStateSize = 1000;
@@ -359,11 +360,10 @@ TEST(SetupFile, StoredFieldsAreCopiedAndTheRestKept) {
     source.errorTracking = {{7, 0}};
     source.sampleMeasured = {{8, 0}};
     source.instrumentName = "SOURCE";
-    source.physicalCorrection = false;
 
     CProbeEngine target;
     target.instrumentName = "TARGET";
-    target.physicalCorrection = true;
+    target.calSettings.physicalCorrection = true;
     target.minFrequency = 1e6;
     target.maxFrequency = 3e9;
     target.maxPoints = 401;
@@ -371,26 +371,16 @@ TEST(SetupFile, StoredFieldsAreCopiedAndTheRestKept) {
     target.CopyStoredFieldsFrom(source);
 
     EXPECT_FALSE(target.setChartScale);
-    EXPECT_EQ(target.stopValue, 6.5);
-    EXPECT_EQ(target.startValue, 300.0);
-    EXPECT_EQ(target.numPoints, 11);
-    EXPECT_EQ(target.startUnit, "KHz");
-    EXPECT_EQ(target.stopUnit, "Hz");
-    EXPECT_EQ(target.sweepType, 1);
+    EXPECT_EQ(target.sweep, source.sweep);
     EXPECT_EQ(target.model.apertureScale, 1.25);
     EXPECT_EQ(target.model.apertureCoefficients[28], 2.5);
     EXPECT_EQ(target.model.apertureCoefficients[0], source.model.apertureCoefficients[0]);
     EXPECT_EQ(target.model.frequencyScale, 1.1);
     EXPECT_EQ(target.model.coefficientScale, 0.9);
-    EXPECT_EQ(target.stdAlpha, source.stdAlpha);
-    EXPECT_EQ(target.stdEinf, source.stdEinf);
-    EXPECT_EQ(target.stdEo, source.stdEo);
-    EXPECT_EQ(target.stdLabel, source.stdLabel);
-    EXPECT_EQ(target.stdTau, source.stdTau);
-    EXPECT_EQ(target.refreshStandard, 2);
-    EXPECT_EQ(target.calibrationType, 0);
-    EXPECT_EQ(target.probeType, 0);
-    EXPECT_EQ(target.waterTemperature, 31.5);
+    // Every calibration setting but physicalCorrection.
+    CalibrationSheet expected = source.calSettings;
+    expected.physicalCorrection = true;
+    EXPECT_EQ(target.calSettings, expected);
     EXPECT_TRUE(target.calibrated);
     EXPECT_EQ(target.calState[123], 9);
     EXPECT_EQ(target.calStateSize, 1000);
@@ -406,7 +396,7 @@ TEST(SetupFile, StoredFieldsAreCopiedAndTheRestKept) {
     }
     // Not stored in a setup file: kept.
     EXPECT_EQ(target.instrumentName, "TARGET");
-    EXPECT_TRUE(target.physicalCorrection);
+    EXPECT_TRUE(target.calSettings.physicalCorrection);
     EXPECT_EQ(target.minFrequency, 1e6);
     EXPECT_EQ(target.maxFrequency, 3e9);
     EXPECT_EQ(target.maxPoints, 401);
@@ -478,7 +468,7 @@ TEST(SetupFile, CalibrationOfAnotherInstrumentIsDropped) {
 TEST(SetupFile, WithoutACalibrationTheSweepIsSentAndVerified) {
     Bench b;
     b.engine.calibrated = false;
-    b.engine.numPoints = 7;
+    b.engine.sweep.numPoints = 7;
     b.engine.AfterLoad("SOMETHING ELSE");
     EXPECT_TRUE(b.ui.messages.empty());
     EXPECT_EQ(b.driver.calls, (Names{"SetFrequencyList", "GetStartFrequency", "GetStopFrequency",
@@ -491,7 +481,7 @@ TEST(SetupFile, WithoutACalibrationTheSweepIsSentAndVerified) {
     changed.driver.reportPoints = 9;
     changed.engine.AfterLoad("");
     EXPECT_EQ(changed.ui.MessageTexts(), (Names{"The setup has been changed by the instrument."}));
-    EXPECT_EQ(changed.engine.numPoints, 9);
+    EXPECT_EQ(changed.engine.sweep.numPoints, 9);
 
     Bench none(false);
     none.engine.calibrated = false;

@@ -10,18 +10,18 @@
 #include "probe/CProbeEngine.h"
 #include "support/FakeDriver.h"
 #include "support/FakeHost.h"
-#include "support/ScriptedUi.h"
+#include "support/ScriptedEngineUi.h"
 
 using namespace kv;
 using kv::test::FakeDriver;
 using kv::test::FakeHost;
-using kv::test::ScriptedUi;
+using kv::test::ScriptedEngineUi;
 
 namespace {
 
 // The operator, the analyzer and the document outlive the engine that points to them.
 struct Bench {
-    ScriptedUi ui;
+    ScriptedEngineUi ui;
     FakeDriver driver;
     FakeHost host;
     CProbeEngine engine;
@@ -44,25 +44,25 @@ std::vector<std::string> Calls(std::initializer_list<const char*> names) {
 
 TEST(EngineDefaults, ConstructorSettingsAndLimits) {
     CProbeEngine e;
-    EXPECT_EQ(e.startValue, 200.0);
-    EXPECT_EQ(e.startUnit, "MHz");
-    EXPECT_EQ(e.stopValue, 20.0);
-    EXPECT_EQ(e.stopUnit, "GHz");
-    EXPECT_EQ(e.numPoints, 51);
-    EXPECT_EQ(e.sweepType, 0);
+    EXPECT_EQ(e.sweep.startValue, 200.0);
+    EXPECT_EQ(e.sweep.startUnit, "MHz");
+    EXPECT_EQ(e.sweep.stopValue, 20.0);
+    EXPECT_EQ(e.sweep.stopUnit, "GHz");
+    EXPECT_EQ(e.sweep.numPoints, 51);
+    EXPECT_EQ(e.sweep.sweepType, 0);
     EXPECT_TRUE(e.setChartScale);
     EXPECT_FALSE(e.calibrated);
     EXPECT_EQ(e.instrumentName, "");
-    EXPECT_EQ(e.calibrationType, 1);
-    EXPECT_EQ(e.refreshStandard, 0);
-    EXPECT_EQ(e.probeType, 1);
-    EXPECT_EQ(e.waterTemperature, 25.0);
-    EXPECT_FALSE(e.physicalCorrection);
-    EXPECT_EQ(e.stdLabel[0], "Air");
-    EXPECT_EQ(e.stdLabel[1], "Short");
-    EXPECT_EQ(e.stdLabel[2], "Water");
-    EXPECT_EQ(e.stdEo[1], 1e10);
-    EXPECT_EQ(e.stdTau[2], 9.3e-12);
+    EXPECT_EQ(e.calSettings.calibrationType, 1);
+    EXPECT_EQ(e.calSettings.refreshStandard, 0);
+    EXPECT_EQ(e.calSettings.probeType, 1);
+    EXPECT_EQ(e.calSettings.waterTemperature, 25.0);
+    EXPECT_FALSE(e.calSettings.physicalCorrection);
+    EXPECT_EQ(e.calSettings.stdLabel[0], "Air");
+    EXPECT_EQ(e.calSettings.stdLabel[1], "Short");
+    EXPECT_EQ(e.calSettings.stdLabel[2], "Water");
+    EXPECT_EQ(e.calSettings.stdEo[1], 1e10);
+    EXPECT_EQ(e.calSettings.stdTau[2], 9.3e-12);
     // Limits before an instrument is asked.
     EXPECT_EQ(e.minFrequency, 2e8);
     EXPECT_EQ(e.maxFrequency, 2e10);
@@ -78,7 +78,7 @@ TEST(EngineDefaults, ConstructorSettingsAndLimits) {
 }
 
 TEST(EngineDefaults, AttachingADriverReadsItsName) {
-    ScriptedUi ui;
+    ScriptedEngineUi ui;
     FakeDriver driver;
     CProbeEngine e;
     e.instrumentName = "OLD";
@@ -97,46 +97,46 @@ TEST(EngineDefaults, AttachingADriverReadsItsName) {
 
 TEST(FrequencyList, LinearSweep) {
     CProbeEngine e;
-    e.startValue = 1;
-    e.startUnit = "GHz";
-    e.stopValue = 2;
-    e.stopUnit = "GHz";
-    e.numPoints = 3;
+    e.sweep.startValue = 1;
+    e.sweep.startUnit = "GHz";
+    e.sweep.stopValue = 2;
+    e.sweep.stopUnit = "GHz";
+    e.sweep.numPoints = 3;
     e.BuildFrequencyList();
     EXPECT_EQ(e.frequencies, (std::vector<double>{1e9, 1.5e9, 2e9}));
 
-    e.numPoints = 1;
+    e.sweep.numPoints = 1;
     e.BuildFrequencyList();
     EXPECT_EQ(e.frequencies, (std::vector<double>{1e9}));
 
-    e.numPoints = 0;
+    e.sweep.numPoints = 0;
     e.BuildFrequencyList();
     EXPECT_TRUE(e.frequencies.empty());
-    e.numPoints = -4;
+    e.sweep.numPoints = -4;
     e.BuildFrequencyList();
     EXPECT_TRUE(e.frequencies.empty());
 
     // Any other sweep kind gives no list at all (and replaces the old one).
-    e.numPoints = 3;
+    e.sweep.numPoints = 3;
     e.BuildFrequencyList();
-    e.sweepType = 2;
+    e.sweep.sweepType = 2;
     e.BuildFrequencyList();
     EXPECT_TRUE(e.frequencies.empty());
 
     // A unit text that is not one of the three scaled units counts as hertz.
-    e.sweepType = 0;
-    e.startValue = 300;
-    e.startUnit = "kHz";
-    e.stopValue = 500;
-    e.stopUnit = "Hz";
+    e.sweep.sweepType = 0;
+    e.sweep.startValue = 300;
+    e.sweep.startUnit = "kHz";
+    e.sweep.stopValue = 500;
+    e.sweep.stopUnit = "Hz";
     e.BuildFrequencyList();
     EXPECT_EQ(e.frequencies, (std::vector<double>{300, 400, 500}));
 }
 
 TEST(FrequencyList, LogSweepTenSegments) {
     CProbeEngine e;
-    e.sweepType = 1;
-    e.numPoints = 51;
+    e.sweep.sweepType = 1;
+    e.sweep.numPoints = 51;
     e.BuildFrequencyList();
     ASSERT_EQ(e.frequencies.size(), 51u);
     for (int s = 0; s < 10; ++s) {
@@ -155,17 +155,17 @@ TEST(FrequencyList, LogSweepTenSegments) {
     }
 
     // 10 k + 1 points, k = (n - 1) / 10.
-    e.numPoints = 55;
+    e.sweep.numPoints = 55;
     e.BuildFrequencyList();
     EXPECT_EQ(e.frequencies.size(), 51u);
-    e.numPoints = 11;
+    e.sweep.numPoints = 11;
     e.BuildFrequencyList();
     ASSERT_EQ(e.frequencies.size(), 11u);
     EXPECT_NEAR(e.frequencies[1], 2e8 * std::pow(10.0, 0.2), 1e-3);
 
     // Below 11 points only the stop frequency remains.
     for (int n : {5, 10, 1, 0}) {
-        e.numPoints = n;
+        e.sweep.numPoints = n;
         e.BuildFrequencyList();
         EXPECT_EQ(e.frequencies, (std::vector<double>{2e10})) << n << " points";
     }
@@ -176,17 +176,17 @@ TEST(FrequencyList, StartAndStopInHertz) {
     EXPECT_EQ(e.StartHz(), 2e8);
     EXPECT_EQ(e.StopHz(), 2e10);
     e.SetStart(1.5e10);
-    EXPECT_DOUBLE_EQ(e.startValue, 15.0);
-    EXPECT_EQ(e.startUnit, "GHz");
+    EXPECT_DOUBLE_EQ(e.sweep.startValue, 15.0);
+    EXPECT_EQ(e.sweep.startUnit, "GHz");
     e.SetStart(4.5e7);
-    EXPECT_DOUBLE_EQ(e.startValue, 45.0);
-    EXPECT_EQ(e.startUnit, "MHz");
+    EXPECT_DOUBLE_EQ(e.sweep.startValue, 45.0);
+    EXPECT_EQ(e.sweep.startUnit, "MHz");
     e.SetStop(300.0);
-    EXPECT_EQ(e.stopValue, 300.0);
-    EXPECT_EQ(e.stopUnit, "Hz");
+    EXPECT_EQ(e.sweep.stopValue, 300.0);
+    EXPECT_EQ(e.sweep.stopUnit, "Hz");
     e.SetStop(3e5);
-    EXPECT_DOUBLE_EQ(e.stopValue, 300.0);
-    EXPECT_EQ(e.stopUnit, "KHz");
+    EXPECT_DOUBLE_EQ(e.sweep.stopValue, 300.0);
+    EXPECT_EQ(e.sweep.stopUnit, "KHz");
     EXPECT_DOUBLE_EQ(e.StopHz(), 3e5);
 }
 
@@ -204,21 +204,21 @@ TEST(InstrumentLimits, ReadInOrderAndFittedToTheProbeBand) {
     EXPECT_EQ(b.engine.minFrequency, 45e6);
     EXPECT_EQ(b.engine.maxFrequency, 50e9);
 
-    b.engine.numPoints = 3;
+    b.engine.sweep.numPoints = 3;
     b.engine.FitSweepToInstrument();
-    EXPECT_EQ(b.engine.startValue, 200.0);
-    EXPECT_EQ(b.engine.startUnit, "MHz");
-    EXPECT_EQ(b.engine.stopValue, 20.0);
-    EXPECT_EQ(b.engine.stopUnit, "GHz");
+    EXPECT_EQ(b.engine.sweep.startValue, 200.0);
+    EXPECT_EQ(b.engine.sweep.startUnit, "MHz");
+    EXPECT_EQ(b.engine.sweep.stopValue, 20.0);
+    EXPECT_EQ(b.engine.sweep.stopUnit, "GHz");
     EXPECT_EQ(b.engine.frequencies, (std::vector<double>{2e8, 1.01e10, 2e10}));
 
     b.engine.minFrequency = 3e5;
     b.engine.maxFrequency = 3e9;
     b.engine.FitSweepToInstrument();
-    EXPECT_EQ(b.engine.startValue, 200.0);
-    EXPECT_EQ(b.engine.startUnit, "MHz");
-    EXPECT_DOUBLE_EQ(b.engine.stopValue, 3.0);
-    EXPECT_EQ(b.engine.stopUnit, "GHz");
+    EXPECT_EQ(b.engine.sweep.startValue, 200.0);
+    EXPECT_EQ(b.engine.sweep.startUnit, "MHz");
+    EXPECT_DOUBLE_EQ(b.engine.sweep.stopValue, 3.0);
+    EXPECT_EQ(b.engine.sweep.stopUnit, "GHz");
 
     // Without a driver only the point minimum is set.
     CProbeEngine alone;
@@ -266,8 +266,8 @@ TEST(InstrumentLimits, PrepareInstrumentPresetsReadsAndFits) {
 
 TEST(InstrumentSetup, SendsTheListAndKeepsTheWaitWindow) {
     Bench b;
-    b.engine.sweepType = 1;
-    b.engine.numPoints = 21;
+    b.engine.sweep.sweepType = 1;
+    b.engine.sweep.numPoints = 21;
     b.engine.SetupInstrument();
     EXPECT_EQ(b.driver.calls, Calls({"SetFrequencyList"}));
     EXPECT_EQ(b.driver.frequencyList, b.engine.frequencies);
@@ -283,7 +283,9 @@ TEST(InstrumentSetup, ReadBackThatMatches) {
     Bench b;
     b.engine.SetupInstrument();
     b.driver.calls.clear();
-    EXPECT_TRUE(b.engine.VerifyInstrumentSetup(kSetupChangedMessage));
+    const SweepVerification matched = b.engine.VerifyInstrumentSetup(kSetupChangedMessage);
+    EXPECT_TRUE(matched.accepted);
+    EXPECT_FALSE(matched.adopted);
     EXPECT_EQ(b.driver.calls,
               Calls({"GetStartFrequency", "GetStopFrequency", "GetNumberOfPoints"}));
     EXPECT_TRUE(b.ui.messages.empty());
@@ -308,14 +310,14 @@ TEST(InstrumentSetup, ReadBackThatMatches) {
 
 TEST(InstrumentSetup, AdoptsThePointCountTheInstrumentChose) {
     Bench b;
-    b.engine.numPoints = 200;
+    b.engine.sweep.numPoints = 200;
     b.engine.calibrated = true;
     b.engine.SetupInstrument();
     b.driver.reportPoints = 201;
     b.driver.calls.clear();
-    b.engine.VerifyInstrumentSetup(kSetupChangedMessage);
+    const SweepVerification result = b.engine.VerifyInstrumentSetup(kSetupChangedMessage);
 
-    EXPECT_EQ(b.engine.numPoints, 201);
+    EXPECT_EQ(b.engine.sweep.numPoints, 201);
     EXPECT_EQ(b.engine.frequencies.size(), 201u);
     EXPECT_EQ(b.driver.frequencyList.size(), 201u);
     EXPECT_EQ(b.engine.frequencies.front(), 2e8);
@@ -327,9 +329,15 @@ TEST(InstrumentSetup, AdoptsThePointCountTheInstrumentChose) {
     EXPECT_EQ(b.ui.messages[0].text, "The setup has been changed by the instrument.");
     EXPECT_EQ(b.ui.messages[0].caption, "FAKE ANALYZER 1");
     EXPECT_EQ(b.ui.messages[0].buttons, Buttons::Ok);
-    EXPECT_EQ(b.host.calls,
-              (std::vector<std::string>{"InvalidateAllTraces",
-                                        "SetFrequencySettings(200000000,20000000000,201,0)"}));
+    // The sweep the engine took is handed back for the document, which is not called for it.
+    EXPECT_EQ(b.host.calls, (std::vector<std::string>{"InvalidateAllTraces"}));
+    EXPECT_TRUE(result.accepted);
+    ASSERT_TRUE(result.adopted);
+    EXPECT_EQ(result.adopted->StartHz(), 200000000.0);
+    EXPECT_EQ(result.adopted->StopHz(), 20000000000.0);
+    EXPECT_EQ(result.adopted->numPoints, 201);
+    EXPECT_EQ(result.adopted->sweepType, 0);
+    EXPECT_EQ(*result.adopted, b.engine.sweep);
     // The error terms were made for the old sweep.
     EXPECT_FALSE(b.engine.calibrated);
     EXPECT_EQ(b.ui.wait, nullptr);
@@ -340,8 +348,12 @@ TEST(InstrumentSetup, GivesUpAfterFourAttempts) {
     b.driver.reportStartOffset = 1000.0;  // the instrument always starts 1 kHz higher
     b.engine.SetupInstrument();
     b.driver.calls.clear();
-    b.engine.VerifyInstrumentSetup("Changed.");
+    const SweepVerification result = b.engine.VerifyInstrumentSetup("Changed.");
 
+    // Never accepted, and the sweep handed back is the last one taken.
+    EXPECT_FALSE(result.accepted);
+    ASSERT_TRUE(result.adopted);
+    EXPECT_EQ(*result.adopted, b.engine.sweep);
     EXPECT_EQ(b.driver.Count("GetStartFrequency"), 4);
     EXPECT_EQ(b.driver.Count("SetFrequencyList"), 4);
     EXPECT_EQ(b.host.Count("InvalidateAllTraces"), 4);
@@ -358,9 +370,9 @@ TEST(ValidateFrequency, LimitsInOrderWithTheirTexts) {
     Bench b;  // limits 200 MHz .. 20 GHz, 3 .. 1601 points
     FrequencyPage page;
     EXPECT_FALSE(b.engine.ValidateFrequency(page));  // both limits themselves pass
-    page.numPoints = 3;
+    page.sweep.numPoints = 3;
     EXPECT_FALSE(b.engine.ValidateFrequency(page));
-    page.numPoints = 1601;
+    page.sweep.numPoints = 1601;
     EXPECT_FALSE(b.engine.ValidateFrequency(page));
     EXPECT_TRUE(b.ui.messages.empty());
 
@@ -386,11 +398,11 @@ TEST(ValidateFrequency, LimitsInOrderWithTheirTexts) {
     };
     for (const auto& c : cases) {
         b.ui.messages.clear();
-        page.startValue = c.start;
-        page.startUnit = c.startUnit;
-        page.stopValue = c.stop;
-        page.stopUnit = c.stopUnit;
-        page.numPoints = c.points;
+        page.sweep.startValue = c.start;
+        page.sweep.startUnit = c.startUnit;
+        page.sweep.stopValue = c.stop;
+        page.sweep.stopUnit = c.stopUnit;
+        page.sweep.numPoints = c.points;
         EXPECT_TRUE(b.engine.ValidateFrequency(page)) << c.text;
         ASSERT_EQ(b.ui.messages.size(), 1u) << c.text;
         EXPECT_EQ(b.ui.messages[0].text, c.text);
@@ -403,14 +415,14 @@ TEST(ValidateFrequency, LimitsInOrderWithTheirTexts) {
     b.engine.maxPoints = 801;
     b.ui.messages.clear();
     page = FrequencyPage();
-    page.startValue = 100;
-    page.startUnit = "KHz";
+    page.sweep.startValue = 100;
+    page.sweep.startUnit = "KHz";
     EXPECT_TRUE(b.engine.ValidateFrequency(page));
     EXPECT_EQ(b.ui.MessageTexts(),
               (std::vector<std::string>{"The start frequency must be greater than 300. KHz"}));
     b.ui.messages.clear();
     page = FrequencyPage();
-    page.numPoints = 802;
+    page.sweep.numPoints = 802;
     EXPECT_TRUE(b.engine.ValidateFrequency(page));
     EXPECT_EQ(b.ui.MessageTexts(),
               (std::vector<std::string>{"The number of points must be less than 801"}));
@@ -419,13 +431,13 @@ TEST(ValidateFrequency, LimitsInOrderWithTheirTexts) {
 TEST(EditFrequency, CancelChangesNothing) {
     Bench b;
     b.engine.calibrated = true;
-    b.engine.numPoints = 101;
+    b.engine.sweep.numPoints = 101;
     b.ui.frequencyPageAnswers = {false};
     EXPECT_FALSE(b.engine.EditFrequency());
     EXPECT_TRUE(b.engine.calibrated);
-    EXPECT_EQ(b.engine.numPoints, 101);
+    EXPECT_EQ(b.engine.sweep.numPoints, 101);
     ASSERT_EQ(b.ui.frequencyPagesShown.size(), 1u);
-    EXPECT_EQ(b.ui.frequencyPagesShown[0].numPoints, 101);
+    EXPECT_EQ(b.ui.frequencyPagesShown[0].sweep.numPoints, 101);
     EXPECT_TRUE(b.driver.calls.empty());
     EXPECT_EQ(b.host.calls, (std::vector<std::string>{"LogSweepAvailable"}));
 }
@@ -435,29 +447,29 @@ TEST(EditFrequency, AcceptedSweepIsStoredSentAndVerified) {
     b.engine.calibrated = true;
     b.engine.setChartScale = false;
     b.ui.editFrequency = [](FrequencyPage& p) {
-        p.startValue = 1;
-        p.startUnit = "GHz";
-        p.stopValue = 3;
-        p.stopUnit = "GHz";
-        p.numPoints = 5;
-        p.sweepType = 0;
+        p.sweep.startValue = 1;
+        p.sweep.startUnit = "GHz";
+        p.sweep.stopValue = 3;
+        p.sweep.stopUnit = "GHz";
+        p.sweep.numPoints = 5;
+        p.sweep.sweepType = 0;
         p.setChartScale = true;
     };
     EXPECT_TRUE(b.engine.EditFrequency());
 
     const FrequencyPage& shown = b.ui.frequencyPagesShown.at(0);
-    EXPECT_EQ(shown.startValue, 200.0);
-    EXPECT_EQ(shown.startUnit, "MHz");
-    EXPECT_EQ(shown.stopUnit, "GHz");
-    EXPECT_EQ(shown.numPoints, 51);
+    EXPECT_EQ(shown.sweep.startValue, 200.0);
+    EXPECT_EQ(shown.sweep.startUnit, "MHz");
+    EXPECT_EQ(shown.sweep.stopUnit, "GHz");
+    EXPECT_EQ(shown.sweep.numPoints, 51);
     EXPECT_FALSE(shown.setChartScale);
     EXPECT_TRUE(shown.logSweepEnabled);
 
     EXPECT_FALSE(b.engine.calibrated);
     EXPECT_TRUE(b.engine.setChartScale);
-    EXPECT_EQ(b.engine.startValue, 1.0);
-    EXPECT_EQ(b.engine.startUnit, "GHz");
-    EXPECT_EQ(b.engine.numPoints, 5);
+    EXPECT_EQ(b.engine.sweep.startValue, 1.0);
+    EXPECT_EQ(b.engine.sweep.startUnit, "GHz");
+    EXPECT_EQ(b.engine.sweep.numPoints, 5);
     EXPECT_EQ(b.engine.frequencies, (std::vector<double>{1e9, 1.5e9, 2e9, 2.5e9, 3e9}));
     EXPECT_EQ(b.driver.frequencyList, b.engine.frequencies);
     EXPECT_EQ(b.driver.calls, Calls({"SetFrequencyList", "GetStartFrequency", "GetStopFrequency",
@@ -482,24 +494,24 @@ TEST(EditFrequency, RefusedPagesAreShownAgainAsLeft) {
     b.ui.editFrequency = [&run](FrequencyPage& p) {
         ++run;
         if (run == 1) {
-            p.startValue = 5;  // 5 GHz above a 1 GHz stop: the page refuses
-            p.startUnit = "GHz";
-            p.stopValue = 1;
+            p.sweep.startValue = 5;  // 5 GHz above a 1 GHz stop: the page refuses
+            p.sweep.startUnit = "GHz";
+            p.sweep.stopValue = 1;
         } else if (run == 2) {
-            p.startValue = 500;  // now a valid span, but too few points
-            p.startUnit = "MHz";
-            p.stopValue = 800;
-            p.stopUnit = "MHz";
-            p.numPoints = 2;
+            p.sweep.startValue = 500;  // now a valid span, but too few points
+            p.sweep.startUnit = "MHz";
+            p.sweep.stopValue = 800;
+            p.sweep.stopUnit = "MHz";
+            p.sweep.numPoints = 2;
         } else {
-            p.numPoints = 4;
+            p.sweep.numPoints = 4;
         }
     };
     EXPECT_TRUE(b.engine.EditFrequency());
     ASSERT_EQ(b.ui.frequencyPagesShown.size(), 3u);
-    EXPECT_EQ(b.ui.frequencyPagesShown[1].startValue, 5.0);
-    EXPECT_EQ(b.ui.frequencyPagesShown[1].stopValue, 1.0);
-    EXPECT_EQ(b.ui.frequencyPagesShown[2].numPoints, 2);
+    EXPECT_EQ(b.ui.frequencyPagesShown[1].sweep.startValue, 5.0);
+    EXPECT_EQ(b.ui.frequencyPagesShown[1].sweep.stopValue, 1.0);
+    EXPECT_EQ(b.ui.frequencyPagesShown[2].sweep.numPoints, 2);
     ASSERT_EQ(b.ui.messages.size(), 2u);
     EXPECT_EQ(b.ui.messages[0].text, "The start frequency must be less than the stop frequency.");
     EXPECT_EQ(b.ui.messages[0].caption, "Setup");
@@ -510,55 +522,55 @@ TEST(EditFrequency, RefusedPagesAreShownAgainAsLeft) {
     // Cancel after a refusal still changes nothing.
     Bench c;
     c.engine.calibrated = true;
-    c.ui.editFrequency = [](FrequencyPage& p) { p.numPoints = 2000; };
+    c.ui.editFrequency = [](FrequencyPage& p) { p.sweep.numPoints = 2000; };
     c.ui.frequencyPageAnswers = {true, false};
     EXPECT_FALSE(c.engine.EditFrequency());
     EXPECT_EQ(c.ui.MessageTexts(),
               (std::vector<std::string>{"The number of points must be less than 1601"}));
-    EXPECT_EQ(c.engine.numPoints, 51);
+    EXPECT_EQ(c.engine.sweep.numPoints, 51);
     EXPECT_TRUE(c.engine.calibrated);
     EXPECT_TRUE(c.driver.calls.empty());
 }
 
 TEST(EditFrequency, LogSweepOnlyWhereOffered) {
     Bench b;
-    b.engine.sweepType = 1;
+    b.engine.sweep.sweepType = 1;
     b.host.logSweepAvailable = false;
     b.ui.frequencyPageAnswers = {false};
     b.engine.EditFrequency();
     ASSERT_EQ(b.ui.frequencyPagesShown.size(), 1u);
-    EXPECT_EQ(b.ui.frequencyPagesShown[0].sweepType, 0);
+    EXPECT_EQ(b.ui.frequencyPagesShown[0].sweep.sweepType, 0);
     EXPECT_FALSE(b.ui.frequencyPagesShown[0].logSweepEnabled);
 
     b.host.logSweepAvailable = true;
     b.ui.frequencyPageAnswers = {false};
     b.engine.EditFrequency();
-    EXPECT_EQ(b.ui.frequencyPagesShown[1].sweepType, 1);
+    EXPECT_EQ(b.ui.frequencyPagesShown[1].sweep.sweepType, 1);
     EXPECT_TRUE(b.ui.frequencyPagesShown[1].logSweepEnabled);
 
     // Without a document the engine asks the driver itself.
-    ScriptedUi ui;
+    ScriptedEngineUi ui;
     FakeDriver driver;
     driver.logSweepSupport = 1;
     CProbeEngine e;
     e.SetUi(&ui);
     e.SetDriver(&driver);
-    e.sweepType = 1;
+    e.sweep.sweepType = 1;
     ui.frequencyPageAnswers = {false};
     e.EditFrequency();
     EXPECT_EQ(driver.Count("QueryLogSweepSupport"), 1);
     EXPECT_FALSE(ui.frequencyPagesShown.at(0).logSweepEnabled);
-    EXPECT_EQ(ui.frequencyPagesShown.at(0).sweepType, 0);
+    EXPECT_EQ(ui.frequencyPagesShown.at(0).sweep.sweepType, 0);
 }
 
 TEST(EditFrequency, WithoutAnInstrumentTheSweepIsStillStored) {
     Bench b(false);
     b.ui.editFrequency = [](FrequencyPage& p) {
-        p.sweepType = 1;
-        p.numPoints = 31;
+        p.sweep.sweepType = 1;
+        p.sweep.numPoints = 31;
     };
     EXPECT_TRUE(b.engine.EditFrequency());
-    EXPECT_EQ(b.engine.sweepType, 1);
+    EXPECT_EQ(b.engine.sweep.sweepType, 1);
     EXPECT_EQ(b.engine.frequencies.size(), 31u);
     EXPECT_TRUE(b.ui.messages.empty());
 }
@@ -569,32 +581,35 @@ TEST(SetSweep, RefusesOrAppliesAPageWithoutTheDialog) {
     Bench b;
     b.engine.calibrated = true;
     FrequencyPage page = b.engine.CurrentSweepPage();
-    page.startValue = 5;
-    page.startUnit = "GHz";
-    page.stopValue = 1;
-    page.stopUnit = "GHz";
-    Outcome o = b.engine.SetSweep(page);
+    page.sweep.startValue = 5;
+    page.sweep.startUnit = "GHz";
+    page.sweep.stopValue = 1;
+    page.sweep.stopUnit = "GHz";
+    SweepVerification verification;
+    Outcome o = b.engine.SetSweep(page, verification);
     EXPECT_EQ(o.kind, Outcome::Kind::Refused);
     EXPECT_EQ(o.why, "The start frequency must be less than the stop frequency.");
-    page.startValue = 500;
-    page.startUnit = "MHz";
-    page.numPoints = 2000;
-    o = b.engine.SetSweep(page);
+    page.sweep.startValue = 500;
+    page.sweep.startUnit = "MHz";
+    page.sweep.numPoints = 2000;
+    o = b.engine.SetSweep(page, verification);
     EXPECT_EQ(o.kind, Outcome::Kind::Refused);
     EXPECT_EQ(o.why, "The number of points must be less than 1601");
     EXPECT_EQ(b.ui.MessageTexts(),
               (std::vector<std::string>{"The start frequency must be less than the stop frequency.",
                                         "The number of points must be less than 1601"}));
     EXPECT_TRUE(b.engine.calibrated);
-    EXPECT_EQ(b.engine.numPoints, 51);
+    EXPECT_EQ(b.engine.sweep.numPoints, 51);
     EXPECT_TRUE(b.driver.calls.empty());
     EXPECT_TRUE(b.ui.frequencyPagesShown.empty());
 
-    page.numPoints = 4;
-    page.stopValue = 800;
-    page.stopUnit = "MHz";
-    o = b.engine.SetSweep(page);
+    page.sweep.numPoints = 4;
+    page.sweep.stopValue = 800;
+    page.sweep.stopUnit = "MHz";
+    o = b.engine.SetSweep(page, verification);
     EXPECT_TRUE(o.Done());
+    EXPECT_TRUE(verification.accepted);
+    EXPECT_FALSE(verification.adopted);
     EXPECT_FALSE(b.engine.calibrated);
     EXPECT_EQ(b.engine.frequencies, (std::vector<double>{5e8, 6e8, 7e8, 8e8}));
     EXPECT_EQ(b.driver.frequencyList, b.engine.frequencies);

@@ -75,18 +75,18 @@ TEST(Units, TrimmingAndPrintf) {
 TEST(FrequencyPage, LeaveChecks) {
     FrequencyPage page;
     EXPECT_FALSE(page.LeaveCheck().has_value());
-    page.startValue = 3;
-    page.startUnit = "GHz";
-    page.stopValue = 2000;
-    page.stopUnit = "MHz";
+    page.sweep.startValue = 3;
+    page.sweep.startUnit = "GHz";
+    page.sweep.stopValue = 2000;
+    page.sweep.stopUnit = "MHz";
     auto refusal = page.LeaveCheck();
     ASSERT_TRUE(refusal.has_value());
     EXPECT_EQ(refusal->text, "The start frequency must be less than the stop frequency.");
     EXPECT_EQ(refusal->caption, "Setup");
     // Equal start and stop pass.
-    page.stopValue = 3000;
+    page.sweep.stopValue = 3000;
     EXPECT_FALSE(page.LeaveCheck().has_value());
-    page.numPoints = 0;
+    page.sweep.numPoints = 0;
     refusal = page.LeaveCheck();
     ASSERT_TRUE(refusal.has_value());
     EXPECT_EQ(refusal->text, "The number of points must be greater than zero.");

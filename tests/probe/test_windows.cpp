@@ -9,17 +9,17 @@
 #include "probe/CProbeEngine.h"
 #include "support/FakeDriver.h"
 #include "support/FakeHost.h"
-#include "support/ScriptedUi.h"
+#include "support/ScriptedEngineUi.h"
 
 using namespace kv;
 using kv::test::FakeDriver;
 using kv::test::PromptAction;
-using kv::test::ScriptedUi;
+using kv::test::ScriptedEngineUi;
 
 namespace {
 
 struct Bench {
-    ScriptedUi ui;
+    ScriptedEngineUi ui;
     FakeDriver driver;
     CProbeEngine engine;
 

@@ -75,7 +75,9 @@ int FakeDriver::PollOperatorResponse(int& response) {
 }
 
 int FakeDriver::GetStartFrequency(double& hz) {
-    if (!frequencyList.empty()) {
+    if (reportStartHz >= 0.0) {
+        hz = reportStartHz;
+    } else if (!frequencyList.empty()) {
         hz = frequencyList.front() + reportStartOffset;
     }
     return Log("GetStartFrequency");
@@ -91,7 +93,9 @@ int FakeDriver::GetNumberOfPoints(int& points) {
 }
 
 int FakeDriver::GetStopFrequency(double& hz) {
-    if (!frequencyList.empty()) {
+    if (reportStopHz >= 0.0) {
+        hz = reportStopHz;
+    } else if (!frequencyList.empty()) {
         hz = frequencyList.back();
     }
     return Log("GetStopFrequency");

@@ -26,6 +26,8 @@ public:
     int reverseSupport = 1;   // SupportsReverseMeasurement result
     int reportPoints = -1;    // when >= 0, GetNumberOfPoints reports this
     double reportStartOffset = 0.0;
+    double reportStartHz = -1.0;        // when >= 0, GetStartFrequency reports this
+    double reportStopHz = -1.0;         // when >= 0, GetStopFrequency reports this
     std::deque<int> operatorResponses;  // PollOperatorResponse outputs; default 0 (none)
     std::deque<int> triggerPolls;       // PollExternalTrigger results; default 0 (fired)
     int armTriggerResult = 0;

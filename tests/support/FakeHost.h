@@ -40,21 +40,14 @@ public:
         dataDisplayed = false;
         calls.push_back("InvalidateAllTraces");
     }
-    void SetFrequencySettings(double startHz, double stopHz, int numPoints,
-                              int sweepType) override {
-        calls.push_back(Printf("SetFrequencySettings(%.17g,%.17g,%d,%d)", startHz, stopHz,
-                               numPoints, sweepType));
+    void ApplySweepToCharts(const Sweep& s) override {
+        calls.push_back(Printf("ApplySweepToCharts(%.17g %s,%.17g %s,%d)", s.startValue,
+                               s.startUnit.c_str(), s.stopValue, s.stopUnit.c_str(), s.sweepType));
     }
-    void ApplySweepToCharts(double startValue, const std::string& startUnit, double stopValue,
-                            const std::string& stopUnit, int sweepType) override {
-        calls.push_back(Printf("ApplySweepToCharts(%.17g %s,%.17g %s,%d)", startValue,
-                               startUnit.c_str(), stopValue, stopUnit.c_str(), sweepType));
-    }
-    void CopySweepSettings(double startValue, const std::string& startUnit, double stopValue,
-                           const std::string& stopUnit, int numPoints, int sweepType) override {
-        calls.push_back(Printf("CopySweepSettings(%.17g %s,%.17g %s,%d,%d)", startValue,
-                               startUnit.c_str(), stopValue, stopUnit.c_str(), numPoints,
-                               sweepType));
+    void CopySweepSettings(const Sweep& s) override {
+        calls.push_back(Printf("CopySweepSettings(%.17g %s,%.17g %s,%d,%d)", s.startValue,
+                               s.startUnit.c_str(), s.stopValue, s.stopUnit.c_str(), s.numPoints,
+                               s.sweepType));
     }
     bool LogSweepAvailable() override {
         calls.push_back("LogSweepAvailable");

@@ -1,10 +1,11 @@
 #pragma once
 
-// A scripted operator for tests: records every message box, prompt and window text, and answers
-// from scripts. With no script, message boxes answer their first button (OK, Yes, Retry): an
-// operator who agrees to everything, unlike a run without one (UnattendedAnswer). Prompts are
-// continued at the first pump.
+// A scripted operator for the document: the engine's scripted operator (ScriptedEngineUi) with
+// the document's dialogs, file names, printing and clipboard scripted and recorded as well. With
+// no script, message boxes answer their first button (OK, Yes, Retry): an operator who agrees to
+// everything, unlike a run without one (UnattendedAnswer).
 
+#include <array>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -12,54 +13,14 @@
 #include <vector>
 
 #include "doc/OperatorUi.h"
+#include "support/ScriptedEngineUi.h"
 
 namespace kv::test {
 
-struct RecordedMessage {
-    std::string text;
-    std::string caption;
-    Buttons buttons;
-    Icon icon;
-};
-
-class ScriptedUi;
-
-class ScriptedMeasureDlg : public CMeasureDlg {
-public:
-    explicit ScriptedMeasureDlg(ScriptedUi& ui) : ui_(ui) {}
-    ~ScriptedMeasureDlg() override;
-    std::vector<std::string> texts;  // every text line shown, in order
-
-protected:
-    void OnChanged() override;
-
-private:
-    ScriptedUi& ui_;
-};
-
-class ScriptedPromptDlg : public CPromptDlg {
-public:
-    explicit ScriptedPromptDlg(ScriptedUi& ui) : ui_(ui) {}
-    ~ScriptedPromptDlg() override;
-
-protected:
-    void OnChanged() override;
-
-private:
-    ScriptedUi& ui_;
-};
-
-// What the operator does at a prompt of the measure window.
-enum class PromptAction { Continue, Abort, ContinueAndAbort, Wait };
-
-class ScriptedUi : public OperatorUi {
+class ScriptedUi : public ScriptedEngineUi, public OperatorUi {
 public:
     // ---- scripts ----
-    std::deque<Answer> answers;                         // message box answers, in order
-    std::deque<PromptAction> promptActions;             // one per prompt; default Continue
-    std::deque<bool> frequencyPageAnswers;              // EditFrequencyPage results; default OK
-    std::function<void(FrequencyPage&)> editFrequency;  // changes the page before OK
-    std::deque<int> traceChoices;                       // ChooseTrace results; default -1
+    std::deque<int> traceChoices;  // ChooseTrace results; default -1
     std::deque<std::optional<std::string>> openFileNames;
     std::deque<std::optional<std::string>> saveFileNames;
     std::function<bool(CGpibSelectDlg&)> gpibSelect;    // default: OK with the preselection
@@ -69,21 +30,11 @@ public:
     std::function<bool(DisplayOptionsSheet&, int&)> displayOptions;  // default: Cancel
     bool clipboardWorks = true;                                      // what the clipboard answers
     std::string exportError;                                         // what ExportView answers
-    bool cancelWaitAfterPumps = false;  // press Cancel of the wait window at the next pump
-    int quitAfterPumps = -1;            // request quit after this many pumps (-1 never)
-    std::function<void()> onPump;       // what the operator does meanwhile, at every pump
 
     // ---- records ----
-    std::vector<RecordedMessage> messages;
-    std::vector<std::string> prompts;    // every text shown in a measure window
-    std::vector<std::string> waitTexts;  // every "text|caption" shown in a wait window
     std::vector<std::string> traceChoiceCaptions;
     std::vector<std::array<bool, 4>> traceChoiceEnabled;
     std::vector<std::string> recentFiles;
-    std::vector<FrequencyPage> frequencyPagesShown;
-    int beeps = 0;
-    int pumps = 0;
-    int waitCursorDepth = 0;
     int gpibSelectRuns = 0;
     int displaySheetRuns = 0;
     int fileDialogs = 0;
@@ -97,20 +48,27 @@ public:
     std::vector<std::string> statusTexts;
     int commandStateChanges = 0;
 
-    // The texts of all recorded messages.
-    std::vector<std::string> MessageTexts() const;
+    // ---- EngineUi: the engine's scripts ----
+    Answer Message(const std::string& text, const std::string& caption, Buttons buttons,
+                   Icon icon) override {
+        return ScriptedEngineUi::Message(text, caption, buttons, icon);
+    }
+    void Beep() override { ScriptedEngineUi::Beep(); }
+    void BeginWaitCursor() override { ScriptedEngineUi::BeginWaitCursor(); }
+    void EndWaitCursor() override { ScriptedEngineUi::EndWaitCursor(); }
+    void PumpMessages() override { ScriptedEngineUi::PumpMessages(); }
+    bool QuitRequested() const override { return ScriptedEngineUi::QuitRequested(); }
+    std::unique_ptr<CMeasureDlg> CreateMeasureDlg() override {
+        return ScriptedEngineUi::CreateMeasureDlg();
+    }
+    std::unique_ptr<CPromptDlg> CreatePromptDlg() override {
+        return ScriptedEngineUi::CreatePromptDlg();
+    }
+    bool EditFrequencyPage(FrequencyPage& page) override {
+        return ScriptedEngineUi::EditFrequencyPage(page);
+    }
 
     // ---- OperatorUi ----
-    Answer Message(const std::string& text, const std::string& caption, Buttons buttons,
-                   Icon icon) override;
-    void Beep() override { ++beeps; }
-    void BeginWaitCursor() override { ++waitCursorDepth; }
-    void EndWaitCursor() override { --waitCursorDepth; }
-    void PumpMessages() override;
-    bool QuitRequested() const override { return quit_; }
-    std::unique_ptr<CMeasureDlg> CreateMeasureDlg() override;
-    std::unique_ptr<CPromptDlg> CreatePromptDlg() override;
-    bool EditFrequencyPage(FrequencyPage& page) override;
     bool RunGpibSelect(CGpibSelectDlg& dialog) override;
     int ChooseTrace(const std::string& caption, const std::array<bool, 4>& enabled) override;
     std::optional<std::string> GetOpenFileName(const FileDialogRequest& request) override;
@@ -150,18 +108,6 @@ public:
     }
     void ShowStatusText(const std::string& text) override { statusTexts.push_back(text); }
     void CommandStatesChanged() override { ++commandStateChanges; }
-
-    // Internal: the live windows.
-    ScriptedMeasureDlg* measure = nullptr;
-    ScriptedPromptDlg* wait = nullptr;
-
-private:
-    void OnMeasureChanged();
-    friend class ScriptedMeasureDlg;
-    bool quit_ = false;
-    std::string lastPromptText_;
-    bool pendingAction_ = false;
-    PromptAction action_ = PromptAction::Continue;
 };
 
 }  // namespace kv::test

@@ -100,12 +100,12 @@ TEST_F(Vxi11, CalibrationAndMeasurementGiveTheSample) {
         ASSERT_TRUE(doc.HasInstrument()) << ::testing::PrintToString(ui.MessageTexts());
         EXPECT_EQ(doc.CurrentInstrumentName(), "Nowhere Instruments,SIM-VNA,0001,1.0");
         ui.editFrequency = [&](FrequencyPage& page) {
-            page.startValue = 200;
-            page.startUnit = "MHz";
-            page.stopValue = 6;
-            page.stopUnit = "GHz";
-            page.numPoints = 51;
-            page.sweepType = 1;
+            page.sweep.startValue = 200;
+            page.sweep.startUnit = "MHz";
+            page.sweep.stopValue = 6;
+            page.sweep.stopUnit = "GHz";
+            page.sweep.numPoints = 51;
+            page.sweep.sweepType = 1;
         };
         doc.OnCommand(ID_SET_FREQUENCY);
         ASSERT_EQ(doc.Engine().frequencies.size(), 51u);
