@@ -176,14 +176,20 @@ SweepVerification CProbeEngine::VerifyInstrumentSetup(const std::string& message
             double start = StartHz();
             double stop = StopHz();
             int points = sweep.numPoints;
+            bool read = true;
             if (driver_ != nullptr) {
-                driver_->GetStartFrequency(start);
-                driver_->GetStopFrequency(stop);
-                driver_->GetNumberOfPoints(points);
+                read = driver_->GetStartFrequency(start) == 0;
+                read = driver_->GetStopFrequency(stop) == 0 && read;
+                read = driver_->GetNumberOfPoints(points) == 0 && read;
             }
             if (points == sweep.numPoints && std::fabs(std::trunc(StartHz() - start)) <= 1.0 &&
                 std::fabs(std::trunc(StopHz() - stop)) <= 1.0) {
                 result.accepted = true;
+                break;
+            }
+            // A sweep the analyzer could not report, or one no sweep can be (nothing above 0 Hz,
+            // a stop below the start, no points), is never taken: the analyzer was not set up.
+            if (!read || !(start > 0.0) || !(stop >= start) || points < 1) {
                 break;
             }
             // The instrument knows what it can do: take its sweep. The error terms were made for

@@ -366,6 +366,33 @@ TEST(InstrumentSetup, GivesUpAfterFourAttempts) {
     EXPECT_EQ(b.ui.wait, nullptr);
 }
 
+// An analyzer whose sweep could not be set reports one that is no sweep (a stop of 0 Hz below the
+// start), or cannot report its sweep at all: nothing of it is taken.
+TEST(InstrumentSetup, AnUnusableOrUnreadSweepIsNeverTaken) {
+    for (const bool unread : {false, true}) {
+        Bench b;
+        b.engine.calibrated = true;
+        b.engine.SetupInstrument();
+        const Sweep before = b.engine.sweep;
+        if (unread) {
+            b.driver.reportStartOffset = 1000.0;
+            b.driver.results["GetStopFrequency"] = 1;
+        } else {
+            b.driver.reportStopHz = 0.0;
+        }
+        const SweepVerification result = b.engine.VerifyInstrumentSetup("Changed.");
+        EXPECT_FALSE(result.accepted) << unread;
+        EXPECT_FALSE(result.adopted) << unread;
+        EXPECT_EQ(b.engine.sweep, before) << unread;
+        EXPECT_TRUE(b.engine.calibrated) << unread;
+        EXPECT_EQ(b.driver.Count("GetStartFrequency"), 1) << unread;
+        EXPECT_EQ(
+            b.ui.MessageTexts(),
+            (std::vector<std::string>{"Could not set the instrument to the desired settings."}))
+            << unread;
+    }
+}
+
 TEST(ValidateFrequency, LimitsInOrderWithTheirTexts) {
     Bench b;  // limits 200 MHz .. 20 GHz, 3 .. 1601 points
     FrequencyPage page;
