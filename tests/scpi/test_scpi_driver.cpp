@@ -12,6 +12,7 @@
 
 #include "LanCardId.h"
 #include "ScpiDriver.h"
+#include "ScpiRegistry.h"
 #include "ScpiSimulator.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
@@ -22,7 +23,6 @@
 namespace kv::test {
 namespace {
 
-constexpr const char* kScpiClsid = "{7CD5993A-DCAD-4618-9647-3A63D7C005A5}";
 // The simulator's server thread runs an event loop, which needs an application object.
 class CoreEnvironment : public ::testing::Environment {
 public:
@@ -67,32 +67,6 @@ std::vector<double> Linear(double a, double b, int n) {
     }
     return f;
 }
-
-// The two components the document needs, the driver created in process.
-class ScpiRegistry : public IComponentRegistry {
-public:
-    explicit ScpiRegistry(ScpiSettings settings) : settings_(std::move(settings)) {}
-    bool List(const std::string& category, std::vector<ComponentInfo>& out) override {
-        out.clear();
-        if (category == kGpibCardCategory) {
-            out.push_back({kLanCardClsid, "LAN (TCP/IP)", ""});
-        } else if (category == kInstrumentCategory) {
-            out.push_back({kScpiClsid, "SCPI network analyzer", ""});
-        }
-        return true;
-    }
-    CreateResult CreateDriver(const std::string& clsid,
-                              std::shared_ptr<IInstrumentDriver>& driver) override {
-        if (clsid != kScpiClsid) {
-            return CreateResult::NotCreated;
-        }
-        driver = std::make_shared<ScpiDriver>(settings_, std::vector<std::string>{KV_SCPI_TABLES});
-        return CreateResult::Ok;
-    }
-
-private:
-    ScpiSettings settings_;
-};
 
 struct EndToEnd {
     SimFamily family;

@@ -16,6 +16,7 @@
 #include "doc/CommandIds.h"
 #include "persist/ProfileStore.h"
 #include "probe/Standards.h"
+#include "scpi/ScpiRegistry.h"
 #include "scpi/ScpiSimulator.h"
 #include "support/ScriptedUi.h"
 
@@ -24,7 +25,6 @@ namespace {
 
 std::string g_noNetwork;  // why no private network namespace could be made; empty when it could
 
-constexpr const char* kScpiClsid = "{7CD5993A-DCAD-4618-9647-3A63D7C005A5}";
 const ColeCole kMethanol{32.66, 5.563, 0.0, 5.067e-11};
 
 class Vxi11 : public ::testing::Test {
@@ -34,31 +34,6 @@ protected:
             GTEST_SKIP() << "VXI-11 needs its own portmapper at port 111: " << g_noNetwork;
         }
     }
-};
-
-class ScpiRegistry : public IComponentRegistry {
-public:
-    explicit ScpiRegistry(ScpiSettings settings) : settings_(std::move(settings)) {}
-    bool List(const std::string& category, std::vector<ComponentInfo>& out) override {
-        out.clear();
-        if (category == kGpibCardCategory) {
-            out.push_back({kLanCardClsid, "LAN (TCP/IP)", ""});
-        } else if (category == kInstrumentCategory) {
-            out.push_back({kScpiClsid, "SCPI network analyzer", ""});
-        }
-        return true;
-    }
-    CreateResult CreateDriver(const std::string& clsid,
-                              std::shared_ptr<IInstrumentDriver>& driver) override {
-        if (clsid != kScpiClsid) {
-            return CreateResult::NotCreated;
-        }
-        driver = std::make_shared<ScpiDriver>(settings_, std::vector<std::string>{KV_SCPI_TABLES});
-        return CreateResult::Ok;
-    }
-
-private:
-    ScpiSettings settings_;
 };
 
 // Air, shorting block and water, then methanol over a logarithmic (segment) sweep, the replies
