@@ -49,7 +49,10 @@ struct CommandState {
     bool checked = false;
 };
 
-class CKv4731xDoc : public ProbeHost {
+// The document's stored settings (DocumentSettings: flags, trace math and marker, the sweep,
+// annotations and styles, sheet pages) are its base, one value that a setup file's section is
+// copied into and out of; their names are the document's own.
+class CKv4731xDoc : public ProbeHost, public DocumentSettings {
 public:
     CKv4731xDoc(OperatorUi& ui, IComponentRegistry& registry, ProfileStore& profile);
     ~CKv4731xDoc() override;
@@ -273,57 +276,12 @@ public:
     std::string rememberedCardClsid;
     std::string rememberedInstrumentClsid;
 
-    // Flags.
+    // Flags that no file keeps.
     bool messagesEnabled = true;
     bool defaultsValid = false;
-    bool includeSensitivity = false;
-    bool forwardOnly = false;
     bool reverseUnsupported = false;
-    bool markerOn = false;
     bool recalculating = false;
     bool firstShowDone = false;
-
-    // Trace math and marker.
-    int mathMode = 0;        // 0 off, 1 divide by the reference, 2 subtract the reference
-    int referenceTrace = 0;  // 0 Data, 1 to 3 Memory 1 to 3
-    int markerPosition = 0;
-
-    // Frequency settings.
-    Sweep sweep{.stopValue = 6.0};
-    double lowestFrequency = 200000000.0;
-    double highestFrequency = 20000000000.0;
-    int lowestPoints = 1;
-    int highestPoints = 1601;
-
-    // Annotations and styles.
-    TextAnnotation title{"Title", true, 0x0000FF, {}};
-    TextAnnotation subtitle{"SubTitle", true, 200, {}};
-    bool timeDateShown = true;
-    bool timeDateUpdate = true;
-    ColorRef timeDateColour = 0x808080;
-    LogFont timeDateFont;
-    bool scaleFontFlag = true;
-    ColorRef scaleColour = 0x808080;
-    LogFont scaleFont;
-    bool gridFlag = true;
-    ColorRef gridColour = 0xC0C0C0;
-    bool parameterFontFlag = true;
-    ColorRef parameterColour = 0x404040;
-    LogFont parameterFont;
-    ColorRef tableColour = 0;
-    LogFont tableFont;
-    std::time_t dateStamp = 0;  // first measurement time stamp (its date is shown)
-    std::time_t timeStamp = 0;  // second measurement time stamp (its time is shown)
-
-    // Last page of each property sheet, and values only stored and restored.
-    int scaleSheetPage = 0;
-    int calSheetPage = 0;
-    int prefSheetPage = 0;
-    int reservedPage = 0;
-    int displaySheetPage = 0;
-    bool reservedFlag7 = false;
-    bool reservedFlag14 = true;
-    bool reservedFlag15 = false;
 
     // Sample measurements that filled the Data trace since the document was created.
     int measurementCount = 0;

@@ -55,50 +55,8 @@ std::string DocumentTitle(const std::string& path) {
 // The setup image of the document as it stands.
 std::vector<std::uint8_t> SetupImageOf(const CKv4731xDoc& doc) {
     DocumentSection d;
+    static_cast<DocumentSettings&>(d) = doc;
     d.instrumentName = doc.CurrentInstrumentName();
-    d.includeSensitivity = doc.includeSensitivity;
-    d.forwardOnly = doc.forwardOnly;
-    d.markerOn = doc.markerOn;
-    d.referenceTrace = doc.referenceTrace;
-    d.reservedFlag7 = doc.reservedFlag7;
-    d.mathMode = doc.mathMode;
-    d.scaleSheetPage = doc.scaleSheetPage;
-    d.calSheetPage = doc.calSheetPage;
-    d.prefSheetPage = doc.prefSheetPage;
-    d.reservedPage = doc.reservedPage;
-    d.displaySheetPage = doc.displaySheetPage;
-    d.reservedFlag14 = doc.reservedFlag14;
-    d.reservedFlag15 = doc.reservedFlag15;
-    d.markerPosition = doc.markerPosition;
-    d.tableColour = doc.tableColour;
-    d.tableFont = doc.tableFont;
-    d.titleColour = doc.title.colour;
-    d.titleFont = doc.title.font;
-    d.titleText = doc.title.text;
-    d.titleShown = doc.title.shown;
-    d.subtitleColour = doc.subtitle.colour;
-    d.subtitleFont = doc.subtitle.font;
-    d.subtitleText = doc.subtitle.text;
-    d.subtitleShown = doc.subtitle.shown;
-    d.scaleFontFlag = doc.scaleFontFlag;
-    d.scaleColour = doc.scaleColour;
-    d.scaleFont = doc.scaleFont;
-    d.gridFlag = doc.gridFlag;
-    d.gridColour = doc.gridColour;
-    d.parameterFontFlag = doc.parameterFontFlag;
-    d.parameterColour = doc.parameterColour;
-    d.parameterFont = doc.parameterFont;
-    d.timeDateShown = doc.timeDateShown;
-    d.timeDateUpdate = doc.timeDateUpdate;
-    d.timeDateColour = doc.timeDateColour;
-    d.timeDateFont = doc.timeDateFont;
-    d.dateStamp = doc.dateStamp;
-    d.timeStamp = doc.timeStamp;
-    d.sweep = doc.sweep;
-    d.lowestFrequency = doc.lowestFrequency;
-    d.highestFrequency = doc.highestFrequency;
-    d.lowestPoints = doc.lowestPoints;
-    d.highestPoints = doc.highestPoints;
     d.tableFormatCode = doc.CurrentTableFormat() == kFormatTableReTan ? 1 : 0;
     d.chartFormatCode = static_cast<std::uint16_t>(doc.CurrentChartFormat());
 
@@ -230,49 +188,7 @@ Outcome CKv4731xDoc::LoadSetupFile(const std::string& path) {
     }
 
     messagesEnabled = true;
-    includeSensitivity = d.includeSensitivity;
-    forwardOnly = d.forwardOnly;
-    markerOn = d.markerOn;
-    referenceTrace = d.referenceTrace;
-    reservedFlag7 = d.reservedFlag7;
-    mathMode = d.mathMode;
-    scaleSheetPage = d.scaleSheetPage;
-    calSheetPage = d.calSheetPage;
-    prefSheetPage = d.prefSheetPage;
-    reservedPage = d.reservedPage;
-    displaySheetPage = d.displaySheetPage;
-    reservedFlag14 = d.reservedFlag14;
-    reservedFlag15 = d.reservedFlag15;
-    markerPosition = d.markerPosition;
-    tableColour = d.tableColour;
-    tableFont = d.tableFont;
-    title.colour = d.titleColour;
-    title.font = d.titleFont;
-    title.text = d.titleText;
-    title.shown = d.titleShown;
-    subtitle.colour = d.subtitleColour;
-    subtitle.font = d.subtitleFont;
-    subtitle.text = d.subtitleText;
-    subtitle.shown = d.subtitleShown;
-    scaleFontFlag = d.scaleFontFlag;
-    scaleColour = d.scaleColour;
-    scaleFont = d.scaleFont;
-    gridFlag = d.gridFlag;
-    gridColour = d.gridColour;
-    parameterFontFlag = d.parameterFontFlag;
-    parameterColour = d.parameterColour;
-    parameterFont = d.parameterFont;
-    timeDateShown = d.timeDateShown;
-    timeDateUpdate = d.timeDateUpdate;
-    timeDateColour = d.timeDateColour;
-    timeDateFont = d.timeDateFont;
-    dateStamp = d.dateStamp;
-    timeStamp = d.timeStamp;
-    sweep = d.sweep;
-    lowestFrequency = d.lowestFrequency;
-    highestFrequency = d.highestFrequency;
-    lowestPoints = d.lowestPoints;
-    highestPoints = d.highestPoints;
+    static_cast<DocumentSettings&>(*this) = d;
 
     // The format codes go through the menu commands' own operations, so that check marks and
     // views follow; a code without a format selects nothing.

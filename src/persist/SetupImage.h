@@ -14,6 +14,7 @@
 
 #include "display/CPlotFormat.h"
 #include "display/CTrace.h"
+#include "display/DisplaySheets.h"
 #include "display/LogFont.h"
 #include "persist/ArchiveFields.h"
 #include "probe/CProbeEngine.h"
@@ -34,34 +35,29 @@ inline constexpr std::size_t kDocumentNameRecord = 200;
 // bit), and would have the engine build a frequency list of many gigabytes.
 inline constexpr std::int32_t kMaxSweepPoints = 10000000;
 
-// The document's section, in file order.
-struct DocumentSection {
-    std::string magic = kSetupMagic;
-    std::string instrumentName;
+// The document's stored settings: everything of its own that a setup file keeps. The document
+// holds them as one value (its base), so that a load or a save copies them in one assignment.
+struct DocumentSettings {
     bool includeSensitivity = false;
     bool forwardOnly = false;
     bool markerOn = false;
-    std::int32_t referenceTrace = 0;
+    int referenceTrace = 0;  // 0 Data, 1 to 3 Memory 1 to 3
     bool reservedFlag7 = false;
-    std::int32_t mathMode = 0;
-    std::int32_t scaleSheetPage = 0;
-    std::int32_t calSheetPage = 0;
-    std::int32_t prefSheetPage = 0;
-    std::int32_t reservedPage = 0;
-    std::int32_t displaySheetPage = 0;
+    int mathMode = 0;  // 0 off, 1 divide by the reference, 2 subtract the reference
+    // Last page of each property sheet, and values only stored and restored.
+    int scaleSheetPage = 0;
+    int calSheetPage = 0;
+    int prefSheetPage = 0;
+    int reservedPage = 0;
+    int displaySheetPage = 0;
     bool reservedFlag14 = true;
     bool reservedFlag15 = false;
-    std::int32_t markerPosition = 0;
+    int markerPosition = 0;
+    // Annotations and styles.
     ColorRef tableColour = 0;
     LogFont tableFont;
-    ColorRef titleColour = 0x0000FF;
-    LogFont titleFont;
-    std::string titleText = "Title";
-    bool titleShown = true;
-    ColorRef subtitleColour = 200;
-    LogFont subtitleFont;
-    std::string subtitleText = "SubTitle";
-    bool subtitleShown = true;
+    TextAnnotation title{"Title", true, 0x0000FF, {}};
+    TextAnnotation subtitle{"SubTitle", true, 200, {}};
     bool scaleFontFlag = true;
     ColorRef scaleColour = 0x808080;
     LogFont scaleFont;
@@ -74,13 +70,23 @@ struct DocumentSection {
     bool timeDateUpdate = true;
     ColorRef timeDateColour = 0x808080;
     LogFont timeDateFont;
-    std::time_t dateStamp = 0;
-    std::time_t timeStamp = 0;
+    std::time_t dateStamp = 0;  // first measurement time stamp (its date is shown)
+    std::time_t timeStamp = 0;  // second measurement time stamp (its time is shown)
+    // Frequency settings.
     Sweep sweep{.stopValue = 6.0};
     double lowestFrequency = 200000000.0;
     double highestFrequency = 20000000000.0;
-    std::int32_t lowestPoints = 1;
-    std::int32_t highestPoints = 1601;
+    int lowestPoints = 1;
+    int highestPoints = 1601;
+
+    bool operator==(const DocumentSettings&) const = default;
+};
+
+// The document's section: its stored settings with the magic, the instrument's name and the
+// current formats' codes.
+struct DocumentSection : DocumentSettings {
+    std::string magic = kSetupMagic;
+    std::string instrumentName;
     std::uint16_t tableFormatCode = 0;  // 0 real and imaginary, 1 real and tan d
     std::uint16_t chartFormatCode = 0;  // 0 e' ... 7 Cole-Cole u
 
@@ -108,14 +114,14 @@ void VisitFields(Visitor&& visit, S&... s) {
     visit("markerPosition", s.markerPosition...);
     visit("tableColour", s.tableColour...);
     visit("tableFont", s.tableFont...);
-    visit("titleColour", s.titleColour...);
-    visit("titleFont", s.titleFont...);
-    visit("titleText", s.titleText...);
-    visit("titleShown", s.titleShown...);
-    visit("subtitleColour", s.subtitleColour...);
-    visit("subtitleFont", s.subtitleFont...);
-    visit("subtitleText", s.subtitleText...);
-    visit("subtitleShown", s.subtitleShown...);
+    visit("titleColour", s.title.colour...);
+    visit("titleFont", s.title.font...);
+    visit("titleText", s.title.text...);
+    visit("titleShown", s.title.shown...);
+    visit("subtitleColour", s.subtitle.colour...);
+    visit("subtitleFont", s.subtitle.font...);
+    visit("subtitleText", s.subtitle.text...);
+    visit("subtitleShown", s.subtitle.shown...);
     visit("scaleFontFlag", s.scaleFontFlag...);
     visit("scaleColour", s.scaleColour...);
     visit("scaleFont", s.scaleFont...);

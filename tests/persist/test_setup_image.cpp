@@ -18,12 +18,12 @@ void Fill(SetupImage& image) {
     d.referenceTrace = 2;
     d.mathMode = 2;
     d.markerPosition = 17;
-    d.titleText = "Sample run";
+    d.title.text = "Sample run";
     d.dateStamp = 1700000000;
     d.timeStamp = 1700000060;
     d.tableFormatCode = 1;
     d.chartFormatCode = 3;
-    d.titleFont.SetFaceName("Time New Roman");
+    d.title.font.SetFaceName("Time New Roman");
     image.traces[0].valid = true;
     image.traces[0].permittivity = {{2.5, 0.5}};
     image.traces[3].frequencies = {1e9};
