@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "PersistTestUtil.h"
+#include "persist/PersistTestUtil.h"
 #include "doc/CKv4731xDoc.h"
 #include "persist/ProfileStore.h"
 #include "support/FakeRegistry.h"
