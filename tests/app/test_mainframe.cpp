@@ -33,6 +33,7 @@
 #include "render/TableRender.h"
 #include "support/FakeDriver.h"
 #include "support/FakeRegistry.h"
+#include "support/GoldenSession.h"
 #include "support/ScriptedUi.h"
 
 namespace kv::test {
@@ -689,6 +690,19 @@ TEST(MainFramePaint, CorrectionsOfAPaintAreToldOnceAfterIt) {
               "scale set to 1");
     EXPECT_EQ(doc.CurrentChart().current.yMin, 1.0);
     EXPECT_EQ(ui.DeferredMessageCount(), 0);
+}
+
+// The window writes the same files as the document alone, byte for byte: its views (fonts, the
+// chart's line width, the formats they select) leave nothing of their own in a stored file.
+TEST_F(MainFrameTest, MenusWriteTheGoldenFilesByteForByte) {
+    Show();
+    RunGoldenSession(*doc, *registry.driver, ui, folder, [this](int id) {
+        QAction* action = frame->Action(id);
+        ASSERT_NE(action, nullptr) << id;
+        EXPECT_TRUE(action->isEnabled()) << id;
+        action->trigger();
+    });
+    ExpectGoldenFiles(folder, std::string(KV_SOURCE_DIR) + "/tests/data/golden");
 }
 
 }  // namespace
