@@ -85,9 +85,21 @@ void CProbeEngine::ReadInstrumentLimits() {
         return;
     }
     driver_->BeginLimitQuery();
-    driver_->GetMaxPoints(maxPoints);
-    driver_->GetMinFrequency(minFrequency);
-    driver_->GetMaxFrequency(maxFrequency);
+    int points = maxPoints;
+    double lowest = minFrequency;
+    double highest = maxFrequency;
+    driver_->GetMaxPoints(points);
+    driver_->GetMinFrequency(lowest);
+    driver_->GetMaxFrequency(highest);
+    // Limits that bound no sweep (an analyzer that answers 0 Hz for its highest frequency, fewer
+    // points than any sweep has) would fit every sweep into nothing: the last ones stay.
+    if (points >= minPoints) {
+        maxPoints = points;
+    }
+    if (lowest >= 0.0 && highest > lowest && std::isfinite(highest)) {
+        minFrequency = lowest;
+        maxFrequency = highest;
+    }
 }
 
 void CProbeEngine::FitSweepToInstrument() {

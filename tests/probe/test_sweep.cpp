@@ -220,6 +220,14 @@ TEST(InstrumentLimits, ReadInOrderAndFittedToTheProbeBand) {
     EXPECT_DOUBLE_EQ(b.engine.sweep.stopValue, 3.0);
     EXPECT_EQ(b.engine.sweep.stopUnit, "GHz");
 
+    // Limits that bound no sweep are not taken: a highest frequency of 0 Hz, one point.
+    b.driver.maxFrequency = 0.0;
+    b.driver.maxPoints = 1;
+    b.engine.ReadInstrumentLimits();
+    EXPECT_EQ(b.engine.minFrequency, 3e5);
+    EXPECT_EQ(b.engine.maxFrequency, 3e9);
+    EXPECT_EQ(b.engine.maxPoints, 801);
+
     // Without a driver only the point minimum is set.
     CProbeEngine alone;
     alone.minPoints = 9;
