@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "persist/PersistTestUtil.h"
 #include "doc/CKv4731xDoc.h"
+#include "persist/PersistTestUtil.h"
 #include "persist/ProfileStore.h"
 #include "support/FakeRegistry.h"
 #include "support/ScriptedUi.h"
