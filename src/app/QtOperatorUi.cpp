@@ -80,21 +80,6 @@ QMessageBox::StandardButtons BoxButtons(Buttons buttons) {
     return QMessageBox::Ok;
 }
 
-// The first button of each set: the default one, and the answer given when a box cannot be shown.
-Answer FirstAnswer(Buttons buttons) {
-    switch (buttons) {
-        case Buttons::Ok:
-        case Buttons::OkCancel:
-            return Answer::Ok;
-        case Buttons::YesNo:
-        case Buttons::YesNoCancel:
-            return Answer::Yes;
-        case Buttons::RetryCancel:
-            return Answer::Retry;
-    }
-    return Answer::Ok;
-}
-
 QMessageBox::StandardButton FirstButton(Buttons buttons) {
     switch (FirstAnswer(buttons)) {
         case Answer::Yes:

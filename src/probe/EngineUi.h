@@ -17,6 +17,22 @@ enum class Buttons { Ok, OkCancel, YesNo, RetryCancel, YesNoCancel };
 enum class Icon { None, Information, Warning, Stop, Question };
 enum class Answer { Ok, Cancel, Yes, No, Retry };
 
+// The first button of each set: the default one (OK, Yes, Retry), and the answer given when a box
+// cannot be shown.
+constexpr Answer FirstAnswer(Buttons buttons) {
+    switch (buttons) {
+        case Buttons::Ok:
+        case Buttons::OkCancel:
+            return Answer::Ok;
+        case Buttons::YesNo:
+        case Buttons::YesNoCancel:
+            return Answer::Yes;
+        case Buttons::RetryCancel:
+            return Answer::Retry;
+    }
+    return Answer::Ok;
+}
+
 // The answer nobody at the program gives (a terminal run with --yes, an engine without an
 // operator): the one that lets the run go on where going on is safe, or end, and never the one
 // that repeats a step. OK to OK and to OK/Cancel, No to a question, Cancel to Retry/Cancel.

@@ -44,17 +44,7 @@ Answer ScriptedEngineUi::Message(const std::string& text, const std::string& cap
         answers.pop_front();
         return a;
     }
-    switch (buttons) {
-        case Buttons::Ok:
-        case Buttons::OkCancel:
-            return Answer::Ok;
-        case Buttons::YesNo:
-        case Buttons::YesNoCancel:
-            return Answer::Yes;
-        case Buttons::RetryCancel:
-            return Answer::Retry;
-    }
-    return Answer::Ok;
+    return FirstAnswer(buttons);
 }
 
 void ScriptedEngineUi::OnMeasureChanged() {
