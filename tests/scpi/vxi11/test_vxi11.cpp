@@ -16,6 +16,7 @@
 #include "doc/CommandIds.h"
 #include "persist/ProfileStore.h"
 #include "probe/Standards.h"
+#include "scpi/ScpiEndToEnd.h"
 #include "scpi/ScpiRegistry.h"
 #include "scpi/ScpiSimulator.h"
 #include "support/ScriptedUi.h"
@@ -24,8 +25,6 @@ namespace kv::test {
 namespace {
 
 std::string g_noNetwork;  // why no private network namespace could be made; empty when it could
-
-const ColeCole kMethanol{32.66, 5.563, 0.0, 5.067e-11};
 
 class Vxi11 : public ::testing::Test {
 protected:
@@ -44,66 +43,9 @@ TEST_F(Vxi11, CalibrationAndMeasurementGiveTheSample) {
     std::string error;
     ASSERT_TRUE(server.Start(error)) << error;
     server.SetPieceBytes(700);
-    QTemporaryDir folder;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(folder.path());
-
-    ScriptedUi ui;
     ScpiSettings settings;
     settings.family = SimFamilyName(SimFamily::NamedMeasurements);
-    ScpiRegistry registry(settings);
-    MemoryProfileStore profile;
-    profile.values[kProfileCardClsid] = kLanCardClsid;
-    profile.values[kProfileInstrumentClsid] = kScpiClsid;
-    profile.values[kProfileCardAddress] = "127.0.0.1";
-    profile.values[kProfileInstrumentAddress] = "inst0";
-    ui.onPump = [&] {
-        if (ui.prompts.empty()) {
-            return;
-        }
-        const std::string& p = ui.prompts.back();
-        sim.SetMaterial(p.find("air") != std::string::npos        ? DemoMaterial::Air()
-                        : p.find("shorting") != std::string::npos ? DemoMaterial::Short()
-                        : p.find("water") != std::string::npos
-                            ? DemoMaterial::Water(25.0)
-                            : DemoMaterial::Relaxation(kMethanol, "sample"));
-    };
-    {
-        CKv4731xDoc doc(ui, registry, profile);
-        doc.defaultsPath = folder.filePath(kDefaultsFileName).toStdString();
-        doc.OnViewsShown();
-        ASSERT_TRUE(doc.HasInstrument()) << ::testing::PrintToString(ui.MessageTexts());
-        EXPECT_EQ(doc.CurrentInstrumentName(), "Nowhere Instruments,SIM-VNA,0001,1.0");
-        ui.editFrequency = [&](FrequencyPage& page) {
-            page.sweep.startValue = 200;
-            page.sweep.startUnit = "MHz";
-            page.sweep.stopValue = 6;
-            page.sweep.stopUnit = "GHz";
-            page.sweep.numPoints = 51;
-            page.sweep.sweepType = 1;
-        };
-        doc.OnCommand(ID_SET_FREQUENCY);
-        ASSERT_EQ(doc.Engine().frequencies.size(), 51u);
-        doc.OnCommand(ID_PERFORM_CAL);
-        ASSERT_TRUE(doc.Engine().calibrated) << ::testing::PrintToString(ui.MessageTexts());
-        doc.OnCommand(ID_TRIGGER_MEASUREMENT);
-        ASSERT_EQ(doc.measurementCount, 1);
-        EXPECT_TRUE(ui.messages.empty()) << ::testing::PrintToString(ui.MessageTexts());
-
-        const auto& f = doc.Engine().frequencies;
-        const auto& data = doc.Trace(0).permittivity;
-        ASSERT_EQ(data.size(), f.size());
-        double worst = 0.0;
-        for (std::size_t i = 0; i < f.size(); ++i) {
-            const CComplex eps = ColeColePermittivity(f[i], kMethanol);
-            const double m = std::hypot(eps.re, eps.im);
-            worst = std::max(
-                {worst, std::fabs(data[i].re - eps.re) / m, std::fabs(data[i].im + eps.im) / m});
-        }
-        EXPECT_LT(worst, 1e-3);
-        EXPECT_EQ(sim.Sweeps(), 4);
-    }
-    QDir::setCurrent(previous);
+    ExpectMethanolThroughTheDocument(sim, settings, "inst0", 1);
 }
 
 // An analyzer that does not answer within the read timeout: the driver says so, drops the link,
