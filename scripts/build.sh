@@ -1,7 +1,17 @@
 #!/usr/bin/env bash
-# Configures and builds the program, its components, tests and benchmarks into build/.
+# Configures and builds into build/ (KV_BUILD_DIR): everything, or only the targets named in
+# KV_BUILD_TARGETS (for example "program": the front ends and the components). Arguments are
+# passed to the configure step. ccache is used when it is installed.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${KV_BUILD_DIR:-$here/build}
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-cmake --build "$build" -j"$(nproc)"
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@" >/dev/null
+targets=()
+for t in ${KV_BUILD_TARGETS:-}; do
+    targets+=(--target "$t")
+done
+cmake --build "$build" -j"$(nproc)" "${targets[@]}"
