@@ -408,7 +408,9 @@ TEST_F(DocFiles, SaveAsDefaultAndResetDefaults) {
     // Reset defaults with a missing file: nothing said, nothing changed.
     ui.messages.clear();
     d.title.text = "kept";
+    d.dateStamp = 86400;
     ASSERT_TRUE(d.OnCommand(ID_RESET_DEFAULTS));
+    EXPECT_EQ(d.dateStamp, 86400);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(d.title.text, "kept");
 
@@ -419,7 +421,10 @@ TEST_F(DocFiles, SaveAsDefaultAndResetDefaults) {
     ASSERT_TRUE(other.OnCommand(ID_SAVE_AS_DEFAULT));
     CKv4731xDoc& e = MakeShown();
     e.defaultsPath = folder.File("other.dft");
+    e.dateStamp = e.timeStamp = 0;
     ASSERT_TRUE(e.OnCommand(ID_RESET_DEFAULTS));
+    EXPECT_NE(e.dateStamp, 0);  // stamped anew, not the day the defaults were saved
+    EXPECT_EQ(e.timeStamp, e.dateStamp);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
               "This setup file was not created by the currently selected instrument, 'FAKE "
