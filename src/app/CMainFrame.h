@@ -64,6 +64,8 @@ public:
     QSplitter* Splitter() const { return splitter_; }
     QWidget* ActiveView() const { return activeView_; }
     void SetActiveView(QWidget* view);
+    // Width of the frame that marks the active pane, in pixels.
+    static constexpr int kActivePaneFrame = 2;
     QLabel* MessagePane() const { return messagePane_; }
     QLabel* IndicatorPane(int index) const { return indicators_[static_cast<std::size_t>(index)]; }
     // The instrument pane's width in average characters; a longer text is shortened.
@@ -125,6 +127,7 @@ private:
     void UpdateIndicators();
     void ClearStaleStatusTip();
     void OnFocusChanged(QWidget* now);
+    void MarkActivePane();
 
     CKv4731xDoc& doc_;
     QtOperatorUi* ui_;

@@ -623,7 +623,7 @@ TEST_F(MainFrameTest, StatusTextOfAFinishedOperationStaysUntilTheNextCommand) {
     EXPECT_EQ(window.minimumWidth(), CMainFrame::kMinimumWidth);
     EXPECT_EQ(window.minimumHeight(), CMainFrame::kMinimumHeight);
     window.DispatchCommand(ID_SAVE_AS_DEFAULT);
-    const QString saved = QString::fromStdString("Defaults saved to " + folder + "/kept.dft.");
+    const QString saved = QString::fromStdString("Defaults saved to " + folder + "/kept.dft");
     EXPECT_EQ(window.MessagePane()->text(), saved);
     // The fly-by help of a button passes over it and leaves it as it was.
     window.statusBar()->showMessage(QStringLiteral("Open Setup File"));

@@ -259,7 +259,7 @@ TEST_F(DisplayCommands, PrintsExportsAndStatusTexts) {
     d.OnCommand(ID_SAVE_AS_DEFAULT);
     EXPECT_EQ(ui.statusTexts,
               (std::vector<std::string>{"Setup saved to " + (folder / "a.tst").string(),
-                                        "Defaults saved to " + d.defaultsPath + "."}));
+                                        "Defaults saved to " + d.defaultsPath}));
 }
 
 TEST_F(DisplayCommands, ExportsTheSampleReflectionAsTouchstone) {
@@ -338,10 +338,10 @@ TEST_F(DisplayCommands, WhileAnOperationWaitsOnlyLookingCopyingAndPrintingRun) {
     EXPECT_EQ(ui.commandStateChanges, 2);  // when the wait began and when it ended
     d.QueryCommand(ID_SET_FREQUENCY, setFrequency);
     EXPECT_TRUE(setFrequency.enabled);
-    EXPECT_EQ(ui.statusTexts, (std::vector<std::string>{"Calibration complete."}));
+    EXPECT_EQ(ui.statusTexts, (std::vector<std::string>{"Calibration complete"}));
 
     ASSERT_TRUE(d.OnCommand(ID_TRIGGER_MEASUREMENT));
-    EXPECT_EQ(ui.statusTexts.back(), "Measurement complete.");
+    EXPECT_EQ(ui.statusTexts.back(), "Measurement complete");
     // An aborted measurement says nothing in the status bar.
     ui.promptActions = {PromptAction::Abort};
     d.OnCommand(ID_TRIGGER_MEASUREMENT);
