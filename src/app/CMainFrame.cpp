@@ -563,6 +563,7 @@ void CMainFrame::ClearStaleStatusTip() {
     // window and never be left. So the message pane reads "Ready" again as soon as the mouse is
     // seen elsewhere. An open menu keeps the help of its highlighted item, which the keyboard
     // may have chosen wherever the mouse is.
+    ++tipChecks_;
     const QString message = statusBar()->currentMessage();
     if (message.isEmpty()) {
         tipWatch_.stop();

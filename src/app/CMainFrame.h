@@ -72,6 +72,8 @@ public:
     static constexpr int kInstrumentPaneChars = 48;
     // How often the fly-by help checks that the mouse is still over its button.
     static constexpr int kTipWatchMs = 150;
+    // How many times the fly-by help has checked so far.
+    int StatusTipChecks() const { return tipChecks_; }
     // The identification text of the connected instrument, or "No instrument".
     QLabel* InstrumentPane() const { return instrumentPane_; }
     void UpdateInstrumentPane();
@@ -141,6 +143,7 @@ private:
     QLabel* instrumentPane_ = nullptr;
     // Watches the fly-by help while it is shown (see ClearStaleStatusTip).
     QTimer tipWatch_;
+    int tipChecks_ = 0;
     std::vector<QLabel*> indicators_;
     QSplitter* splitter_ = nullptr;
     CPlot* chart_ = nullptr;
