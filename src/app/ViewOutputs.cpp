@@ -243,9 +243,8 @@ std::string ViewOutputs::Export(ViewKind view, const std::string& path) {
     const QString file = PathFromCore(path);
     // Documents are written on the page of the page set-up.
     const QPageLayout page = Printer().pageLayout();
-    const bool ok = view == ViewKind::Chart
-                        ? ExportChart(doc_, file, ChartSize(), &error, &page)
-                        : ExportTable(doc_, file, TableScreen(), &error, &page);
+    const bool ok = view == ViewKind::Chart ? ExportChart(doc_, file, ChartSize(), &error, &page)
+                                            : ExportTable(doc_, file, TableScreen(), &error, &page);
     return ok ? std::string() : ToCore(error);
 }
 

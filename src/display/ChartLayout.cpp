@@ -1,10 +1,10 @@
 #include "display/ChartLayout.h"
 
+#include <locale.h>
 #include <algorithm>
 #include <clocale>
 #include <cmath>
 #include <ctime>
-#include <locale.h>
 
 #include "probe/Units.h"
 

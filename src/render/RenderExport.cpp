@@ -68,8 +68,7 @@ bool Commit(QSaveFile& file, bool painted, const QString& path, QString* error) 
 }
 
 // The page set-up's page when given, else A4 in the orientation given.
-void SetUpPdf(QPdfWriter& writer, const QPageLayout* page,
-              QPageLayout::Orientation orientation) {
+void SetUpPdf(QPdfWriter& writer, const QPageLayout* page, QPageLayout::Orientation orientation) {
     writer.setCreator(QStringLiteral("KV47310"));
     writer.setResolution(kPdfResolution);
     if (page != nullptr && page->isValid()) {

@@ -159,7 +159,8 @@ TEST_F(ViewOutputsTest, PrintingToPdfWritesBesideTheSetupFile) {
             << page.toStdString();
         for (const QString& line : page.split(QLatin1Char('\n'))) {
             if (line.contains(QStringLiteral("MHz")) || line.contains(QStringLiteral("GHz"))) {
-                rows.push_back(line.split(QLatin1Char(' '), Qt::SkipEmptyParts).mid(0, 2).join(' '));
+                rows.push_back(
+                    line.split(QLatin1Char(' '), Qt::SkipEmptyParts).mid(0, 2).join(' '));
             }
         }
     }

@@ -713,7 +713,8 @@ TEST(RenderExport, LongTablesAreWholeInSvgAndRefusedAsPng) {
     v.Fill(0, e);
     v.doc.tableFont.height = -28;
     const QSize nominal(1024, 768);
-    const TableLayout layout = TableLayoutFor(v.doc, TableSurface::Screen({0, 0}, nominal, nominal));
+    const TableLayout layout =
+        TableLayoutFor(v.doc, TableSurface::Screen({0, 0}, nominal, nominal));
     ASSERT_GT(layout.ContentHeight(), kMaxPictureSide);
     QTemporaryDir dir;
     QString error;
