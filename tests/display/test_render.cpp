@@ -682,23 +682,6 @@ TEST(RenderExport, TableFiles) {
     EXPECT_TRUE(svg.contains(QByteArray::fromStdString(t.doc.PointFrequencyText(400))));
 }
 
-// With two traces shown each column title names its trace, and the columns widen to hold them.
-TEST(RenderTable, TitlesNameTheirTracesWhenSeveralAreShown) {
-    TableDoc t;
-    const TableSurface surface = TableSurface::Screen({0, 0}, t.size, t.size);
-    const int oneTrace = TableLayoutFor(t.doc, surface).ColumnWidth();
-    EXPECT_EQ(t.doc.ColumnTitle(0, 1), "e''");
-    t.Fill(1, std::vector<CComplex>(10, CComplex{3.0, 1.0}));
-    EXPECT_EQ(t.doc.ColumnTitle(0, 0), "Data e'");
-    EXPECT_EQ(t.doc.ColumnTitle(1, 1), "Memory 1 e''");
-    t.doc.SelectTableFormat(ID_TABLE_REAL_TAN);
-    EXPECT_EQ(t.doc.ColumnTitle(1, 1), "Memory 1 e''/e'");
-    const TableLayout layout = TableLayoutFor(t.doc, surface);
-    const QFontMetrics table(FontFromLogFont(t.doc.tableFont));
-    EXPECT_GE(layout.ColumnWidth(), table.horizontalAdvance(QStringLiteral("Memory 1 e''/e'")));
-    EXPECT_GE(layout.ColumnWidth(), oneTrace);
-}
-
 // A 1601-point table in a 28-pixel font is far taller than a PNG may be: the SVG holds every row,
 // the PNG is refused with the number of rows that would fit, and nothing is written.
 TEST(RenderExport, LongTablesAreWholeInSvgAndRefusedAsPng) {

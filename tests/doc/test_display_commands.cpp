@@ -238,6 +238,8 @@ TEST_F(DisplayCommands, TableCopyOfSeveralTracesNamesEveryColumn) {
               "1000000000.\t  50.0000\t   5.0000\t  60.0000\t   6.0000\t         0.5000\n"
               "2000000000.\t  40.0000\t   0.0000\t  30.0000\t   3.0000\t        12.3457\n"
               "3000000000.\t  -1.2346\t   8.0000\t  20.0000\t   2.0000\t      9999.0000\n");
+    // The table view's column titles say the same.
+    EXPECT_EQ(d.ColumnTitle(1, 1), "Memory 1 e''");
 
     // Permeability, in the tangent form: u' and u''/u' of each trace, empty past its array.
     d.SelectTableFormat(ID_TABLE_REAL_TAN);
@@ -255,6 +257,7 @@ TEST_F(DisplayCommands, TableCopyOfSeveralTracesNamesEveryColumn) {
     // Data alone: the header of one trace, and its rows carry u' and u''.
     memory.displayed = false;
     d.SelectTableFormat(ID_TABLE_REAL_IMAG);
+    EXPECT_EQ(d.ColumnTitle(0, 1), "e''");
     d.OnCommand(ID_COPY_TABLE);
     EXPECT_EQ(ui.clipboardText,
               "Frequency\te'\te''\tu'\tu''\n"
