@@ -222,6 +222,7 @@ void CMainFrame::CreateSplitter() {
     setCentralWidget(splitter_);
     splitter_->installEventFilter(this);
     activeView_ = chart_;
+    MarkActivePane();
     mode_ = ViewMode::ChartAndTable;
     ApplyViewMode();
 }
@@ -388,7 +389,28 @@ void CMainFrame::SetActiveView(QWidget* view) {
         return;
     }
     activeView_ = view;
+    MarkActivePane();
     view->setFocus(Qt::OtherFocusReason);
+}
+
+void CMainFrame::MarkActivePane() {
+    // A frame in the highlight colour around the pane that Ctrl+C and Ctrl+P act on; the other
+    // pane's frame has the window's colour, so that both keep their size.
+    for (QFrame* pane : {static_cast<QFrame*>(chart_), static_cast<QFrame*>(table_)}) {
+        if (pane == nullptr) {
+            continue;
+        }
+        if (pane->frameShape() != QFrame::Box) {
+            pane->setFrameShape(QFrame::Box);
+            pane->setFrameShadow(QFrame::Plain);
+            pane->setLineWidth(kActivePaneFrame);
+        }
+        QPalette palette = pane->palette();
+        palette.setColor(QPalette::WindowText, pane == activeView_
+                                                   ? palette.color(QPalette::Highlight)
+                                                   : palette.color(QPalette::Window));
+        pane->setPalette(palette);
+    }
 }
 
 void CMainFrame::NextPane() {
@@ -399,10 +421,14 @@ void CMainFrame::NextPane() {
 }
 
 void CMainFrame::OnFocusChanged(QWidget* now) {
+    QWidget* const before = activeView_;
     if (IsInside(now, chart_)) {
         activeView_ = chart_;
     } else if (IsInside(now, table_)) {
         activeView_ = table_;
+    }
+    if (activeView_ != before) {
+        MarkActivePane();
     }
 }
 
@@ -537,6 +563,7 @@ void CMainFrame::ClearStaleStatusTip() {
     // window and never be left. So the message pane reads "Ready" again as soon as the mouse is
     // seen elsewhere. An open menu keeps the help of its highlighted item, which the keyboard
     // may have chosen wherever the mouse is.
+    ++tipChecks_;
     const QString message = statusBar()->currentMessage();
     if (message.isEmpty()) {
         tipWatch_.stop();

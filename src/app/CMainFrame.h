@@ -64,12 +64,16 @@ public:
     QSplitter* Splitter() const { return splitter_; }
     QWidget* ActiveView() const { return activeView_; }
     void SetActiveView(QWidget* view);
+    // Width of the frame that marks the active pane, in pixels.
+    static constexpr int kActivePaneFrame = 2;
     QLabel* MessagePane() const { return messagePane_; }
     QLabel* IndicatorPane(int index) const { return indicators_[static_cast<std::size_t>(index)]; }
     // The instrument pane's width in average characters; a longer text is shortened.
     static constexpr int kInstrumentPaneChars = 48;
     // How often the fly-by help checks that the mouse is still over its button.
     static constexpr int kTipWatchMs = 150;
+    // How many times the fly-by help has checked so far.
+    int StatusTipChecks() const { return tipChecks_; }
     // The identification text of the connected instrument, or "No instrument".
     QLabel* InstrumentPane() const { return instrumentPane_; }
     void UpdateInstrumentPane();
@@ -125,6 +129,7 @@ private:
     void UpdateIndicators();
     void ClearStaleStatusTip();
     void OnFocusChanged(QWidget* now);
+    void MarkActivePane();
 
     CKv4731xDoc& doc_;
     QtOperatorUi* ui_;
@@ -138,6 +143,7 @@ private:
     QLabel* instrumentPane_ = nullptr;
     // Watches the fly-by help while it is shown (see ClearStaleStatusTip).
     QTimer tipWatch_;
+    int tipChecks_ = 0;
     std::vector<QLabel*> indicators_;
     QSplitter* splitter_ = nullptr;
     CPlot* chart_ = nullptr;

@@ -16,7 +16,9 @@ class CPlot : public QAbstractScrollArea, public DocumentView {
     Q_OBJECT
 
 public:
-    // Registers with the document, which builds its default fonts from the application font.
+    // Registers with the document, which then selects the e' chart and the real and imaginary
+    // table. (The document assigned the default fonts when it was made, from a fixed stock
+    // description, not from the application font.)
     CPlot(CKv4731xDoc& doc, QtOperatorUi* ui, QWidget* parent = nullptr);
     ~CPlot() override;
 

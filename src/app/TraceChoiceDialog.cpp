@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -24,7 +25,16 @@ TraceChoiceDialog::TraceChoiceDialog(const QString& caption, const std::array<bo
     }
     auto* box =
         new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, Qt::Vertical, this);
-    connect(box, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    // OK stands for the trace chosen: it is enabled once one is.
+    QPushButton* ok = box->button(QDialogButtonBox::Ok);
+    ok->setEnabled(false);
+    connect(group_, &QButtonGroup::idToggled, ok,
+            [this, ok](int, bool) { ok->setEnabled(group_->checkedId() >= 0); });
+    connect(box, &QDialogButtonBox::accepted, this, [this] {
+        if (Choice() >= 0) {
+            accept();
+        }
+    });
     connect(box, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(radios, 1);

@@ -1,7 +1,8 @@
 #pragma once
 
 // The trace-choice dialog of the data files: "Data", "Memory 1", "Memory 2", "Memory 3"; the
-// caller sets the caption and which traces may be chosen; nothing is chosen at first.
+// caller sets the caption and which traces may be chosen; nothing is chosen at first, and OK is
+// enabled only once a trace is.
 
 #include <QDialog>
 #include <array>

@@ -120,14 +120,15 @@ bool ViewOutputs::PaintView(ViewKind view, QPrinter& printer) {
 }
 
 void ViewOutputs::Print(ViewKind view, bool preview) {
-    // The view printed takes the keyboard focus first, as its pane would when clicked.
-    QWidget* pane = view == ViewKind::Chart ? static_cast<QWidget*>(chart_) : table_;
-    if (pane != nullptr && pane->isVisible()) {
-        pane->setFocus(Qt::OtherFocusReason);
-    }
     PreparePrinter(view);
     QPrinter& printer = Printer();
     if (preview) {
+        // The previewed view takes the keyboard focus first, as its pane would when clicked;
+        // a plain print leaves the focus where it is.
+        QWidget* pane = view == ViewKind::Chart ? static_cast<QWidget*>(chart_) : table_;
+        if (pane != nullptr && pane->isVisible()) {
+            pane->setFocus(Qt::OtherFocusReason);
+        }
         QPrintPreviewDialog dialog(&printer, parent_);
         dialog.setObjectName(QStringLiteral("PrintPreview"));
         dialog.setWindowTitle(view == ViewKind::Chart ? QStringLiteral("Print Chart Preview")
@@ -170,12 +171,19 @@ void ViewOutputs::PageSetup() {
     dialog.setWindowTitle(QStringLiteral("Printer Setup"));
     auto* size = new QComboBox(&dialog);
     size->setObjectName(QStringLiteral("pageSize"));
-    const QPageSize::PageSizeId current = printer.pageLayout().pageSize().id();
+    const QPageSize currentSize = printer.pageLayout().pageSize();
+    bool listed = false;
     for (const PageChoice& choice : kPageChoices) {
         size->addItem(QLatin1String(choice.name), static_cast<int>(choice.id));
-        if (choice.id == current) {
+        if (choice.id == currentSize.id()) {
             size->setCurrentIndex(size->count() - 1);
+            listed = true;
         }
+    }
+    if (!listed && currentSize.isValid()) {
+        // A size set elsewhere stays chosen: it is offered first, under its own name.
+        size->insertItem(0, currentSize.name(), -1);
+        size->setCurrentIndex(0);
     }
     auto* orientation = new QComboBox(&dialog);
     orientation->setObjectName(QStringLiteral("orientation"));
@@ -194,7 +202,10 @@ void ViewOutputs::PageSetup() {
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    printer.setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(size->currentData().toInt())));
+    const int chosen = size->currentData().toInt();
+    if (chosen >= 0) {
+        printer.setPageSize(QPageSize(static_cast<QPageSize::PageSizeId>(chosen)));
+    }
     printer.setPageOrientation(
         static_cast<QPageLayout::Orientation>(orientation->currentData().toInt()));
 }
@@ -230,8 +241,10 @@ bool ViewOutputs::CopyText(const std::string& text) {
 std::string ViewOutputs::Export(ViewKind view, const std::string& path) {
     QString error;
     const QString file = PathFromCore(path);
-    const bool ok = view == ViewKind::Chart ? ExportChart(doc_, file, ChartSize(), &error)
-                                            : ExportTable(doc_, file, TableScreen(), &error);
+    // Documents are written on the page of the page set-up.
+    const QPageLayout page = Printer().pageLayout();
+    const bool ok = view == ViewKind::Chart ? ExportChart(doc_, file, ChartSize(), &error, &page)
+                                            : ExportTable(doc_, file, TableScreen(), &error, &page);
     return ok ? std::string() : ToCore(error);
 }
 

@@ -1,7 +1,10 @@
 #include "display/ChartLayout.h"
 
+#include <locale.h>
 #include <algorithm>
+#include <clocale>
 #include <cmath>
+#include <ctime>
 
 #include "probe/Units.h"
 
@@ -46,20 +49,28 @@ std::string FrequencyLabel(double value, const std::string& unit) {
     return FormatGeneral(value, 9) + " " + unit;
 }
 
-std::string DateStampText(std::time_t stamp) {
+namespace {
+
+// The stamps are written in the C locale whatever the user's: English month names and AM/PM.
+std::string CLocaleTime(std::time_t stamp, const char* format) {
     std::tm local{};
     localtime_r(&stamp, &local);
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
     char text[128];
-    const std::size_t n = std::strftime(text, sizeof text, "%B %d, %Y", &local);
+    const std::size_t n = cLocale != locale_t{}
+                              ? strftime_l(text, sizeof text, format, &local, cLocale)
+                              : std::strftime(text, sizeof text, format, &local);
     return std::string(text, n);
 }
 
+}  // namespace
+
+std::string DateStampText(std::time_t stamp) {
+    return CLocaleTime(stamp, "%B %d, %Y");
+}
+
 std::string TimeStampText(std::time_t stamp) {
-    std::tm local{};
-    localtime_r(&stamp, &local);
-    char text[64];
-    const std::size_t n = std::strftime(text, sizeof text, "%I:%M %p", &local);
-    return std::string(text, n);
+    return CLocaleTime(stamp, "%I:%M %p");
 }
 
 int MarkerIndexForClick(const std::vector<std::optional<int>>& px, int clickX, bool coleCole) {

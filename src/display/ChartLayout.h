@@ -71,7 +71,8 @@ const char* AxisNumberFormat(double span);
 std::string FrequencyLabel(double value, const std::string& unit);
 
 // The date and time of the stamps as the chart, the table and the table copy write them:
-// "%B %d, %Y" and "%I:%M %p" of the local time.
+// "%B %d, %Y" and "%I:%M %p" of the local time, in the C locale ("March 12, 1970", "01:05 PM")
+// whatever the user's locale.
 std::string DateStampText(std::time_t stamp);
 std::string TimeStampText(std::time_t stamp);
 

@@ -31,16 +31,20 @@ int TableLayout::RowY(int row) const {
     return ColumnTitleY() + (row + 1) * m_.rowHeight;
 }
 
+int TableLayout::ColumnWidth() const {
+    return m_.columnWidth > 0 ? m_.columnWidth : kTableColumnChars * m_.charWidth;
+}
+
 int TableLayout::TraceX(int slot) const {
-    return m_.frequencyWidth + slot * 2 * kTableColumnChars * m_.charWidth;
+    return m_.frequencyWidth + slot * 2 * ColumnWidth();
 }
 
 int TableLayout::ColumnTitleCentre(int slot, int column) const {
-    return static_cast<int>(TraceX(slot) + (0.5 + column) * kTableColumnChars * m_.charWidth);
+    return static_cast<int>(TraceX(slot) + (0.5 + column) * ColumnWidth());
 }
 
 int TableLayout::CellRight(int slot, int column) const {
-    return TraceX(slot) + (column + 1) * kTableColumnChars * m_.charWidth;
+    return TraceX(slot) + (column + 1) * ColumnWidth();
 }
 
 int TableLayout::ContentWidth() const {
@@ -84,21 +88,40 @@ int TableLayout::ScrollForRow(int row) const {
     return std::max(0, row) * m_.rowHeight;
 }
 
-std::vector<int> TableLayout::PrintedRowYs(int pageHeight) const {
-    std::vector<int> ys(static_cast<std::size_t>(std::max(0, m_.points)));
-    const int h = m_.rowHeight;
-    std::int64_t y0 = ColumnTitleY();
-    std::int64_t page = 1;
+TableLayout::PrintedRows TableLayout::Printed(int pageHeight) const {
+    PrintedRows printed;
+    printed.rowYs.resize(static_cast<std::size_t>(std::max(0, m_.points)));
+    printed.titleYs.push_back(ColumnTitleY());
+    const std::int64_t h = m_.rowHeight;
+    // Pages too low for the column titles and a row print the rows without repeated titles.
+    const bool repeatTitles = pageHeight > 0 && 2 * h <= pageHeight;
+    std::int64_t y = RowY(0);
+    std::int64_t pageBottom = pageHeight;
     for (int r = 0; r < m_.points; ++r) {
-        ys[static_cast<std::size_t>(r)] = static_cast<int>(
-            std::min<std::int64_t>(y0 + static_cast<std::int64_t>(r + 1) * h, INT32_MAX));
-        if (static_cast<std::int64_t>(pageHeight) * page <
-            static_cast<std::int64_t>(h) * (r + 3) + y0) {
-            y0 += h;
-            ++page;
+        if (pageHeight > 0) {
+            if (repeatTitles && y + h > pageBottom) {
+                // The row would cross the page's edge: the next page starts with the column
+                // titles, and the row follows them.
+                const std::int64_t top = std::max(pageBottom, y / pageHeight * pageHeight);
+                if (top <= INT32_MAX) {
+                    printed.titleYs.push_back(static_cast<int>(top));
+                }
+                y = top + h;
+                pageBottom = top + pageHeight;
+            }
+            while (y >= pageBottom) {
+                pageBottom += pageHeight;
+            }
         }
+        printed.rowYs[static_cast<std::size_t>(r)] =
+            static_cast<int>(std::min<std::int64_t>(y, INT32_MAX));
+        y += h;
     }
-    return ys;
+    return printed;
+}
+
+std::vector<int> TableLayout::PrintedRowYs(int pageHeight) const {
+    return Printed(pageHeight).rowYs;
 }
 
 int MarkerAfterKey(MarkerMove key, int index, int points) {

@@ -19,6 +19,9 @@ struct TableMetrics {
     int frequencyWidth = 0;          // w: widest frequency text of the rows
     int traceColumns = 0;            // displayed and valid traces
     int points = 0;                  // N: points of the current sweep
+    // Width of a value column; 0 is 11 average character widths. Wider when the column titles
+    // name their traces and would not fit.
+    int columnWidth = 0;
 };
 
 // A cell column is 11 average character widths wide.
@@ -41,7 +44,8 @@ public:
     // Row i: column-title row + (i + 1)·h.
     int RowY(int row) const;
 
-    // The frequency column starts at x = a; the trace columns at x = w, 2·11·a per trace.
+    // The frequency column starts at x = a; the trace columns at x = w, two column widths
+    // (2·11·a) per trace.
     int FrequencyX() const { return m_.charWidth; }
     int TraceX(int slot) const;
     // Centre of the title of column c (0 or 1) of the trace in slot s, and the right edge of its
@@ -49,6 +53,7 @@ public:
     int ColumnTitleCentre(int slot, int column) const;
     int CellRight(int slot, int column) const;
     int EndX() const { return TraceX(m_.traceColumns); }
+    int ColumnWidth() const;
 
     // The scroll size: (5·a + end of the last column, column-title row + (N + 1)·h).
     int ContentWidth() const;
@@ -65,8 +70,15 @@ public:
     // The scroll position that brings the marker row to the top: index·h (at least 0).
     int ScrollForRow(int row) const;
 
-    // Row positions when printing on pages `pageHeight` pixels high: a row that would cross a
-    // page edge moves down by one row height, and every row after it too.
+    // Positions when printing on pages `pageHeight` pixels high: a row that would cross a page
+    // edge starts the next page, below the column titles repeated at the page's top, and every
+    // row after it follows. rowYs holds the top of each row, titleYs the top of the column-title
+    // row on each page that has one (the first at ColumnTitleY()).
+    struct PrintedRows {
+        std::vector<int> rowYs;
+        std::vector<int> titleYs;
+    };
+    PrintedRows Printed(int pageHeight) const;
     std::vector<int> PrintedRowYs(int pageHeight) const;
 
 private:

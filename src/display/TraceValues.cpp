@@ -81,12 +81,16 @@ std::string Number(const char* format, double v) {
     return Printf(format, std::isnan(v) ? std::fabs(v) : v);
 }
 
-// Column c of a table cell before trimming; no value past the end of an array.
+// Column c of a table cell before trimming; no value past the end of an array. Columns 0 and 1
+// are read from the permittivity array, 2 and 3 (the copy's u columns) from the permeability
+// array.
 std::optional<std::string> CellRaw(const TraceSet& set, int tableFormat, int t, int point, int c) {
+    const TraceArray array = c >= 2 ? TraceArray::Permeability : TraceArray::Permittivity;
+    c %= 2;
     const Quantity q =
         c == 0 ? Quantity::Real
                : (tableFormat == kFormatTableReTan ? Quantity::Tangent : Quantity::Imag);
-    const auto value = MathValue(set, TraceArray::Permittivity, q, t, point);
+    const auto value = MathValue(set, array, q, t, point);
     if (!value) {
         return std::nullopt;
     }
@@ -101,8 +105,7 @@ std::optional<std::string> CellRaw(const TraceSet& set, int tableFormat, int t, 
         return Number("%9.4f", *value);
     }
     if (q == Quantity::Tangent) {
-        return TraceAt(set, t)->TangentText(TraceArray::Permittivity,
-                                            static_cast<std::size_t>(point));
+        return TraceAt(set, t)->TangentText(array, static_cast<std::size_t>(point));
     }
     return Number("% 9.4f", *value);
 }
@@ -132,7 +135,58 @@ std::string TableCellText(const TraceSet& set, int tableFormat, int trace, int p
     return Trim(CellRaw(set, tableFormat, trace, point, column).value_or(std::string()));
 }
 
-std::string TableCopyRow(const TraceSet& set, int tableFormat, int point) {
+int DisplayedTraceCount(const TraceSet& set) {
+    int count = 0;
+    for (int t = 0; t < kTraceCount; ++t) {
+        const CTrace* trace = TraceAt(set, t);
+        if (trace != nullptr && trace->DisplayedAndValid()) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+std::string TableColumnTitle(int trace, const std::string& quantity, bool named) {
+    if (!named || trace < 0 || trace >= kTraceCount) {
+        return quantity;
+    }
+    return std::string(kTraceCaptions[trace]) + " " + quantity;
+}
+
+std::vector<std::string> TableCopyTitles(const TraceSet& set, int tableFormat, bool permeability,
+                                         bool sensitivity) {
+    const bool tangent = tableFormat == kFormatTableReTan;
+    std::vector<std::string> titles{"Frequency"};
+    const int shown = DisplayedTraceCount(set);
+    if (shown < 2) {
+        // One trace (or none): the plain titles.
+        titles.insert(titles.end(), {"e'", tangent ? "e''/e'" : "e''"});
+        if (permeability) {
+            titles.insert(titles.end(), {"u'", tangent ? "u''/u'" : "u''"});
+        } else if (sensitivity) {
+            titles.emplace_back("Sensitivity");
+        }
+        return titles;
+    }
+    for (int t = 0; t < kTraceCount; ++t) {
+        const CTrace* trace = TraceAt(set, t);
+        if (trace == nullptr || !trace->DisplayedAndValid()) {
+            continue;
+        }
+        titles.push_back(TableColumnTitle(t, "e'", true));
+        titles.push_back(TableColumnTitle(t, tangent ? "e''/e'" : "e''", true));
+        if (permeability) {
+            titles.push_back(TableColumnTitle(t, "u'", true));
+            titles.push_back(TableColumnTitle(t, tangent ? "u''/u'" : "u''", true));
+        }
+    }
+    if (sensitivity && !permeability) {
+        titles.push_back(TableColumnTitle(kDataTrace, "Sensitivity", true));
+    }
+    return titles;
+}
+
+std::string TableCopyRow(const TraceSet& set, int tableFormat, int point, bool permeability) {
     std::string row;
     if (set.frequencies != nullptr && point >= 0 &&
         static_cast<std::size_t>(point) < set.frequencies->size()) {
@@ -145,7 +199,7 @@ std::string TableCopyRow(const TraceSet& set, int tableFormat, int point) {
         if (trace == nullptr || !trace->DisplayedAndValid()) {
             continue;
         }
-        for (int c = 0; c < 2; ++c) {
+        for (int c = 0; c < (permeability ? 4 : 2); ++c) {
             std::string text = CellRaw(set, tableFormat, t, point, c).value_or(std::string());
             row += '\t';
             row += set.mathMode != kMathOff ? Trim(text) : text;

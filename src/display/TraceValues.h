@@ -49,14 +49,31 @@ double ChartYValue(const TraceSet& set, int chartFormat, int trace, int point);
 // The table's cell of trace t, point i, column 0 or 1 in a table format (kFormatTableReIm or
 // kFormatTableReTan), leading and trailing blanks removed. Math off: "% 9.4f" of e' and of e''
 // or the tangent text ("9999" for a zero e'); math on: "%9.4f" of the quotient or difference
-// (tangents: the numeric tangent, 9999 for a zero e'). Infinite and undefined values read
-// "inf", "-inf" and "nan".
+// (tangents: the numeric tangent, 9999 for a zero e'). Infinite and undefined quotients read
+// "infinite", "-infinite" and "undefined".
 std::string TableCellText(const TraceSet& set, int tableFormat, int trace, int point, int column);
 
 // The table copy's row of point i: the frequency in Hz with at most 15 significant digits
 // ("200000000."; "???????" past the end of the list), then for every displayed and valid trace a
-// tab, column 0, a tab, column 1. With math off the columns keep their width ("% 9.4f", the
-// tangent text trimmed at its left only); with math on they are trimmed.
-std::string TableCopyRow(const TraceSet& set, int tableFormat, int point);
+// tab, column 0, a tab, column 1 (with `permeability`, then a tab, u', a tab, u'' or u''/u' of the
+// permeability array, empty past its end). With math off the columns keep their width ("% 9.4f",
+// the tangent text trimmed at its left only); with math on they are trimmed.
+std::string TableCopyRow(const TraceSet& set, int tableFormat, int point,
+                         bool permeability = false);
+
+// Displayed and valid traces of the set.
+int DisplayedTraceCount(const TraceSet& set);
+
+// The title of a value column: the quantity ("e'", "e''/e'", "Sensitivity"), preceded by the
+// trace's fixed caption and a blank when `named` ("Memory 1 e''"). Tables that show two or more
+// traces name every column so.
+std::string TableColumnTitle(int trace, const std::string& quantity, bool named);
+
+// The fields of the table copy's header line, one for each field of its rows: "Frequency", then
+// with one trace (or none) shown "e'", "e''" or "e''/e'", then "u'" and "u''" or "u''/u'" with
+// permeability, else "Sensitivity" when asked; with two or more traces each column named after
+// its trace ("Data e'", "Memory 1 e''", ..., "Data Sensitivity" last).
+std::vector<std::string> TableCopyTitles(const TraceSet& set, int tableFormat, bool permeability,
+                                         bool sensitivity);
 
 }  // namespace kv

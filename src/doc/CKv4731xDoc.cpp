@@ -328,6 +328,10 @@ bool CKv4731xDoc::RunCommand(int id) {
             return true;
         case ID_RESET_DEFAULTS:
             ReadDefaultsFile();
+            // The defaults' own stamps are those of the day they were saved.
+            if (defaultsValid) {
+                dateStamp = timeStamp = std::time(nullptr);
+            }
             UpdateAllViews();
             return true;
 
@@ -676,7 +680,10 @@ std::vector<CComplex>& CKv4731xDoc::DataPermittivity() {
 void CKv4731xDoc::DataMeasured(const std::vector<double>& frequencies) {
     CTrace& data = traces_[kDataTrace];
     data.frequencies = frequencies;
-    dateStamp = timeStamp = std::time(nullptr);
+    // Unchecked "Update on measurement" keeps the stamps the operator set.
+    if (timeDateUpdate) {
+        dateStamp = timeStamp = std::time(nullptr);
+    }
     data.valid = true;
     data.displayed = true;
     ++measurementCount;

@@ -213,8 +213,14 @@ public:
     double YValue(int trace, int point) const;
     // Cell text of trace t, point i, column 0 or 1 in the current table format, trimmed.
     std::string CellText(int trace, int point, int column) const;
-    // The table copy's row of point i (frequency, then two columns per shown trace).
-    std::string CopyRowText(int point) const;
+    // The table copy's row of point i (frequency, then two columns per shown trace, four with
+    // permeability).
+    std::string CopyRowText(int point, bool permeability = false) const;
+    // The table copy's header fields, one for each field of its rows.
+    std::vector<std::string> CopyTitles(bool permeability, bool sensitivity) const;
+    // The title of column c (0 or 1) of trace t in the table view: the table format's column
+    // title, preceded by the trace's caption when two or more traces are shown.
+    std::string ColumnTitle(int trace, int column) const;
     // The chart commands.
     void Autoscale();
     void SetScale(int page);  // page 0 horizontal, 1 vertical, -1 the last one shown

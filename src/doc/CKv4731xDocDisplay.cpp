@@ -165,14 +165,13 @@ std::string CKv4731xDoc::TableCopyText() const {
     if (timeDateShown) {
         text += DateStampText(dateStamp) + " " + TimeStampText(timeStamp) + "\n";
     }
-    const bool tangent = currentTableFormat_ == kFormatTableReTan;
+    // Every row has a field under each header field: with permeability the rows carry u' and u''
+    // of each trace and no sensitivity.
     const bool permeability = !traces_[kDataTrace].permeability.empty();
-    text += "Frequency\te'\t";
-    text += tangent ? "e''/e'" : "e''";
-    if (permeability) {
-        text += tangent ? "\tu'\tu''/u'" : "\tu'\tu''";
-    } else if (includeSensitivity) {
-        text += "\tSensitivity";
+    const bool withSensitivity = includeSensitivity && !permeability;
+    const std::vector<std::string> titles = CopyTitles(permeability, includeSensitivity);
+    for (std::size_t k = 0; k < titles.size(); ++k) {
+        text += (k == 0 ? "" : "\t") + titles[k];
     }
     text += "\n";
 
@@ -181,8 +180,8 @@ std::string CKv4731xDoc::TableCopyText() const {
     // About 60 bytes a row with one trace shown.
     text.reserve(text.size() + static_cast<std::size_t>(points) * 64);
     for (int i = 0; i < points; ++i) {
-        text += CopyRowText(i);
-        if (includeSensitivity) {
+        text += CopyRowText(i, permeability);
+        if (withSensitivity) {
             const auto k = static_cast<std::size_t>(i);
             text += Printf("\t%15.4f", k < sensitivity.size() ? sensitivity[k] : 9999.0);
         }

@@ -63,7 +63,7 @@ Outcome CKv4731xDoc::PerformCalibration() {
     SetModified();
     Outcome outcome = engine_->PerformCalibration();
     if (outcome.Done()) {
-        ui_.ShowStatusText("Calibration complete.");
+        ui_.ShowStatusText("Calibration complete");
     }
     return outcome;
 }
@@ -76,7 +76,7 @@ Outcome CKv4731xDoc::RefreshCalibration() {
     SetModified();
     Outcome outcome = engine_->RefreshCalibration();
     if (outcome.Done()) {
-        ui_.ShowStatusText("Calibration refreshed.");
+        ui_.ShowStatusText("Calibration refreshed");
     }
     return outcome;
 }
@@ -93,7 +93,7 @@ Outcome CKv4731xDoc::Measure(bool onExternalTrigger) {
     }
     Outcome outcome = onExternalTrigger ? engine_->MeasureOnTrigger() : engine_->Measure();
     if (outcome.Done()) {
-        ui_.ShowStatusText("Measurement complete.");
+        ui_.ShowStatusText("Measurement complete");
     }
     return outcome;
 }
@@ -121,7 +121,7 @@ Outcome CKv4731xDoc::OpenSetupFile(const std::string& path) {
 Outcome CKv4731xDoc::SaveDefaults() {
     Outcome outcome = WriteDefaultsFile();
     if (outcome.Done()) {
-        ui_.ShowStatusText(std::string("Defaults saved to ") + defaultsPath + ".");
+        ui_.ShowStatusText(std::string("Defaults saved to ") + defaultsPath);
     }
     return outcome;
 }

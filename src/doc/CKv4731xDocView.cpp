@@ -95,8 +95,18 @@ std::string CKv4731xDoc::CellText(int trace, int point, int column) const {
     return TableCellText(ViewTraces(*this), currentTableFormat_, trace, point, column);
 }
 
-std::string CKv4731xDoc::CopyRowText(int point) const {
-    return TableCopyRow(ViewTraces(*this), currentTableFormat_, point);
+std::string CKv4731xDoc::CopyRowText(int point, bool permeability) const {
+    return TableCopyRow(ViewTraces(*this), currentTableFormat_, point, permeability);
+}
+
+std::vector<std::string> CKv4731xDoc::CopyTitles(bool permeability, bool sensitivity) const {
+    return TableCopyTitles(ViewTraces(*this), currentTableFormat_, permeability, sensitivity);
+}
+
+std::string CKv4731xDoc::ColumnTitle(int trace, int column) const {
+    const auto& titles = Format(currentTableFormat_).columnTitles;
+    const std::string& quantity = titles[static_cast<std::size_t>(column == 0 ? 0 : 1)];
+    return TableColumnTitle(trace, quantity, DisplayedTraceCount(ViewTraces(*this)) >= 2);
 }
 
 void CKv4731xDoc::Autoscale() {

@@ -74,7 +74,7 @@ public:
     virtual std::string ExportView(ViewKind view, const std::string& path) = 0;
 
     // A text in the status bar that says what a finished operation did; it stays until the next
-    // command.
+    // command. Status texts, like "Ready" and the commands' fly-by help, end without a full stop.
     virtual void ShowStatusText(const std::string& text) = 0;
 
     // The document began or ended a command: which commands are available changed (see

@@ -67,9 +67,14 @@ bool Commit(QSaveFile& file, bool painted, const QString& path, QString* error) 
     return true;
 }
 
-void SetUpPdf(QPdfWriter& writer, QPageLayout::Orientation orientation) {
+// The page set-up's page when given, else A4 in the orientation given.
+void SetUpPdf(QPdfWriter& writer, const QPageLayout* page, QPageLayout::Orientation orientation) {
     writer.setCreator(QStringLiteral("KV47310"));
     writer.setResolution(kPdfResolution);
+    if (page != nullptr && page->isValid()) {
+        writer.setPageLayout(*page);
+        return;
+    }
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageOrientation(orientation);
 }
@@ -137,6 +142,15 @@ int PaintTablePages(CKv4731xDoc& doc, QPaintDevice& device, const std::function<
     return painted;
 }
 
+QString TooLargeForPngText(int rowsThatFit, int rows) {
+    return QStringLiteral(
+               "The table is too long for a PNG picture: %1 of its %2 rows fit in %3 pixels. "
+               "Export it as an SVG or PDF file to keep every row.")
+        .arg(rowsThatFit)
+        .arg(rows)
+        .arg(kMaxPictureSide);
+}
+
 ExportFileType ExportFileTypeOf(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == QLatin1String("png")) {
@@ -151,7 +165,8 @@ ExportFileType ExportFileTypeOf(const QString& path) {
     return ExportFileType::Unsupported;
 }
 
-bool ExportChart(CKv4731xDoc& doc, const QString& path, QSize size, QString* error) {
+bool ExportChart(CKv4731xDoc& doc, const QString& path, QSize size, QString* error,
+                 const QPageLayout* page) {
     const ExportFileType type = ExportFileTypeOf(path);
     if (type == ExportFileType::Unsupported) {
         return Fail(error, QString::fromLatin1(kUnsupportedFileTypeText));
@@ -182,7 +197,7 @@ bool ExportChart(CKv4731xDoc& doc, const QString& path, QSize size, QString* err
         }
         case ExportFileType::Pdf: {
             QPdfWriter writer(&file);
-            SetUpPdf(writer,
+            SetUpPdf(writer, page,
                      size.width() > size.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
             PaintChartPages(doc, writer, size);
             // The page is written when the painting ends; nothing is written when it could
@@ -196,10 +211,19 @@ bool ExportChart(CKv4731xDoc& doc, const QString& path, QSize size, QString* err
     return Commit(file, painted, path, error);
 }
 
-bool ExportTable(CKv4731xDoc& doc, const QString& path, QSize screenResolution, QString* error) {
+bool ExportTable(CKv4731xDoc& doc, const QString& path, QSize screenResolution, QString* error,
+                 const QPageLayout* page) {
     const ExportFileType type = ExportFileTypeOf(path);
     if (type == ExportFileType::Unsupported) {
         return Fail(error, QString::fromLatin1(kUnsupportedFileTypeText));
+    }
+    if (type == ExportFileType::Png) {
+        // A picture larger than this cannot be painted whole: refused before anything is written.
+        const QSize whole = TableImageSize(doc, QSize());
+        if (whole.height() > kMaxPictureSide || whole.width() > kMaxPictureSide) {
+            return Fail(error, TooLargeForPngText(TableImageRowsThatFit(doc, kMaxPictureSide),
+                                                  doc.ViewPointCount()));
+        }
     }
     QSaveFile file;
     if (!OpenTarget(file, path, error)) {
@@ -224,7 +248,7 @@ bool ExportTable(CKv4731xDoc& doc, const QString& path, QSize screenResolution, 
         }
         case ExportFileType::Pdf: {
             QPdfWriter writer(&file);
-            SetUpPdf(writer, QPageLayout::Portrait);
+            SetUpPdf(writer, page, QPageLayout::Portrait);
             painted = PaintTablePages(doc, writer, screenResolution) > 0;
             break;
         }

@@ -6,6 +6,7 @@
 //
 // All functions need a QGuiApplication (font metrics).
 
+#include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPaintDevice>
 #include <QSize>
@@ -41,17 +42,28 @@ ExportFileType ExportFileTypeOf(const QString& path);
 inline constexpr const char* kUnsupportedFileTypeText =
     "Unsupported file type: choose a .png, .svg or .pdf file.";
 
+// The largest side of a PNG picture of the table, in pixels.
+inline constexpr int kMaxPictureSide = 32000;
+// The message of a table too large for a PNG picture.
+QString TooLargeForPngText(int rowsThatFit, int rows);
+
 // The chart into a file: .png the picture of `size` pixels (RenderChartImage), .svg the same
-// drawing as on a screen of that size, .pdf one A4 page (landscape when `size` is wider than
-// high) at 1200 dpi, drawn as printing draws it with `size` as the last screen size.
+// drawing as on a screen of that size, .pdf one page at 1200 dpi, drawn as printing draws it
+// with `size` as the last screen size. The page is `page` (the printer's page set-up: paper size,
+// orientation and margins) when given, else A4, landscape when `size` is wider
+// than high.
 // The file is written to a temporary file beside it that replaces it only when complete, so a
 // failed export leaves an existing file as it was. On failure returns false with the reason in
 // `error` (when given): kUnsupportedFileTypeText, or "<path> could not be written."
-bool ExportChart(CKv4731xDoc& doc, const QString& path, QSize size, QString* error);
+bool ExportChart(CKv4731xDoc& doc, const QString& path, QSize size, QString* error,
+                 const QPageLayout* page = nullptr);
 
 // The table into a file: .png the whole table as one picture (RenderTableImage with an empty
-// size), .svg the same drawing, .pdf the pages printing gives on A4 at 1200 dpi (PaintTablePages)
-// with fonts scaled from `screenResolution`. Written and failing as ExportChart.
-bool ExportTable(CKv4731xDoc& doc, const QString& path, QSize screenResolution, QString* error);
+// size), refused with TooLargeForPngText when a side would exceed kMaxPictureSide; .svg the same
+// drawing, whatever its size; .pdf the pages printing gives at 1200 dpi (PaintTablePages) on
+// `page` when given, else on portrait A4, with fonts scaled from `screenResolution`. Written and
+// failing as ExportChart.
+bool ExportTable(CKv4731xDoc& doc, const QString& path, QSize screenResolution, QString* error,
+                 const QPageLayout* page = nullptr);
 
 }  // namespace kv

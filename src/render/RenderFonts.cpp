@@ -75,6 +75,12 @@ QFont FontFromLogFont(const LogFont& lf, double heightScale, double widthScale) 
                 std::clamp(static_cast<int>(std::lround(100.0 * width / natural)), 1, 4000));
         }
     }
+    // The face the system resolved by name: an SVG file names a family its viewer can find,
+    // not the stored face text, which may exist only through this program's substitutions.
+    const QString resolved = QFontInfo(font).family();
+    if (!resolved.isEmpty()) {
+        font.setFamily(resolved);
+    }
     return font;
 }
 
@@ -113,10 +119,12 @@ Qt::PenStyle PenStyleFromCode(int code) {
 
 QPen ChartPen(ColorRef colour, int lineWidth, int penStyle) {
     QPen pen(ColorFromColorRef(colour));
-    pen.setWidth(std::max(0, lineWidth));
+    // Widths are device pixels, as a pen on a device context in device units; 0 draws one pixel
+    // wide as 1 does. Not a cosmetic pen: a print preview, which shows the printer's page scaled
+    // down, then scales the lines with the page and shows them as they will print.
+    pen.setWidth(std::max(1, lineWidth));
     pen.setStyle(PenStyleFromCode(penStyle));
-    // Widths are device pixels, as a pen on a device context in device units.
-    pen.setCosmetic(true);
+    pen.setCosmetic(false);
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
     return pen;

@@ -20,7 +20,8 @@ ColorRef ColorRefFromColor(const QColor& colour);
 // widthScale (both truncated toward zero first). A negative height is the character height in
 // pixels, a positive one the cell height (ascent plus descent), 0 the default height; a width of
 // 0 keeps the face's own proportions. "Time New Roman" and "System" reach an installed face
-// through font substitution. Needs a QGuiApplication.
+// through font substitution; the font carries the family of the face resolved. Needs a
+// QGuiApplication.
 QFont FontFromLogFont(const LogFont& font, double heightScale = 1.0, double widthScale = 1.0);
 
 // The description of a font chosen in a font dialog: negative pixel height (character height),

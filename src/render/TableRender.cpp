@@ -31,6 +31,25 @@ struct TableFonts {
     QFont Of(const LogFont& lf) const { return FontFromLogFont(lf, heightScale, widthScale); }
 };
 
+TableMetrics MeasureTable(const CKv4731xDoc& doc, const TableSurface& s, const TableFonts& fonts);
+
+// The fonts of a surface. A printed page scales every font by one factor in both directions, so
+// that no text is squeezed: the page's height over the screen's, made smaller when the table
+// would then be wider than the page.
+TableFonts FontsFor(const CKv4731xDoc& doc, const TableSurface& s) {
+    TableFonts fonts(s);
+    if (!s.printing) {
+        return fonts;
+    }
+    fonts.widthScale = fonts.heightScale;
+    const int width = TableLayout(MeasureTable(doc, s, fonts)).ContentWidth();
+    if (width > s.resolution.width() && width > 0) {
+        fonts.heightScale *= static_cast<double>(s.resolution.width()) / width;
+        fonts.widthScale = fonts.heightScale;
+    }
+    return fonts;
+}
+
 int TextHeight(const QFont& font) {
     return QFontMetrics(font).height();
 }
@@ -58,11 +77,18 @@ TableMetrics MeasureTable(const CKv4731xDoc& doc, const TableSurface& s, const T
     for (const std::string& text : FrequencyTextShapes(doc.Engine().frequencies, m.points)) {
         m.frequencyWidth = std::max(m.frequencyWidth, table.horizontalAdvance(RenderString(text)));
     }
+    int titleWidth = 0;
     for (int t = 0; t < kTraceCount; ++t) {
         if (doc.TraceDisplayedAndValid(t)) {
             ++m.traceColumns;
+            for (int c = 0; c < 2; ++c) {
+                titleWidth = std::max(titleWidth,
+                                      table.horizontalAdvance(RenderString(doc.ColumnTitle(t, c))));
+            }
         }
     }
+    // A title that names its trace keeps an average character width free on either side.
+    m.columnWidth = std::max(kTableColumnChars * m.charWidth, titleWidth + 2 * m.charWidth);
     return m;
 }
 
@@ -86,12 +112,12 @@ void DrawCell(QPainter& painter, const ChartText& cell, const QColor& colour, bo
 }  // namespace
 
 TableLayout TableLayoutFor(const CKv4731xDoc& doc, const TableSurface& surface) {
-    return TableLayout(MeasureTable(doc, surface, TableFonts(surface)));
+    return TableLayout(MeasureTable(doc, surface, FontsFor(doc, surface)));
 }
 
 void RenderTable(QPainter& painter, CKv4731xDoc& doc, const TableSurface& surface) {
     doc.CheckReference();
-    const TableFonts fonts(surface);
+    const TableFonts fonts = FontsFor(doc, surface);
     const TableLayout layout(MeasureTable(doc, surface, fonts));
 
     painter.save();
@@ -134,8 +160,16 @@ void RenderTable(QPainter& painter, CKv4731xDoc& doc, const TableSurface& surfac
     painter.setFont(fonts.Of(doc.tableFont));
     std::vector<int> rowY;
     std::vector<int> rows;
+    std::vector<int> titleYs{layout.ColumnTitleY()};
     if (surface.printing) {
-        rowY = layout.PrintedRowYs(surface.resolution.height());
+        TableLayout::PrintedRows printed = layout.Printed(surface.resolution.height());
+        rowY = std::move(printed.rowYs);
+        titleYs.clear();
+        for (int y : printed.titleYs) {
+            if (y + layout.RowHeight() > bandTop && y < bandTop + bandHeight) {
+                titleYs.push_back(y);
+            }
+        }
         const int h = layout.RowHeight();
         for (int i = 0; i < layout.Points(); ++i) {
             const int y = rowY[static_cast<std::size_t>(i)];
@@ -153,27 +187,28 @@ void RenderTable(QPainter& painter, CKv4731xDoc& doc, const TableSurface& surfac
         return surface.printing ? rowY[static_cast<std::size_t>(i)] : layout.RowY(i);
     };
     const bool highlight = doc.markerOn && doc.AnyTraceDisplayedAndValid();
-    const int titleY = layout.ColumnTitleY();
-
     const QColor tableColour = ColorFromColorRef(doc.tableColour);
-    DrawAlignedText(painter, {"Frequency", layout.FrequencyX(), titleY}, tableColour);
+    for (int titleY : titleYs) {
+        DrawAlignedText(painter, {"Frequency", layout.FrequencyX(), titleY}, tableColour);
+    }
     for (int i : rows) {
         DrawCell(painter, {doc.PointFrequencyText(i), layout.FrequencyX(), yOf(i)}, tableColour,
                  highlight && i == doc.markerPosition);
     }
 
-    const CPlotFormat& format = doc.Format(doc.CurrentTableFormat());
     int slot = 0;
     for (int t = 0; t < kTraceCount; ++t) {
         if (!doc.TraceDisplayedAndValid(t)) {
             continue;
         }
         const QColor colour = ColorFromColorRef(doc.Trace(t).colour);
-        for (int c = 0; c < 2; ++c) {
-            DrawAlignedText(painter,
-                            {format.columnTitles[static_cast<std::size_t>(c)],
-                             layout.ColumnTitleCentre(slot, c), titleY, TextAlign::Centre},
-                            colour);
+        for (int titleY : titleYs) {
+            for (int c = 0; c < 2; ++c) {
+                DrawAlignedText(painter,
+                                {doc.ColumnTitle(t, c), layout.ColumnTitleCentre(slot, c), titleY,
+                                 TextAlign::Centre},
+                                colour);
+            }
         }
         for (int i : rows) {
             const bool marked = highlight && i == doc.markerPosition;
@@ -203,7 +238,7 @@ std::optional<int> MarkerIndexForTableClick(const CKv4731xDoc& doc, const TableS
 }
 
 int TableRowHeight(const CKv4731xDoc& doc, const TableSurface& surface) {
-    return QFontMetrics(TableFonts(surface).Of(doc.tableFont)).height();
+    return QFontMetrics(FontsFor(doc, surface).Of(doc.tableFont)).height();
 }
 
 int TableScrollForMarker(const CKv4731xDoc& doc, const TableSurface& surface) {
@@ -230,8 +265,18 @@ QSize TableImageSize(const CKv4731xDoc& doc, QSize size) {
     }
     const QSize nominal(1024, 768);
     return TableContentSize(doc, TableSurface::Screen({0, 0}, nominal, nominal))
-        .boundedTo(QSize(32000, 32000))
         .expandedTo(QSize(1, 1));
+}
+
+int TableImageRowsThatFit(const CKv4731xDoc& doc, int height) {
+    const QSize nominal(1024, 768);
+    const TableLayout layout = TableLayoutFor(doc, TableSurface::Screen({0, 0}, nominal, nominal));
+    int rows = 0;
+    while (rows < layout.Points() &&
+           static_cast<long long>(layout.RowY(rows)) + layout.RowHeight() <= height) {
+        ++rows;
+    }
+    return rows;
 }
 
 void PaintTableImage(QPainter& painter, CKv4731xDoc& doc, QSize size) {

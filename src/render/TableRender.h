@@ -83,8 +83,11 @@ int TableScrollForMarker(const CKv4731xDoc& doc, const TableSurface& surface);
 int TablePageCount(const CKv4731xDoc& doc, QSize pageResolution, QSize screenResolution);
 
 // The top of the table drawn on a white image of the given size (as on a screen of that size);
-// an empty size gives an image of the whole table, at most 32000 pixels high.
+// an empty size gives an image of the whole table, however large (the PNG export refuses a
+// table larger than kMaxPictureSide; see ExportTable).
 QImage RenderTableImage(CKv4731xDoc& doc, QSize size);
+// The rows of the whole table's image that lie wholly within its top `height` pixels.
+int TableImageRowsThatFit(const CKv4731xDoc& doc, int height);
 // The size of that image, and its drawing on any painter (white background included).
 QSize TableImageSize(const CKv4731xDoc& doc, QSize size);
 void PaintTableImage(QPainter& painter, CKv4731xDoc& doc, QSize size);

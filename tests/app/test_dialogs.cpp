@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -252,8 +253,18 @@ TEST(TraceChoiceDialogTest, NothingChosenAtFirstAndDisabledTraces) {
     EXPECT_FALSE(dialog.Button(1)->isEnabled());
     EXPECT_FALSE(dialog.Button(3)->isEnabled());
     EXPECT_EQ(dialog.Choice(), -1);
+    // OK is refused until a trace is chosen.
+    auto* box = dialog.findChild<QDialogButtonBox*>();
+    ASSERT_NE(box, nullptr);
+    QPushButton* ok = box->button(QDialogButtonBox::Ok);
+    EXPECT_FALSE(ok->isEnabled());
+    emit box->accepted();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
     dialog.Button(2)->click();
     EXPECT_EQ(dialog.Choice(), 2);
+    EXPECT_TRUE(ok->isEnabled());
+    ok->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 TEST(TraceChoiceDialogTest, CancelAndOkWithNothingChosenGiveNone) {

@@ -285,11 +285,16 @@ TEST_F(MainFrameTest, FlyByHelpGivesWayToReadyOnceTheMouseIsElsewhere) {
     ASSERT_NE(button, nullptr);
     ASSERT_EQ(button->statusTip().toStdString(), "Trigger measurement");
     QStatusBar* bar = frame->statusBar();
+    // The help has been checked twice more since now (whatever the time that took).
+    auto WatchedTwice = [this] {
+        const int checks = frame->StatusTipChecks();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return frame->StatusTipChecks() >= checks + 2; }, 10000));
+    };
 
     // The mouse over the button shows its help, and the help stays while the mouse does.
     QCursor::setPos(button->mapToGlobal(button->rect().center()));
     bar->showMessage(button->statusTip());
-    Settle(3 * CMainFrame::kTipWatchMs);
+    WatchedTwice();
     EXPECT_EQ(bar->currentMessage().toStdString(), "Trigger measurement");
     EXPECT_FALSE(frame->MessagePane()->isVisible());
 
@@ -300,8 +305,7 @@ TEST_F(MainFrameTest, FlyByHelpGivesWayToReadyOnceTheMouseIsElsewhere) {
     QCursor::setPos(frame->Chart()->mapToGlobal(frame->Chart()->rect().center()));
     Settle(30);
     bar->showMessage(button->statusTip());
-    Settle(3 * CMainFrame::kTipWatchMs);
-    EXPECT_TRUE(bar->currentMessage().isEmpty());
+    EXPECT_TRUE(QTest::qWaitFor([bar] { return bar->currentMessage().isEmpty(); }, 10000));
     EXPECT_TRUE(frame->MessagePane()->isVisible());
     EXPECT_EQ(frame->MessagePane()->text().toStdString(), "Ready");
 
@@ -312,7 +316,7 @@ TEST_F(MainFrameTest, FlyByHelpGivesWayToReadyOnceTheMouseIsElsewhere) {
     measure->popup(frame->mapToGlobal(QPoint(300, 60)));
     Settle(30);
     bar->showMessage(QStringLiteral("Trigger measurement"));
-    Settle(3 * CMainFrame::kTipWatchMs);
+    WatchedTwice();
     EXPECT_EQ(bar->currentMessage().toStdString(), "Trigger measurement");
     measure->hide();
 }
@@ -419,8 +423,24 @@ TEST_F(MainFrameTest, NextPaneMovesBetweenTheTwoPanes) {
     frame->SetActiveView(frame->Chart());
     frame->DispatchCommand(ID_NEXT_PANE);
     EXPECT_EQ(frame->ActiveView(), frame->Table());
+    // The active pane is framed in the highlight colour, the other in the window's colour.
+    auto frameColour = [](QWidget* pane) {
+        auto* f = qobject_cast<QFrame*>(pane);
+        EXPECT_EQ(f->frameShape(), QFrame::Box);
+        EXPECT_EQ(f->lineWidth(), CMainFrame::kActivePaneFrame);
+        return f->palette().color(QPalette::WindowText);
+    };
+    const QPalette palette = frame->palette();
+    EXPECT_EQ(frameColour(frame->Table()), palette.color(QPalette::Highlight));
+    EXPECT_EQ(frameColour(frame->Chart()), palette.color(QPalette::Window));
     frame->DispatchCommand(ID_PREV_PANE);
     EXPECT_EQ(frame->ActiveView(), frame->Chart());
+    EXPECT_EQ(frameColour(frame->Chart()), palette.color(QPalette::Highlight));
+    // A click on the table marks it too.
+    QTest::mouseClick(frame->Table()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(frame->ActiveView(), frame->Table());
+    EXPECT_EQ(frameColour(frame->Table()), palette.color(QPalette::Highlight));
+    EXPECT_EQ(frameColour(frame->Chart()), palette.color(QPalette::Window));
     // With one pane there is no other to go to.
     frame->DispatchCommand(ID_VIEW_TABLE_ONLY);
     frame->DispatchCommand(ID_NEXT_PANE);
@@ -528,8 +548,14 @@ TEST_F(MainFrameTest, ClicksPlaceTheMarkerOnlyOverAShownTrace) {
 // change of the document or of the frame, the clipboard, a print or export request, or (for the
 // application's commands) the application is asked.
 TEST_F(MainFrameTest, NoCommandIsEnabledThatDoesNothing) {
+    // The application takes only its own commands: a command of the document, the frame or a
+    // view that reached it would have found no handler.
     struct RecordingApp : ApplicationCommands {
         bool OnAppCommand(int id) override {
+            const CommandInfo* info = FindCommand(id);
+            if (info == nullptr || info->target != CommandTarget::Application) {
+                return false;
+            }
             asked.push_back(id);
             return true;
         }
@@ -597,16 +623,38 @@ TEST_F(MainFrameTest, NoCommandIsEnabledThatDoesNothing) {
         // A setting that "Reset defaults" gives back.
         doc->title.text = "walk " + std::to_string(info.id);
         doc->SetModified(false);
-        const std::string before = imageBytes();
-        const auto seamBefore = seam();
-        const std::string frameBefore = frameState();
-        const std::size_t appBefore = app.asked.size();
-        EXPECT_TRUE(frame->DispatchCommand(info.id)) << info.id;
-        Settle(5);
-        frame->UpdateCommandStates();
-        const bool acted = doc->IsModified() || imageBytes() != before || seam() != seamBefore ||
-                           frameState() != frameBefore || app.asked.size() != appBefore ||
-                           (action->isCheckable() && action->isChecked());
+        const bool wasChecked = action->isChecked();
+        auto dispatch = [&] {
+            const std::string before = imageBytes();
+            const auto seamBefore = seam();
+            const std::string frameBefore = frameState();
+            const std::size_t appBefore = app.asked.size();
+            EXPECT_TRUE(frame->DispatchCommand(info.id)) << info.id;
+            Settle(5);
+            frame->UpdateCommandStates();
+            return doc->IsModified() || imageBytes() != before || seam() != seamBefore ||
+                   frameState() != frameBefore || app.asked.size() != appBefore;
+        };
+        bool acted = dispatch();
+        if (!acted && wasChecked) {
+            // An item of a group that was already checked: another command of the group takes
+            // the check mark away, and the command must set it again.
+            for (const CommandInfo& other : Commands()) {
+                QAction* o = frame->Action(other.id);
+                if (other.id == info.id || o == nullptr || !o->isCheckable() || !o->isEnabled()) {
+                    continue;
+                }
+                frame->DispatchCommand(other.id);
+                Settle(5);
+                frame->UpdateCommandStates();
+                if (!action->isChecked()) {
+                    break;
+                }
+            }
+            ASSERT_FALSE(action->isChecked()) << "nothing unchecks command " << info.id;
+            doc->SetModified(false);
+            acted = dispatch() && action->isChecked();
+        }
         EXPECT_TRUE(acted) << "command " << info.id << " \"" << info.menuText << "\" did nothing";
     }
     // Undo, cut, paste and the embedded server's trigger have nothing to do here, and there is no
@@ -623,7 +671,7 @@ TEST_F(MainFrameTest, StatusTextOfAFinishedOperationStaysUntilTheNextCommand) {
     EXPECT_EQ(window.minimumWidth(), CMainFrame::kMinimumWidth);
     EXPECT_EQ(window.minimumHeight(), CMainFrame::kMinimumHeight);
     window.DispatchCommand(ID_SAVE_AS_DEFAULT);
-    const QString saved = QString::fromStdString("Defaults saved to " + folder + "/kept.dft.");
+    const QString saved = QString::fromStdString("Defaults saved to " + folder + "/kept.dft");
     EXPECT_EQ(window.MessagePane()->text(), saved);
     // The fly-by help of a button passes over it and leaves it as it was.
     window.statusBar()->showMessage(QStringLiteral("Open Setup File"));

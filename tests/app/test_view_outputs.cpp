@@ -44,6 +44,33 @@ void Record(QtMsgType type, const QMessageLogContext&, const QString& message) {
     }
 }
 
+// The text of each page of a PDF, by pdftotext (poppler-utils) in its layout mode; the number of
+// pages by pdfinfo. Both tools are required.
+QStringList PdfPages(const QString& pdf) {
+    const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    EXPECT_FALSE(pdfinfo.isEmpty()) << "pdfinfo (poppler-utils) is needed";
+    EXPECT_FALSE(pdftotext.isEmpty()) << "pdftotext (poppler-utils) is needed";
+    if (pdfinfo.isEmpty() || pdftotext.isEmpty()) {
+        return {};
+    }
+    QProcess info;
+    info.start(pdfinfo, {pdf});
+    EXPECT_TRUE(info.waitForFinished());
+    const auto count = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)\\n"))
+                           .match(QString::fromLatin1(info.readAllStandardOutput()));
+    EXPECT_TRUE(count.hasMatch());
+    QProcess text;
+    text.start(pdftotext, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    EXPECT_TRUE(text.waitForFinished());
+    QStringList pages = QString::fromUtf8(text.readAllStandardOutput()).split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.back().trimmed().isEmpty()) {
+        pages.pop_back();
+    }
+    EXPECT_EQ(pages.size(), count.captured(1).toInt());
+    return pages;
+}
+
 class ViewOutputsTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -122,15 +149,24 @@ TEST_F(ViewOutputsTest, PrintingToPdfWritesBesideTheSetupFile) {
     });
     frame->DispatchCommand(ID_PRINT_TABLE);
     ASSERT_TRUE(QFileInfo::exists(pdf));
-    const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
-    if (!pdfinfo.isEmpty()) {
-        QProcess info;
-        info.start(pdfinfo, {pdf});
-        ASSERT_TRUE(info.waitForFinished());
-        const QString text = QString::fromLatin1(info.readAllStandardOutput());
-        EXPECT_TRUE(text.contains(QRegularExpression(
-            QStringLiteral("Pages:\\s+%1\\n").arg(out.PageCount(ViewKind::Table)))))
-            << text.toStdString();
+    // Every row once, the column titles at the top of every page, as the PDF's own text says.
+    const QStringList pages = PdfPages(pdf);
+    ASSERT_GT(pages.size(), 1);
+    QStringList rows;
+    for (const QString& page : pages) {
+        EXPECT_TRUE(page.contains(QRegularExpression(QStringLiteral("^Frequency\\s+e'\\s+e''$"),
+                                                     QRegularExpression::MultilineOption)))
+            << page.toStdString();
+        for (const QString& line : page.split(QLatin1Char('\n'))) {
+            if (line.contains(QStringLiteral("MHz")) || line.contains(QStringLiteral("GHz"))) {
+                rows.push_back(
+                    line.split(QLatin1Char(' '), Qt::SkipEmptyParts).mid(0, 2).join(' '));
+            }
+        }
+    }
+    ASSERT_EQ(rows.size(), 201);
+    for (int i = 0; i < 201; ++i) {
+        EXPECT_EQ(rows[i].toStdString(), doc->PointFrequencyText(i)) << i;
     }
 
     // The chart is one page, beside the setup file too.
@@ -162,6 +198,55 @@ TEST_F(ViewOutputsTest, PreviewAndPageSetupWithoutASystemPrinter) {
     });
     frame->DispatchCommand(ID_FILE_PRINT_SETUP);
     EXPECT_EQ(frame->Outputs().Printer().pageLayout().orientation(), QPageLayout::Landscape);
+
+    // A paper size the set-up does not list stays chosen through OK.
+    frame->Outputs().Printer().setPageSize(QPageSize(QPageSize::B5));
+    OnNextModal<QDialog>([](QDialog* dialog) {
+        auto* size = dialog->findChild<QComboBox*>(QStringLiteral("pageSize"));
+        ASSERT_NE(size, nullptr);
+        EXPECT_EQ(size->currentText(), QPageSize(QPageSize::B5).name());
+        dialog->accept();
+    });
+    frame->DispatchCommand(ID_FILE_PRINT_SETUP);
+    EXPECT_EQ(frame->Outputs().Printer().pageLayout().pageSize().id(), QPageSize::B5);
+
+    // Exported documents are written on that page: B5 landscape, 250 x 176 mm.
+    const std::string pdf = folder + "/export.pdf";
+    EXPECT_EQ(frame->Outputs().Export(ViewKind::Table, pdf), "");
+    QProcess info;
+    info.start(QStringLiteral("pdfinfo"), {QString::fromStdString(pdf)});
+    ASSERT_TRUE(info.waitForFinished());
+    const QString text = QString::fromLatin1(info.readAllStandardOutput());
+    // 250 mm = 708.66 pt, 176 mm = 498.9 pt.
+    EXPECT_TRUE(text.contains(
+        QRegularExpression(QStringLiteral("Page size:\\s+70[89](\\.\\d+)? x 49[89]"))))
+        << text.toStdString();
+}
+
+TEST_F(ViewOutputsTest, CtrlPPrintsTheActivePaneAndPlainPrintsKeepTheFocus) {
+    // The table active: Ctrl+P prints the table, on its pages.
+    frame->SetActiveView(frame->Table());
+    const int tablePages = frame->Outputs().PageCount(ViewKind::Table);
+    ASSERT_GT(tablePages, 1);
+    QString printed;
+    int maxPage = 0;
+    OnNextModal<QPrintDialog>([&](QPrintDialog* dialog) {
+        printed = dialog->printer()->docName();
+        maxPage = dialog->maxPage();
+        dialog->reject();
+    });
+    QTest::keyClick(frame->Table(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(printed, QStringLiteral("47310C Table"));
+    EXPECT_EQ(maxPage, tablePages);
+
+    // "Print Chart" from the table pane leaves the keyboard focus on the table.
+    OnNextModal<QPrintDialog>([&](QPrintDialog* dialog) {
+        printed = dialog->printer()->docName();
+        dialog->reject();
+    });
+    frame->DispatchCommand(ID_PRINT_CHART);
+    EXPECT_EQ(printed, QStringLiteral("47310C Chart"));
+    EXPECT_EQ(frame->ActiveView(), static_cast<QWidget*>(frame->Table()));
 }
 
 }  // namespace

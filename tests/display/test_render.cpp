@@ -511,6 +511,18 @@ TEST(RenderTable, PrintedPagesHoldEveryRowOnceAndNoneAcrossAnEdge) {
             EXPECT_EQ(rows[static_cast<std::size_t>(i)].top, topOf[i] * h) << i;
             EXPECT_EQ(rows[static_cast<std::size_t>(i)].times, 1) << i;
         }
+        // The column titles stand above the rows of every page: in the row left free at the top
+        // of pages 2 and 3.
+        std::vector<int> titlePages;
+        for (const auto& text : recorder.texts) {
+            if (text.text == QStringLiteral("Frequency")) {
+                titlePages.push_back(text.page);
+                if (text.page > 1) {
+                    EXPECT_LT(text.baseline.y() - (text.page - 1) * page.height(), h);
+                }
+            }
+        }
+        EXPECT_EQ(titlePages, (std::vector<int>{1, 2, 3}));
     }
     {
         // Page 2 alone: its four rows where the whole print puts them; no page past the last.
@@ -668,6 +680,55 @@ TEST(RenderExport, TableFiles) {
     EXPECT_TRUE(svg.contains(
         QStringLiteral("viewBox=\"0 0 %1 %2\"").arg(size.width()).arg(size.height()).toLatin1()));
     EXPECT_TRUE(svg.contains(QByteArray::fromStdString(t.doc.PointFrequencyText(400))));
+}
+
+// A 1601-point table in a 28-pixel font is far taller than a PNG may be: the SVG holds every row,
+// the PNG is refused with the number of rows that would fit, and nothing is written.
+TEST(RenderExport, LongTablesAreWholeInSvgAndRefusedAsPng) {
+    ViewDoc v;
+    std::vector<double> f;
+    std::vector<CComplex> e;
+    for (int i = 0; i < 1601; ++i) {
+        f.push_back(2e8 + i * 12375000.0);
+        e.push_back({40.0 - i * 0.01, 10.0});
+    }
+    v.Sweep(f);
+    v.Fill(0, e);
+    v.doc.tableFont.height = -28;
+    const QSize nominal(1024, 768);
+    const TableLayout layout =
+        TableLayoutFor(v.doc, TableSurface::Screen({0, 0}, nominal, nominal));
+    ASSERT_GT(layout.ContentHeight(), kMaxPictureSide);
+    QTemporaryDir dir;
+    QString error;
+
+    const QString svgPath = dir.filePath(QStringLiteral("long.svg"));
+    ASSERT_TRUE(ExportTable(v.doc, svgPath, nominal, &error)) << error.toStdString();
+    const QByteArray svg = ReadFile(svgPath);
+    EXPECT_TRUE(svg.contains(QStringLiteral("viewBox=\"0 0 %1 %2\"")
+                                 .arg(layout.ContentWidth())
+                                 .arg(layout.ContentHeight())
+                                 .toLatin1()));
+    for (int i : {0, 1100, 1600}) {
+        EXPECT_TRUE(svg.contains(QByteArray::fromStdString(v.doc.PointFrequencyText(i)))) << i;
+    }
+    // The fonts are named by the family the system resolved, which the viewer can find.
+    const QString family = QFontInfo(FontFromLogFont(v.doc.tableFont)).family();
+    EXPECT_TRUE(svg.contains(QStringLiteral("font-family=\"%1\"").arg(family).toUtf8()));
+    EXPECT_FALSE(svg.contains("Time New Roman"));
+
+    // Rows 0 to k - 1 end within 32000 pixels: k = the rows that fit.
+    int fit = 0;
+    while (layout.RowY(fit) + layout.RowHeight() <= kMaxPictureSide) {
+        ++fit;
+    }
+    const QString png = dir.filePath(QStringLiteral("long.png"));
+    EXPECT_FALSE(ExportTable(v.doc, png, nominal, &error));
+    EXPECT_EQ(error, QStringLiteral("The table is too long for a PNG picture: %1 of its 1601 rows "
+                                    "fit in 32000 pixels. Export it as an SVG or PDF file to keep "
+                                    "every row.")
+                         .arg(fit));
+    EXPECT_FALSE(QFileInfo::exists(png));
 }
 
 }  // namespace

@@ -97,14 +97,7 @@ TEST_F(DisplayCommands, DataDividedByItselfAndAnInvalidReference) {
     d.Trace(1).CopyFrom(d.Trace(0));
     d.Trace(1).permittivity[1].im = 0.0;
     EXPECT_EQ(d.CellText(0, 1, 1), "infinite");
-
-    // A reference that is not valid turns the math off at the next paint, with the message.
-    d.referenceTrace = 3;
-    d.CheckReference();
-    EXPECT_EQ(d.mathMode, kMathOff);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Reference trace is not valid. Math functions turned off.");
-    EXPECT_EQ(ui.messages[0].caption, "Display");
+    // (A reference that is not valid: DocViews.InvalidReferenceTurnsMathOff.)
 }
 
 TEST_F(DisplayCommands, DisplayOptionsSheetPagesOkAndCancel) {
@@ -230,6 +223,49 @@ TEST_F(DisplayCommands, TableCopyTextAndItsRefusals) {
     EXPECT_EQ(ui.chartCopies, 1);
 }
 
+// With two or more traces shown every header field names its trace, and every row has one field
+// under each; with permeability each trace brings its u columns and no sensitivity is copied.
+TEST_F(DisplayCommands, TableCopyOfSeveralTracesNamesEveryColumn) {
+    CKv4731xDoc& d = MakeWithData();
+    d.title.shown = d.subtitle.shown = d.timeDateShown = false;
+    d.includeSensitivity = true;
+    CTrace& memory = d.Trace(1);
+    memory.permittivity = {{60.0, 6.0}, {30.0, 3.0}, {20.0, 2.0}};
+    memory.valid = memory.displayed = true;
+    d.OnCommand(ID_COPY_TABLE);
+    EXPECT_EQ(ui.clipboardText,
+              "Frequency\tData e'\tData e''\tMemory 1 e'\tMemory 1 e''\tData Sensitivity\n"
+              "1000000000.\t  50.0000\t   5.0000\t  60.0000\t   6.0000\t         0.5000\n"
+              "2000000000.\t  40.0000\t   0.0000\t  30.0000\t   3.0000\t        12.3457\n"
+              "3000000000.\t  -1.2346\t   8.0000\t  20.0000\t   2.0000\t      9999.0000\n");
+    // The table view's column titles say the same.
+    EXPECT_EQ(d.ColumnTitle(1, 1), "Memory 1 e''");
+
+    // Permeability, in the tangent form: u' and u''/u' of each trace, empty past its array.
+    d.SelectTableFormat(ID_TABLE_REAL_TAN);
+    d.Trace(0).permeability = {{1.0, 0.5}, {2.0, 0.0}, {4.0, 1.0}};
+    memory.permeability = {{1.0, 0.25}};
+    d.OnCommand(ID_COPY_TABLE);
+    EXPECT_EQ(ui.clipboardText,
+              "Frequency\tData e'\tData e''/e'\tData u'\tData u''/u'\tMemory 1 e'\t"
+              "Memory 1 e''/e'\tMemory 1 u'\tMemory 1 u''/u'\n"
+              "1000000000.\t  50.0000\t0.1000\t   1.0000\t0.5000\t  60.0000\t0.1000\t   1.0000\t"
+              "0.2500\n"
+              "2000000000.\t  40.0000\t0.0000\t   2.0000\t0.0000\t  30.0000\t0.1000\t\t\n"
+              "3000000000.\t  -1.2346\t-6.4800\t   4.0000\t0.2500\t  20.0000\t0.1000\t\t\n");
+
+    // Data alone: the header of one trace, and its rows carry u' and u''.
+    memory.displayed = false;
+    d.SelectTableFormat(ID_TABLE_REAL_IMAG);
+    EXPECT_EQ(d.ColumnTitle(0, 1), "e''");
+    d.OnCommand(ID_COPY_TABLE);
+    EXPECT_EQ(ui.clipboardText,
+              "Frequency\te'\te''\tu'\tu''\n"
+              "1000000000.\t  50.0000\t   5.0000\t   1.0000\t   0.5000\n"
+              "2000000000.\t  40.0000\t   0.0000\t   2.0000\t   0.0000\n"
+              "3000000000.\t  -1.2346\t   8.0000\t   4.0000\t   1.0000\n");
+}
+
 TEST_F(DisplayCommands, PrintsExportsAndStatusTexts) {
     CKv4731xDoc& d = MakeWithData();
     for (int id : {ID_PRINT_CHART, ID_PRINT_CHART_PREVIEW, ID_PRINT_TABLE, ID_PRINT_TABLE_PREVIEW,
@@ -259,7 +295,7 @@ TEST_F(DisplayCommands, PrintsExportsAndStatusTexts) {
     d.OnCommand(ID_SAVE_AS_DEFAULT);
     EXPECT_EQ(ui.statusTexts,
               (std::vector<std::string>{"Setup saved to " + (folder / "a.tst").string(),
-                                        "Defaults saved to " + d.defaultsPath + "."}));
+                                        "Defaults saved to " + d.defaultsPath}));
 }
 
 TEST_F(DisplayCommands, ExportsTheSampleReflectionAsTouchstone) {
@@ -338,10 +374,10 @@ TEST_F(DisplayCommands, WhileAnOperationWaitsOnlyLookingCopyingAndPrintingRun) {
     EXPECT_EQ(ui.commandStateChanges, 2);  // when the wait began and when it ended
     d.QueryCommand(ID_SET_FREQUENCY, setFrequency);
     EXPECT_TRUE(setFrequency.enabled);
-    EXPECT_EQ(ui.statusTexts, (std::vector<std::string>{"Calibration complete."}));
+    EXPECT_EQ(ui.statusTexts, (std::vector<std::string>{"Calibration complete"}));
 
     ASSERT_TRUE(d.OnCommand(ID_TRIGGER_MEASUREMENT));
-    EXPECT_EQ(ui.statusTexts.back(), "Measurement complete.");
+    EXPECT_EQ(ui.statusTexts.back(), "Measurement complete");
     // An aborted measurement says nothing in the status bar.
     ui.promptActions = {PromptAction::Abort};
     d.OnCommand(ID_TRIGGER_MEASUREMENT);

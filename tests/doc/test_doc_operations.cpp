@@ -52,7 +52,7 @@ TEST_F(DocOperations, SweepCalibrationMeasurementAndFiles) {
     };
     EXPECT_TRUE(d.Measure().Done());
     EXPECT_EQ(ui.statusTexts,
-              (std::vector<std::string>{"Calibration complete.", "Measurement complete."}));
+              (std::vector<std::string>{"Calibration complete", "Measurement complete"}));
 
     // The data file holds the Data trace, with the sensitivity column when it is included.
     EXPECT_EQ(d.SaveDataFile(folder.File("m1.prn"), 1).kind, Kind::Refused);

@@ -408,18 +408,23 @@ TEST_F(DocFiles, SaveAsDefaultAndResetDefaults) {
     // Reset defaults with a missing file: nothing said, nothing changed.
     ui.messages.clear();
     d.title.text = "kept";
+    d.dateStamp = 86400;
     ASSERT_TRUE(d.OnCommand(ID_RESET_DEFAULTS));
+    EXPECT_EQ(d.dateStamp, 86400);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(d.title.text, "kept");
 
     // Reset defaults with a file made without an analyzer asks the instrument question.
     CKv4731xDoc& other = Make();
     other.title.text = "other defaults";
+    other.dateStamp = other.timeStamp = 86400;
     other.defaultsPath = folder.File("other.dft");
     ASSERT_TRUE(other.OnCommand(ID_SAVE_AS_DEFAULT));
     CKv4731xDoc& e = MakeShown();
     e.defaultsPath = folder.File("other.dft");
     ASSERT_TRUE(e.OnCommand(ID_RESET_DEFAULTS));
+    EXPECT_GT(e.dateStamp, 86400);  // stamped anew, not the day the defaults were saved
+    EXPECT_EQ(e.timeStamp, e.dateStamp);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
               "This setup file was not created by the currently selected instrument, 'FAKE "

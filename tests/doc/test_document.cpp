@@ -165,6 +165,14 @@ TEST_F(Document, MeasuredDataStampsAndShowsTheDataTrace) {
     EXPECT_EQ(d.Trace(0).frequencies, (std::vector<double>{1e9, 2e9}));
     EXPECT_NE(d.dateStamp, 0);
     EXPECT_EQ(d.dateStamp, d.timeStamp);
+
+    // "Update on measurement" unchecked: the stamps the operator set stay.
+    d.timeDateUpdate = false;
+    d.dateStamp = 86400;
+    d.timeStamp = 3600;
+    d.DataMeasured({1e9, 2e9});
+    EXPECT_EQ(d.dateStamp, 86400);
+    EXPECT_EQ(d.timeStamp, 3600);
 }
 
 TEST_F(Document, InstrumentSweepBecomesTheDocumentsSettingsAndChartRange) {
