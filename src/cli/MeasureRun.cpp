@@ -276,7 +276,8 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
                      result.size());
         status = kExitFailed;
     } else if (invalid > 0) {
-        std::fprintf(err, "kv47310-cli: %ld of the %zu points of the result could not be computed\n",
+        std::fprintf(err,
+                     "kv47310-cli: %ld of the %zu points of the result could not be computed\n",
                      static_cast<long>(invalid), result.size());
     }
 

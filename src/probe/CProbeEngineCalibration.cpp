@@ -44,8 +44,8 @@ const char* const kRefreshNeedsCalibration =
     "A calibration must be performed before it can be refreshed.";
 
 std::string UndeterminedText(int points) {
-    return "The standards' readings do not determine a calibration at " +
-           std::to_string(points) + " points.";
+    return "The standards' readings do not determine a calibration at " + std::to_string(points) +
+           " points.";
 }
 
 // The 1-norm (largest column sum of magnitudes) of a 3 x 3 matrix stored by rows.

@@ -18,8 +18,9 @@ std::size_t CountUnusableReadings(std::span<const CComplex> readings) {
 
 std::string UnusableReadingsText(std::size_t count) {
     const bool one = count == 1;
-    return "The analyzer returned " + std::to_string(count) + (one ? " value that is" : " values that are") +
-           " not " + (one ? "a reflection" : "reflections") +
+    return "The analyzer returned " + std::to_string(count) +
+           (one ? " value that is" : " values that are") + " not " +
+           (one ? "a reflection" : "reflections") +
            " (not a number, infinite, or of a magnitude above 1000, as data in the wrong byte "
            "order read); the sweep is not used.";
 }

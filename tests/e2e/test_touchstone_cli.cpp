@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <sys/stat.h>
+#include <cmath>
 
 #include <cstring>
 
@@ -141,18 +141,28 @@ namespace {
 // circle (a block read in the wrong byte order) are no sweep. Nothing is written for a refusal.
 TEST(CliTouchstone, ReadsOnlyRegularTextFilesAndRefusesUnusableReadings) {
     CliFolder folder;
-    const std::string lines[] = {"# MHz S RI", "500 0.25 -0.5", "750 0.125 -0.25"};
-    folder.Write("lf.s1p", lines[0] + "\n" + lines[1] + "\n" + lines[2] + "\n");
-    folder.Write("cr.s1p", lines[0] + "\r" + lines[1] + "\r" + lines[2] + "\r");
-    folder.Write("bom.s1p", "\xEF\xBB\xBF" + lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2]);
+    // Four points (the fewest the program sweeps), each line without its end.
+    const std::string lines[] = {"# MHz S RI", "500 0.25 -0.5", "750 0.125 -0.25", "1000 0.5 0",
+                                 "1250 0 0.5"};
+    const auto join = [&lines](const std::string& end) {
+        std::string text;
+        for (const std::string& line : lines) {
+            text += line + end;
+        }
+        return text;
+    };
+    folder.Write("lf.s1p", join("\n"));
+    folder.Write("cr.s1p", join("\r"));
+    folder.Write("bom.s1p", "\xEF\xBB\xBF" + join("\r\n"));
     folder.Write("nul.s1p", lines[0] + "\n" + lines[1] + "\n750 0.1" + std::string(1, '\0') +
-                                "25 -0.25\n");
-    folder.Write("swapped.s1p", lines[0] + "\n500 1.3e172 -4.1e171\n750 -2.2e171 7.9e172\n");
+                                "25 -0.25\n" + lines[3] + "\n" + lines[4] + "\n");
+    folder.Write("swapped.s1p", lines[0] + "\n500 1.3e172 -4.1e171\n750 -2.2e171 7.9e172\n" +
+                                    "1000 3.1e171 1.1e172\n1250 -6.6e172 2.5e171\n");
     ASSERT_TRUE(QDir(QString::fromStdString(folder.Path(""))).mkdir("folder.s1p"));
     ASSERT_EQ(::mkfifo(folder.Path("fifo.s1p").c_str(), 0600), 0);
 
-    const CliResult plain = folder.Run({"sweep", "--instrument", "Touchstone", "--sample",
-                                        folder.Path("lf.s1p")});
+    const CliResult plain =
+        folder.Run({"sweep", "--instrument", "Touchstone", "--sample", folder.Path("lf.s1p")});
     ASSERT_EQ(plain.status, 0) << plain.err;
     ASSERT_NE(plain.out.find("\t 0.125000000\t-0.250000000\n"), std::string::npos) << plain.out;
 
@@ -162,7 +172,7 @@ TEST(CliTouchstone, ReadsOnlyRegularTextFilesAndRefusesUnusableReadings) {
         std::string message;  // the end of the message on standard error
     };
     const std::string swapped =
-        "kv47310-cli: The analyzer returned 2 values that are not reflections (not a number, "
+        "kv47310-cli: The analyzer returned 4 values that are not reflections (not a number, "
         "infinite, or of a magnitude above 1000, as data in the wrong byte order read); the sweep "
         "is not used.\n";
     for (const Case& c :

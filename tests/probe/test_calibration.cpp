@@ -897,7 +897,8 @@ bool AmongFirst(const CProbeEngine& e, double f, int n) {
 }
 
 bool Same(const std::vector<CComplex>& a, const std::vector<CComplex>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(CComplex)) == 0;
+    return a.size() == b.size() &&
+           std::memcmp(a.data(), b.data(), a.size() * sizeof(CComplex)) == 0;
 }
 
 // Readings that cannot be reflections refuse the sweep wherever it was taken (a standard, the
@@ -916,9 +917,9 @@ TEST(UnusableReadings, RefuseTheSweepAndKeepEverything) {
                " (not a number, infinite, or of a magnitude above 1000, as data in the wrong "
                "byte order read); the sweep is not used.";
     };
-    for (const Case& c : {Case{"nan", {0.2, nan}, 1}, Case{"inf", {-inf, 0.0}, 2},
-                          Case{"byte order", {1.3e172, -4.1e171}, 5},
-                          Case{"just above 1000", {600.0, 800.5}, 3}}) {
+    for (const Case& c :
+         {Case{"nan", {0.2, nan}, 1}, Case{"inf", {-inf, 0.0}, 2},
+          Case{"byte order", {1.3e172, -4.1e171}, 5}, Case{"just above 1000", {600.0, 800.5}, 3}}) {
         SCOPED_TRACE(c.name);
         const std::string expected =
             c.badPoints == 1 ? text("1 value that is not a reflection")
