@@ -1,9 +1,11 @@
 #include "DemoSettings.h"
 
-#include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryFile>
 #include <cmath>
 #include <cstdio>
+
+#include "instrument/RegularFile.h"
 
 namespace kv {
 
@@ -100,10 +102,26 @@ private:
 
 DemoSettings LoadDemoSettings(const std::string& path) {
     DemoSettings s;
-    if (!QFileInfo::exists(QString::fromStdString(path))) {
+    // Read by the program's own reader (a regular file only, with a size limit) and handed to
+    // QSettings as a private copy, so that QSettings never opens a path that is not a file.
+    std::string text;
+    const RegularFileStatus status = ReadRegularFile(path, text, kMaxSettingsFileBytes);
+    if (status == RegularFileStatus::NotFound) {
         return s;
     }
-    QSettings settings(QString::fromStdString(path), QSettings::IniFormat);
+    QTemporaryFile copy;
+    if (status != RegularFileStatus::Ok || !copy.open() ||
+        copy.write(text.data(), static_cast<qint64>(text.size())) !=
+            static_cast<qint64>(text.size()) ||
+        !copy.flush()) {
+        const std::string why = status != RegularFileStatus::Ok
+                                    ? RegularFileReason(status, kMaxSettingsFileBytes)
+                                    : std::string("no temporary copy can be made");
+        std::fprintf(stderr, "Demo analyzer: %s cannot be read: %s; the defaults are used\n",
+                     path.c_str(), why.c_str());
+        return s;
+    }
+    QSettings settings(copy.fileName(), QSettings::IniFormat);
     Reader read(settings, path);
 
     settings.beginGroup("analyzer");

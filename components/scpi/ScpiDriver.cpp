@@ -1,6 +1,5 @@
 #include "ScpiDriver.h"
 
-#include <QFile>
 #include <QSettings>
 #include <QThread>
 #include <cmath>
@@ -8,6 +7,7 @@
 
 #include "LanAddress.h"
 #include "LanCardId.h"
+#include "instrument/RegularFile.h"
 #ifdef KV_WITH_VXI11
 #include "Vxi11Transport.h"
 #endif
@@ -46,13 +46,10 @@ std::string Trimmed(std::string text) {
     return text.substr(a);
 }
 
-bool ReadFileText(const std::string& path, std::string& text) {
-    QFile f(QString::fromStdString(path));
-    if (!f.open(QIODevice::ReadOnly)) {
-        return false;
-    }
-    text = f.readAll().toStdString();
-    return true;
+// Empty when the file was read, else why not.
+std::string ReadFileText(const std::string& path, std::string& text) {
+    return RegularFileReason(ReadRegularFile(path, text, kMaxSettingsFileBytes),
+                             kMaxSettingsFileBytes);
 }
 
 // Bit 0 of the standard event status register: the operation completed.
@@ -220,8 +217,8 @@ ScpiDriver::ScpiDriver(ScpiSettings settings, std::vector<std::string> tableFile
     }
     for (const auto& file : tableFiles) {
         std::string text, error;
-        if (!ReadFileText(file, text)) {
-            tablesError_ = "The command tables " + file + " cannot be read.";
+        if (const std::string why = ReadFileText(file, text); !why.empty()) {
+            tablesError_ = "The command tables " + file + " cannot be read: " + why + ".";
             continue;
         }
         if (!ParseScpiTables(text, tables_, error)) {

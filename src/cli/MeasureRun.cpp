@@ -12,6 +12,7 @@
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
 #include "persist/DataFile.h"
+#include "probe/ProbeModel.h"
 #include "probe/Units.h"
 #include "render/RenderExport.h"
 
@@ -259,13 +260,28 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
     }
 
     // ---- result: the data-file layout with the sensitivity column
-    const std::string table =
-        FormatDataFile(engine.frequencies, doc.Trace(kDataTrace).permittivity, &engine.sensitivity);
+    const std::vector<CComplex>& result = doc.Trace(kDataTrace).permittivity;
+    const std::string table = FormatDataFile(engine.frequencies, result, &engine.sensitivity);
     std::fwrite(table.data(), 1, table.size(), out);
     std::fflush(out);
 
-    // ---- files
+    // Points the probe model could not compute are marked 9999: a result without one computed
+    // point is no measurement, though its files are written as for any other.
     int status = kExitOk;
+    const auto invalid = std::count_if(result.begin(), result.end(), [](const CComplex& v) {
+        return v.re == kInvalidValue && v.im == kInvalidValue;
+    });
+    if (invalid > 0 && static_cast<std::size_t>(invalid) == result.size()) {
+        std::fprintf(err, "kv47310-cli: none of the %zu points of the result could be computed\n",
+                     result.size());
+        status = kExitFailed;
+    } else if (invalid > 0) {
+        std::fprintf(err,
+                     "kv47310-cli: %ld of the %zu points of the result could not be computed\n",
+                     static_cast<long>(invalid), result.size());
+    }
+
+    // ---- files
     if (!o.dataOut.empty()) {
         doc.includeSensitivity = o.sensitivity;
         if (!doc.SaveDataFile(o.dataOut, kDataTrace).Done()) {

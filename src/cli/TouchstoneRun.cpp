@@ -14,6 +14,7 @@
 #include "instrument/InstrumentDriverBase.h"
 #include "persist/DataFile.h"
 #include "persist/FileIo.h"
+#include "probe/Readings.h"
 #include "touchstone/Touchstone.h"
 
 namespace kv {
@@ -141,6 +142,10 @@ int RunSweep(const CliOptions& o, IComponentRegistry& registry, ProfileStore& pr
     IInstrumentDriver* driver = doc.Driver();
     if (data.frequencies.empty() || driver->MeasureTrace(data.s11) != 0) {
         std::fprintf(err, "kv47310-cli: %s\n", DriverError(driver).c_str());
+        return kExitFailed;
+    }
+    if (const std::size_t bad = CountUnusableReadings(data.s11); bad > 0) {
+        std::fprintf(err, "kv47310-cli: %s\n", UnusableReadingsText(bad).c_str());
         return kExitFailed;
     }
     // Frequency, real and imaginary part of S11 in the data file's column layout.

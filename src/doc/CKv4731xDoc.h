@@ -147,9 +147,11 @@ public:
     bool HasSampleReflection() const;
     // The last sample's S11 as a version 1 Touchstone file: corrected as measured, or with
     // `beforeCorrection` the reading before correction (the error terms applied backwards; the
-    // reading itself when there are no terms for the sweep). Empty without a sample.
+    // reading itself when there are no terms for the sweep). Empty without a sample, and when a
+    // value is not a finite number (a file holds numbers only).
     std::string SampleTouchstoneText(bool beforeCorrection) const;
-    // Writes that text to `path`; refused without a sample, failed when it cannot be written.
+    // Writes that text to `path`; refused without a sample, failed when a value is not a number or
+    // the file cannot be written.
     Outcome WriteSampleTouchstone(const std::string& path, bool beforeCorrection) const;
     // "Export Touchstone...": asks a file name and writes the corrected S11.
     void OnExportTouchstone();

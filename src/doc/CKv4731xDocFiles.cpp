@@ -34,6 +34,13 @@ std::string ReadErrorText(const std::string& path, FileStatus status) {
     if (status == FileStatus::NotFound) {
         return path + " was not found.";
     }
+    if (status == FileStatus::NotAFile) {
+        return path + " is not a file (a directory, a device or a pipe) and is not read.";
+    }
+    if (status == FileStatus::TooLarge) {
+        return path + " is larger than " + std::to_string(kMaxFileBytes / (1024 * 1024)) +
+               " MB and is not read.";
+    }
     return "An unexpected error occurred while reading " + path + ".";
 }
 

@@ -14,6 +14,8 @@ namespace {
 constexpr const char* kTouchstoneCaption = "Export Touchstone";
 constexpr const char* kTouchstoneFilter = "Touchstone Files (*.s1p)|*.s1p|All Files (*.*)|*.*||";
 constexpr const char* kNoSampleText = "There is no sample measurement to write.";
+constexpr const char* kNotNumbersText =
+    "The sample's reflection holds values that are not numbers; no Touchstone file is written.";
 
 // The reading of a corrected reflection g before correction: e00 + e01e10 g / (1 - e11 g).
 CComplex BeforeCorrection(CComplex g, CComplex e00, CComplex e11, CComplex e01e10) {
@@ -31,18 +33,8 @@ std::string LocalTimeText(std::time_t when) {
     return text;
 }
 
-}  // namespace
-
-bool CKv4731xDoc::HasSampleReflection() const {
-    const CProbeEngine& e = *engine_;
-    return !e.sampleMeasured.empty() && e.sampleMeasured.size() == e.frequencies.size();
-}
-
-std::string CKv4731xDoc::SampleTouchstoneText(bool beforeCorrection) const {
-    if (!HasSampleReflection()) {
-        return {};
-    }
-    const CProbeEngine& e = *engine_;
+// The sample's reflection as measured, or before correction.
+TouchstoneData SampleData(const CProbeEngine& e, bool beforeCorrection) {
     TouchstoneData data;
     data.frequencies = e.frequencies;
     data.s11 = e.sampleMeasured;
@@ -54,7 +46,25 @@ std::string CKv4731xDoc::SampleTouchstoneText(bool beforeCorrection) const {
                                            e.errorSourceMatch[i], e.errorTracking[i]);
         }
     }
-    return FormatTouchstone(data, e.instrumentName,
+    return data;
+}
+
+}  // namespace
+
+bool CKv4731xDoc::HasSampleReflection() const {
+    const CProbeEngine& e = *engine_;
+    return !e.sampleMeasured.empty() && e.sampleMeasured.size() == e.frequencies.size();
+}
+
+std::string CKv4731xDoc::SampleTouchstoneText(bool beforeCorrection) const {
+    if (!HasSampleReflection()) {
+        return {};
+    }
+    const TouchstoneData data = SampleData(*engine_, beforeCorrection);
+    if (!AllFinite(data)) {
+        return {};
+    }
+    return FormatTouchstone(data, engine_->instrumentName,
                             LocalTimeText(dateStamp != 0 ? dateStamp : std::time(nullptr)));
 }
 
@@ -62,7 +72,11 @@ Outcome CKv4731xDoc::WriteSampleTouchstone(const std::string& path, bool beforeC
     if (!HasSampleReflection()) {
         return Outcome::Refusal(kNoSampleText);
     }
-    if (WriteFileAtomically(path, SampleTouchstoneText(beforeCorrection)) != FileStatus::Ok) {
+    const std::string text = SampleTouchstoneText(beforeCorrection);
+    if (text.empty()) {
+        return Outcome::Failure(kNotNumbersText);
+    }
+    if (WriteFileAtomically(path, text) != FileStatus::Ok) {
         return Outcome::Failure("An unexpected error occurred while writing " + path + ".");
     }
     return Outcome::Finished();

@@ -24,14 +24,25 @@ std::string DataFileHeader(bool withSensitivity) {
     return withSensitivity ? kDataHeaderWithSensitivity : kDataHeader;
 }
 
+namespace {
+
+// A value that is not a finite number is written as the mark of a point that could not be
+// computed: "nan" or "inf" never stands in a data file.
+double Writable(double v) {
+    return std::isfinite(v) ? v : kInvalidValue;
+}
+
+}  // namespace
+
 std::string DataFileLine(double frequency, CComplex value) {
-    return FormatFixed(frequency, 15, 4) + '\t' + FormatFixed(value.re, 9, 4) + '\t' +
-           FormatFixed(value.im, 9, 4) + '\n';
+    return FormatFixed(Writable(frequency), 15, 4) + '\t' + FormatFixed(Writable(value.re), 9, 4) +
+           '\t' + FormatFixed(Writable(value.im), 9, 4) + '\n';
 }
 
 std::string DataFileLine(double frequency, CComplex value, double sensitivity) {
-    return FormatFixed(frequency, 15, 4) + '\t' + FormatFixed(value.re, 9, 4) + '\t' +
-           FormatFixed(value.im, 9, 4) + '\t' + FormatFixed(sensitivity, 15, 4) + '\n';
+    return FormatFixed(Writable(frequency), 15, 4) + '\t' + FormatFixed(Writable(value.re), 9, 4) +
+           '\t' + FormatFixed(Writable(value.im), 9, 4) + '\t' +
+           FormatFixed(Writable(sensitivity), 15, 4) + '\n';
 }
 
 bool IsDataFilePath(const std::string& path) {

@@ -30,7 +30,7 @@ inline constexpr double kFrequencyTolerance = 1024.0;
 std::string FormatFixed(double value, int width, int decimals);
 
 std::string DataFileHeader(bool withSensitivity);
-// "%15.4f\t%9.4f\t%9.4f\n": frequency, e', e''.
+// "%15.4f\t%9.4f\t%9.4f\n": frequency, e', e''. A value that is not finite is written as 9999.
 std::string DataFileLine(double frequency, CComplex value);
 // "%15.4f\t%9.4f\t%9.4f\t%15.4f\n": frequency, e', e'', sensitivity.
 std::string DataFileLine(double frequency, CComplex value, double sensitivity);

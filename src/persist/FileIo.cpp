@@ -1,6 +1,5 @@
 #include "persist/FileIo.h"
 
-#include <QFile>
 #include <QSaveFile>
 
 namespace kv {
@@ -34,32 +33,23 @@ FileStatus WriteBytes(const std::string& path, const char* data, std::size_t siz
 FileStatus ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
                          std::size_t maxBytes) {
     bytes.clear();
-    QFile file(QPath(path));
-    if (!file.exists()) {
-        return FileStatus::NotFound;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        return FileStatus::CannotOpen;
-    }
-    const qint64 size = file.size();
-    if (size < 0 || static_cast<std::uint64_t>(size) > maxBytes) {
-        return FileStatus::TooLarge;
-    }
-    bytes.resize(static_cast<std::size_t>(size));
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const qint64 n = file.read(reinterpret_cast<char*>(bytes.data() + got),
-                                   static_cast<qint64>(bytes.size() - got));
-        if (n < 0) {
-            bytes.clear();
+    std::string text;
+    switch (ReadRegularFile(path, text, maxBytes)) {
+        case RegularFileStatus::Ok:
+            break;
+        case RegularFileStatus::NotFound:
+            return FileStatus::NotFound;
+        case RegularFileStatus::Directory:
+        case RegularFileStatus::NotRegular:
+            return FileStatus::NotAFile;
+        case RegularFileStatus::CannotOpen:
+            return FileStatus::CannotOpen;
+        case RegularFileStatus::TooLarge:
+            return FileStatus::TooLarge;
+        case RegularFileStatus::ReadFailed:
             return FileStatus::ReadFailed;
-        }
-        if (n == 0) {
-            break;  // the file shrank while it was read: what was there is the file
-        }
-        got += static_cast<std::size_t>(n);
     }
-    bytes.resize(got);
+    bytes.assign(text.begin(), text.end());
     return FileStatus::Ok;
 }
 

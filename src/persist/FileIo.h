@@ -9,20 +9,24 @@
 #include <string>
 #include <vector>
 
+#include "instrument/RegularFile.h"
+
 namespace kv {
 
 // Larger than any setup or data file the program writes (100001 points take about 30 MB).
-inline constexpr std::size_t kMaxFileBytes = std::size_t{512} * 1024 * 1024;
+inline constexpr std::size_t kMaxFileBytes = kMaxSetupFileBytes;
 
 enum class FileStatus {
     Ok,
     NotFound,
+    NotAFile,  // a directory, a device, a FIFO or a socket: never opened for reading
     CannotOpen,
     TooLarge,
     ReadFailed,
     WriteFailed,
 };
 
+// Reads a regular file only (see RegularFile.h), up to `maxBytes`.
 FileStatus ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
                          std::size_t maxBytes = kMaxFileBytes);
 

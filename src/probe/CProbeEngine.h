@@ -107,8 +107,11 @@ public:
     bool WaitForOperator();
     void EndPrompt();
     void ShowStatus(const std::string& text);
-    void ComputeCalibration();
-    void SolveErrorTerms(double f, CComplex m1, CComplex m2, CComplex m3, CComplex& e00,
+    // Returns the number of points whose standards' readings determine no terms.
+    int ComputeCalibration();
+    // False when the system is singular to machine precision: the readings determine no terms,
+    // and the point gets zero terms.
+    bool SolveErrorTerms(double f, CComplex m1, CComplex m2, CComplex m3, CComplex& e00,
                          CComplex& e11, CComplex& e01e10) const;
     bool ShortingBlockOk() const;
     void ApplyRefresh();
@@ -185,10 +188,11 @@ private:
     // The calibration-state length handed to the driver: never more than the block holds.
     std::uint16_t CalStateLength() const;
     // One sweep into `trace`, sized to the sweep: MeasureTrace, or ReadTrace when `read` (the
-    // sweep an external trigger started). False when the driver reports a failure.
+    // sweep an external trigger started). False when the driver reports a failure, or when the
+    // sweep holds readings that are no reflection (see UnusableReadings).
     bool TakeTrace(std::vector<CComplex>& trace, bool read = false);
-    // After a reading failed: shows the driver's own text of what went wrong, or a plain one, and
-    // returns the failure with that text.
+    // After a reading failed: shows why (the unusable readings, or the driver's own text of what
+    // went wrong, or a plain one), and returns the failure with that text.
     Outcome ReportFailedReading(const std::string& caption);
     // Ends the prompt sequence on the analyzer and closes the measure window, as an abort does.
     void AbortPrompt();
@@ -216,6 +220,8 @@ private:
     // Why the analyzer's limits refuse the page's sweep; empty when they do not.
     std::string FrequencyRefusal(const FrequencyPage& page) const;
 
+    // Why the last TakeTrace refused a sweep the driver returned; empty otherwise.
+    std::string unusableReadings_;
     IInstrumentDriver* driver_ = nullptr;
     ProbeHost* document_ = nullptr;
     EngineUi* ui_ = nullptr;

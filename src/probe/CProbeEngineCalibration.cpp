@@ -2,10 +2,13 @@
 // solution and the one-standard refresh.
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <utility>
 
 #include "instrument/InstrumentDriverBase.h"
 #include "probe/CProbeEngine.h"
+#include "probe/Readings.h"
 #include "probe/Standards.h"
 #include "probe/Units.h"
 
@@ -39,6 +42,29 @@ const char* const kCalibrationAborted = "The calibration was aborted.";
 const char* const kRefreshAborted = "The refresh was aborted.";
 const char* const kRefreshNeedsCalibration =
     "A calibration must be performed before it can be refreshed.";
+
+std::string UndeterminedText(int points) {
+    return "The standards' readings do not determine a calibration at " + std::to_string(points) +
+           " points.";
+}
+
+// The 1-norm (largest column sum of magnitudes) of a 3 x 3 matrix stored by rows.
+double OneNorm(const CComplex* m) {
+    double norm = 0.0;
+    for (int c = 0; c < 3; ++c) {
+        double sum = 0.0;
+        for (int r = 0; r < 3; ++r) {
+            sum += CComplex::Abs(m[r * 3 + c]);
+        }
+        norm = std::max(norm, sum);
+    }
+    return norm;
+}
+
+// The system of a point is taken as singular when its condition number reaches the reciprocal
+// of the machine precision, with a small margin for the rounding of the matrix's own entries
+// (readings that are exact multiples of each other give a condition number near 1e16).
+constexpr double kSingularCondition = 1.0 / (8.0 * DBL_EPSILON);
 
 // The value of a per-point array at i, or (0, 0) past its end (as if it had been sized to the
 // sweep with zeros).
@@ -269,17 +295,27 @@ std::uint16_t CProbeEngine::CalStateLength() const {
 }
 
 bool CProbeEngine::TakeTrace(std::vector<CComplex>& trace, bool read) {
+    unusableReadings_.clear();
     trace.assign(static_cast<std::size_t>(PointCount()), CComplex());
     if (driver_ == nullptr) {
         return true;
     }
-    return (read ? driver_->ReadTrace(trace) : driver_->MeasureTrace(trace)) == 0;
+    if ((read ? driver_->ReadTrace(trace) : driver_->MeasureTrace(trace)) != 0) {
+        return false;
+    }
+    if (const std::size_t bad = CountUnusableReadings(trace); bad > 0) {
+        unusableReadings_ = UnusableReadingsText(bad);
+        return false;
+    }
+    return true;
 }
 
 Outcome CProbeEngine::ReportFailedReading(const std::string& caption) {
-    std::string text;
-    if (const auto* errors = dynamic_cast<const IDriverErrors*>(driver_)) {
-        text = errors->LastError();
+    std::string text = unusableReadings_;
+    if (text.empty()) {
+        if (const auto* errors = dynamic_cast<const IDriverErrors*>(driver_)) {
+            text = errors->LastError();
+        }
     }
     if (text.empty()) {
         text = kNoMeasurement;
@@ -396,7 +432,15 @@ Outcome CProbeEngine::PerformCalibration() {
     }
 
     ShowStatus(kComputingCalibration);
-    ComputeCalibration();
+    // Readings that determine no terms (the same reflection for every standard, a trace of
+    // zeros) give no calibration: the old one stays, as after an abort.
+    if (const int undetermined = ComputeCalibration(); undetermined > 0) {
+        AbortPrompt();
+        AbandonCalibration(std::move(before));
+        const std::string text = UndeterminedText(undetermined);
+        Ask(text, kCalibrationCaption, Buttons::Ok, Icon::Stop);
+        return Outcome::Failure(text);
+    }
     ShowStatus(kDownloadingCalibration);
     if (driver_ != nullptr) {
         driver_->DownloadCalibration(errorDirectivity, errorSourceMatch, errorTracking);
@@ -411,7 +455,8 @@ Outcome CProbeEngine::PerformCalibration() {
     return Outcome::Finished();
 }
 
-void CProbeEngine::ComputeCalibration() {
+int CProbeEngine::ComputeCalibration() {
+    int undetermined = 0;
     errorDirectivity.clear();
     errorSourceMatch.clear();
     errorTracking.clear();
@@ -423,15 +468,18 @@ void CProbeEngine::ComputeCalibration() {
         CComplex e00;
         CComplex e11;
         CComplex e01e10;
-        SolveErrorTerms(frequencies[i], At(stdMeasured1, i), At(stdMeasured2, i),
-                        At(stdMeasured3, i), e00, e11, e01e10);
+        if (!SolveErrorTerms(frequencies[i], At(stdMeasured1, i), At(stdMeasured2, i),
+                             At(stdMeasured3, i), e00, e11, e01e10)) {
+            ++undetermined;
+        }
         errorDirectivity.push_back(e00);
         errorSourceMatch.push_back(e11);
         errorTracking.push_back(e01e10);
     }
+    return undetermined;
 }
 
-void CProbeEngine::SolveErrorTerms(double f, CComplex m1, CComplex m2, CComplex m3, CComplex& e00,
+bool CProbeEngine::SolveErrorTerms(double f, CComplex m1, CComplex m2, CComplex m3, CComplex& e00,
                                    CComplex& e11, CComplex& e01e10) const {
     const CComplex g[3] = {StandardReflection(1, f), StandardReflection(2, f),
                            StandardReflection(3, f)};
@@ -449,12 +497,21 @@ void CProbeEngine::SolveErrorTerms(double f, CComplex m1, CComplex m2, CComplex 
     }
     // A singular system leaves the inverse at zero, and the point gets zero terms.
     CComplex inverse[9];
-    CComplex::Invert(a, inverse, 3);
+    bool determined = CComplex::Invert(a, inverse, 3) == 0;
+    if (determined) {
+        // Singular to machine precision: the inverse is rounding noise. !(<) counts NaN.
+        const double condition = OneNorm(a) * OneNorm(inverse);
+        if (!(condition < kSingularCondition)) {
+            determined = false;
+            std::fill(std::begin(inverse), std::end(inverse), CComplex());
+        }
+    }
     CComplex x[3];
     CComplex::MatrixProduct(inverse, 3, 3, b, 3, 1, x);
     e00 = x[1];
     e11 = CComplex::Multiply(kMinusOne, x[2]);
     e01e10 = CComplex::Subtract(x[0], CComplex::Multiply(x[1], x[2]));
+    return determined;
 }
 
 bool CProbeEngine::ShortingBlockOk() const {

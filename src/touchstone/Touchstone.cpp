@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <optional>
-#include <sstream>
+
+#include "instrument/RegularFile.h"
 
 namespace kv {
 
@@ -72,8 +71,16 @@ std::optional<double> Number(std::string_view token) {
     return value;
 }
 
+// A token as the message shows it: at most 40 bytes, control characters as "?" (a message is
+// one line of text).
 std::string Quoted(std::string_view token) {
-    return "'" + std::string(token.substr(0, 40)) + "'";
+    std::string text(token.substr(0, 40));
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            c = '?';
+        }
+    }
+    return "'" + text + "'";
 }
 
 enum class Format { RI, MA, DB };
@@ -273,14 +280,26 @@ TouchstoneParse Reader::Run(std::string_view text) {
     int lineNumber = 0;
     std::size_t at = 0;
     std::string reason;
+    // A UTF-8 byte-order mark before the first line is no part of it.
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+        at = 3;
+    }
     while (at < text.size() && reason.empty()) {
-        std::size_t end = text.find('\n', at);
+        // Lines end in LF, CR LF or a lone CR.
+        std::size_t end = text.find_first_of("\r\n", at);
         if (end == std::string_view::npos) {
             end = text.size();
         }
         std::string_view line = text.substr(at, end - at);
         at = end + 1;
+        if (end < text.size() && text[end] == '\r' && at < text.size() && text[at] == '\n') {
+            ++at;
+        }
         ++lineNumber;
+        if (line.find('\0') != std::string_view::npos) {
+            reason = "the line holds a NUL byte, so this is not a text file";
+            break;
+        }
         if (ended_) {
             continue;
         }
@@ -376,16 +395,11 @@ TouchstoneParse ParseTouchstone(std::string_view text) {
 }
 
 TouchstoneParse ReadTouchstoneFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text;
+    const RegularFileStatus status = ReadRegularFile(path, text, kMaxTouchstoneFileBytes);
+    if (status != RegularFileStatus::Ok) {
         TouchstoneParse refused;
-        refused.reason = "the file cannot be opened";
-        return refused;
-    }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        TouchstoneParse refused;
-        refused.reason = "the file cannot be read";
+        refused.reason = RegularFileReason(status, kMaxTouchstoneFileBytes);
         return refused;
     }
     return ParseTouchstone(text);
@@ -397,6 +411,14 @@ std::string TouchstoneErrorText(const std::string& path, const TouchstoneParse& 
     }
     return "The Touchstone file " + path + " does not read at line " + std::to_string(parse.line) +
            ": " + parse.reason + ".";
+}
+
+bool AllFinite(const TouchstoneData& data) {
+    return std::all_of(data.frequencies.begin(), data.frequencies.end(),
+                       [](double f) { return std::isfinite(f); }) &&
+           std::all_of(data.s11.begin(), data.s11.end(), [](const CComplex& s) {
+               return std::isfinite(s.re) && std::isfinite(s.im);
+           });
 }
 
 std::string FormatTouchstone(const TouchstoneData& data, const std::string& instrument,

@@ -27,10 +27,12 @@ struct TouchstoneParse {
 
 // Reads the text of a one-port file: the option line (frequency unit Hz, kHz, MHz or GHz; S; RI,
 // MA or DB; R and the reference resistance; fields left out are GHz, S, MA and R 50), comments
-// after "!", version 2 keywords, LF or CR LF line ends.
+// after "!", version 2 keywords, LF, CR LF or CR line ends, a UTF-8 byte-order mark at the start.
+// A NUL byte anywhere refuses the file.
 TouchstoneParse ParseTouchstone(std::string_view text);
 
-// Reads a file; a file that cannot be opened is refused at line 0.
+// Reads a regular file of at most kMaxTouchstoneFileBytes (64 MB); anything else, or a file that
+// cannot be opened, is refused at line 0.
 TouchstoneParse ReadTouchstoneFile(const std::string& path);
 
 // "The Touchstone file PATH does not read at line N: REASON." (or "cannot be read: REASON." for
@@ -39,8 +41,11 @@ std::string TouchstoneErrorText(const std::string& path, const TouchstoneParse& 
 
 // A version 1 file: "!" comment lines naming the instrument and the date, "# Hz S RI R <r>", then
 // one line per point with the frequency and the real and imaginary part written as "%.17g".
+// A file holds numbers only: the writers refuse data that are not all finite.
 std::string FormatTouchstone(const TouchstoneData& data, const std::string& instrument,
                              const std::string& date);
+// True when every frequency and every part of S11 is a finite number.
+bool AllFinite(const TouchstoneData& data);
 
 // The keys of the "Touchstone files" analyzer's settings group, in the order in which its files
 // are read, and the application property through which a front end names the files of one run

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <cmath>
+
 #include <cstring>
 
 #include "CliRun.h"
@@ -125,6 +127,83 @@ TEST(CliTouchstone, SweepWritesTheFileBackAndRefusesFilesThatDoNotFit) {
         EXPECT_EQ(refused.status, 1);
         EXPECT_NE(refused.err.find(folder.Path(file) + reason), std::string::npos) << refused.err;
         EXPECT_FALSE(folder.Exists("none.s1p"));
+    }
+}
+
+}  // namespace
+}  // namespace kv::test
+
+namespace kv::test {
+namespace {
+
+// Paths that are not text files end the run at once with the file and the reason; line ends of
+// CR alone and a UTF-8 byte-order mark read as the plain file does; readings far outside the unit
+// circle (a block read in the wrong byte order) are no sweep. Nothing is written for a refusal.
+TEST(CliTouchstone, ReadsOnlyRegularTextFilesAndRefusesUnusableReadings) {
+    CliFolder folder;
+    // Four points (the fewest the program sweeps), each line without its end.
+    const std::string lines[] = {"# MHz S RI", "500 0.25 -0.5", "750 0.125 -0.25", "1000 0.5 0",
+                                 "1250 0 0.5"};
+    const auto join = [&lines](const std::string& end) {
+        std::string text;
+        for (const std::string& line : lines) {
+            text += line + end;
+        }
+        return text;
+    };
+    folder.Write("lf.s1p", join("\n"));
+    folder.Write("cr.s1p", join("\r"));
+    folder.Write("bom.s1p", "\xEF\xBB\xBF" + join("\r\n"));
+    folder.Write("nul.s1p", lines[0] + "\n" + lines[1] + "\n750 0.1" + std::string(1, '\0') +
+                                "25 -0.25\n" + lines[3] + "\n" + lines[4] + "\n");
+    folder.Write("swapped.s1p", lines[0] + "\n500 1.3e172 -4.1e171\n750 -2.2e171 7.9e172\n" +
+                                    "1000 3.1e171 1.1e172\n1250 -6.6e172 2.5e171\n");
+    ASSERT_TRUE(QDir(QString::fromStdString(folder.Path(""))).mkdir("folder.s1p"));
+    ASSERT_EQ(::mkfifo(folder.Path("fifo.s1p").c_str(), 0600), 0);
+
+    const CliResult plain =
+        folder.Run({"sweep", "--instrument", "Touchstone", "--sample", folder.Path("lf.s1p")});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    ASSERT_NE(plain.out.find("\t 0.125000000\t-0.250000000\n"), std::string::npos) << plain.out;
+
+    struct Case {
+        std::string path;
+        int status;
+        std::string message;  // the end of the message on standard error
+    };
+    const std::string swapped =
+        "kv47310-cli: The analyzer returned 4 values that are not reflections (not a number, "
+        "infinite, or of a magnitude above 1000, as data in the wrong byte order read); the sweep "
+        "is not used.\n";
+    for (const Case& c :
+         {Case{folder.Path("cr.s1p"), 0, ""}, Case{folder.Path("bom.s1p"), 0, ""},
+          Case{folder.Path("folder.s1p"), 1, " cannot be read: it is a directory, not a file."},
+          Case{folder.Path("fifo.s1p"), 1,
+               " cannot be read: it is not a regular file (a device, a pipe or a socket)."},
+          Case{"/dev/zero", 1,
+               " cannot be read: it is not a regular file (a device, a pipe or a socket)."},
+          Case{folder.Path("nul.s1p"), 1,
+               " does not read at line 3: the line holds a NUL byte, so this is not a text "
+               "file."},
+          Case{folder.Path("swapped.s1p"), 1, ""}}) {
+        SCOPED_TRACE(c.path);
+        const CliResult r = folder.Run({"sweep", "--instrument", "Touchstone", "--sample", c.path,
+                                        "--touchstone", folder.Path("out.s1p")});
+        EXPECT_EQ(r.status, c.status) << r.err;
+        if (c.status == 0) {
+            EXPECT_EQ(r.out, plain.out);
+            EXPECT_TRUE(folder.Exists("out.s1p"));
+            QFile::remove(QString::fromStdString(folder.Path("out.s1p")));
+            continue;
+        }
+        EXPECT_FALSE(folder.Exists("out.s1p"));
+        if (c.message.empty()) {
+            EXPECT_NE(r.err.find(swapped), std::string::npos) << r.err;
+        } else {
+            EXPECT_NE(r.err.find("The Touchstone file " + c.path + c.message + "\n"),
+                      std::string::npos)
+                << r.err;
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include <complex>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -887,4 +888,130 @@ TEST(CalibrationOutcome, SaysWhatHappenedAndWhy) {
     const Outcome silent = failed.engine.RefreshCalibration();
     EXPECT_EQ(silent.kind, Kind::Failed);
     EXPECT_EQ(silent.why, "The analyzer did not return a measurement.");
+}
+
+// True when f is one of the first n points of the engine's sweep.
+bool AmongFirst(const CProbeEngine& e, double f, int n) {
+    return n >= static_cast<int>(e.frequencies.size()) ||
+           f < e.frequencies[static_cast<std::size_t>(n)];
+}
+
+bool Same(const std::vector<CComplex>& a, const std::vector<CComplex>& b) {
+    return a.size() == b.size() &&
+           std::memcmp(a.data(), b.data(), a.size() * sizeof(CComplex)) == 0;
+}
+
+// Readings that cannot be reflections refuse the sweep wherever it was taken (a standard, the
+// sample, a refresh), with the count of such values; the calibration, the last sample and the Data
+// trace stay. The limit is a magnitude of 1000: exactly 1000 is taken.
+TEST(UnusableReadings, RefuseTheSweepAndKeepEverything) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        const char* name;
+        CComplex bad;   // the value at the bad points
+        int badPoints;  // the first this many of the 5 points
+    };
+    const auto text = [](const char* count) {
+        return std::string("The analyzer returned ") + count +
+               " (not a number, infinite, or of a magnitude above 1000, as data in the wrong "
+               "byte order read); the sweep is not used.";
+    };
+    for (const Case& c :
+         {Case{"nan", {0.2, nan}, 1}, Case{"inf", {-inf, 0.0}, 2},
+          Case{"byte order", {1.3e172, -4.1e171}, 5}, Case{"just above 1000", {600.0, 800.5}, 3}}) {
+        SCOPED_TRACE(c.name);
+        const std::string expected =
+            c.badPoints == 1 ? text("1 value that is not a reflection")
+                             : text((std::to_string(c.badPoints) + " values that are not "
+                                                                   "reflections")
+                                        .c_str());
+        for (int step = 0; step < 5; ++step) {  // standards 1 to 3, the sample, a refresh
+            SCOPED_TRACE(step);
+            Bench b;
+            b.SynthesizeStandards();
+            ASSERT_TRUE(b.engine.PerformCalibration().Done());
+            b.engine.sampleMeasured = {{0.5, 0.5}};
+            b.host.dataPermittivity = {{7, 7}};
+            const std::vector<std::uint8_t> before = CalibrationBytes(b.engine);
+            b.driver.measureCalls = 0;
+            const auto good = b.driver.reflection;
+            b.driver.reflection = [&](double f, int call) {
+                const int index = step < 3 ? step : 0;
+                return call == index && AmongFirst(b.engine, f, c.badPoints) ? c.bad
+                                                                             : good(f, call);
+            };
+            b.host.calls.clear();
+            const Outcome outcome = step < 3    ? b.engine.PerformCalibration()
+                                    : step == 3 ? b.engine.Measure()
+                                                : b.engine.RefreshCalibration();
+            EXPECT_FALSE(outcome.Done());
+            EXPECT_EQ(outcome.why, expected);
+            ASSERT_EQ(b.ui.messages.size(), 1u);
+            EXPECT_EQ(b.ui.messages[0].text, expected);
+            EXPECT_EQ(b.ui.messages[0].caption, step == 3 ? "Measure Menu" : "Calibration Menu");
+            EXPECT_TRUE(CalibrationBytes(b.engine) == before);
+            EXPECT_TRUE(Same(b.host.dataPermittivity, {{7, 7}}));
+            EXPECT_EQ(b.host.Count("DataMeasured"), 0);
+            EXPECT_EQ(b.ui.measure, nullptr);
+        }
+    }
+
+    // A magnitude of exactly 1000 is still a reading.
+    Bench b;
+    b.SynthesizeStandards();
+    ASSERT_TRUE(b.engine.PerformCalibration().Done());
+    b.driver.reflection = [](double, int) { return CComplex(600.0, 800.0); };
+    EXPECT_TRUE(b.engine.Measure().Done());
+    EXPECT_TRUE(b.ui.messages.empty());
+}
+
+// Standards whose readings leave the error model's system singular determine no calibration: the
+// same reflection for every standard, or a trace of zeros. The shorting-block question still comes
+// first; then the calibration is refused with the number of such points, and the old one stays.
+TEST(UndeterminedCalibration, IsRefusedWithTheNumberOfPoints) {
+    struct Case {
+        const char* name;
+        int type;
+        int degeneratePoints;  // the first this many of the 5 points
+        bool zeros;            // traces of zeros, else the same reading for every standard
+        bool shortQuestion;
+    };
+    for (const Case& c : {Case{"identical", 1, 5, false, true}, Case{"zeros", 0, 5, true, false},
+                          Case{"two points", 2, 2, false, false},
+                          Case{"zeros, air/short/water", 1, 5, true, true}}) {
+        SCOPED_TRACE(c.name);
+        Bench b;
+        b.engine.calSettings.calibrationType = c.type;
+        b.SynthesizeStandards();
+        ASSERT_TRUE(b.engine.PerformCalibration().Done());
+        const std::vector<std::uint8_t> before = CalibrationBytes(b.engine);
+        b.driver.measureCalls = 0;
+        b.driver.calls.clear();
+        const auto good = b.driver.reflection;
+        b.driver.reflection = [&](double f, int call) {
+            if (!AmongFirst(b.engine, f, c.degeneratePoints)) {
+                return good(f, call);
+            }
+            return c.zeros ? CComplex() : CComplex(0.31, -0.27);
+        };
+        b.ui.answers = {Answer::No};
+        const Outcome outcome = b.engine.PerformCalibration();
+        const std::string expected = "The standards' readings do not determine a calibration at " +
+                                     std::to_string(c.degeneratePoints) + " points.";
+        EXPECT_FALSE(outcome.Done());
+        EXPECT_EQ(outcome.why, expected);
+        ASSERT_EQ(b.ui.messages.size(), c.shortQuestion ? 2u : 1u);
+        EXPECT_EQ(b.ui.messages.back().text, expected);
+        EXPECT_EQ(b.ui.messages.back().caption, "Calibration Menu");
+        if (c.shortQuestion) {
+            EXPECT_EQ(b.ui.messages[0].caption, "Calibration");
+        }
+        EXPECT_TRUE(CalibrationBytes(b.engine) == before);
+        EXPECT_EQ(b.driver.Count("SaveCalibrationState"), 0);
+        // The old terms go back into the analyzer, as after an abort.
+        EXPECT_EQ(b.driver.Count("DownloadCalibration"), 1);
+        EXPECT_TRUE(Same(b.driver.downloaded[2], b.engine.errorTracking));
+        EXPECT_EQ(b.ui.measure, nullptr);
+    }
 }

@@ -231,9 +231,12 @@ TEST(Measure, ArraysFollowAShortLogSweep) {
     EXPECT_EQ(b.host.dataPermittivity.size(), 51u);
     EXPECT_NEAR(b.host.dataPermittivity[50].re, 3.0, 1e-3);
 
-    // The same for a calibration.
-    b.driver.reflection = nullptr;
+    // The same for a calibration (with the ideal readings of the standards).
     b.engine.calSettings.calibrationType = 0;
+    b.driver.measureCalls = 0;
+    b.driver.reflection = [&b](double f, int call) {
+        return b.engine.StandardReflection(call + 1, f);
+    };
     b.engine.PerformCalibration();
     EXPECT_EQ(b.engine.stdMeasured3.size(), 51u);
     EXPECT_EQ(b.engine.errorTracking.size(), 51u);

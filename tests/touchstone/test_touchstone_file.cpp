@@ -130,7 +130,7 @@ TEST(TouchstoneFile, RefusesWithTheLineThatDoesNotRead) {
               "The Touchstone file probe/air.s1p does not read at line 2: a point of a one-port "
               "file is three numbers (frequency, two parts of S11), the line holds 2.");
     EXPECT_EQ(TouchstoneErrorText("/no/such/file.s1p", ReadTouchstoneFile("/no/such/file.s1p")),
-              "The Touchstone file /no/such/file.s1p cannot be read: the file cannot be opened.");
+              "The Touchstone file /no/such/file.s1p cannot be read: the file does not exist.");
 }
 
 TEST(TouchstoneFile, WritesVersionOneAndReadsItBackBitForBit) {
