@@ -328,8 +328,8 @@ bool ScpiDriver::Query(const std::string& query, ScpiAnswer& answer, long long i
     std::string error;
     const long long ms =
         timeoutMs < 0 ? static_cast<long long>(settings_.timeout * 1000.0) : timeoutMs;
-    if (!transport_->Read(answer, indefiniteBytes, static_cast<int>(std::min<long long>(ms, INT_MAX)),
-                          error)) {
+    if (!transport_->Read(answer, indefiniteBytes,
+                          static_cast<int>(std::min<long long>(ms, INT_MAX)), error)) {
         // Whatever arrives late belongs to this query: a new connection never sees it.
         Disconnect();
         Fail(error + " (" + query + ")");
@@ -491,7 +491,7 @@ int ScpiDriver::OpenInstrument(const std::string&, const std::string&) {
                         : tablesError_);
     }
     if (genericByDefault_) {
-        // Said where the connection is reported: the generic table is the last resort.
+        // The generic table is the last resort, and the connection says so.
         connectionNote_ = "No command table matches \"" + identification_ +
                           "\"; the generic table is used. Choose another with the family setting "
                           "of the SCPI network analyzer ([ScpiAnalyzer] family).";
@@ -831,8 +831,7 @@ int ScpiDriver::MeasureTrace(std::span<CComplex> trace) {
         !SendLines(
             settings_.averaging > 1 && table_->Has("sweep-average") ? "sweep-average" : "sweep",
             values) ||
-        !CheckErrors("after the sweep was started") ||
-        (!CompletesByOpcQuery() && !Send("*OPC")) ||
+        !CheckErrors("after the sweep was started") || (!CompletesByOpcQuery() && !Send("*OPC")) ||
         !WaitForSweep(sweepTime * settings_.averaging)) {
         return WithTableHint(kNotDone);
     }

@@ -68,8 +68,7 @@ bool ParseScpiTables(const std::string& text, std::vector<ScpiTable>& tables, st
             return false;
         }
         if (key == "completion" && value != "opc-query" && value != "event-polling") {
-            error = "line " + std::to_string(number) +
-                    ": completion is opc-query or event-polling";
+            error = "line " + std::to_string(number) + ": completion is opc-query or event-polling";
             return false;
         }
         current->entries[key].push_back(value);

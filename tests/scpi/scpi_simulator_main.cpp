@@ -2,8 +2,8 @@
 // the terminal tests. Prints the port it listens on, then serves until its standard input ends,
 // or with --until-stopped until SIGINT or SIGTERM.
 
-#include <QCoreApplication>
 #include <signal.h>
+#include <QCoreApplication>
 
 #include <csignal>
 #include <cstdio>

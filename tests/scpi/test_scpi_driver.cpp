@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 
 #include "LanCardId.h"
@@ -386,9 +387,9 @@ TEST(ScpiDriver, ReportedSweepTimeBoundsTheWait) {
         bool refused;
         double wait;
     };
-    for (const Case c : {Case{-10.0015, false, 0.3}, Case{1e6, false, 0.3},
-                         Case{3600.5, false, 0.3}, Case{0.05, false, 2 * 0.05 + 0.3},
-                         Case{0.05, true, 0.3}}) {
+    for (const Case c :
+         {Case{-10.0015, false, 0.3}, Case{1e6, false, 0.3}, Case{3600.5, false, 0.3},
+          Case{0.05, false, 2 * 0.05 + 0.3}, Case{0.05, true, 0.3}}) {
         SCOPED_TRACE(c.reported);
         ScpiSimulator sim(SimFamily::NumberedTraces);
         SimFaults faults;
