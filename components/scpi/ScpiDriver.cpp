@@ -2,7 +2,9 @@
 
 #include <QSettings>
 #include <QThread>
+#include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "LanAddress.h"
@@ -18,6 +20,8 @@ namespace {
 
 constexpr double kAxisTolerance = 1.0;  // Hz
 constexpr int kPollIntervalMs = 20;
+// A reported sweep time outside 0 to this many seconds is not believed.
+constexpr double kMaxSweepTime = 3600.0;
 constexpr std::size_t kMaxNameBytes = 199;
 constexpr char kStateMagic[8] = {'K', 'V', 'S', 'C', 'P', 'I', 'C', 'S'};
 constexpr std::uint32_t kStateVersion = 1;
@@ -313,13 +317,16 @@ bool ScpiDriver::Send(const std::string& command) {
     return true;
 }
 
-bool ScpiDriver::Query(const std::string& query, ScpiAnswer& answer, long long indefiniteBytes) {
+bool ScpiDriver::Query(const std::string& query, ScpiAnswer& answer, long long indefiniteBytes,
+                       long long timeoutMs) {
     if (!Send(query)) {
         return false;
     }
     std::string error;
-    const int timeoutMs = static_cast<int>(settings_.timeout * 1000.0);
-    if (!transport_->Read(answer, indefiniteBytes, timeoutMs, error)) {
+    const long long ms =
+        timeoutMs < 0 ? static_cast<long long>(settings_.timeout * 1000.0) : timeoutMs;
+    if (!transport_->Read(answer, indefiniteBytes,
+                          static_cast<int>(std::min<long long>(ms, INT_MAX)), error)) {
         // Whatever arrives late belongs to this query: a new connection never sees it.
         Disconnect();
         Fail(error + " (" + query + ")");
@@ -425,6 +432,17 @@ std::string ScpiDriver::FamilyNotOpen() const {
     return tablesError_.empty() ? "The analyzer is not connected." : tablesError_;
 }
 
+int ScpiDriver::WithTableHint(int result) {
+    if (result != 0 && genericByDefault_ && !LastError().empty()) {
+        Fail(LastError() +
+                 " No command table matches the analyzer's identification, so the generic table "
+                 "is in use; choose the table of its command family with the family setting of "
+                 "the SCPI network analyzer ([ScpiAnalyzer] family).",
+             result);
+    }
+    return result;
+}
+
 int ScpiDriver::CheckInstrument() {
     ClearError();
     if (!Connect()) {
@@ -446,6 +464,10 @@ int ScpiDriver::OpenInstrument(const std::string&, const std::string&) {
         return kNotDone;
     }
     table_ = nullptr;
+    genericByDefault_ = false;
+    connectionNote_.clear();
+    sweepTimeUnanswered_ = false;
+    opcQueryLearned_ = false;
     if (!settings_.family.empty()) {
         for (const auto& t : tables_) {
             if (t.name == settings_.family) {
@@ -456,12 +478,21 @@ int ScpiDriver::OpenInstrument(const std::string&, const std::string&) {
             return Fail("There is no command table named \"" + settings_.family + "\".");
         }
     } else {
-        table_ = PickScpiTable(tables_, identification_);
+        bool matched = false;
+        table_ = PickScpiTable(tables_, identification_, &matched);
+        genericByDefault_ = table_ != nullptr && !matched;
     }
     if (table_ == nullptr) {
         return Fail(tablesError_.empty()
                         ? "No command table fits the analyzer " + identification_ + "."
                         : tablesError_);
+    }
+    if (genericByDefault_) {
+        // The generic table is the last resort, and the connection says so.
+        connectionNote_ = "No command table matches \"" + identification_ +
+                          "\"; the generic table is used. Choose another with the family setting "
+                          "of the SCPI network analyzer ([ScpiAnalyzer] family).";
+        std::fprintf(stderr, "SCPI network analyzer: %s\n", connectionNote_.c_str());
     }
     if (!Send("*CLS")) {
         return kNotDone;
@@ -526,13 +557,14 @@ int ScpiDriver::Preset() {
     }
     ClearError();
     calibrating_ = false;
+    sweepTimeUnanswered_ = false;
     sweepError_ = "No sweep has been set.";
     if (!SendLines("preset") || !CheckErrors("after the preset")) {
-        return kNotDone;
+        return WithTableHint(kNotDone);
     }
     if (!SendLines(settings_.asciiTransfer ? "ascii-format" : "binary-format") ||
         !CheckErrors("after the data format was set") || !ApplySettings() || !CheckBinaryFormat()) {
-        return kNotDone;
+        return WithTableHint(kNotDone);
     }
     return 0;
 }
@@ -668,6 +700,9 @@ int ScpiDriver::SetFrequencyList(std::span<const double> frequencies, int count,
         if (sweepError_.empty()) {
             sweepError_ = LastError();
         }
+        Fail(sweepError_);
+        WithTableHint(kNotDone);
+        sweepError_ = LastError();
         return kNotDone;
     }
     return 0;
@@ -697,8 +732,43 @@ int ScpiDriver::GetNumberOfPoints(int& points) {
     return 0;
 }
 
+double ScpiDriver::ExpectedSweepTime() {
+    if (!table_->Has("sweep-time") || sweepTimeUnanswered_) {
+        return 0;
+    }
+    double seconds = 0;
+    if (!QueryNumber(table_->Value("sweep-time"), seconds)) {
+        // Only an estimate hangs on it: without one the wait is the timeout, and the query is
+        // not asked again on this connection. The *CLS before the sweep clears its error.
+        sweepTimeUnanswered_ = true;
+        ClearError();
+        return 0;
+    }
+    return std::isfinite(seconds) && seconds >= 0 && seconds <= kMaxSweepTime ? seconds : 0;
+}
+
+bool ScpiDriver::CompletesByOpcQuery() const {
+    return opcQueryLearned_ || table_->Value("completion") == "opc-query";
+}
+
+bool ScpiDriver::AskOperationComplete(double seconds) {
+    ScpiAnswer answer;
+    double one = 0;
+    if (!Query("*OPC?", answer, -1, static_cast<long long>(seconds * 1000.0)) || answer.block ||
+        !ParseScpiNumber(answer.bytes, one) || one != 1) {
+        Disconnect();
+        Fail("The analyzer did not complete its sweep in time.");
+        return false;
+    }
+    return true;
+}
+
 bool ScpiDriver::WaitForSweep(double timeBudget) {
-    QDeadlineTimer deadline(static_cast<qint64>((timeBudget + settings_.timeout) * 1000.0));
+    sweepWait_ = timeBudget + settings_.timeout;
+    if (CompletesByOpcQuery()) {
+        return AskOperationComplete(sweepWait_);
+    }
+    QDeadlineTimer deadline(static_cast<qint64>(sweepWait_ * 1000.0));
     for (;;) {
         double esr = 0;
         if (!QueryNumber("*ESR?", esr)) {
@@ -708,9 +778,10 @@ bool ScpiDriver::WaitForSweep(double timeBudget) {
             return true;
         }
         if (deadline.hasExpired()) {
-            Disconnect();
-            Fail("The analyzer did not complete its sweep in time.");
-            return false;
+            // Some analyzers answer *OPC? but never set the event bit: asked once before giving
+            // up, and asked instead of polling for the rest of the connection when it answers.
+            opcQueryLearned_ = AskOperationComplete(settings_.timeout);
+            return opcQueryLearned_;
         }
         QThread::msleep(kPollIntervalMs);
     }
@@ -750,23 +821,20 @@ int ScpiDriver::MeasureTrace(std::span<CComplex> trace) {
     if (!sweepError_.empty()) {
         return Fail(sweepError_);
     }
-    double sweepTime = 0;
-    if (table_->Has("sweep-time") && !QueryNumber(table_->Value("sweep-time"), sweepTime)) {
-        return kNotDone;
-    }
+    const double sweepTime = ExpectedSweepTime();
     const std::map<std::string, std::string> values = {
         {"average", std::to_string(settings_.averaging)}};
     if (!Send("*CLS") ||
         !SendLines(
             settings_.averaging > 1 && table_->Has("sweep-average") ? "sweep-average" : "sweep",
             values) ||
-        !CheckErrors("after the sweep was started") || !Send("*OPC") ||
+        !CheckErrors("after the sweep was started") || (!CompletesByOpcQuery() && !Send("*OPC")) ||
         !WaitForSweep(sweepTime * settings_.averaging)) {
-        return kNotDone;
+        return WithTableHint(kNotDone);
     }
     std::vector<CComplex> raw;
     if (!ReadData(raw) || !CheckErrors("after the measurement was read")) {
-        return kNotDone;
+        return WithTableHint(kNotDone);
     }
     lastRaw_ = raw;
     return Deliver(raw, trace);
@@ -782,7 +850,7 @@ int ScpiDriver::ReadTrace(std::span<CComplex> trace) {
     }
     std::vector<CComplex> raw;
     if (!ReadData(raw)) {
-        return kNotDone;
+        return WithTableHint(kNotDone);
     }
     lastRaw_ = raw;
     return Deliver(raw, trace);

@@ -85,6 +85,11 @@ public:
     const ScpiSettings& Settings() const { return settings_; }
     const ScpiTable* Table() const { return table_; }
     const std::vector<double>& Axis() const { return axis_; }
+    // The longest the last sweep was waited for, s: the expected sweep time (0 when none is
+    // known) times the averaging count, plus the timeout.
+    double SweepWait() const { return sweepWait_; }
+    // What the connection tells the operator beside the identification (empty when nothing).
+    const std::string& ConnectionNote() const { return connectionNote_; }
 
 private:
     struct Segment {
@@ -96,7 +101,9 @@ private:
     bool Connect();
     void Disconnect();
     bool Send(const std::string& command);
-    bool Query(const std::string& query, ScpiAnswer& answer, long long indefiniteBytes = -1);
+    // Reads the answer within `timeoutMs` (the timeout setting when negative).
+    bool Query(const std::string& query, ScpiAnswer& answer, long long indefiniteBytes = -1,
+               long long timeoutMs = -1);
     bool QueryText(const std::string& query, std::string& text);
     bool QueryNumber(const std::string& query, double& value);
     bool QueryNumbers(const std::string& query, std::size_t expected, std::vector<double>& values,
@@ -109,11 +116,19 @@ private:
     bool CheckBinaryFormat();
     bool ProgramSweep(const std::vector<double>& frequencies, int sweepType);
     bool ReadAxis();
+    // The analyzer's sweep time as the driver expects it, s; 0 when it gives none that is usable.
+    double ExpectedSweepTime();
+    bool CompletesByOpcQuery() const;
+    // Asks *OPC? and waits `seconds` for its 1; false with the sweep's message otherwise.
+    bool AskOperationComplete(double seconds);
     bool WaitForSweep(double timeBudget);
     bool ReadData(std::vector<CComplex>& raw);
     int Deliver(const std::vector<CComplex>& raw, std::span<CComplex> trace);
     bool Limit(const char* key, double& value);
     std::string FamilyNotOpen() const;
+    // The result, with a hint on choosing a table added to the failure's text when the generic
+    // table serves an analyzer that no table matches.
+    int WithTableHint(int result);
 
     ScpiSettings settings_;
     std::vector<ScpiTable> tables_;
@@ -125,6 +140,11 @@ private:
     int port_ = 0;
     std::string device_;  // VXI-11
     std::string identification_;
+    bool genericByDefault_ = false;  // no table matched the identification
+    std::string connectionNote_;
+    bool sweepTimeUnanswered_ = false;  // the sweep-time query was refused on this connection
+    bool opcQueryLearned_ = false;      // a sweep completed only by *OPC? on this connection
+    double sweepWait_ = 0;
 
     std::vector<double> frequencies_;  // as the program asked
     int sweepType_ = 0;

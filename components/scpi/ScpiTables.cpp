@@ -67,19 +67,29 @@ bool ParseScpiTables(const std::string& text, std::vector<ScpiTable>& tables, st
             error = "line " + std::to_string(number) + ": the pattern does not read";
             return false;
         }
+        if (key == "completion" && value != "opc-query" && value != "event-polling") {
+            error = "line " + std::to_string(number) + ": completion is opc-query or event-polling";
+            return false;
+        }
         current->entries[key].push_back(value);
     }
     return true;
 }
 
 const ScpiTable* PickScpiTable(const std::vector<ScpiTable>& tables,
-                               const std::string& identification) {
+                               const std::string& identification, bool* matched) {
     const QString idn = QString::fromStdString(identification);
+    if (matched != nullptr) {
+        *matched = false;
+    }
     for (const auto& t : tables) {
         for (const auto& pattern : t.Lines("match")) {
             const QRegularExpression re(QString::fromStdString(pattern),
                                         QRegularExpression::CaseInsensitiveOption);
             if (!pattern.empty() && re.match(idn).hasMatch()) {
+                if (matched != nullptr) {
+                    *matched = true;
+                }
                 return &t;
             }
         }

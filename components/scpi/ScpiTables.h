@@ -35,8 +35,9 @@ struct ScpiTable {
 bool ParseScpiTables(const std::string& text, std::vector<ScpiTable>& tables, std::string& error);
 
 // The table whose pattern matches the identification, else "generic"; null when neither exists.
+// `matched`, when given, tells whether a pattern matched.
 const ScpiTable* PickScpiTable(const std::vector<ScpiTable>& tables,
-                               const std::string& identification);
+                               const std::string& identification, bool* matched = nullptr);
 
 // The template with every "{name}" replaced by its value. False with the reason when a
 // placeholder has no value.

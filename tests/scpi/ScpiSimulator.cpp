@@ -265,7 +265,7 @@ void ScpiSimulator::TakeSweep() {
                                        : RawAt(model_, s.material, f));
     }
     ++s.sweeps;
-    if (s.opcPending) {
+    if (s.opcPending && !s.faults.opcQueryOnly && !s.faults.neverCompletes) {
         s.esr |= 1;
         s.opcPending = false;
     }
@@ -414,8 +414,14 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
     } else if (header == "*OPC") {
         if (s.sweeping) {
             s.opcPending = true;
-        } else {
+        } else if (!s.faults.opcQueryOnly && !s.faults.neverCompletes) {
             s.esr |= 1;
+        }
+    } else if (header == "*OPC?") {
+        // Every sweep but one armed for the external trigger is complete when its command is
+        // taken; that one, or one that never completes, leaves *OPC? unanswered.
+        if (!s.sweeping && !s.faults.neverCompletes) {
+            reply("1\n");
         }
     } else if (header == "*ESR?") {
         const int esr = s.esr;
@@ -500,9 +506,10 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
         } else {
             error("-224,\"Illegal parameter value\"");
         }
-    } else if ((!generic && !hold && header == "SENS1:SWE:TIME?") ||
-               (hold && header == "SENS1:SWE:TIM?")) {
-        number(0.05);
+    } else if (((!generic && !hold && header == "SENS1:SWE:TIME?") ||
+                (hold && header == "SENS1:SWE:TIM?")) &&
+               !s.faults.refuseSweepTime) {
+        number(s.faults.sweepTime);
     } else if (((numbered || named || hold) && header == "TRIG:SOUR") ||
                (channel && header == "TRIG1:SOUR")) {
         s.triggerSource = argsUpper;
@@ -551,6 +558,8 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
     } else if (numbered && header == "INIT1") {
         if (s.triggerSource == "EXT") {
             s.sweeping = true;
+        } else if (s.triggerSource == "INT") {
+            TakeSweep();  // the internal trigger fires at once
         } else {
             s.initiated = true;
         }

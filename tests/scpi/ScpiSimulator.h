@@ -44,6 +44,10 @@ struct SimFaults {
     std::string refusedHeader;     // this header queues -222 "Data out of range"
     bool asciiAlways = false;      // numbers as text whatever FORM:DATA says
     std::size_t pieceBytes = 700;  // blocks go out in pieces of this size
+    bool opcQueryOnly = false;     // sweeps complete only by *OPC?: *OPC never sets the ESR bit
+    bool neverCompletes = false;   // no sweep completes: no ESR bit, no answer to *OPC?
+    bool refuseSweepTime = false;  // the sweep-time query is refused (-113) and not answered
+    double sweepTime = 0.05;       // the sweep time the analyzer reports, s
 };
 
 class ScpiSimulator : public QThread {

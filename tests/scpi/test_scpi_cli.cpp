@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QHostAddress>
+#include <QProcess>
 #include <QSettings>
+#include <QTcpSocket>
 #include <cmath>
 
 #include "LanCardId.h"
@@ -71,6 +74,32 @@ TEST(ScpiCli, ARefusedSettingEndsTheRun) {
                          "from 1 to 1000.\n"),
               std::string::npos)
         << r.err;
+}
+
+// Started with its standard input closed, the simulator with --until-stopped still answers, and
+// SIGTERM ends it normally.
+TEST(ScpiSimulatorProgram, RunsUntilStopped) {
+    QProcess sim;
+    sim.start(KV_SIMULATOR_PATH, {"--until-stopped"});
+    ASSERT_TRUE(sim.waitForStarted());
+    sim.closeWriteChannel();
+    while (!sim.canReadLine()) {
+        ASSERT_TRUE(sim.waitForReadyRead(10000)) << sim.readAllStandardError().toStdString();
+    }
+    const int port = sim.readLine().trimmed().toInt();
+    ASSERT_NE(port, 0);
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, static_cast<quint16>(port));
+    ASSERT_TRUE(socket.waitForConnected(10000));
+    socket.write("*IDN?\n");
+    while (!socket.canReadLine()) {
+        ASSERT_TRUE(socket.waitForReadyRead(10000));
+    }
+    EXPECT_EQ(socket.readLine().toStdString(), "Nowhere Instruments,SIM-VNA,0001,1.0\n");
+    sim.terminate();
+    ASSERT_TRUE(sim.waitForFinished(10000));
+    EXPECT_EQ(sim.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(sim.exitCode(), 0);
 }
 
 }  // namespace

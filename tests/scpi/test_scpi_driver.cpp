@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cmath>
 
 #include "LanCardId.h"
@@ -172,7 +173,7 @@ TEST(ScpiDriver, FailuresAreReportedAndTheConnectionRecovers) {
     const std::vector<Case> cases = {
         {"dropped", drop,
          "The analyzer closed the connection in the middle of an answer. (:CALC1:DATA:SDAT?)"},
-        {"slow", hold, "The analyzer did not answer within 0.3 s. (:SENS1:SWE:TIME?)"},
+        {"slow", hold, "The analyzer did not answer within 0.3 s. (SYST:ERR?)"},
         {"malformed", malformed,
          "The analyzer's answer does not read: The block length \"x216\" is not a number. "
          "(:CALC1:DATA:SDAT?)"},
@@ -344,6 +345,116 @@ TEST(ScpiDriver, TriggerPromptAndAveragingOfTheNewerFamilies) {
         EXPECT_NE(std::find(received.begin(), received.end(), ":SENS1:AVER:COUN 3"),
                   received.end());
     }
+}
+
+// Analyzers whose sweeps complete only by *OPC? and that answer no sweep-time query are measured
+// end to end: by the table that waits by *OPC?, and by a table that polls the event bit, which
+// asks *OPC? once when polling has seen no completion.
+TEST(ScpiEndToEndCompletion, AnalyzerThatCompletesOnlyByOpcQuery) {
+    for (const char* family : {"numbered-traces-opc", "numbered-traces"}) {
+        SCOPED_TRACE(family);
+        ScpiSimulator sim(SimFamily::NumberedTraces);
+        SimFaults faults;
+        faults.opcQueryOnly = true;
+        faults.refuseSweepTime = true;
+        sim.SetFaults(faults);
+        const int port = sim.Start();
+        ASSERT_NE(port, 0);
+        ScpiSettings settings;
+        settings.family = family;
+        settings.timeout = 1.0;
+        ExpectMethanolThroughTheDocument(sim, settings, std::to_string(port), 0);
+        // The sweep-time query is asked once per connection, *OPC? once per sweep.
+        const auto received = sim.Received();
+        EXPECT_EQ(std::count(received.begin(), received.end(), ":SENS1:SWE:TIME?"), 1);
+        EXPECT_EQ(std::count(received.begin(), received.end(), "*OPC?"), 4);
+    }
+}
+
+// The reported sweep time sets the wait only when it lies within 0 to 3600 s; otherwise, and when
+// the query is refused, the wait is the timeout. A sweep that never completes ends within it.
+TEST(ScpiDriver, ReportedSweepTimeBoundsTheWait) {
+    struct Case {
+        double reported;
+        bool refused, never;
+        double wait;
+    };
+    for (const Case c : {Case{-10.0015, false, false, 0.3}, Case{1e6, false, false, 0.3},
+                         Case{3600.5, false, false, 0.3}, Case{0.05, false, false, 0.4},
+                         Case{0.05, true, false, 0.3}, Case{-10.0015, false, true, 0.3}}) {
+        SCOPED_TRACE(c.reported);
+        ScpiSimulator sim(SimFamily::NumberedTraces);
+        SimFaults faults;
+        faults.sweepTime = c.reported;
+        faults.refuseSweepTime = c.refused;
+        faults.neverCompletes = c.never;
+        sim.SetFaults(faults);
+        ScpiSettings settings;
+        settings.timeout = 0.3;
+        settings.averaging = 2;
+        auto d = Connected(sim, SimFamily::NumberedTraces, settings);
+        ASSERT_EQ(d->SetFrequencyList(Linear(1e9, 2e9, 11), 11, 0), 0) << d->LastError();
+        std::vector<CComplex> trace(11);
+        EXPECT_EQ(d->MeasureTrace(trace), c.never ? kNotDone : 0);
+        EXPECT_EQ(d->LastError(),
+                  c.never ? "The analyzer did not complete its sweep in time." : "");
+        EXPECT_DOUBLE_EQ(d->SweepWait(), c.wait);
+    }
+}
+
+// Each model the documentation names picks the table of its command style by its
+// identification; one that no pattern matches gets the generic table, which the connection and
+// the failures of its commands say.
+TEST(ScpiTables, IdentificationPicksTheTable) {
+    QFile file(KV_SCPI_TABLES);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    std::vector<ScpiTable> tables;
+    std::string error;
+    ASSERT_TRUE(ParseScpiTables(file.readAll().toStdString(), tables, error)) << error;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Nowhere Instruments,E5071C,0001,1.0", "numbered-traces"},
+        {"Nowhere Instruments,N5224B,0001,1.0", "named-measurements"},
+        {"Nowhere Instruments,E5080A,0001,1.0", "named-measurements"},
+        {"Nowhere Instruments,E5080B,0002,A.1", "named-measurements"},
+        {"Nowhere Instruments,P5004A,0003,A.1", "named-measurements"},
+        {"Nowhere Instruments,P5024B,0004,A.1", "named-measurements"},
+        {"Nowhere Instruments,P9375A,0005,A.1", "named-measurements"},
+        {"Nowhere Instruments,ZNB20-2Port,0006,1.0", "named-channel-traces"},
+        {"Nowhere Instruments,MS46522B,0007,1.0", "hold-function"},
+        {"CMT,S5048,0008,1.0", "numbered-traces-opc"},
+        {"CMT,C1220,0009,1.0", "numbered-traces-opc"},
+        {"Planar,TR1300/1,0010,1.0", "numbered-traces-opc"},
+        {"Nowhere Instruments,SNA5012A,0011,1.0", "numbered-traces-opc"},
+        {"Nowhere Instruments,SNA5034A,0012,1.0", "numbered-traces-opc"},
+        {"Nowhere Instruments,E50801B,0013,1.0", "generic"},
+        {"Nowhere Instruments,SIM-VNA,0014,1.0", "generic"},
+    };
+    for (const auto& [idn, table] : cases) {
+        bool matched = false;
+        const ScpiTable* t = PickScpiTable(tables, idn, &matched);
+        ASSERT_NE(t, nullptr) << idn;
+        EXPECT_EQ(t->name, table) << idn;
+        EXPECT_EQ(matched, table != "generic") << idn;
+    }
+
+    ScpiSimulator sim(SimFamily::Generic);
+    SimFaults refused;
+    refused.refusedHeader = "*RST";
+    sim.SetFaults(refused);
+    ScpiDriver d({}, {KV_SCPI_TABLES});
+    ASSERT_EQ(d.SelectGpibCard(kLanCardClsid), 0);
+    ASSERT_EQ(d.SetAddresses("127.0.0.1", std::to_string(sim.Start())), 0);
+    ASSERT_EQ(d.OpenInstrument("", ""), 0) << d.LastError();
+    EXPECT_EQ(d.ConnectionNote(),
+              "No command table matches \"Nowhere Instruments,SIM-VNA,0001,1.0\"; the generic "
+              "table is used. Choose another with the family setting of the SCPI network "
+              "analyzer ([ScpiAnalyzer] family).");
+    EXPECT_NE(d.Preset(), 0);
+    EXPECT_EQ(d.LastError(),
+              "The analyzer reported error -222, \"Data out of range\", after the preset. No "
+              "command table matches the analyzer's identification, so the generic table is in "
+              "use; choose the table of its command family with the family setting of the SCPI "
+              "network analyzer ([ScpiAnalyzer] family).");
 }
 
 }  // namespace

@@ -155,9 +155,9 @@ TEST(ScpiTables, TheShippedFileHasEveryFamily) {
             EXPECT_TRUE(t.Has(key)) << t.name << " " << key;
         }
     }
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"numbered-traces", "named-measurements",
-                                        "named-channel-traces", "hold-function", "generic"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"numbered-traces", "named-measurements",
+                                               "named-channel-traces", "hold-function",
+                                               "numbered-traces-opc", "generic"}));
     EXPECT_EQ(PickScpiTable(tables, "Nowhere Instruments,SIM-VNA,0001,1.0")->name, "generic");
 }
 

@@ -79,11 +79,13 @@ TEST_F(Vxi11, ATimeoutEndsTheLinkAndTheNextOneReadsItsOwnAnswers) {
     std::vector<CComplex> raw(21);
     server.SetHoldReads(true);
     EXPECT_NE(d.MeasureTrace(raw), 0);
-    EXPECT_EQ(d.LastError(), "The analyzer did not answer within 0.3 s. (:SENS1:SWE:TIME?)");
+    // The sweep-time query serves only an estimate: its timeout ends one link, the next query's
+    // another.
+    EXPECT_EQ(d.LastError(), "The analyzer did not answer within 0.3 s. (SYST:ERR?)");
     EXPECT_EQ(server.LinksOpen(), 0);
     server.SetHoldReads(false);
     ASSERT_EQ(d.MeasureTrace(raw), 0) << d.LastError();
-    EXPECT_EQ(server.LinksCreated(), 2);
+    EXPECT_EQ(server.LinksCreated(), 3);
     EXPECT_EQ(server.LinksOpen(), 1);
     ProbeModel model;
     model.LoadProbeCoefficients(1);
