@@ -1,5 +1,6 @@
 #include "ScpiDriver.h"
 
+#include <QElapsedTimer>
 #include <QSettings>
 #include <QThread>
 #include <climits>
@@ -295,6 +296,7 @@ bool ScpiDriver::Connect() {
     if (!transport) {
         transport = std::make_unique<RawSocketTransport>(host_, port_);
     }
+    transport->SetWaitHook(waitHook_);
     std::string error;
     if (!transport->Open(error)) {
         Fail(error);
@@ -769,7 +771,17 @@ bool ScpiDriver::WaitForSweep(double timeBudget) {
         return AskOperationComplete(sweepWait_);
     }
     QDeadlineTimer deadline(static_cast<qint64>(sweepWait_ * 1000.0));
+    QElapsedTimer sinceHook;
+    sinceHook.start();
     for (;;) {
+        if (sinceHook.hasExpired(ScpiTransport::kWaitSliceMs)) {
+            sinceHook.restart();
+            if (waitHook_ && waitHook_()) {
+                Disconnect();
+                Fail(kAbortedText);
+                return false;
+            }
+        }
         double esr = 0;
         if (!QueryNumber("*ESR?", esr)) {
             return false;
@@ -1006,6 +1018,13 @@ int ScpiDriver::RestoreCalibrationState(const CalState& state, std::uint16_t siz
         return kNotDone;
     }
     return 0;
+}
+
+void ScpiDriver::SetWaitHook(DriverWaitHook hook) {
+    waitHook_ = std::move(hook);
+    if (transport_) {
+        transport_->SetWaitHook(waitHook_);
+    }
 }
 
 bool ScpiDriver::SetRunSetting(const std::string& key, const std::string& value,

@@ -14,6 +14,7 @@
 #include "ScpiTables.h"
 #include "ScpiTransport.h"
 #include "instrument/IDriverSettings.h"
+#include "instrument/IDriverWait.h"
 #include "instrument/InstrumentDriverBase.h"
 
 namespace kv {
@@ -37,7 +38,7 @@ ScpiSettings LoadScpiSettings();
 bool SetScpiSetting(ScpiSettings& settings, const std::string& key, const std::string& value,
                     std::string& error);
 
-class ScpiDriver : public InstrumentDriverBase, public IDriverSettings {
+class ScpiDriver : public InstrumentDriverBase, public IDriverSettings, public IDriverWait {
 public:
     // The tables file shipped beside the plugin.
     static constexpr const char* kTablesFile = "scpi-analyzers.tables";
@@ -80,6 +81,7 @@ public:
 
     bool SetRunSetting(const std::string& key, const std::string& value,
                        std::string& error) override;
+    void SetWaitHook(DriverWaitHook hook) override;
 
     // For tests and the benchmarks.
     const ScpiSettings& Settings() const { return settings_; }
@@ -135,6 +137,7 @@ private:
     std::string tablesError_;
     const ScpiTable* table_ = nullptr;
     std::unique_ptr<ScpiTransport> transport_;
+    DriverWaitHook waitHook_;
     std::string host_;
     LanAddress::Kind kind_ = LanAddress::Kind::RawSocket;
     int port_ = 0;

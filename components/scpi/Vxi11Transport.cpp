@@ -1,6 +1,7 @@
 #include "Vxi11Transport.h"
 
 #include <lxi.h>
+#include <unistd.h>
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -36,6 +37,16 @@ Vxi11Transport::~Vxi11Transport() {
 bool Vxi11Transport::Open(std::string& error) {
     Close();
     InitLxi();
+    // liblxi's own connection to the portmapper waits as long as the system lets it for a host
+    // that does not answer, and cannot be ended: the portmapper is reached here first, in slices.
+    const int probe = ConnectTcp(*this, host_, kPortmapperPort, kConnectTimeoutMs, error);
+    if (probe < 0) {
+        if (error != IDriverWait::kAbortedText) {
+            error = "No VXI-11 connection to " + host_ + ", device " + device_ + ": " + error;
+        }
+        return false;
+    }
+    ::close(probe);
     link_ = lxi_connect(host_.c_str(), 0, device_.c_str(), kConnectTimeoutMs, VXI11);
     if (link_ < 0) {
         link_ = -1;
@@ -106,7 +117,8 @@ bool Vxi11Transport::Read(ScpiAnswer& answer, long long indefiniteBytes, int tim
             return false;
         }
         piece_.resize(kReadPieceBytes);
-        const int wait = static_cast<int>(std::min<qint64>(left, kLongestReadMs));
+        const int wait =
+            static_cast<int>(std::min<qint64>(left, HasWaitHook() ? kWaitSliceMs : kLongestReadMs));
         QElapsedTimer call;
         call.start();
         const int n = lxi_receive(link_, piece_.data(), kReadPieceBytes, wait);
@@ -118,6 +130,9 @@ bool Vxi11Transport::Read(ScpiAnswer& answer, long long indefiniteBytes, int tim
                 return false;
             }
             if (call.elapsed() >= wait) {
+                if (Abandoned(error)) {
+                    return false;
+                }
                 continue;
             }
             error = "Reading from the analyzer over VXI-11 failed" +

@@ -19,8 +19,9 @@ public:
     // The most one VXI-11 read asks for; a longer answer comes in several reads.
     static constexpr int kReadPieceBytes = 1 << 20;
     // The longest io_timeout of one VXI-11 read: liblxi gives up any call after 25 s, so a longer
-    // read timeout is waited out in several reads.
+    // read timeout is waited out in several reads. With a wait hook the reads are a slice long.
     static constexpr int kLongestReadMs = 20000;
+    static constexpr int kPortmapperPort = 111;
 
     Vxi11Transport(std::string host, std::string device);
     ~Vxi11Transport() override;

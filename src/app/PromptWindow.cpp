@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -14,7 +15,8 @@ PromptWindow::PromptWindow(QWidget* owner)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       owner_(owner),
       text_(new QLabel(this)),
-      cancel_(new QPushButton(QStringLiteral("Cancel"), this)) {
+      cancel_(new QPushButton(QStringLiteral("Cancel"), this)),
+      busy_(new QProgressBar(this)) {
     setModal(false);
     setObjectName(QStringLiteral("PromptWindow"));
     text_->setObjectName(QStringLiteral("text"));
@@ -23,6 +25,10 @@ PromptWindow::PromptWindow(QWidget* owner)
     text_->setWordWrap(true);
     cancel_->setEnabled(false);
     cancel_->hide();
+    busy_->setObjectName(QStringLiteral("busy"));
+    busy_->setRange(0, 0);  // no end known: the bar moves to and fro
+    busy_->setTextVisible(false);
+    busy_->hide();
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -30,6 +36,7 @@ PromptWindow::PromptWindow(QWidget* owner)
     buttons->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text_, 1);
+    layout->addWidget(busy_);
     layout->addLayout(buttons);
     setMinimumSize(392, 128);
 
@@ -41,6 +48,7 @@ void PromptWindow::OnChanged() {
     text_->setText(FromCore(Text()));
     cancel_->setEnabled(CancelShown());
     cancel_->setVisible(CancelShown());
+    busy_->setVisible(CancelShown());
     if (Visible() && !isVisible()) {
         PlaceOverOwner(this, owner_);
         show();

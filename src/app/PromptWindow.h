@@ -1,13 +1,15 @@
 #pragma once
 
 // The small wait window ("Setting up Instrument" and the like): a caption, a centred text, and a
-// Cancel button that stays hidden until the owner reveals it.
+// Cancel button that stays hidden until the owner reveals it. A wait that can be cancelled also
+// shows a busy bar, so that a step that takes long is seen to be going on.
 
 #include <QDialog>
 
 #include "probe/CPromptDlg.h"
 
 class QLabel;
+class QProgressBar;
 class QPushButton;
 
 namespace kv {
@@ -20,6 +22,7 @@ public:
 
     QLabel* TextLabel() const { return text_; }
     QPushButton* CancelButton() const { return cancel_; }
+    QProgressBar* BusyBar() const { return busy_; }
 
 protected:
     void OnChanged() override;
@@ -32,6 +35,7 @@ private:
     QWidget* owner_;
     QLabel* text_;
     QPushButton* cancel_;
+    QProgressBar* busy_;
 };
 
 }  // namespace kv

@@ -160,7 +160,7 @@ Touchstone files analyzer (--instrument Touchstone), for this run instead of its
 
 Prompts, messages and progress go to standard error; message boxes as "caption: text".
 The exit status is 0 when the measurement was made, 1 when a step failed or was aborted, and
-2 for a mistake on the command line.
+2 for a mistake on the command line. Ctrl-C or SIGTERM ends any wait ("interrupted", status 1).
 )";
 }
 

@@ -157,8 +157,11 @@ int ConnectForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xDoc
         }
     }
     if (!doc.Connect()) {
-        ExplainConnectFailure(registry, doc, err);
-        std::fprintf(err, "kv47310-cli: no analyzer is connected\n");
+        // An interrupted connection is no failure of the analyzer's.
+        if (!doc.connectCancelled) {
+            ExplainConnectFailure(registry, doc, err);
+            std::fprintf(err, "kv47310-cli: no analyzer is connected\n");
+        }
         return kExitFailed;
     }
     if (!ApplyDriverSettings(o, doc.Driver(), err)) {
@@ -256,6 +259,11 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
     // ---- measure
     if (!doc.Measure(o.trigger).Done()) {
         std::fprintf(err, "kv47310-cli: no measurement was made\n");
+        return kExitFailed;
+    }
+
+    // An interrupt that came while nothing waited: no result and no file is begun.
+    if (TerminalUi::Interrupted()) {
         return kExitFailed;
     }
 

@@ -83,6 +83,10 @@ TerminalUi::TerminalUi(bool unattended, std::FILE* err)
 }
 
 bool TerminalUi::QuitRequested() const {
+    return Interrupted();
+}
+
+bool TerminalUi::Interrupted() {
     return gInterrupted != 0;
 }
 

@@ -25,7 +25,9 @@ public:
     void BeginWaitCursor() override {}
     void EndWaitCursor() override {}
     void PumpMessages() override;
+    // True once SIGINT or SIGTERM came: every wait ends as if aborted.
     bool QuitRequested() const override;
+    static bool Interrupted();
     std::unique_ptr<CMeasureDlg> CreateMeasureDlg() override;
     std::unique_ptr<CPromptDlg> CreatePromptDlg() override;
     bool EditFrequencyPage(FrequencyPage&) override { return false; }

@@ -11,6 +11,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/MeasureRun.h"
+#include "cli/TerminalUi.h"
 #include "instrument/PluginRegistry.h"
 #include "persist/SettingsProfileStore.h"
 
@@ -43,8 +44,14 @@ int main(int argc, char** argv) {
         return kv::RunComponents(registry, stdout, stderr);
     }
     kv::SettingsProfileStore profile;
-    if (options->command == kv::CliOptions::Command::Sweep) {
-        return kv::RunSweep(*options, registry, profile, stdout, stderr);
+    const int status = options->command == kv::CliOptions::Command::Sweep
+                           ? kv::RunSweep(*options, registry, profile, stdout, stderr)
+                           : kv::RunMeasure(*options, registry, profile, stdout, stderr);
+    // SIGINT or SIGTERM ended whatever waited; every file written before is whole, and none was
+    // begun after.
+    if (kv::TerminalUi::Interrupted()) {
+        std::fputs("kv47310-cli: interrupted\n", stderr);
+        return kv::kExitFailed;
     }
-    return kv::RunMeasure(*options, registry, profile, stdout, stderr);
+    return status;
 }

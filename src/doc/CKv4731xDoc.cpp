@@ -13,6 +13,8 @@ namespace {
 
 constexpr const char* kConnectFailedText = "The selected instrument could not be initialized";
 constexpr const char* kConnectFailedCaption = "IEEE 488 Interface";
+constexpr const char* kConnectingText = "Connecting to the analyzer.";
+constexpr const char* kIdentifyingText = "Identifying the analyzer.";
 
 // Every chart-format item whose check mark a chart-format command clears, the two permeability
 // formats without a menu entry included.
@@ -49,7 +51,9 @@ CKv4731xDoc::CKv4731xDoc(OperatorUi& ui, IComponentRegistry& registry, ProfileSt
 }
 
 CKv4731xDoc::~CKv4731xDoc() {
-    // The engine must not keep a link to a driver that is released with the document.
+    // The engine must not keep a link to a driver that is released with the document, nor the
+    // driver a hook into the engine.
+    engine_->WatchWaits(driver_.get(), false);
     engine_->SetDriver(nullptr);
     engine_.reset();
     driver_.reset();
@@ -65,6 +69,23 @@ void CKv4731xDoc::OnViewsShown() {
 
 void CKv4731xDoc::FirstShow() {
     WaitCursor wait(&ui_);
+    // The operator's events pass while the analyzer is set up (Cancel works): the commands wait
+    // as during any other operation.
+    struct Busy {
+        CKv4731xDoc& doc;
+        explicit Busy(CKv4731xDoc& d) : doc(d) {
+            if (doc.busyDepth_++ == 0) {
+                doc.ui_.CommandStatesChanged();
+            }
+        }
+        ~Busy() {
+            if (--doc.busyDepth_ == 0) {
+                doc.ui_.CommandStatesChanged();
+            }
+        }
+        Busy(const Busy&) = delete;
+        Busy& operator=(const Busy&) = delete;
+    } busy(*this);
     if (Connect()) {
         engine_->SetupInstrument();
         engine_->HideWait();
@@ -472,11 +493,13 @@ void CKv4731xDoc::WriteProfile() {
 
 void CKv4731xDoc::ReleaseDriver() {
     // The engine keeps only a link: clear it before the reference goes.
+    engine_->WatchWaits(driver_.get(), false);
     engine_->SetDriver(nullptr);
     driver_.reset();
 }
 
 bool CKv4731xDoc::Connect() {
+    connectCancelled = false;
     for (;;) {
         ReleaseDriver();
         if (cardClsid.empty() || instrumentClsid.empty()) {
@@ -485,11 +508,21 @@ bool CKv4731xDoc::Connect() {
 
         std::shared_ptr<IInstrumentDriver> driver;
         const CreateResult created = registry_.CreateDriver(instrumentClsid, driver);
+        // Every step says what it does, and Cancel (or a request to end the program) ends it,
+        // a wait on the analyzer included.
+        engine_->ShowWait(kConnectingText, kConnectFailedCaption);
+        engine_->OfferCancel();
+        engine_->WatchWaits(driver.get());
+        const auto step = [this](const char* text) {
+            engine_->ShowWait(text, kConnectFailedCaption);
+            return !engine_->WaitCancelled();
+        };
         if (created == CreateResult::Ok && driver != nullptr &&
             driver->SelectGpibCard(cardClsid) == 0 &&
             driver->SetAddresses(cardAddress, instrumentAddress) == 0 &&
-            driver->CheckInstrument() == 0 &&
-            driver->OpenInstrument(cardAddress, instrumentAddress) == 0) {
+            driver->CheckInstrument() == 0 && step(kIdentifyingText) &&
+            driver->OpenInstrument(cardAddress, instrumentAddress) == 0 &&
+            !engine_->WaitCancelled()) {
             WriteProfile();
             driver_ = std::move(driver);
             engine_->SetDriver(driver_.get());
@@ -504,8 +537,20 @@ bool CKv4731xDoc::Connect() {
             // Preparing presets the analyzer, which clears whatever correction it held: error
             // terms the engine still has no longer belong to what the analyzer delivers.
             engine_->calibrated = false;
-            return true;
+            if (!engine_->WaitCancelled()) {
+                engine_->HideWait();
+                return true;
+            }
         }
+        if (engine_->WaitCancelled()) {
+            // The operator ended the connection: nothing of it stays, and nobody is asked.
+            engine_->HideWait();
+            driver.reset();
+            ReleaseDriver();
+            connectCancelled = true;
+            return false;
+        }
+        engine_->HideWait();
 
         if (created != CreateResult::NotCreated) {
             // A component that was created but would not connect: forget the selection, so

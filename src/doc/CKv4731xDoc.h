@@ -157,7 +157,10 @@ public:
     void OnExportTouchstone();
 
     // ---------------------------------------------------------------- instrument
+    // Connects the selected analyzer, showing each step in the wait window with Cancel. False
+    // without a connection; connectCancelled tells when the operator ended it.
     bool Connect();
+    bool connectCancelled = false;
     void Select();
     bool HasInstrument() const { return driver_ != nullptr; }
     IInstrumentDriver* Driver() const { return driver_.get(); }

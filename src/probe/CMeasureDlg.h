@@ -28,6 +28,8 @@ public:
     // Each returns its flag and clears it.
     bool TakeOk();
     bool TakeAbort();
+    // Whether Abort was pressed and not yet taken.
+    bool AbortPressed() const { return abortPressed_; }
 
     const std::string& Text() const { return text_; }
     const std::string& PendingText() const { return pendingText_; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "instrument/IDriverWait.h"
 #include "probe/Units.h"
 
 namespace kv {
@@ -36,6 +37,7 @@ void CProbeEngine::SetDriver(IInstrumentDriver* driver) {
     if (driver_ == nullptr) {
         return;
     }
+    WatchWaits(driver_);
     driver_->Initialize();
     driver_->GetInstrumentName(instrumentName);
     // The name is a C text of at most 200 characters wherever it is kept (setup files compare
@@ -64,19 +66,25 @@ void CProbeEngine::PrepareInstrument() {
     if (driver_ == nullptr) {
         return;
     }
+    // A wait window already up belongs to the caller, which closes it; it shows the steps too.
     const bool showWait = waitDlg_ == nullptr;
-    if (showWait) {
-        ShowWait("Setting up instrument.", instrumentName);
-    }
-    if (driver_->Initialize() == 0) {
+    if (SetupStep("Setting up instrument.") && driver_->Initialize() == 0 &&
+        SetupStep("Presetting the analyzer.")) {
         driver_->Preset();
-        ReadInstrumentLimits();
-        FitSweepToInstrument();
-        ApplySweepToCharts();
+        if (SetupStep("Reading the analyzer's limits.")) {
+            ReadInstrumentLimits();
+            FitSweepToInstrument();
+            ApplySweepToCharts();
+        }
     }
     if (showWait) {
         HideWait();
     }
+}
+
+bool CProbeEngine::SetupStep(const std::string& text) {
+    ShowWait(text, instrumentName);
+    return !WaitCancelled();
 }
 
 void CProbeEngine::ReadInstrumentLimits() {
@@ -346,6 +354,37 @@ void CProbeEngine::HideWait() {
         waitDlg_->Close();
         waitDlg_.reset();
     }
+}
+
+void CProbeEngine::OfferCancel() {
+    if (waitDlg_ != nullptr) {
+        waitDlg_->RevealCancel();
+    }
+}
+
+bool CProbeEngine::WaitCancelled() const {
+    return (waitDlg_ != nullptr && waitDlg_->Cancelled()) ||
+           (ui_ != nullptr && ui_->QuitRequested());
+}
+
+void CProbeEngine::WatchWaits(IInstrumentDriver* driver, bool watch) {
+    if (auto* waits = dynamic_cast<IDriverWait*>(driver)) {
+        waits->SetWaitHook(watch ? DriverWaitHook([this] { return OperatorAbortsWait(); })
+                                 : DriverWaitHook());
+    }
+}
+
+bool CProbeEngine::OperatorAbortsWait() {
+    // A command the pump lets through may wait on the analyzer itself: its waits do not pump
+    // again.
+    if (ui_ != nullptr && !inWaitHook_) {
+        inWaitHook_ = true;
+        ui_->PumpMessages();
+        inWaitHook_ = false;
+    }
+    const bool abort = (measureDlg_ != nullptr && measureDlg_->AbortPressed()) || WaitCancelled();
+    waitAborted_ = waitAborted_ || abort;
+    return abort;
 }
 
 }  // namespace kv

@@ -48,7 +48,8 @@ public:
 
     // ---- Links (not owned, not saved) ----
     // Stores the driver and empties instrumentName; with a driver calls Initialize (result
-    // ignored) and GetInstrumentName.
+    // ignored) and GetInstrumentName. The driver's waits are watched (WatchWaits), the last
+    // driver's no longer; the engine must be given a null driver before it goes.
     void SetDriver(IInstrumentDriver* driver);
     void SetDocument(ProbeHost* document) { document_ = document; }
     void SetUi(EngineUi* ui) { ui_ = ui; }
@@ -83,6 +84,17 @@ public:
     bool ValidateFrequency(const FrequencyPage& page);
     void ShowWait(const std::string& text, const std::string& caption);
     void HideWait();
+    // Shows the Cancel button of the wait window that is up.
+    void OfferCancel();
+    // Cancel of the wait window was pressed, or the operator asked the program to end.
+    bool WaitCancelled() const;
+
+    // ---- Waits on the analyzer ----
+    // Hands a driver that offers IDriverWait the engine's hook (or, with `watch` false, takes it
+    // back): while the driver waits on the analyzer, the operator's events are let through, and
+    // Abort in the measure window, Cancel in the wait window or a request to end the program ends
+    // the wait. An operation whose reading was ended so ends as the operator's abort does.
+    void WatchWaits(IInstrumentDriver* driver, bool watch = true);
 
     // ---- Standards ----
     CComplex StandardReflection(int index, double f) const;
@@ -196,6 +208,10 @@ private:
     Outcome ReportFailedReading(const std::string& caption);
     // Ends the prompt sequence on the analyzer and closes the measure window, as an abort does.
     void AbortPrompt();
+    // The wait hook: pumps the operator's events and answers whether the operator aborted.
+    bool OperatorAbortsWait();
+    // Shows a step of setting the analyzer up in the wait window; false when it was cancelled.
+    bool SetupStep(const std::string& text);
 
     // What "Perform Cal..." changes before its last step: the standards' readings, the error
     // terms and whether the engine is calibrated.
@@ -227,6 +243,9 @@ private:
     EngineUi* ui_ = nullptr;
     std::unique_ptr<CMeasureDlg> measureDlg_;
     std::unique_ptr<CPromptDlg> waitDlg_;
+    // The hook ended a wait of the driver since the last reading began (TakeTrace).
+    bool waitAborted_ = false;
+    bool inWaitHook_ = false;
 };
 
 }  // namespace kv

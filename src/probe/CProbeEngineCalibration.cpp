@@ -300,6 +300,7 @@ bool CProbeEngine::TakeTrace(std::vector<CComplex>& trace, bool read) {
     if (driver_ == nullptr) {
         return true;
     }
+    waitAborted_ = false;
     if ((read ? driver_->ReadTrace(trace) : driver_->MeasureTrace(trace)) != 0) {
         return false;
     }
@@ -358,6 +359,10 @@ void CProbeEngine::AbandonCalibration(CalibrationBackup&& before) {
 Outcome CProbeEngine::FailCalibration(CalibrationBackup&& before) {
     AbortPrompt();
     AbandonCalibration(std::move(before));
+    // A reading the operator ended is an abort, not a failure to report.
+    if (waitAborted_) {
+        return Outcome::Abort(kCalibrationAborted);
+    }
     return ReportFailedReading(kCalibrationCaption);
 }
 
@@ -538,7 +543,8 @@ Outcome CProbeEngine::RefreshCalibration() {
     std::vector<CComplex> reading;
     if (!TakeTrace(reading)) {
         AbortPrompt();
-        return ReportFailedReading(kCalibrationCaption);
+        return waitAborted_ ? Outcome::Abort(kRefreshAborted)
+                            : ReportFailedReading(kCalibrationCaption);
     }
     refreshMeasured = std::move(reading);
     ShowStatus(kComputingCalibration);

@@ -38,7 +38,9 @@ Outcome CProbeEngine::Measure() {
     std::vector<CComplex> reading;
     if (!TakeTrace(reading)) {
         AbortPrompt();
-        return ReportFailedReading(kMeasureCaption);
+        // A reading the operator ended leaves everything as an abort at the prompt does.
+        return waitAborted_ ? Outcome::Abort(kMeasureAborted)
+                            : ReportFailedReading(kMeasureCaption);
     }
     sampleMeasured = std::move(reading);
     ShowStatus(kComputingValues);
@@ -65,7 +67,8 @@ Outcome CProbeEngine::MeasureOnTrigger() {
     std::vector<CComplex> reading;
     if (!TakeTrace(reading, true)) {
         HideWait();
-        return ReportFailedReading(kMeasureCaption);
+        return waitAborted_ ? Outcome::Abort(kTriggerCancelled)
+                            : ReportFailedReading(kMeasureCaption);
     }
     sampleMeasured = std::move(reading);
     ShowWait(kComputingValues, kTriggerCaption);

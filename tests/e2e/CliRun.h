@@ -58,6 +58,16 @@ public:
 
     CliResult Run(const std::vector<std::string>& args, const std::string& input = {}) const {
         QProcess p;
+        Start(p, args);
+        if (!input.empty()) {
+            p.write(input.data(), static_cast<qint64>(input.size()));
+        }
+        p.closeWriteChannel();
+        return Finish(p);
+    }
+
+    // Starts the program and returns while it runs; Finish waits for its end.
+    void Start(QProcess& p, const std::vector<std::string>& args) const {
         p.setWorkingDirectory(dir_.path());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", dir_.path() + "/config");
@@ -69,10 +79,9 @@ public:
         }
         p.start(KV_CLI_PATH, list);
         p.waitForStarted();
-        if (!input.empty()) {
-            p.write(input.data(), static_cast<qint64>(input.size()));
-        }
-        p.closeWriteChannel();
+    }
+
+    static CliResult Finish(QProcess& p) {
         CliResult r;
         if (!p.waitForFinished(120000)) {
             p.kill();
@@ -84,6 +93,15 @@ public:
         r.out = p.readAllStandardOutput().toStdString();
         r.err = p.readAllStandardError().toStdString();
         return r;
+    }
+
+    // The names in the folder (the settings folder "config" left out).
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const QString& n : QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden)) {
+            names.push_back(n.toStdString());
+        }
+        return names;
     }
 
 private:

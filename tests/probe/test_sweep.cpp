@@ -243,7 +243,10 @@ TEST(InstrumentLimits, PrepareInstrumentPresetsReadsAndFits) {
     b.engine.PrepareInstrument();
     EXPECT_EQ(b.driver.calls, Calls({"Initialize", "Preset", "BeginLimitQuery", "GetMaxPoints",
                                      "GetMinFrequency", "GetMaxFrequency"}));
-    EXPECT_EQ(b.ui.waitTexts, (std::vector<std::string>{"Setting up instrument.|FAKE ANALYZER 1"}));
+    EXPECT_EQ(b.ui.waitTexts,
+              (std::vector<std::string>{"Setting up instrument.|FAKE ANALYZER 1",
+                                        "Presetting the analyzer.|FAKE ANALYZER 1",
+                                        "Reading the analyzer's limits.|FAKE ANALYZER 1"}));
     EXPECT_EQ(b.ui.wait, nullptr);  // closed again
     EXPECT_EQ(b.host.calls, (std::vector<std::string>{"ApplySweepToCharts(200 MHz,3 GHz,0)"}));
     EXPECT_EQ(b.engine.frequencies.size(), 51u);
@@ -256,12 +259,12 @@ TEST(InstrumentLimits, PrepareInstrumentPresetsReadsAndFits) {
     EXPECT_EQ(failing.driver.calls, Calls({"Initialize"}));
     EXPECT_TRUE(failing.host.calls.empty());
 
-    // A wait window already up belongs to the caller and stays.
+    // A wait window already up belongs to the caller and stays, showing the steps.
     Bench nested;
     nested.engine.ShowWait("Busy", "Caller");
     nested.engine.PrepareInstrument();
     ASSERT_NE(nested.ui.wait, nullptr);
-    EXPECT_EQ(nested.ui.wait->Text(), "Busy");
+    EXPECT_EQ(nested.ui.wait->Text(), "Reading the analyzer's limits.");
     nested.engine.HideWait();
     EXPECT_EQ(nested.ui.wait, nullptr);
 

@@ -202,6 +202,7 @@ void ScpiSimulator::ReleaseAnswers() {
             {
                 std::lock_guard lock(mutex_);
                 state_->faults.holdAnswers = false;
+                holdAfterSweeps_ = -1;
                 held.swap(state_->held);
             }
             for (auto& [socket, reply] : held) {
@@ -249,6 +250,15 @@ std::string ScpiSimulator::DisplayTitle() const {
 
 CComplex ScpiSimulator::RawAt(const ProbeModel& model, const DemoMaterial& material, double f) {
     return RawReflection(DemoErrorTerms(f, 0.0), material.Reflection(model, f));
+}
+
+bool ScpiSimulator::Holding() const {
+    return state_->faults.holdAnswers ||
+           (holdAfterSweeps_ >= 0 && state_->sweeps >= holdAfterSweeps_);
+}
+
+int ScpiSimulator::HeldCount() const {
+    return static_cast<int>(state_->held.size());
 }
 
 // Called with the mutex held.
@@ -718,8 +728,9 @@ void ScpiSimulator::Answer(QTcpSocket* socket, Reply reply) {
         s.exchanged += reply.bytes;
         return;
     }
-    if (s.faults.holdAnswers) {
+    if (Holding()) {
         s.held.emplace_back(QPointer<QTcpSocket>(socket), std::move(reply));
+        holding_.notify_all();
         return;
     }
     lock.unlock();

@@ -9,6 +9,7 @@
 // not have is refused with -113 "Undefined header" in SYST:ERR?, as an analyzer would.
 
 #include <QThread>
+#include <condition_variable>
 #include <deque>
 #include <future>
 #include <memory>
@@ -79,6 +80,17 @@ public:
     // The raw reflection the simulator gives at f for a material (for tests that check numbers).
     static CComplex RawAt(const ProbeModel& model, const DemoMaterial& material, double f);
 
+    // ---- An analyzer that falls silent (ScpiSimulatorHold.cpp) ----
+    // Answers are kept back (as with SimFaults::holdAnswers) once `sweeps` sweeps were taken in
+    // all, until ReleaseAnswers.
+    void HoldAfterSweeps(int sweeps);
+    // How many answers are kept back now.
+    int HeldAnswers() const;
+    // Blocks until an answer is kept back; false when none was within `limitMs` (a test that
+    // waits here does so on the simulator's state; the limit only keeps a broken test from
+    // hanging).
+    bool WaitUntilHolding(int limitMs) const;
+
 protected:
     void run() override;
 
@@ -94,6 +106,9 @@ private:
     void Answer(QTcpSocket* socket, Reply reply);
     void Send(QTcpSocket* socket, const Reply& reply);
     void TakeSweep();
+    // Whether an answer made now is kept back, and how many are (called with the mutex held).
+    bool Holding() const;
+    int HeldCount() const;
     std::string Numbers(const std::vector<double>& values) const;
 
     SimFamily family_;
@@ -101,6 +116,8 @@ private:
     ProbeModel model_;
     mutable std::mutex mutex_;
     std::unique_ptr<State> state_;
+    int holdAfterSweeps_ = -1;
+    mutable std::condition_variable holding_;
     int port_ = 0;
     std::promise<int>* startListening_ = nullptr;
     QTcpServer* server_ = nullptr;
