@@ -31,10 +31,7 @@ struct ByteFlag {};
 
 // A fixed block of bytes (an analyzer's saved state), kept as it is.
 template <class T>
-concept ByteBlock = requires {
-    std::tuple_size<T>::value;
-}
-&&std::is_same_v<typename T::value_type, std::uint8_t>;
+concept ByteBlock = std::is_same_v<T, std::array<std::uint8_t, sizeof(T)>>;
 
 template <class T>
 inline constexpr bool kNoArchiveEncoding = false;
@@ -139,17 +136,25 @@ public:
             size_ += 7 + value.size();
         } else if constexpr (std::is_same_v<T, LogFont>) {
             size_ += LogFont::kBytes;
-        } else if constexpr (std::is_same_v<T, std::vector<double>> ||
-                             std::is_same_v<T, std::vector<CComplex>>) {
-            size_ += 6 + sizeof(typename T::value_type) * value.size();
+        } else if constexpr (std::is_same_v<T, std::vector<double>>) {
+            size_ += 6 + 8 * value.size();
+        } else if constexpr (std::is_same_v<T, std::vector<CComplex>>) {
+            size_ += 6 + 16 * value.size();
         } else if constexpr (ByteBlock<T>) {
             size_ += value.size();
         } else if constexpr (requires { std::tuple_size<T>::value; }) {
             for (const auto& element : value) {
                 (*this)(name, element);
             }
+        } else if constexpr (std::is_same_v<T, std::uint16_t>) {
+            size_ += 2;
+        } else if constexpr (std::is_same_v<T, double>) {
+            size_ += 8;
+        } else if constexpr (std::is_same_v<T, bool> || std::is_same_v<T, std::int32_t> ||
+                             std::is_same_v<T, std::uint32_t> || std::is_same_v<T, std::time_t>) {
+            size_ += 4;
         } else {
-            size_ += std::is_same_v<T, std::uint16_t> ? 2 : std::is_same_v<T, double> ? 8 : 4;
+            static_assert(kNoArchiveEncoding<T>, "no setup-file encoding for this field type");
         }
     }
     void operator()(const char*, const std::string&, FixedRecord record) { size_ += record.size; }
