@@ -39,7 +39,8 @@ public:
 
     bool DisplayedAndValid() const { return displayed && valid; }
 
-    // Persistent members, in the order of the class's declaration.
+    // A setup file's trace record stores every member but the label, in the order of its field
+    // list (VisitStoredFields in persist/RecordImages.h), which is not the order declared here.
     bool gridMode = false;
     bool spareFlag = false;
     std::string label;

@@ -9,7 +9,9 @@
 #include "doc/CommandTable.h"
 #include "doc/OperatorUi.h"
 #include "persist/DataFile.h"
+#include "persist/EngineSection.h"
 #include "persist/FileIo.h"
+#include "persist/RecordImages.h"
 #include "persist/SetupImage.h"
 
 namespace kv {
@@ -224,26 +226,13 @@ Outcome CKv4731xDoc::LoadSetupFile(const std::string& path) {
     }
 
     for (int i = 0; i < kTraceCount; ++i) {
-        CTrace& to = Trace(i);
-        CTrace& from = image.traces[static_cast<std::size_t>(i)];
-        to.gridMode = from.gridMode;
-        to.spareFlag = from.spareFlag;
-        to.lineWidth = from.lineWidth;
-        to.penStyle = from.penStyle;
-        to.colour = from.colour;
-        to.font = from.font;
-        to.displayed = from.displayed;
-        to.valid = from.valid;
-        to.informationText = std::move(from.informationText);
-        to.permittivity = std::move(from.permittivity);
-        to.permeability = std::move(from.permeability);
-        to.frequencies = std::move(from.frequencies);
+        TakeTraceRecord(Trace(i), image.traces[static_cast<std::size_t>(i)]);
     }
     for (int i = 0; i < kFormatCount; ++i) {
         Format(i) = std::move(image.formats[static_cast<std::size_t>(i)]);
     }
 
-    engine_->CopyStoredFieldsFrom(*image.engine);
+    TakeEngineSection(*engine_, *image.engine);
     if (const auto verification = engine_->AfterLoad(image.storedName)) {
         ApplyVerification(*verification);
     }

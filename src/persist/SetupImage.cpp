@@ -20,19 +20,18 @@ void ReadDocumentSection(ArchiveReader& ar, DocumentSection& d) {
     VisitFields(ArchiveFieldReader(ar), d);
 }
 
-// A first guess of the image's size, so that large sweeps are written without regrowing.
+// The most bytes the image takes, so that large sweeps are written without regrowing.
 std::size_t EstimatedSize(const SetupImageSource& s) {
-    std::size_t size = 60000;
-    for (const CTrace* t : s.traces) {
-        size += 200 + t->informationText.size() +
-                16 * (t->permittivity.size() + t->permeability.size()) + 8 * t->frequencies.size();
+    ArchiveFieldSize size;
+    VisitFields(size, *s.document);
+    for (const CTrace* trace : s.traces) {
+        VisitStoredFields(size, *trace);
     }
-    const CProbeEngine& e = *s.engine;
-    size += 8 * (e.sensitivity.size() + e.frequencies.size()) +
-            16 * (e.stdMeasured1.size() + e.stdMeasured2.size() + e.stdMeasured3.size() +
-                  e.refreshMeasured.size() + e.errorDirectivity.size() + e.errorSourceMatch.size() +
-                  e.errorTracking.size() + e.sampleMeasured.size());
-    return size;
+    for (const CPlotFormat* format : s.formats) {
+        VisitFields(size, *format);
+    }
+    VisitStoredFields(size, *s.engine);
+    return kMagicRecord + size.Size();
 }
 
 }  // namespace

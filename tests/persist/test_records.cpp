@@ -239,5 +239,46 @@ TEST(EngineSection, NameRecordOfExactlyTwoHundredCharacters) {
     EXPECT_FALSE(back.calibrated);
 }
 
+// A load takes what a file was read into: every stored field, so that the taken value writes the
+// same record; the label, the engine's own name and what no file stores stay.
+TEST(RecordTaking, ALoadTakesEveryStoredFieldAndKeepsTheRest) {
+    const CTrace sample = SampleTrace();
+    CTrace read = sample;
+    CTrace trace("< Data", 0x0000FF);
+    TakeTraceRecord(trace, read);
+    EXPECT_EQ(trace.label, "< Data");
+    ArchiveWriter taken, original;
+    WriteTraceRecord(taken, trace);
+    WriteTraceRecord(original, sample);
+    EXPECT_EQ(taken.Bytes(), original.Bytes());
+
+    CProbeEngine source;
+    source.setChartScale = false;
+    source.sweep.numPoints = 3;
+    source.model.apertureCoefficients[28] = 2.5;
+    source.calSettings.stdLabel[2] = "Methanol";
+    source.calibrated = true;
+    source.calState[123] = 9;
+    source.calStateSize = 1000;
+    source.instrumentName = "SOURCE";
+    source.frequencies = {1e9, 2e9, 3e9};
+    source.sampleMeasured = {{8, 0}};
+    ArchiveWriter expected;
+    WriteEngineSection(expected, source);
+
+    CProbeEngine engine;
+    engine.instrumentName = "TARGET";
+    engine.calSettings.physicalCorrection = true;
+    engine.maxPoints = 401;
+    TakeEngineSection(engine, source);
+    EXPECT_EQ(engine.instrumentName, "TARGET");
+    EXPECT_TRUE(engine.calSettings.physicalCorrection);
+    EXPECT_EQ(engine.maxPoints, 401);
+    engine.instrumentName = "SOURCE";
+    ArchiveWriter back;
+    WriteEngineSection(back, engine);
+    EXPECT_EQ(back.Bytes(), expected.Bytes());
+}
+
 }  // namespace
 }  // namespace kv::test
