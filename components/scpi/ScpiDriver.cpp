@@ -177,6 +177,10 @@ ScpiSettings LoadScpiSettings() {
 
 bool SetScpiSetting(ScpiSettings& settings, const std::string& key, const std::string& value,
                     std::string& error) {
+    if (key == "family") {
+        settings.family = value == "auto" ? std::string() : value;
+        return true;
+    }
     double v = 0;
     if (!ParseScpiNumber(value, v)) {
         error = "\"" + value + "\" is not a number.";
@@ -448,6 +452,16 @@ int ScpiDriver::OpenInstrument(const std::string&, const std::string&) {
     if (identification_.empty() && CheckInstrument() != 0) {
         return kNotDone;
     }
+    if (!PickTable()) {
+        return kNotDone;
+    }
+    if (!Send("*CLS")) {
+        return kNotDone;
+    }
+    return 0;
+}
+
+bool ScpiDriver::PickTable() {
     table_ = nullptr;
     if (!settings_.family.empty()) {
         for (const auto& t : tables_) {
@@ -456,20 +470,18 @@ int ScpiDriver::OpenInstrument(const std::string&, const std::string&) {
             }
         }
         if (table_ == nullptr) {
-            return Fail("There is no command table named \"" + settings_.family + "\".");
+            Fail("There is no command table named \"" + settings_.family + "\".");
+            return false;
         }
     } else {
         table_ = PickScpiTable(tables_, identification_);
     }
     if (table_ == nullptr) {
-        return Fail(tablesError_.empty()
-                        ? "No command table fits the analyzer " + identification_ + "."
-                        : tablesError_);
+        Fail(tablesError_.empty() ? "No command table fits the analyzer " + identification_ + "."
+                                  : tablesError_);
+        return false;
     }
-    if (!Send("*CLS")) {
-        return kNotDone;
-    }
-    return 0;
+    return true;
 }
 
 int ScpiDriver::Initialize() {
@@ -951,6 +963,17 @@ bool ScpiDriver::SetRunSetting(const std::string& key, const std::string& value,
     }
     const ScpiSettings before = settings_;
     settings_ = changed;
+    if (key == "family") {
+        // Another table for an analyzer already identified: the commands change from now on.
+        const ScpiTable* const previous = table_;
+        if (!identification_.empty() && changed.family != before.family && !PickTable()) {
+            error = LastError();
+            settings_ = before;
+            table_ = previous;
+            return false;
+        }
+        return true;
+    }
     if (table_ != nullptr && transport_ && key != "timeout" && !ApplySettings()) {
         error = LastError();
         settings_ = before;

@@ -24,6 +24,8 @@ public:
     void Beep() override {}
     void BeginWaitCursor() override {}
     void EndWaitCursor() override {}
+    // An unattended run (--yes) goes on: it answers Yes.
+    bool ConfirmDiscardCalibration() override;
     void PumpMessages() override;
     bool QuitRequested() const override;
     std::unique_ptr<CMeasureDlg> CreateMeasureDlg() override;

@@ -6,6 +6,8 @@
 #include "doc/CommandIds.h"
 #include "doc/CommandTable.h"
 #include "doc/OperatorUi.h"
+#include "instrument/InstrumentDriverBase.h"
+#include "instrument/PrintableText.h"
 
 namespace kv {
 
@@ -327,7 +329,13 @@ bool CKv4731xDoc::RunCommand(int id) {
             SaveDefaults();
             return true;
         case ID_RESET_DEFAULTS:
+            // The defaults replace the calibration along with everything else.
+            if (!ConfirmDiscardCalibration()) {
+                return true;
+            }
+            discardConfirmed_ = true;
             ReadDefaultsFile();
+            discardConfirmed_ = false;
             UpdateAllViews();
             return true;
 
@@ -427,8 +435,29 @@ void CKv4731xDoc::OnConfigureCal() {
 
 void CKv4731xDoc::OnGpibInstrument() {
     WaitCursor wait(&ui_);
-    cardClsid.clear();
-    instrumentClsid.clear();
+    const std::array<std::string, 6> before = {cardClsid,           instrumentClsid,
+                                               cardAddress,         instrumentAddress,
+                                               rememberedCardClsid, rememberedInstrumentClsid};
+    const bool settingsChanged = Select();
+    const bool sameSelection = cardClsid == before[0] && instrumentClsid == before[1] &&
+                               cardAddress == before[2] && instrumentAddress == before[3];
+    if (driver_ != nullptr && sameSelection && !settingsChanged) {
+        // Nothing to connect anew: the connection and its calibration stay.
+        UpdateAllViews();
+        return;
+    }
+    if (!sameSelection) {
+        if (!ConfirmDiscardCalibration()) {
+            cardClsid = before[0];
+            instrumentClsid = before[1];
+            cardAddress = before[2];
+            instrumentAddress = before[3];
+            rememberedCardClsid = before[4];
+            rememberedInstrumentClsid = before[5];
+            return;
+        }
+        engine_->calibrated = false;
+    }
     Connect();
     SetupInstrument();
     SendFrequencyList();
@@ -455,6 +484,10 @@ void CKv4731xDoc::ReadProfile() {
     const std::string card = profile_.Read(kProfileCardAddress);
     instrumentAddress = instrument.empty() && !textCard ? std::string("16") : instrument;
     cardAddress = card.empty() && !textCard ? std::string("7") : card;
+    // Addresses kept for a card that reads texts (a host and a port) mean nothing on a bus.
+    if (!textCard && !AddressesFit(AddressKind::Numbers, cardAddress, instrumentAddress)) {
+        DefaultAddresses(AddressKind::Numbers, cardAddress, instrumentAddress);
+    }
     rememberedCardClsid = cardClsid;
     rememberedInstrumentClsid = instrumentClsid;
 }
@@ -472,7 +505,42 @@ void CKv4731xDoc::ReleaseDriver() {
     driver_.reset();
 }
 
+bool CKv4731xDoc::ConfirmDiscardCalibration() {
+    if (driver_ == nullptr || !engine_->calibrated || discardConfirmed_) {
+        return true;
+    }
+    return ui_.ConfirmDiscardCalibration();
+}
+
+std::string CKv4731xDoc::ComponentName(const char* category, const std::string& clsid) const {
+    std::vector<ComponentInfo> list;
+    if (registry_.List(category, list)) {
+        for (const ComponentInfo& c : list) {
+            if (c.clsid == clsid) {
+                return c.name;
+            }
+        }
+    }
+    return clsid.empty() ? std::string("(none)") : clsid;
+}
+
+std::string CKv4731xDoc::ConnectionLine(const std::string& reason) const {
+    auto shown = [](const std::string& address) {
+        return address.empty() ? std::string("(none)") : "\"" + address + "\"";
+    };
+    return PrintableText(ComponentName(kInstrumentCategory, instrumentClsid) + " on " +
+                         ComponentName(kGpibCardCategory, cardClsid) + ", card address " +
+                         shown(cardAddress) + ", instrument address " + shown(instrumentAddress) +
+                         ": " + reason);
+}
+
 bool CKv4731xDoc::Connect() {
+    // A calibration in force is kept when the same analyzer answers again (a reconnect after a
+    // change of its settings, a retry): the preset clears the analyzer's correction, so the
+    // error terms are downloaded again.
+    const bool wasCalibrated = engine_->calibrated && driver_ != nullptr;
+    const std::string previousName = engine_->instrumentName;
+    const Sweep calibratedSweep = engine_->sweep;
     for (;;) {
         ReleaseDriver();
         if (cardClsid.empty() || instrumentClsid.empty()) {
@@ -481,12 +549,26 @@ bool CKv4731xDoc::Connect() {
 
         std::shared_ptr<IInstrumentDriver> driver;
         const CreateResult created = registry_.CreateDriver(instrumentClsid, driver);
-        if (created == CreateResult::Ok && driver != nullptr &&
-            driver->SelectGpibCard(cardClsid) == 0 &&
-            driver->SetAddresses(cardAddress, instrumentAddress) == 0 &&
-            driver->CheckInstrument() == 0 &&
-            driver->OpenInstrument(cardAddress, instrumentAddress) == 0) {
-            WriteProfile();
+        // Why the connection failed, in the driver's words when it has some.
+        auto reasonOf = [&driver](const char* fallback) {
+            const auto* errors = dynamic_cast<const IDriverErrors*>(driver.get());
+            const std::string said = errors != nullptr ? errors->LastError() : std::string();
+            return said.empty() ? std::string(fallback) : said;
+        };
+        std::string reason;
+        if (created != CreateResult::Ok || driver == nullptr) {
+            reason = created == CreateResult::NoInterface
+                         ? "the component is not an analyzer driver."
+                         : "the component could not be created.";
+        } else if (driver->SelectGpibCard(cardClsid) != 0) {
+            reason = reasonOf("the analyzer does not work with this card.");
+        } else if (driver->SetAddresses(cardAddress, instrumentAddress) != 0) {
+            reason = reasonOf("the addresses were refused.");
+        } else if (driver->CheckInstrument() != 0) {
+            reason = reasonOf("no instrument answered at these addresses.");
+        } else if (driver->OpenInstrument(cardAddress, instrumentAddress) != 0) {
+            reason = reasonOf("the instrument could not be opened.");
+        } else {
             driver_ = std::move(driver);
             engine_->SetDriver(driver_.get());
             engine_->SetDocument(this);
@@ -496,12 +578,25 @@ bool CKv4731xDoc::Connect() {
                 reverseUnsupported = true;
                 forwardOnly = true;
             }
-            engine_->PrepareInstrument();
             // Preparing presets the analyzer, which clears whatever correction it held: error
-            // terms the engine still has no longer belong to what the analyzer delivers.
+            // terms the engine still has no longer belong to what the analyzer delivers, unless
+            // they are downloaded again into the same analyzer.
+            const bool prepared = engine_->PrepareInstrument();
             engine_->calibrated = false;
-            return true;
+            if (prepared) {
+                WriteProfile();
+                if (wasCalibrated && !previousName.empty() &&
+                    engine_->instrumentName == previousName) {
+                    engine_->ResumeCalibration(calibratedSweep);
+                }
+                return true;
+            }
+            // A failed preset leaves the analyzer in no known state: no connection.
+            driver = driver_;
+            reason = reasonOf("the analyzer could not be preset.");
+            ReleaseDriver();
         }
+        const std::string text = std::string(kConnectFailedText) + "\n" + ConnectionLine(reason);
 
         if (created != CreateResult::NotCreated) {
             // A component that was created but would not connect: forget the selection, so
@@ -510,15 +605,15 @@ bool CKv4731xDoc::Connect() {
             instrumentClsid.clear();
         }
         driver.reset();
-        if (ui_.Message(kConnectFailedText, kConnectFailedCaption, Buttons::RetryCancel,
-                        Icon::Warning) != Answer::Retry) {
+        if (ui_.Message(text, kConnectFailedCaption, Buttons::RetryCancel, Icon::Warning) !=
+            Answer::Retry) {
             ReleaseDriver();
             return false;
         }
     }
 }
 
-void CKv4731xDoc::Select() {
+bool CKv4731xDoc::Select() {
     CGpibSelectDlg dialog(registry_, ui_);
     dialog.cardAddress = cardAddress;
     dialog.instrumentAddress = instrumentAddress;
@@ -536,6 +631,7 @@ void CKv4731xDoc::Select() {
     }
     cardClsid = rememberedCardClsid = card;
     instrumentClsid = rememberedInstrumentClsid = instrument;
+    return dialog.settingsChanged;
 }
 
 // ----------------------------------------------------------------------------- engine dispatch

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "instrument/PrintableText.h"
 #include "probe/Units.h"
 
 namespace kv {
@@ -60,23 +61,28 @@ Answer CProbeEngine::Ask(const std::string& text, const std::string& caption, Bu
 
 // ---- Instrument limits and the sweep ----
 
-void CProbeEngine::PrepareInstrument() {
+bool CProbeEngine::PrepareInstrument() {
     if (driver_ == nullptr) {
-        return;
+        return true;
     }
     const bool showWait = waitDlg_ == nullptr;
     if (showWait) {
-        ShowWait("Setting up instrument.", instrumentName);
+        ShowWait("Setting up instrument.", PrintableText(instrumentName));
     }
+    bool preset = true;
     if (driver_->Initialize() == 0) {
-        driver_->Preset();
-        ReadInstrumentLimits();
-        FitSweepToInstrument();
-        ApplySweepToCharts();
+        // After a failed preset the analyzer is in no known state: nothing more is sent.
+        preset = driver_->Preset() == 0;
+        if (preset) {
+            ReadInstrumentLimits();
+            FitSweepToInstrument();
+            ApplySweepToCharts();
+        }
     }
     if (showWait) {
         HideWait();
     }
+    return preset;
 }
 
 void CProbeEngine::ReadInstrumentLimits() {
@@ -170,7 +176,7 @@ void CProbeEngine::BuildFrequencyList() {
 }
 
 void CProbeEngine::SetupInstrument() {
-    ShowWait("Setting up Instrument", instrumentName);
+    ShowWait("Setting up Instrument", PrintableText(instrumentName));
     WaitCursor cursor(ui_);
     BuildFrequencyList();
     if (driver_ != nullptr) {
@@ -220,10 +226,10 @@ SweepVerification CProbeEngine::VerifyInstrumentSetup(const std::string& message
     }
     HideWait();
     if (result.adopted) {
-        Ask(message, instrumentName);
+        Ask(message, PrintableText(instrumentName));
     }
     if (!result.accepted) {
-        Ask("Could not set the instrument to the desired settings.", instrumentName);
+        Ask("Could not set the instrument to the desired settings.", PrintableText(instrumentName));
     }
     return result;
 }

@@ -8,6 +8,8 @@
 #include <optional>
 #include <sstream>
 
+#include "instrument/PrintableText.h"
+
 namespace kv {
 
 namespace {
@@ -359,14 +361,9 @@ void AppendNumber(std::string& out, double value) {
     out.append(buffer, ec == std::errc() ? ptr : buffer);
 }
 
-// A comment holds one line.
-std::string OneLine(std::string text) {
-    for (char& c : text) {
-        if (c == '\n' || c == '\r') {
-            c = ' ';
-        }
-    }
-    return text;
+// A comment holds one line of printable text.
+std::string OneLine(const std::string& text) {
+    return PrintableText(text);
 }
 
 }  // namespace
