@@ -69,7 +69,7 @@ std::vector<SettingDescription> DemoAnalyzer::DescribeSettings() const {
     probe.help = "The simulated probe; a calibration is exact when the program uses the same type.";
     list.push_back(probe);
 
-    const double huge = 1e300;
+    const double huge = kNoUpperEnd;
     list.push_back(Numeric("sample/eo", "Sample static permittivity", SettingKind::Number, 1, huge,
                            "", d.sample.eo, settings_.sample.eo,
                            "The sample's Cole-Cole parameter Eo."));

@@ -5,11 +5,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 #include <cstdio>
 
@@ -21,11 +25,16 @@ namespace {
 
 QString RangeText(const SettingDescription& s) {
     const QString unit = s.unit.empty() ? QString() : QLatin1Char(' ') + FromCore(s.unit);
+    if (s.maximum >= kNoUpperEnd) {
+        return QStringLiteral("at least %1%2").arg(s.minimum, 0, 'g', 10).arg(unit);
+    }
     return QStringLiteral("%1 to %2%3")
         .arg(s.minimum, 0, 'g', 10)
         .arg(s.maximum, 0, 'g', 10)
         .arg(unit);
 }
+
+constexpr int kHelpWidth = 600;
 
 }  // namespace
 
@@ -86,25 +95,37 @@ ComponentSettingsDialog::ComponentSettingsDialog(const std::string& title,
             help += QStringLiteral(" (%1)").arg(RangeText(s));
         }
         field->setToolTip(help);
-        auto* cell = new QWidget(this);
-        auto* stack = new QVBoxLayout(cell);
-        stack->setContentsMargins(0, 0, 0, 0);
-        stack->setSpacing(1);
-        stack->addWidget(row);
-        auto* helpLabel = new QLabel(help, cell);
+        form->addRow(FromCore(s.name), row);
+        // The help under its field, across the whole page, so that it wraps on the page's width.
+        auto* helpLabel = new QLabel(help, this);
         helpLabel->setWordWrap(true);
         helpLabel->setEnabled(false);  // drawn in the dimmed colour of secondary text
-        stack->addWidget(helpLabel);
-        form->addRow(FromCore(s.name), cell);
+        helpLabel->setContentsMargins(12, 0, 0, 6);
+        // A wrapped text is given its width and the height of all its lines.
+        helpLabel->setFixedWidth(kHelpWidth);
+        helpLabel->setFixedHeight(helpLabel->heightForWidth(kHelpWidth));
+        form->addRow(helpLabel);
         fields_.push_back(field);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &ComponentSettingsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &ComponentSettingsDialog::reject);
+    // A long page scrolls rather than squeezing its help texts into the screen.
+    auto* page = new QWidget;
+    page->setLayout(form);
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(page);
+    const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+    const int room = screen != nullptr ? screen->availableGeometry().height() * 3 / 4 : 600;
+    scroll->setMinimumHeight(qMin(page->sizeHint().height(), room));
+    scroll->setMinimumWidth(page->sizeHint().width() +
+                            scroll->verticalScrollBar()->sizeHint().width());
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
+    layout->addWidget(scroll);
     layout->addWidget(buttons);
-    setMinimumWidth(560);
 }
 
 QWidget* ComponentSettingsDialog::Field(const std::string& key) const {

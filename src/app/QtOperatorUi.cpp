@@ -247,7 +247,10 @@ bool QtOperatorUi::RunGpibSelect(CGpibSelectDlg& model) {
 
 bool QtOperatorUi::EditComponentSettings(const std::string& title,
                                          std::vector<SettingDescription>& settings) {
-    QWidget* parent = activeSelect_ != nullptr ? static_cast<QWidget*>(activeSelect_) : main_;
+    QWidget* parent = main_;
+    if (activeSelect_ != nullptr) {
+        parent = activeSelect_.data();
+    }
     ComponentSettingsDialog dialog(title, settings, parent);
     ArrowCursor arrow(waitDepth_);
     return dialog.exec() == QDialog::Accepted;

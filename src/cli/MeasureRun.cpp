@@ -180,7 +180,7 @@ int ConnectForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xDoc
     const AddressKind kind = CardAddressKind(registry, doc.cardClsid);
     // The addresses kept for another card (a host and a port where bus numbers belong) give way
     // to this card's own; addresses given on the command line then replace them.
-    if (doc.cardClsid != rememberedCard ||
+    if ((!rememberedCard.empty() && doc.cardClsid != rememberedCard) ||
         !AddressesFit(kind, doc.cardAddress, doc.instrumentAddress)) {
         DefaultAddresses(kind, doc.cardAddress, doc.instrumentAddress);
     }

@@ -474,18 +474,20 @@ void CKv4731xDoc::ReadProfile() {
     // An empty bus address reads as the default one; a card that reads texts keeps an empty
     // one (a network card's default port, for one).
     bool textCard = false;
+    bool busCard = false;
     std::vector<ComponentInfo> cards;
     if (!cardClsid.empty() && registry_.List(kGpibCardCategory, cards)) {
-        textCard = std::any_of(cards.begin(), cards.end(), [this](const ComponentInfo& c) {
-            return c.clsid == cardClsid && c.addresses == AddressKind::Text;
-        });
+        for (const ComponentInfo& c : cards) {
+            textCard = textCard || (c.clsid == cardClsid && c.addresses == AddressKind::Text);
+            busCard = busCard || (c.clsid == cardClsid && c.addresses == AddressKind::Numbers);
+        }
     }
     const std::string instrument = profile_.Read(kProfileInstrumentAddress);
     const std::string card = profile_.Read(kProfileCardAddress);
     instrumentAddress = instrument.empty() && !textCard ? std::string("16") : instrument;
     cardAddress = card.empty() && !textCard ? std::string("7") : card;
-    // Addresses kept for a card that reads texts (a host and a port) mean nothing on a bus.
-    if (!textCard && !AddressesFit(AddressKind::Numbers, cardAddress, instrumentAddress)) {
+    // Addresses kept for a card that reads texts (a host and a port) mean nothing on a bus card.
+    if (busCard && !AddressesFit(AddressKind::Numbers, cardAddress, instrumentAddress)) {
         DefaultAddresses(AddressKind::Numbers, cardAddress, instrumentAddress);
     }
     rememberedCardClsid = cardClsid;

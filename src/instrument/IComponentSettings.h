@@ -28,6 +28,9 @@ struct SettingChoice {
     std::string text;   // as shown
 };
 
+// A maximum at or above this bounds nothing.
+inline constexpr double kNoUpperEnd = 1e300;
+
 struct SettingDescription {
     std::string key;   // in the component's settings group
     std::string name;  // the label shown
@@ -58,11 +61,14 @@ public:
 // setting) when it does not.
 inline bool CheckSettingValue(const SettingDescription& s, const std::string& value,
                               std::string& reason) {
+    // "from 1 to 1000 s", or "of at least 1" for a range without a real upper end.
     auto range = [&s] {
         char low[32], high[32];
         std::snprintf(low, sizeof low, "%g", s.minimum);
         std::snprintf(high, sizeof high, "%g", s.maximum);
-        return std::string(low) + " to " + high + (s.unit.empty() ? "" : " " + s.unit);
+        const std::string unit = s.unit.empty() ? "" : " " + s.unit;
+        return s.maximum >= kNoUpperEnd ? "of at least " + std::string(low) + unit
+                                        : "from " + std::string(low) + " to " + high + unit;
     };
     switch (s.kind) {
         case SettingKind::Number:
@@ -77,8 +83,8 @@ inline bool CheckSettingValue(const SettingDescription& s, const std::string& va
             const bool whole = s.kind == SettingKind::Number || v == std::floor(v);
             if (!number || !whole || v < s.minimum || v > s.maximum) {
                 reason = s.name + ": \"" + value + "\" is not " +
-                         (s.kind == SettingKind::Integer ? "a whole number" : "a number") +
-                         " from " + range() + ".";
+                         (s.kind == SettingKind::Integer ? "a whole number" : "a number") + " " +
+                         range() + ".";
                 return false;
             }
             return true;

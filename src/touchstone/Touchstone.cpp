@@ -361,8 +361,14 @@ void AppendNumber(std::string& out, double value) {
     out.append(buffer, ec == std::errc() ? ptr : buffer);
 }
 
-// A comment holds one line of printable text.
-std::string OneLine(const std::string& text) {
+// A comment holds one line of printable text: line ends become blanks, other control
+// characters are replaced.
+std::string OneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\r') {
+            c = ' ';
+        }
+    }
     return PrintableText(text);
 }
 

@@ -102,9 +102,10 @@ TEST(ScpiCli, ALanRunLeavesNothingADemoRunCannotUse) {
 
     r = folder.Run({"measure", "--instrument", "Demo", "--card", "LAN", "--yes"});
     EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err,
-              "kv47310-cli: the Demo analyzer does not work with the LAN (TCP/IP) card; it works "
-              "with: Simulated GPIB card\n");
+    EXPECT_NE(r.err.find("kv47310-cli: the Demo analyzer does not work with the LAN (TCP/IP) "
+                         "card; it works with: Simulated GPIB card\n"),
+              std::string::npos)
+        << r.err;
 }
 
 }  // namespace
