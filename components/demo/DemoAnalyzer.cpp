@@ -99,6 +99,38 @@ DemoAnalyzer::DemoAnalyzer(const DemoSettings& settings)
     : settings_(settings), operator_(settings.sample, settings.standards), noise_(settings.seed) {
     model_.LoadProbeCoefficients(settings_.probeType);
     Preset();
+    material_ = MaterialNamed(settings_.material);
+}
+
+DemoMaterial DemoAnalyzer::MaterialNamed(const std::string& name) const {
+    if (name == "short") {
+        return DemoMaterial::Short();
+    }
+    if (name == "water") {
+        return DemoMaterial::Water(25.0);
+    }
+    if (name == "load") {
+        return DemoMaterial::Load();
+    }
+    if (name == "sample") {
+        return operator_.Sample();
+    }
+    return DemoMaterial::Air();
+}
+
+bool DemoAnalyzer::SetRunSetting(const std::string& key, const std::string& value,
+                                 std::string& error) {
+    if (key != "material") {
+        error = "The Demo analyzer has no setting \"" + key + "\".";
+        return false;
+    }
+    if (!IsDemoMaterial(value)) {
+        error = "The material must be air, short, water, load or sample.";
+        return false;
+    }
+    settings_.material = value;
+    material_ = MaterialNamed(value);
+    return true;
 }
 
 int DemoAnalyzer::SelectGpibCard(const std::string& cardClsid) {
@@ -122,6 +154,9 @@ int DemoAnalyzer::Initialize() {
 }
 
 int DemoAnalyzer::Preset() {
+    if (settings_.failPreset) {
+        return Fail(settings_.errorText.empty() ? "The preset failed." : settings_.errorText);
+    }
     frequencies_ = LinearList(settings_.minFrequency, settings_.maxFrequency,
                               std::min(kPresetPoints, settings_.maxPoints));
     sweepType_ = 0;

@@ -14,13 +14,17 @@
 #include "DemoOperator.h"
 #include "DemoSettings.h"
 #include "GaussianNoise.h"
+#include "instrument/IComponentSettings.h"
+#include "instrument/IDriverSettings.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "probe/ProbeModel.h"
 
 namespace kv {
 
 // Operations the analyzer has nothing to do for are the base's.
-class DemoAnalyzer : public InstrumentDriverBase {
+class DemoAnalyzer : public InstrumentDriverBase,
+                     public IDriverSettings,
+                     public IComponentSettings {
 public:
     // The settings file the plugin reads, in the working directory.
     static constexpr const char* kSettingsFile = "demo-analyzer.ini";
@@ -69,7 +73,18 @@ public:
     int PollExternalTrigger() override;
     int ExchangeSweepMode(std::string& mode) override;
 
+    // For one run: "material" (air, short, water, load, sample) puts that at the probe.
+    bool SetRunSetting(const std::string& key, const std::string& value,
+                       std::string& error) override;
+
+    // The settings page (DemoSettingsPage.cpp), stored in kSettingsFile.
+    std::string SettingsTitle() const override;
+    std::vector<SettingDescription> DescribeSettings() const override;
+    bool StoreSettings(const std::map<std::string, std::string>& values,
+                       std::string& error) override;
+
 private:
+    DemoMaterial MaterialNamed(const std::string& name) const;
     int SelectParameter(int parameter);
     bool AtConfiguredAddresses() const;
     bool CorrectionOn() const;

@@ -100,6 +100,15 @@ private:
 
 }  // namespace
 
+bool IsDemoMaterial(const std::string& name) {
+    for (const char* m : kDemoMaterials) {
+        if (name == m) {
+            return true;
+        }
+    }
+    return false;
+}
+
 DemoSettings LoadDemoSettings(const std::string& path) {
     DemoSettings s;
     // Read by the program's own reader (a regular file only, with a size limit) and handed to
@@ -143,11 +152,21 @@ DemoSettings LoadDemoSettings(const std::string& path) {
     read.Integer("response_polls", s.responsePolls, 1);
     read.Flag("external_trigger", s.externalTrigger);
     read.Integer("trigger_polls", s.triggerPolls, 0);
+    if (settings.contains("material")) {
+        const std::string material =
+            settings.value("material").toString().trimmed().toLower().toStdString();
+        if (IsDemoMaterial(material)) {
+            s.material = material;
+        } else {
+            read.Bad("material", "air, short, water, load or sample");
+        }
+    }
     read.Integer("card_address", s.cardAddress, 0);
     read.Integer("instrument_address", s.instrumentAddress, 0);
     read.Flag("fail_check", s.failCheck);
     read.Flag("fail_open", s.failOpen);
     read.Flag("fail_initialize", s.failInitialize);
+    read.Flag("fail_preset", s.failPreset);
     read.Flag("refuse_sweep", s.refuseSweep);
     read.Flag("fail_measure", s.failMeasure);
     read.Integer("fail_measure_after", s.failMeasureAfter, -1);

@@ -28,12 +28,16 @@ struct DemoSettings {
     int responsePolls = 3;  // polls before the automatic answer
     bool externalTrigger = true;
     int triggerPolls = 3;  // polls that answer "still waiting" before the trigger fires
+    // What is at the probe when the analyzer is made, until a prompt says otherwise: "air",
+    // "short", "water" (25 C), "load" or "sample".
+    std::string material = "air";
     int cardAddress = 7;
     int instrumentAddress = 16;
     // Faults on demand.
     bool failCheck = false;
     bool failOpen = false;
     bool failInitialize = false;
+    bool failPreset = false;
     bool refuseSweep = false;
     bool failMeasure = false;
     int failMeasureAfter = -1;  // when >= 0, readings after this many fail
@@ -52,6 +56,10 @@ struct DemoSettings {
     // [standards]: further user standards by label.
     std::vector<std::pair<std::string, ColeCole>> standards;
 };
+
+// The names `material` takes.
+inline constexpr const char* kDemoMaterials[] = {"air", "short", "water", "load", "sample"};
+bool IsDemoMaterial(const std::string& name);
 
 // The settings of an INI file; the defaults when the file does not exist.
 DemoSettings LoadDemoSettings(const std::string& path);

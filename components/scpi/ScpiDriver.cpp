@@ -179,6 +179,10 @@ ScpiSettings LoadScpiSettings() {
 
 bool SetScpiSetting(ScpiSettings& settings, const std::string& key, const std::string& value,
                     std::string& error) {
+    if (key == "family") {
+        settings.family = value == "auto" ? std::string() : value;
+        return true;
+    }
     double v = 0;
     if (!ParseScpiNumber(value, v)) {
         error = "\"" + value + "\" is not a number.";
@@ -465,6 +469,16 @@ int ScpiDriver::OpenInstrument(const std::string&, const std::string&) {
     if (identification_.empty() && CheckInstrument() != 0) {
         return kNotDone;
     }
+    if (!PickTable()) {
+        return kNotDone;
+    }
+    if (!Send("*CLS")) {
+        return kNotDone;
+    }
+    return 0;
+}
+
+bool ScpiDriver::PickTable() {
     table_ = nullptr;
     genericByDefault_ = false;
     connectionNote_.clear();
@@ -477,7 +491,8 @@ int ScpiDriver::OpenInstrument(const std::string&, const std::string&) {
             }
         }
         if (table_ == nullptr) {
-            return Fail("There is no command table named \"" + settings_.family + "\".");
+            Fail("There is no command table named \"" + settings_.family + "\".");
+            return false;
         }
     } else {
         bool matched = false;
@@ -485,9 +500,9 @@ int ScpiDriver::OpenInstrument(const std::string&, const std::string&) {
         genericByDefault_ = table_ != nullptr && !matched;
     }
     if (table_ == nullptr) {
-        return Fail(tablesError_.empty()
-                        ? "No command table fits the analyzer " + identification_ + "."
-                        : tablesError_);
+        Fail(tablesError_.empty() ? "No command table fits the analyzer " + identification_ + "."
+                                  : tablesError_);
+        return false;
     }
     if (genericByDefault_) {
         // The generic table is the last resort, and the connection says so.
@@ -496,10 +511,7 @@ int ScpiDriver::OpenInstrument(const std::string&, const std::string&) {
                           "of the SCPI network analyzer ([ScpiAnalyzer] family).";
         std::fprintf(stderr, "SCPI network analyzer: %s\n", connectionNote_.c_str());
     }
-    if (!Send("*CLS")) {
-        return kNotDone;
-    }
-    return 0;
+    return true;
 }
 
 int ScpiDriver::Initialize() {
@@ -1035,6 +1047,17 @@ bool ScpiDriver::SetRunSetting(const std::string& key, const std::string& value,
     }
     const ScpiSettings before = settings_;
     settings_ = changed;
+    if (key == "family") {
+        // Another table for an analyzer already identified: the commands change from now on.
+        const ScpiTable* const previous = table_;
+        if (!identification_.empty() && changed.family != before.family && !PickTable()) {
+            error = LastError();
+            settings_ = before;
+            table_ = previous;
+            return false;
+        }
+        return true;
+    }
     if (table_ != nullptr && transport_ && key != "timeout" && !ApplySettings()) {
         error = LastError();
         settings_ = before;

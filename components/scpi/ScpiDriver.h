@@ -13,6 +13,7 @@
 #include "LanAddress.h"
 #include "ScpiTables.h"
 #include "ScpiTransport.h"
+#include "instrument/IComponentSettings.h"
 #include "instrument/IDriverSettings.h"
 #include "instrument/IDriverWait.h"
 #include "instrument/InstrumentDriverBase.h"
@@ -34,11 +35,15 @@ inline constexpr const char* kScpiSettingsGroup = "ScpiAnalyzer";
 
 // The settings saved in the program's QSettings (defaults for what is missing or unreadable).
 ScpiSettings LoadScpiSettings();
-// Checks and stores one setting by its key (ifbw, power, average, timeout); false with the reason.
+// Checks and stores one setting by its key (ifbw, power, average, timeout, family: a table's name,
+// empty or "auto" for the one the identification picks); false with the reason.
 bool SetScpiSetting(ScpiSettings& settings, const std::string& key, const std::string& value,
                     std::string& error);
 
-class ScpiDriver : public InstrumentDriverBase, public IDriverSettings, public IDriverWait {
+class ScpiDriver : public InstrumentDriverBase,
+                   public IDriverSettings,
+                   public IDriverWait,
+                   public IComponentSettings {
 public:
     // The tables file shipped beside the plugin.
     static constexpr const char* kTablesFile = "scpi-analyzers.tables";
@@ -82,6 +87,13 @@ public:
     bool SetRunSetting(const std::string& key, const std::string& value,
                        std::string& error) override;
     void SetWaitHook(DriverWaitHook hook) override;
+
+    // The settings page (ScpiSettingsPage.cpp): the stored settings, the command family chosen
+    // among the tables this driver read.
+    std::string SettingsTitle() const override;
+    std::vector<SettingDescription> DescribeSettings() const override;
+    bool StoreSettings(const std::map<std::string, std::string>& values,
+                       std::string& error) override;
 
     // For tests and the benchmarks.
     const ScpiSettings& Settings() const { return settings_; }
@@ -127,6 +139,8 @@ private:
     bool ReadData(std::vector<CComplex>& raw);
     int Deliver(const std::vector<CComplex>& raw, std::span<CComplex> trace);
     bool Limit(const char* key, double& value);
+    // The table the family setting names, or the one the identification picks; false when none.
+    bool PickTable();
     std::string FamilyNotOpen() const;
     // The result, with a hint on choosing a table added to the failure's text when the generic
     // table serves an analyzer that no table matches.

@@ -2,7 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QVariantMap>
 
 #include "ScpiDriver.h"
 
@@ -22,8 +24,20 @@ std::string PluginFolder() {
 }  // namespace
 
 std::unique_ptr<IInstrumentDriver> ScpiDriverPlugin::CreateDriver() {
+    ScpiSettings settings = LoadScpiSettings();
+    // Settings a front end gives for this run hold from the connection on; one it refuses is
+    // reported when it is applied to the connected driver.
+    const QVariant run = QCoreApplication::instance() != nullptr
+                             ? QCoreApplication::instance()->property(kDriverRunSettingsProperty)
+                             : QVariant();
+    const QVariantMap map = run.toMap();
+    for (auto it = map.begin(); it != map.end(); ++it) {
+        std::string ignored;
+        SetScpiSetting(settings, it.key().toStdString(), it.value().toString().toStdString(),
+                       ignored);
+    }
     return std::make_unique<ScpiDriver>(
-        LoadScpiSettings(),
+        std::move(settings),
         std::vector<std::string>{PluginFolder() + "/" + ScpiDriver::kTablesFile});
 }
 

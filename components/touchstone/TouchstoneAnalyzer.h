@@ -14,12 +14,13 @@
 #include <vector>
 
 #include "DemoErrorModel.h"
+#include "instrument/IComponentSettings.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "touchstone/Touchstone.h"
 
 namespace kv {
 
-class TouchstoneAnalyzer : public InstrumentDriverBase {
+class TouchstoneAnalyzer : public InstrumentDriverBase, public IComponentSettings {
 public:
     static constexpr const char* kName = "Touchstone files";
 
@@ -51,6 +52,13 @@ public:
     int CheckForwardCalibration() override { return CorrectionOn() ? 0 : kNotDone; }
     int QueryLogSweepSupport() override { return logSweep_ ? 0 : kLogSweepNotOffered; }
     int ExchangeSweepMode(std::string& mode) override;
+
+    // The settings page (TouchstoneSettingsPage.cpp): one file per standard and the sample, kept
+    // in the settings group kTouchstoneSettingsGroup.
+    std::string SettingsTitle() const override;
+    std::vector<SettingDescription> DescribeSettings() const override;
+    bool StoreSettings(const std::map<std::string, std::string>& values,
+                       std::string& error) override;
 
 private:
     struct File {

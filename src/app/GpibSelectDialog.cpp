@@ -37,6 +37,7 @@ GpibSelectDialog::GpibSelectDialog(CGpibSelectDlg& model, QWidget* parent)
       find_(new QPushButton(QStringLiteral("Find"), this)),
       test_(new QPushButton(QStringLiteral("Test"), this)),
       abort_(new QPushButton(QStringLiteral("Abort"), this)),
+      settings_(new QPushButton(QStringLiteral("Settings..."), this)),
       progress_(new QProgressBar(this)),
       problems_(new QLabel(this)),
       digits_(
@@ -67,7 +68,9 @@ GpibSelectDialog::GpibSelectDialog(CGpibSelectDlg& model, QWidget* parent)
     addressGrid->addWidget(instrumentAddress_);
 
     auto* buttons = new QVBoxLayout;
-    for (QPushButton* b : {ok_, cancel_, find_, test_, abort_}) {
+    settings_->setObjectName(QStringLiteral("analyzerSettings"));
+    settings_->setToolTip(QStringLiteral("The chosen analyzer's own settings"));
+    for (QPushButton* b : {ok_, cancel_, find_, test_, settings_, abort_}) {
         buttons->addWidget(b);
     }
     buttons->addStretch(1);
@@ -85,13 +88,14 @@ GpibSelectDialog::GpibSelectDialog(CGpibSelectDlg& model, QWidget* parent)
 
     connect(cardCombo_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!syncing_) {
-            model_.cardIndex = index;
-            ShowAddressKind();
+            model_.SelectCard(index);
+            SyncFromModel();
         }
     });
     connect(instrumentCombo_, &QComboBox::currentIndexChanged, this, [this](int index) {
         if (!syncing_) {
             model_.instrumentIndex = index;
+            SyncFromModel();
         }
     });
     connect(cardAddress_, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -115,6 +119,10 @@ GpibSelectDialog::GpibSelectDialog(CGpibSelectDlg& model, QWidget* parent)
         SyncFromModel();
     });
     connect(abort_, &QPushButton::clicked, this, [this] { model_.Abort(); });
+    connect(settings_, &QPushButton::clicked, this, [this] {
+        model_.EditSettings();
+        SyncFromModel();
+    });
 
     SyncFromModel();
 }
@@ -160,6 +168,8 @@ void GpibSelectDialog::SyncFromModel() {
     find_->setEnabled(model_.findEnabled);
     find_->setVisible(model_.findVisible);
     test_->setEnabled(model_.testEnabled);
+    // Only an analyzer that describes settings of its own has a page to show.
+    settings_->setEnabled(model_.testEnabled && !model_.searching && model_.SettingsAvailable());
     abort_->setEnabled(model_.abortEnabled);
     abort_->setVisible(model_.abortVisible);
     progress_->setRange(0, model_.progressRange > 0 ? model_.progressRange : 1);

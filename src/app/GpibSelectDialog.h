@@ -39,6 +39,7 @@ public:
     QPushButton* FindButton() const { return find_; }
     QPushButton* TestButton() const { return test_; }
     QPushButton* AbortButton() const { return abort_; }
+    QPushButton* SettingsButton() const { return settings_; }
     QProgressBar* ProgressBar() const { return progress_; }
     // The component files that could not be used; hidden when there are none.
     QLabel* ProblemsLabel() const { return problems_; }
@@ -63,6 +64,7 @@ private:
     QPushButton* find_;
     QPushButton* test_;
     QPushButton* abort_;
+    QPushButton* settings_;
     QProgressBar* progress_;
     QLabel* problems_;
     QValidator* digits_;

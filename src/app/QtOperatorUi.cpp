@@ -13,6 +13,7 @@
 #include "app/CUserStds.h"
 #include "app/CXscale.h"
 #include "app/CYscale.h"
+#include "app/ComponentSettingsDialog.h"
 #include "app/DisplayDialogs.h"
 #include "app/GpibSelectDialog.h"
 #include "app/MeasureWindow.h"
@@ -242,6 +243,17 @@ bool QtOperatorUi::RunGpibSelect(CGpibSelectDlg& model) {
     const bool ok = dialog.exec() == QDialog::Accepted;
     activeSelect_ = nullptr;
     return ok;
+}
+
+bool QtOperatorUi::EditComponentSettings(const std::string& title,
+                                         std::vector<SettingDescription>& settings) {
+    QWidget* parent = main_;
+    if (activeSelect_ != nullptr) {
+        parent = activeSelect_.data();
+    }
+    ComponentSettingsDialog dialog(title, settings, parent);
+    ArrowCursor arrow(waitDepth_);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 int QtOperatorUi::ChooseTrace(const std::string& caption, const std::array<bool, 4>& enabled) {

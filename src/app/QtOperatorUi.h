@@ -77,6 +77,8 @@ public:
 
     // ---- OperatorUi ----
     bool RunGpibSelect(CGpibSelectDlg& dialog) override;
+    bool EditComponentSettings(const std::string& title,
+                               std::vector<SettingDescription>& settings) override;
     int ChooseTrace(const std::string& caption, const std::array<bool, 4>& enabled) override;
     std::optional<std::string> GetOpenFileName(const FileDialogRequest& request) override;
     std::optional<std::string> GetSaveFileName(const FileDialogRequest& request) override;

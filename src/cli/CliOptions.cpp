@@ -124,10 +124,15 @@ Sweep (default: the analyzer's range, 51 points, linear):
   --start F  --stop F    frequencies with an optional unit: 200MHz, 20GHz, 300kHz, 1.5e9
   --points N             number of points
   --log                  logarithmic sweep
-Analyzer settings for this run (analyzers that have them, such as the SCPI analyzer):
-  --ifbw HZ              IF bandwidth
-  --power DBM            source power
-  --average N            sweeps averaged per measurement
+Analyzer settings for this run, not stored (analyzers that have them):
+  --ifbw HZ              IF bandwidth (SCPI analyzer)
+  --power DBM            source power (SCPI analyzer)
+  --average N            sweeps averaged per measurement (SCPI analyzer)
+  --family NAME          command table by name, whatever the identification says; "auto"
+                         picks it by the identification (SCPI analyzer)
+  --timeout S            seconds to wait for every answer, 0.01..3600 (SCPI analyzer)
+  --material M           what is at the probe until a prompt says otherwise: air, short,
+                         water, load or sample (Demo analyzer; for sweep)
 Calibration:
   --cal TYPE             air-short-water (default), load-air-short or user
   --water-temperature T  degrees Celsius (default 25)

@@ -1,5 +1,8 @@
 #include "cli/DriverSettingsOptions.h"
 
+#include <QCoreApplication>
+#include <QVariantMap>
+
 #include "instrument/IDriverSettings.h"
 
 namespace kv {
@@ -14,6 +17,12 @@ int TakeDriverSetting(const std::vector<std::string>& args, std::size_t& i, CliO
         key = "power";
     } else if (a == "--average") {
         key = "average";
+    } else if (a == "--family") {
+        key = "family";
+    } else if (a == "--timeout") {
+        key = "timeout";
+    } else if (a == "--material") {
+        key = "material";
     } else {
         return 0;
     }
@@ -23,6 +32,17 @@ int TakeDriverSetting(const std::vector<std::string>& args, std::size_t& i, CliO
     }
     o.driverSettings.emplace_back(key, args[++i]);
     return 1;
+}
+
+void SetRunDriverSettings(const CliOptions& o) {
+    if (o.driverSettings.empty() || QCoreApplication::instance() == nullptr) {
+        return;
+    }
+    QVariantMap settings;
+    for (const auto& [key, value] : o.driverSettings) {
+        settings.insert(QString::fromStdString(key), QString::fromStdString(value));
+    }
+    QCoreApplication::instance()->setProperty(kDriverRunSettingsProperty, settings);
 }
 
 bool ApplyDriverSettings(const CliOptions& o, IInstrumentDriver* driver, std::FILE* err) {

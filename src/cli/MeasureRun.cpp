@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <tuple>
 
 #include <QFile>
@@ -11,6 +12,7 @@
 #include "doc/CGpibSelectDlg.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
+#include "instrument/PrintableText.h"
 #include "persist/DataFile.h"
 #include "probe/ProbeModel.h"
 #include "probe/Units.h"
@@ -66,34 +68,65 @@ bool Choose(IComponentRegistry& registry, const char* category, const char* what
     return true;
 }
 
-// How the card of that CLSID writes its addresses.
-AddressKind CardAddressKind(IComponentRegistry& registry, const std::string& clsid) {
-    std::vector<ComponentInfo> cards;
-    registry.List(kGpibCardCategory, cards);
-    for (const auto& c : cards) {
-        if (c.clsid == clsid) {
-            return c.addresses;
-        }
-    }
-    return AddressKind::Numbers;
-}
-
-// Without a card named, a card the analyzer does not work with gives way to the first one it
-// accepts (the cards are listed by name, whatever they drive).
-void ChooseAcceptedCard(IComponentRegistry& registry, const std::string& instrumentClsid,
-                        std::string& cardClsid) {
+// The cards the analyzer works with, in list order; nullopt when its driver cannot be made.
+std::optional<std::vector<ComponentInfo>> AcceptedCards(IComponentRegistry& registry,
+                                                        const std::string& instrumentClsid) {
     std::shared_ptr<IInstrumentDriver> driver;
     std::vector<ComponentInfo> cards;
     if (registry.CreateDriver(instrumentClsid, driver) != CreateResult::Ok || !driver ||
-        !registry.List(kGpibCardCategory, cards) || driver->SelectGpibCard(cardClsid) == 0) {
-        return;
+        !registry.List(kGpibCardCategory, cards)) {
+        return std::nullopt;
     }
+    std::vector<ComponentInfo> accepted;
     for (const auto& c : cards) {
         if (driver->SelectGpibCard(c.clsid) == 0) {
-            cardClsid = c.clsid;
-            return;
+            accepted.push_back(c);
         }
     }
+    return accepted;
+}
+
+bool Accepts(const std::vector<ComponentInfo>& cards, const std::string& clsid) {
+    return std::any_of(cards.begin(), cards.end(),
+                       [&](const ComponentInfo& c) { return c.clsid == clsid; });
+}
+
+std::string NameOf(IComponentRegistry& registry, const char* category, const std::string& clsid) {
+    std::vector<ComponentInfo> list;
+    registry.List(category, list);
+    for (const auto& c : list) {
+        if (c.clsid == clsid) {
+            return c.name;
+        }
+    }
+    return clsid;
+}
+
+// The card for the run: a named card the analyzer does not work with is a mistake (said with
+// the cards it works with); without a card named, a card it does not work with gives way to the
+// first one it accepts (the cards are listed by name, whatever they drive).
+bool ChooseAcceptedCard(const CliOptions& o, IComponentRegistry& registry,
+                        const std::string& instrumentClsid, std::string& cardClsid,
+                        std::FILE* err) {
+    const auto accepted = AcceptedCards(registry, instrumentClsid);
+    if (!accepted || Accepts(*accepted, cardClsid)) {
+        return true;
+    }
+    if (o.card.empty()) {
+        if (!accepted->empty()) {
+            cardClsid = accepted->front().clsid;
+        }
+        return true;
+    }
+    std::string fits;
+    for (const auto& c : *accepted) {
+        fits += (fits.empty() ? "" : ", ") + c.name;
+    }
+    std::fprintf(err, "kv47310-cli: the %s does not work with the %s card; it works with: %s\n",
+                 NameOf(registry, kInstrumentCategory, instrumentClsid).c_str(),
+                 NameOf(registry, kGpibCardCategory, cardClsid).c_str(),
+                 fits.empty() ? "(no installed card)" : fits.c_str());
+    return false;
 }
 
 }  // namespace
@@ -132,18 +165,26 @@ int RunComponents(IComponentRegistry& registry, std::FILE* out, std::FILE* err) 
 
 int ConnectForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xDoc& doc,
                   std::FILE* err) {
+    const std::string rememberedCard = doc.cardClsid;
     if (!Choose(registry, kInstrumentCategory, "analyzer", o.instrument, doc.instrumentClsid,
                 err) ||
         !Choose(registry, kGpibCardCategory, "GPIB card", o.card, doc.cardClsid, err)) {
         return kExitUsage;
     }
     SetTouchstoneFiles(o);
-    if (o.card.empty()) {
-        ChooseAcceptedCard(registry, doc.instrumentClsid, doc.cardClsid);
+    SetRunDriverSettings(o);
+    if (!ChooseAcceptedCard(o, registry, doc.instrumentClsid, doc.cardClsid, err)) {
+        return kExitUsage;
     }
     doc.rememberedCardClsid = doc.cardClsid;
     doc.rememberedInstrumentClsid = doc.instrumentClsid;
     const AddressKind kind = CardAddressKind(registry, doc.cardClsid);
+    // The addresses kept for another card (a host and a port where bus numbers belong) give way
+    // to this card's own; addresses given on the command line then replace them.
+    if ((!rememberedCard.empty() && doc.cardClsid != rememberedCard) ||
+        !AddressesFit(kind, doc.cardAddress, doc.instrumentAddress)) {
+        DefaultAddresses(kind, doc.cardAddress, doc.instrumentAddress);
+    }
     for (const auto& [given, isCard, option] : {std::tuple{&o.cardAddress, true, "--card-address"},
                                                 std::tuple{&o.address, false, "--address"}}) {
         if (!given->has_value()) {
@@ -159,7 +200,6 @@ int ConnectForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xDoc
     if (!doc.Connect()) {
         // An interrupted connection is no failure of the analyzer's.
         if (!doc.connectCancelled) {
-            ExplainConnectFailure(registry, doc, err);
             std::fprintf(err, "kv47310-cli: no analyzer is connected\n");
         }
         return kExitFailed;
@@ -169,7 +209,7 @@ int ConnectForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xDoc
     }
     doc.SetupInstrument();
     doc.Engine().HideWait();
-    std::fprintf(err, "Connected: %s\n", doc.CurrentInstrumentName().c_str());
+    std::fprintf(err, "Connected: %s\n", PrintableText(doc.CurrentInstrumentName()).c_str());
     return kExitOk;
 }
 

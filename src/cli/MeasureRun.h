@@ -36,11 +36,10 @@ bool SetSweepForRun(const CliOptions& options, CKv4731xDoc& doc, std::FILE* err)
 Outcome SetSweepOf(CKv4731xDoc& doc, FrequencyPage page, std::FILE* err);
 
 // The Touchstone steps (TouchstoneRun.cpp). SetTouchstoneFiles hands the file options to the
-// "Touchstone files" analyzer for this run; ExplainConnectFailure prints what a driver that
-// would not connect says about it; AdoptFileSweep takes the files' sweep when the sweep options
-// leave it open; WriteSampleTouchstones writes --touchstone and --raw-touchstone of a measurement.
+// "Touchstone files" analyzer for this run; AdoptFileSweep takes the files' sweep when the sweep
+// options leave it open; WriteSampleTouchstones writes --touchstone and --raw-touchstone of a
+// measurement.
 void SetTouchstoneFiles(const CliOptions& options);
-void ExplainConnectFailure(IComponentRegistry& registry, const CKv4731xDoc& doc, std::FILE* err);
 bool AdoptFileSweep(const CliOptions& options, CKv4731xDoc& doc, std::FILE* err);
 bool WriteSampleTouchstones(const CliOptions& options, const CKv4731xDoc& doc, std::FILE* err);
 

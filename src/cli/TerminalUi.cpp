@@ -174,6 +174,15 @@ Answer TerminalUi::Message(const std::string& text, const std::string& caption, 
     return UnattendedAnswer(buttons);
 }
 
+bool TerminalUi::ConfirmDiscardCalibration() {
+    if (unattended_) {
+        std::fprintf(err_, "%s: %s Yes\n", kDiscardCalibrationCaption, kDiscardCalibrationText);
+        std::fflush(err_);
+        return true;
+    }
+    return OperatorUi::ConfirmDiscardCalibration();
+}
+
 void TerminalUi::PumpMessages() {
     if (measure_ == nullptr || !measure_->Waiting()) {
         if (unattended_ || stdinClosed_) {

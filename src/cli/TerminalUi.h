@@ -24,6 +24,8 @@ public:
     void Beep() override {}
     void BeginWaitCursor() override {}
     void EndWaitCursor() override {}
+    // An unattended run (--yes) goes on: it answers Yes.
+    bool ConfirmDiscardCalibration() override;
     void PumpMessages() override;
     // True once SIGINT or SIGTERM came: every wait ends as if aborted.
     bool QuitRequested() const override;

@@ -63,25 +63,6 @@ void SetTouchstoneFiles(const CliOptions& o) {
     QCoreApplication::instance()->setProperty(kTouchstoneRunProperty, files);
 }
 
-void ExplainConnectFailure(IComponentRegistry& registry, const CKv4731xDoc& doc, std::FILE* err) {
-    // The connection's first steps again, on a driver of its own, for its words on the failure.
-    const std::string& clsid = doc.rememberedInstrumentClsid;
-    std::shared_ptr<IInstrumentDriver> driver;
-    if (clsid.empty() || registry.CreateDriver(clsid, driver) != CreateResult::Ok ||
-        driver == nullptr) {
-        return;
-    }
-    if (driver->SelectGpibCard(doc.rememberedCardClsid) == 0 &&
-        driver->SetAddresses(doc.cardAddress, doc.instrumentAddress) == 0 &&
-        driver->CheckInstrument() == 0) {
-        return;
-    }
-    const auto* errors = dynamic_cast<const IDriverErrors*>(driver.get());
-    if (errors != nullptr && !errors->LastError().empty()) {
-        std::fprintf(err, "kv47310-cli: %s\n", errors->LastError().c_str());
-    }
-}
-
 bool AdoptFileSweep(const CliOptions& o, CKv4731xDoc& doc, std::FILE* err) {
     IInstrumentDriver* driver = doc.Driver();
     const bool sweepGiven = o.startValue || o.stopValue || o.points || o.log;

@@ -5,7 +5,9 @@
 #include <cstdlib>
 
 #include "doc/OperatorUi.h"
+#include "instrument/IComponentSettings.h"
 #include "instrument/InstrumentDriverBase.h"
+#include "instrument/PrintableText.h"
 
 namespace kv {
 
@@ -57,6 +59,37 @@ bool CheckAddress(AddressKind kind, bool cardAddress, const std::string& typed,
     return true;
 }
 
+bool AddressesFit(AddressKind kind, const std::string& card, const std::string& instrument) {
+    if (kind == AddressKind::Text) {
+        return true;
+    }
+    std::string address, reason;
+    return CheckAddress(kind, true, card, address, reason) &&
+           CheckAddress(kind, false, instrument, address, reason);
+}
+
+void DefaultAddresses(AddressKind kind, std::string& card, std::string& instrument) {
+    if (kind == AddressKind::Text) {
+        card.clear();
+        instrument.clear();
+    } else {
+        card = "7";
+        instrument = "16";
+    }
+}
+
+AddressKind CardAddressKind(IComponentRegistry& registry, const std::string& cardClsid) {
+    std::vector<ComponentInfo> cards;
+    if (registry.List(kGpibCardCategory, cards)) {
+        for (const ComponentInfo& c : cards) {
+            if (c.clsid == cardClsid) {
+                return c.addresses;
+            }
+        }
+    }
+    return AddressKind::Numbers;
+}
+
 CGpibSelectDlg::CGpibSelectDlg(IComponentRegistry& registry, OperatorUi& ui)
     : registry_(registry), ui_(ui) {}
 
@@ -89,7 +122,70 @@ void CGpibSelectDlg::Initialize() {
         }
     }
     instrumentIndex = IndexOf(instruments, rememberedInstrumentClsid);
+    // Remembered addresses of another kind of card (a host name where a bus number belongs)
+    // would only fail the connection.
+    const AddressKind kind = TextAddresses() ? AddressKind::Text : AddressKind::Numbers;
+    if (!AddressesFit(kind, cardAddress, instrumentAddress)) {
+        DefaultAddresses(kind, cardAddress, instrumentAddress);
+    }
     problems = registry_.Problems();
+    OnChanged();
+}
+
+void CGpibSelectDlg::SelectCard(int index) {
+    const bool wasText = TextAddresses();
+    cardIndex = index;
+    const bool text = TextAddresses();
+    const AddressKind kind = text ? AddressKind::Text : AddressKind::Numbers;
+    if (text != wasText || !AddressesFit(kind, cardAddress, instrumentAddress)) {
+        DefaultAddresses(kind, cardAddress, instrumentAddress);
+    }
+    OnChanged();
+}
+
+bool CGpibSelectDlg::SettingsAvailable() {
+    const std::string clsid = InstrumentClsid();
+    if (clsid.empty()) {
+        return false;
+    }
+    const auto known = describesSettings_.find(clsid);
+    if (known != describesSettings_.end()) {
+        return known->second;
+    }
+    std::shared_ptr<IInstrumentDriver> driver;
+    const bool describes =
+        registry_.CreateDriver(clsid, driver) == CreateResult::Ok && driver != nullptr &&
+        dynamic_cast<IComponentSettings*>(driver.get()) != nullptr &&
+        !dynamic_cast<IComponentSettings*>(driver.get())->DescribeSettings().empty();
+    describesSettings_[clsid] = describes;
+    return describes;
+}
+
+void CGpibSelectDlg::EditSettings() {
+    std::shared_ptr<IInstrumentDriver> driver;
+    if (registry_.CreateDriver(InstrumentClsid(), driver) != CreateResult::Ok || !driver) {
+        return;
+    }
+    auto* component = dynamic_cast<IComponentSettings*>(driver.get());
+    if (component == nullptr) {
+        return;
+    }
+    std::vector<SettingDescription> settings = component->DescribeSettings();
+    const std::string title = component->SettingsTitle();
+    while (ui_.EditComponentSettings(title, settings)) {
+        std::map<std::string, std::string> values;
+        std::string reason;
+        bool fit = true;
+        for (const SettingDescription& s : settings) {
+            fit = fit && CheckSettingValue(s, s.value, reason);
+            values[s.key] = s.value;
+        }
+        if (fit && component->StoreSettings(values, reason)) {
+            settingsChanged = true;
+            break;
+        }
+        ui_.Message(reason, title, Buttons::Ok, Icon::Warning);
+    }
     OnChanged();
 }
 
@@ -199,8 +295,8 @@ void CGpibSelectDlg::Find() {
                 }
                 std::string name;
                 driver->GetInstrumentName(name);
-                found = ui_.Message(name, "Instrument found.", Buttons::YesNo, Icon::Question) ==
-                        Answer::Yes;
+                found = ui_.Message(PrintableText(name), "Instrument found.", Buttons::YesNo,
+                                    Icon::Question) == Answer::Yes;
             };
             if (IsText(cards[card])) {
                 cardAddress = Trim(chosenCardAddress);
@@ -262,7 +358,7 @@ void CGpibSelectDlg::Test() {
             found = true;
         }
         if (found) {
-            ui_.Message(name, "Instrument found.", Buttons::Ok, Icon::Information);
+            ui_.Message(PrintableText(name), "Instrument found.", Buttons::Ok, Icon::Information);
         } else {
             // A network address can fail in many ways (no such host, refused, no answer): the
             // driver's own text says which.

@@ -5,6 +5,7 @@
 // dialog's state and runs its commands; the front end shows the state (OnChanged) and passes the
 // operator's edits and button presses in.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,15 @@ inline constexpr const char* kDefaultVxi11Device = "inst0";
 // (a card address must not be empty). False, with the reason, for anything else.
 bool CheckAddress(AddressKind kind, bool cardAddress, const std::string& typed,
                   std::string& address, std::string& reason);
+
+// Whether two addresses can be handed to a card of that kind: bus numbers in range for a bus
+// card; any text for a card that reads texts.
+bool AddressesFit(AddressKind kind, const std::string& card, const std::string& instrument);
+// A card's own starting addresses: "7" and "16" on a bus, nothing on a card that reads texts
+// (its driver's defaults then apply, a network card's port for one).
+void DefaultAddresses(AddressKind kind, std::string& card, std::string& instrument);
+// The kind of addresses of the card with that CLSID (bus numbers when it is not listed).
+AddressKind CardAddressKind(IComponentRegistry& registry, const std::string& cardClsid);
 
 class CGpibSelectDlg {
 public:
@@ -53,6 +63,14 @@ public:
     void Find();
     void Test();
     void Abort() { abortPressed_ = true; }
+    // The operator chose another card: addresses of another kind, or that do not fit the new
+    // card, give way to its defaults.
+    void SelectCard(int index);
+    // "Settings...": the chosen analyzer's own settings, edited on a page the front end builds
+    // from their description and stored by the component on OK (settingsChanged is then set).
+    // Only for an analyzer that describes settings (SettingsAvailable).
+    void EditSettings();
+    bool SettingsAvailable();
 
     // ---- state shown by the front end ----
     std::vector<ComponentInfo> cards;
@@ -83,6 +101,8 @@ public:
 
     // Number of bus probes (SetAddresses + CheckInstrument) the last Find made.
     int probes = 0;
+    // The analyzer's settings were stored through "Settings..." while the dialog was up.
+    bool settingsChanged = false;
 
 protected:
     // The front end re-reads the state (lists, selections, addresses, buttons, caption).
@@ -97,6 +117,8 @@ private:
     IComponentRegistry& registry_;
     OperatorUi& ui_;
     bool abortPressed_ = false;
+    // Whether each analyzer (by CLSID) describes settings, asked once.
+    std::map<std::string, bool> describesSettings_;
 };
 
 }  // namespace kv

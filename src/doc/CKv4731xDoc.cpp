@@ -6,6 +6,8 @@
 #include "doc/CommandIds.h"
 #include "doc/CommandTable.h"
 #include "doc/OperatorUi.h"
+#include "instrument/InstrumentDriverBase.h"
+#include "instrument/PrintableText.h"
 
 namespace kv {
 
@@ -348,11 +350,17 @@ bool CKv4731xDoc::RunCommand(int id) {
             SaveDefaults();
             return true;
         case ID_RESET_DEFAULTS:
+            // The defaults replace the calibration along with everything else.
+            if (!ConfirmDiscardCalibration()) {
+                return true;
+            }
+            discardConfirmed_ = true;
             ReadDefaultsFile();
             // The defaults' own stamps are those of the day they were saved.
             if (defaultsValid) {
                 dateStamp = timeStamp = std::time(nullptr);
             }
+            discardConfirmed_ = false;
             UpdateAllViews();
             return true;
 
@@ -452,8 +460,29 @@ void CKv4731xDoc::OnConfigureCal() {
 
 void CKv4731xDoc::OnGpibInstrument() {
     WaitCursor wait(&ui_);
-    cardClsid.clear();
-    instrumentClsid.clear();
+    const std::array<std::string, 6> before = {cardClsid,           instrumentClsid,
+                                               cardAddress,         instrumentAddress,
+                                               rememberedCardClsid, rememberedInstrumentClsid};
+    const bool settingsChanged = Select();
+    const bool sameSelection = cardClsid == before[0] && instrumentClsid == before[1] &&
+                               cardAddress == before[2] && instrumentAddress == before[3];
+    if (driver_ != nullptr && sameSelection && !settingsChanged) {
+        // Nothing to connect anew: the connection and its calibration stay.
+        UpdateAllViews();
+        return;
+    }
+    if (!sameSelection) {
+        if (!ConfirmDiscardCalibration()) {
+            cardClsid = before[0];
+            instrumentClsid = before[1];
+            cardAddress = before[2];
+            instrumentAddress = before[3];
+            rememberedCardClsid = before[4];
+            rememberedInstrumentClsid = before[5];
+            return;
+        }
+        engine_->calibrated = false;
+    }
     Connect();
     SetupInstrument();
     SendFrequencyList();
@@ -470,16 +499,22 @@ void CKv4731xDoc::ReadProfile() {
     // An empty bus address reads as the default one; a card that reads texts keeps an empty
     // one (a network card's default port, for one).
     bool textCard = false;
+    bool busCard = false;
     std::vector<ComponentInfo> cards;
     if (!cardClsid.empty() && registry_.List(kGpibCardCategory, cards)) {
-        textCard = std::any_of(cards.begin(), cards.end(), [this](const ComponentInfo& c) {
-            return c.clsid == cardClsid && c.addresses == AddressKind::Text;
-        });
+        for (const ComponentInfo& c : cards) {
+            textCard = textCard || (c.clsid == cardClsid && c.addresses == AddressKind::Text);
+            busCard = busCard || (c.clsid == cardClsid && c.addresses == AddressKind::Numbers);
+        }
     }
     const std::string instrument = profile_.Read(kProfileInstrumentAddress);
     const std::string card = profile_.Read(kProfileCardAddress);
     instrumentAddress = instrument.empty() && !textCard ? std::string("16") : instrument;
     cardAddress = card.empty() && !textCard ? std::string("7") : card;
+    // Addresses kept for a card that reads texts (a host and a port) mean nothing on a bus card.
+    if (busCard && !AddressesFit(AddressKind::Numbers, cardAddress, instrumentAddress)) {
+        DefaultAddresses(AddressKind::Numbers, cardAddress, instrumentAddress);
+    }
     rememberedCardClsid = cardClsid;
     rememberedInstrumentClsid = instrumentClsid;
 }
@@ -498,8 +533,43 @@ void CKv4731xDoc::ReleaseDriver() {
     driver_.reset();
 }
 
+bool CKv4731xDoc::ConfirmDiscardCalibration() {
+    if (driver_ == nullptr || !engine_->calibrated || discardConfirmed_) {
+        return true;
+    }
+    return ui_.ConfirmDiscardCalibration();
+}
+
+std::string CKv4731xDoc::ComponentName(const char* category, const std::string& clsid) const {
+    std::vector<ComponentInfo> list;
+    if (registry_.List(category, list)) {
+        for (const ComponentInfo& c : list) {
+            if (c.clsid == clsid) {
+                return c.name;
+            }
+        }
+    }
+    return clsid.empty() ? std::string("(none)") : clsid;
+}
+
+std::string CKv4731xDoc::ConnectionLine(const std::string& reason) const {
+    auto shown = [](const std::string& address) {
+        return address.empty() ? std::string("(none)") : "\"" + address + "\"";
+    };
+    return PrintableText(ComponentName(kInstrumentCategory, instrumentClsid) + " on " +
+                         ComponentName(kGpibCardCategory, cardClsid) + ", card address " +
+                         shown(cardAddress) + ", instrument address " + shown(instrumentAddress) +
+                         ": " + reason);
+}
+
 bool CKv4731xDoc::Connect() {
     connectCancelled = false;
+    // A calibration in force is kept when the same analyzer answers again (a reconnect after a
+    // change of its settings, a retry): the preset clears the analyzer's correction, so the
+    // error terms are downloaded again.
+    const bool wasCalibrated = engine_->calibrated && driver_ != nullptr;
+    const std::string previousName = engine_->instrumentName;
+    const Sweep calibratedSweep = engine_->sweep;
     for (;;) {
         ReleaseDriver();
         if (cardClsid.empty() || instrumentClsid.empty()) {
@@ -517,13 +587,27 @@ bool CKv4731xDoc::Connect() {
             engine_->ShowWait(text, kConnectFailedCaption);
             return !engine_->WaitCancelled();
         };
-        if (created == CreateResult::Ok && driver != nullptr &&
-            driver->SelectGpibCard(cardClsid) == 0 &&
-            driver->SetAddresses(cardAddress, instrumentAddress) == 0 &&
-            driver->CheckInstrument() == 0 && step(kIdentifyingText) &&
-            driver->OpenInstrument(cardAddress, instrumentAddress) == 0 &&
-            !engine_->WaitCancelled()) {
-            WriteProfile();
+        // Why the connection failed, in the driver's words when it has some.
+        auto reasonOf = [&driver](const char* fallback) {
+            const auto* errors = dynamic_cast<const IDriverErrors*>(driver.get());
+            const std::string said = errors != nullptr ? errors->LastError() : std::string();
+            return said.empty() ? std::string(fallback) : said;
+        };
+        std::string reason;
+        if (created != CreateResult::Ok || driver == nullptr) {
+            reason = created == CreateResult::NoInterface
+                         ? "the component is not an analyzer driver."
+                         : "the component could not be created.";
+        } else if (driver->SelectGpibCard(cardClsid) != 0) {
+            reason = reasonOf("the analyzer does not work with this card.");
+        } else if (driver->SetAddresses(cardAddress, instrumentAddress) != 0) {
+            reason = reasonOf("the addresses were refused.");
+        } else if (driver->CheckInstrument() != 0) {
+            reason = reasonOf("no instrument answered at these addresses.");
+        } else if (!step(kIdentifyingText) ||
+                   driver->OpenInstrument(cardAddress, instrumentAddress) != 0) {
+            reason = reasonOf("the instrument could not be opened.");
+        } else if (!engine_->WaitCancelled()) {
             driver_ = std::move(driver);
             engine_->SetDriver(driver_.get());
             engine_->SetDocument(this);
@@ -533,14 +617,24 @@ bool CKv4731xDoc::Connect() {
                 reverseUnsupported = true;
                 forwardOnly = true;
             }
-            engine_->PrepareInstrument();
             // Preparing presets the analyzer, which clears whatever correction it held: error
-            // terms the engine still has no longer belong to what the analyzer delivers.
+            // terms the engine still has no longer belong to what the analyzer delivers, unless
+            // they are downloaded again into the same analyzer.
+            const bool prepared = engine_->PrepareInstrument();
             engine_->calibrated = false;
-            if (!engine_->WaitCancelled()) {
+            if (prepared && !engine_->WaitCancelled()) {
                 engine_->HideWait();
+                WriteProfile();
+                if (wasCalibrated && !previousName.empty() &&
+                    engine_->instrumentName == previousName) {
+                    engine_->ResumeCalibration(calibratedSweep);
+                }
                 return true;
             }
+            // A failed preset leaves the analyzer in no known state: no connection.
+            driver = driver_;
+            reason = reasonOf("the analyzer could not be preset.");
+            ReleaseDriver();
         }
         if (engine_->WaitCancelled()) {
             // The operator ended the connection: nothing of it stays, and nobody is asked.
@@ -551,6 +645,7 @@ bool CKv4731xDoc::Connect() {
             return false;
         }
         engine_->HideWait();
+        const std::string text = std::string(kConnectFailedText) + "\n" + ConnectionLine(reason);
 
         if (created != CreateResult::NotCreated) {
             // A component that was created but would not connect: forget the selection, so
@@ -559,15 +654,15 @@ bool CKv4731xDoc::Connect() {
             instrumentClsid.clear();
         }
         driver.reset();
-        if (ui_.Message(kConnectFailedText, kConnectFailedCaption, Buttons::RetryCancel,
-                        Icon::Warning) != Answer::Retry) {
+        if (ui_.Message(text, kConnectFailedCaption, Buttons::RetryCancel, Icon::Warning) !=
+            Answer::Retry) {
             ReleaseDriver();
             return false;
         }
     }
 }
 
-void CKv4731xDoc::Select() {
+bool CKv4731xDoc::Select() {
     CGpibSelectDlg dialog(registry_, ui_);
     dialog.cardAddress = cardAddress;
     dialog.instrumentAddress = instrumentAddress;
@@ -585,6 +680,7 @@ void CKv4731xDoc::Select() {
     }
     cardClsid = rememberedCardClsid = card;
     instrumentClsid = rememberedInstrumentClsid = instrument;
+    return dialog.settingsChanged;
 }
 
 // ----------------------------------------------------------------------------- engine dispatch

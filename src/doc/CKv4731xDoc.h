@@ -157,11 +157,16 @@ public:
     void OnExportTouchstone();
 
     // ---------------------------------------------------------------- instrument
-    // Connects the selected analyzer, showing each step in the wait window with Cancel. False
-    // without a connection; connectCancelled tells when the operator ended it.
+    // Connects the selected analyzer (the selection dialog first when nothing is selected),
+    // showing each step in the wait window with Cancel; a failure asks Retry or Cancel with "The
+    // selected instrument could not be initialized" and a second line naming the analyzer, the
+    // card, the addresses and the driver's reason. A calibration in force survives when the same
+    // analyzer (by its identification) answers. False without a connection; connectCancelled
+    // tells when the operator ended it.
     bool Connect();
     bool connectCancelled = false;
-    void Select();
+    // The selection dialog; true when the analyzer's own settings were changed in it.
+    bool Select();
     bool HasInstrument() const { return driver_ != nullptr; }
     IInstrumentDriver* Driver() const { return driver_.get(); }
     std::string CurrentInstrumentName() const { return engine_->instrumentName; }
@@ -310,6 +315,12 @@ private:
     // Shows "This function requires an instrument." when no driver is attached.
     bool RequireInstrument();
     void ReleaseDriver();
+    // "This discards the current calibration. Continue?" when a calibration is in force; true
+    // to go on.
+    bool ConfirmDiscardCalibration();
+    std::string ComponentName(const char* category, const std::string& clsid) const;
+    // The second line of a failed connection: analyzer, card, addresses and the reason.
+    std::string ConnectionLine(const std::string& reason) const;
     void OnFileSave();
     void OnFileSaveAs();
     void OnConfigureCal();
@@ -337,6 +348,8 @@ private:
     bool modified_ = false;
     std::string pathName_;
     int busyDepth_ = 0;
+    // Set while the operator already agreed to give up the calibration.
+    bool discardConfirmed_ = false;
 };
 
 }  // namespace kv

@@ -8,6 +8,7 @@
 #include "doc/CommandIds.h"
 #include "doc/CommandTable.h"
 #include "doc/OperatorUi.h"
+#include "instrument/PrintableText.h"
 #include "persist/DataFile.h"
 #include "persist/EngineSection.h"
 #include "persist/FileIo.h"
@@ -189,11 +190,17 @@ Outcome CKv4731xDoc::LoadSetupFile(const std::string& path) {
     if (messagesEnabled && d.instrumentName.find(current) == std::string::npos) {
         const Answer answer =
             ui_.Message("This setup file was not created by the currently selected instrument, '" +
-                            current + "'. It was created by '" + d.instrumentName + "'.",
+                            PrintableText(current) + "'. It was created by '" +
+                            PrintableText(d.instrumentName) + "'.",
                         kReadingSetupCaption, Buttons::OkCancel);
         if (answer == Answer::Cancel) {
             return Outcome::Abort("The setup file of another instrument was not loaded.");
         }
+    }
+    // A file made on another analyzer brings no calibration this one can use.
+    if (messagesEnabled && !engine_->SameInstrument(d.instrumentName) &&
+        !ConfirmDiscardCalibration()) {
+        return Outcome::Abort("The setup file of another instrument was not loaded.");
     }
 
     messagesEnabled = true;

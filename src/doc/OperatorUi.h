@@ -7,8 +7,10 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "display/DisplaySheets.h"
+#include "instrument/IComponentSettings.h"
 #include "probe/CalibrationSheet.h"
 #include "probe/EngineUi.h"
 
@@ -24,8 +26,19 @@ struct FileDialogRequest {
     std::string fileName;          // proposed name
 };
 
+inline constexpr const char* kDiscardCalibrationText =
+    "This discards the current calibration. Continue?";
+inline constexpr const char* kDiscardCalibrationCaption = "Calibration";
+
 class OperatorUi : public EngineUi {
 public:
+    // Asked before a step gives up the calibration in force; true to go on. An unattended
+    // terminal run goes on.
+    virtual bool ConfirmDiscardCalibration() {
+        return Message(kDiscardCalibrationText, kDiscardCalibrationCaption, Buttons::YesNo,
+                       Icon::Question) == Answer::Yes;
+    }
+
     // The selection dialog "Select GPIB Card / Instrument", run modally on the model; true on OK.
     virtual bool RunGpibSelect(CGpibSelectDlg& dialog) = 0;
 
@@ -47,6 +60,16 @@ public:
     virtual bool EditCalibrationSheet(CalibrationSheet& sheet, int& page) {
         (void)sheet;
         (void)page;
+        return false;
+    }
+
+    // The page of an analyzer component's own settings, built from their description, with the
+    // stored values in `value`; true on OK with the values as the operator left them (each one
+    // checked against its description). False when the front end has no such page.
+    virtual bool EditComponentSettings(const std::string& title,
+                                       std::vector<SettingDescription>& settings) {
+        (void)title;
+        (void)settings;
         return false;
     }
 

@@ -8,6 +8,11 @@
 
 namespace kv {
 
+// The application property (a map of setting keys to value texts) through which a front end hands
+// a driver settings for one run before it is created, so that they hold from the connection on
+// and nothing is stored. A component that has such settings reads it when it makes a driver.
+inline constexpr const char* kDriverRunSettingsProperty = "kv47310.driverRunSettings";
+
 class IDriverSettings {
 public:
     virtual ~IDriverSettings() = default;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "instrument/IDriverWait.h"
+#include "instrument/PrintableText.h"
 #include "probe/Units.h"
 
 namespace kv {
@@ -62,16 +63,18 @@ Answer CProbeEngine::Ask(const std::string& text, const std::string& caption, Bu
 
 // ---- Instrument limits and the sweep ----
 
-void CProbeEngine::PrepareInstrument() {
+bool CProbeEngine::PrepareInstrument() {
     if (driver_ == nullptr) {
-        return;
+        return true;
     }
     // A wait window already up belongs to the caller, which closes it; it shows the steps too.
     const bool showWait = waitDlg_ == nullptr;
+    bool preset = true;
     if (SetupStep("Setting up instrument.") && driver_->Initialize() == 0 &&
         SetupStep("Presetting the analyzer.")) {
-        driver_->Preset();
-        if (SetupStep("Reading the analyzer's limits.")) {
+        // After a failed preset the analyzer is in no known state: nothing more is sent.
+        preset = driver_->Preset() == 0;
+        if (preset && SetupStep("Reading the analyzer's limits.")) {
             ReadInstrumentLimits();
             FitSweepToInstrument();
             ApplySweepToCharts();
@@ -80,10 +83,11 @@ void CProbeEngine::PrepareInstrument() {
     if (showWait) {
         HideWait();
     }
+    return preset;
 }
 
 bool CProbeEngine::SetupStep(const std::string& text) {
-    ShowWait(text, instrumentName);
+    ShowWait(text, PrintableText(instrumentName));
     return !WaitCancelled();
 }
 
@@ -178,7 +182,7 @@ void CProbeEngine::BuildFrequencyList() {
 }
 
 void CProbeEngine::SetupInstrument() {
-    ShowWait("Setting up Instrument", instrumentName);
+    ShowWait("Setting up Instrument", PrintableText(instrumentName));
     WaitCursor cursor(ui_);
     BuildFrequencyList();
     if (driver_ != nullptr) {
@@ -228,10 +232,10 @@ SweepVerification CProbeEngine::VerifyInstrumentSetup(const std::string& message
     }
     HideWait();
     if (result.adopted) {
-        Ask(message, instrumentName);
+        Ask(message, PrintableText(instrumentName));
     }
     if (!result.accepted) {
-        Ask("Could not set the instrument to the desired settings.", instrumentName);
+        Ask("Could not set the instrument to the desired settings.", PrintableText(instrumentName));
     }
     return result;
 }

@@ -56,7 +56,10 @@ public:
     IInstrumentDriver* Driver() const { return driver_; }
 
     // ---- Sweep ----
-    void PrepareInstrument();
+    // Initialises and presets the analyzer, then reads its limits and fits the sweep into them.
+    // False when the preset failed (nothing further was sent); an analyzer that fails to
+    // initialise is left alone.
+    bool PrepareInstrument();
     void ReadInstrumentLimits();
     void FitSweepToInstrument();
     void ApplySweepToCharts();
@@ -149,6 +152,15 @@ public:
     // storedName is the instrument name record as read (up to 200 bytes).
     // Returns the verification's result, when there was one.
     std::optional<SweepVerification> AfterLoad(const std::string& storedName);
+    // Whether a stored instrument name record (up to 200 bytes) names the attached analyzer,
+    // compared exactly.
+    bool SameInstrument(const std::string& storedName) const;
+
+    // ---- Instrument ----
+    // After a reconnect to the same analyzer: the calibrated sweep back (when it lies within the
+    // analyzer's limits and the error terms fit it), the calibration state restored and the
+    // terms downloaded again; calibrated then. False, changing nothing, otherwise.
+    bool ResumeCalibration(const Sweep& calibratedSweep);
 
     // ---- Instrument ----
     std::string instrumentName;

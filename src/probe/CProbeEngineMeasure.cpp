@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "instrument/PrintableText.h"
 #include "probe/CProbeEngine.h"
 
 namespace kv {
@@ -164,16 +165,53 @@ void CProbeEngine::CopyStoredFieldsFrom(const CProbeEngine& source) {
     sampleMeasured = source.sampleMeasured;
 }
 
-std::optional<SweepVerification> CProbeEngine::AfterLoad(const std::string& storedName) {
-    // The record holds a C text: it ends at its terminator or after its 200th byte.
-    std::string stored = storedName.substr(0, storedName.find('\0'));
+namespace {
+
+// The record holds a C text: it ends at its terminator or after its 200th byte.
+std::string StoredName(const std::string& record) {
+    std::string stored = record.substr(0, record.find('\0'));
     if (stored.size() > kStoredNameLength) {
         stored.resize(kStoredNameLength);
     }
+    return stored;
+}
+
+}  // namespace
+
+bool CProbeEngine::SameInstrument(const std::string& storedName) const {
+    return instrumentName == StoredName(storedName);
+}
+
+bool CProbeEngine::ResumeCalibration(const Sweep& calibratedSweep) {
+    if (driver_ == nullptr || calibratedSweep.StartHz() < minFrequency ||
+        calibratedSweep.StopHz() > maxFrequency || calibratedSweep.numPoints > maxPoints) {
+        return false;
+    }
+    const Sweep fitted = sweep;
+    sweep = calibratedSweep;
+    BuildFrequencyList();
+    const std::size_t n = frequencies.size();
+    if (n == 0 || errorDirectivity.size() != n || errorSourceMatch.size() != n ||
+        errorTracking.size() != n) {
+        sweep = fitted;
+        BuildFrequencyList();
+        return false;
+    }
+    ApplySweepToCharts();
+    driver_->SetFrequencyList(frequencies, PointCount(), sweep.sweepType);
+    driver_->RestoreCalibrationState(calState, CalStateLength());
+    driver_->DownloadCalibration(errorDirectivity, errorSourceMatch, errorTracking);
+    driver_->EndSequence();
+    calibrated = true;
+    return true;
+}
+
+std::optional<SweepVerification> CProbeEngine::AfterLoad(const std::string& storedName) {
+    const std::string stored = StoredName(storedName);
     std::optional<SweepVerification> verification;
     if (calibrated) {
         if (instrumentName != stored) {
-            Ask("The calibration belongs to " + stored + ".", "Opening Setup File");
+            Ask("The calibration belongs to " + PrintableText(stored) + ".", "Opening Setup File");
             calibrated = false;
             SetupInstrument();
             verification = VerifyInstrumentSetup(kSetupChangedMessage);

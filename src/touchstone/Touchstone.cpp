@@ -7,6 +7,8 @@
 
 #include "instrument/RegularFile.h"
 
+#include "instrument/PrintableText.h"
+
 namespace kv {
 
 namespace {
@@ -378,14 +380,15 @@ void AppendNumber(std::string& out, double value) {
     out.append(buffer, ec == std::errc() ? ptr : buffer);
 }
 
-// A comment holds one line.
+// A comment holds one line of printable text: line ends become blanks, other control
+// characters are replaced.
 std::string OneLine(std::string text) {
     for (char& c : text) {
         if (c == '\n' || c == '\r') {
             c = ' ';
         }
     }
-    return text;
+    return PrintableText(text);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "DocFixture.h"
 #include "doc/CGpibSelectDlg.h"
 #include "doc/CommandIds.h"
+#include "instrument/IComponentSettings.h"
 
 namespace kv::test {
 namespace {
@@ -84,7 +85,10 @@ TEST_F(Connection, RetryAndCancelWhenTheAnalyzerDoesNotAnswer) {
     EXPECT_FALSE(d.Connect());
     ASSERT_EQ(ui.messages.size(), 2u);
     for (const auto& m : ui.messages) {
-        EXPECT_EQ(m.text, "The selected instrument could not be initialized");
+        EXPECT_EQ(m.text,
+                  "The selected instrument could not be initialized\nFake analyzer on Fake GPIB "
+                  "card, card address \"7\", instrument address \"16\": no instrument answered "
+                  "at these addresses.");
         EXPECT_EQ(m.caption, "IEEE 488 Interface");
         EXPECT_EQ(m.buttons, Buttons::RetryCancel);
     }
@@ -519,19 +523,262 @@ TEST_F(Connection, GpibInstrumentCommandShowsTheDialogAndVerifies) {
     EXPECT_EQ(ui.waitCursorDepth, 0);
 }
 
-TEST_F(Connection, AReconnectionDropsTheCalibrationThePresetCleared) {
+// A calibration in force, as far as the document and the analyzer can tell: terms for every
+// point of the sweep and a saved calibration state.
+void Calibrate(CKv4731xDoc& d) {
+    CProbeEngine& e = d.Engine();
+    const std::size_t n = e.frequencies.size();
+    e.errorDirectivity.assign(n, {0.01, 0.02});
+    e.errorSourceMatch.assign(n, {0.03, 0.04});
+    e.errorTracking.assign(n, {0.9, -0.1});
+    e.calState[0] = 'K';
+    e.calStateSize = 1;
+    e.calibrated = true;
+}
+
+TEST_F(Connection, TheInstrumentCommandKeepsTheCalibrationUnlessTheOperatorGivesItUp) {
     RememberFakeSelection();
     CKv4731xDoc& d = Make();
     ASSERT_TRUE(d.Connect());
-    d.Engine().calibrated = true;
-    d.OnCommand(ID_GPIB_INSTRUMENT);
-    ASSERT_TRUE(d.HasInstrument());
-    EXPECT_FALSE(d.Engine().calibrated);
+    // A sweep the analyzer's preset would not give back by itself.
+    FrequencyPage page = d.Engine().CurrentSweepPage();
+    page.sweep.startValue = 1;
+    page.sweep.startUnit = "GHz";
+    page.sweep.stopValue = 3;
+    page.sweep.stopUnit = "GHz";
+    page.sweep.numPoints = 21;
+    ASSERT_TRUE(d.SetSweep(page).Done());
+    Calibrate(d);
+    const std::string question = "This discards the current calibration. Continue?";
+
+    // OK with nothing changed: no new connection, the calibration stays, nothing is asked.
+    int creations = registry.creations;
     ui.messages.clear();
-    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    d.OnCommand(ID_GPIB_INSTRUMENT);
+    EXPECT_EQ(registry.creations, creations);
+    EXPECT_TRUE(d.Engine().calibrated);
+    EXPECT_TRUE(ui.messages.empty());
+
+    // Another address, and No: nothing changes.
+    ui.gpibSelect = [](CGpibSelectDlg& dialog) {
+        dialog.instrumentAddress = "17";
+        return true;
+    };
+    ui.answers = {Answer::No};
+    d.OnCommand(ID_GPIB_INSTRUMENT);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, question);
+    EXPECT_EQ(ui.messages[0].caption, "Calibration");
+    EXPECT_EQ(ui.messages[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(registry.creations, creations);
+    EXPECT_EQ(d.instrumentAddress, "16");
+    EXPECT_EQ(d.rememberedInstrumentClsid, kFakeInstrumentClsid);
+    EXPECT_TRUE(d.Engine().calibrated);
+
+    // "Reset defaults" asks the same; No keeps everything.
+    ui.messages.clear();
+    ui.answers = {Answer::No};
+    ASSERT_TRUE(d.WriteDefaultsFile().Done());
+    d.OnCommand(ID_RESET_DEFAULTS);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, question);
+    EXPECT_TRUE(d.Engine().calibrated);
+
+    // Only the analyzer's own settings changed: connected again, and the same analyzer gets the
+    // kept terms and state downloaded on the calibrated sweep.
+    ui.messages.clear();
+    ui.gpibSelect = [](CGpibSelectDlg& dialog) {
+        dialog.settingsChanged = true;
+        return true;
+    };
+    d.OnCommand(ID_GPIB_INSTRUMENT);
+    EXPECT_EQ(registry.creations, creations + 1);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(d.Engine().calibrated);
+    EXPECT_EQ(d.Engine().frequencies.size(), 21u);
+    EXPECT_EQ(d.Engine().StartHz(), 1e9);
+    const FakeDriver& driver = *registry.driver;
+    ASSERT_EQ(driver.downloaded[0].size(), 21u);
+    EXPECT_EQ(driver.downloaded[2][20].re, 0.9);
+    EXPECT_EQ(driver.restoredSize, 1);
+    EXPECT_EQ(driver.restoredState[0], 'K');
+
+    // Another identification after the reconnect: the terms belong to another analyzer.
+    const std::string file = (folder / "other.tst").string();
+    ASSERT_TRUE(d.SaveSetupFile(file).Done());  // names FAKE ANALYZER 1
+    registry.driver->name = "FAKE ANALYZER 2";
+    d.OnCommand(ID_GPIB_INSTRUMENT);
+    EXPECT_FALSE(d.Engine().calibrated);
+
+    // A setup file made on another analyzer asks before it replaces the calibration.
+    Calibrate(d);
+    ui.messages.clear();
+    ui.answers = {Answer::Ok, Answer::No};
+    EXPECT_EQ(d.OpenSetupFile(file).kind, Outcome::Kind::Aborted);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[1].text, question);
+    EXPECT_TRUE(d.Engine().calibrated);
+
+    // Another address, and Yes: connected there, the calibration given up.
+    Calibrate(d);
+    ui.messages.clear();
+    ui.gpibSelect = [](CGpibSelectDlg& dialog) {
+        dialog.instrumentAddress = "17";
+        return true;
+    };
+    d.OnCommand(ID_GPIB_INSTRUMENT);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(d.instrumentAddress, "17");
+    EXPECT_TRUE(d.HasInstrument());
+    EXPECT_FALSE(d.Engine().calibrated);
+}
+
+TEST_F(Connection, AFailedPresetIsAFailedConnection) {
+    RememberFakeSelection();
+    registry.driver = std::make_shared<FakeDriver>();
+    registry.driver->results["Preset"] = 4;
+    registry.driver->errorText = "Error -113 after *RST";
+    ui.answers = {Answer::Cancel};
+    CKv4731xDoc& d = Make();
+    EXPECT_FALSE(d.Connect());
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
-              "A calibration must be performed before a measurement can be made.");
+              "The selected instrument could not be initialized\nFake analyzer on Fake GPIB card, "
+              "card address \"7\", instrument address \"16\": Error -113 after *RST");
+    EXPECT_EQ(ui.messages[0].buttons, Buttons::RetryCancel);
+    EXPECT_FALSE(d.HasInstrument());
+    // Nothing after the preset was sent, and nothing was remembered.
+    EXPECT_EQ(registry.driver->CallsSince("Preset"), (std::vector<std::string>{"Preset"}));
+    EXPECT_TRUE(profile.values.find(kProfileCardAddress) == profile.values.end());
+}
+
+// Addresses kept for one kind of card give way to the defaults of the card the selection ends
+// on, wherever the selection is made.
+TEST_F(Connection, AddressesThatDoNotFitTheCardGiveWayToItsDefaults) {
+    registry.AddTextCard();
+    struct Case {
+        const char* card;
+        const char* cardAddress;
+        const char* instrumentAddress;
+        const char* cardAfter;
+        const char* instrumentAfter;
+    } cases[] = {
+        {kFakeCardClsid, "127.0.0.1", "5025", "7", "16"},
+        {kFakeCardClsid, "3", "40", "7", "16"},
+        {kFakeCardClsid, "3", "4", "3", "4"},
+        {kFakeTextCardClsid, "127.0.0.1", "5025", "127.0.0.1", "5025"},
+        {kFakeTextCardClsid, "", "", "", ""},
+    };
+    for (const Case& c : cases) {
+        profile.values[kProfileCardClsid] = c.card;
+        profile.values[kProfileInstrumentClsid] = kFakeInstrumentClsid;
+        profile.values[kProfileCardAddress] = c.cardAddress;
+        profile.values[kProfileInstrumentAddress] = c.instrumentAddress;
+        CKv4731xDoc& d = Make();
+        EXPECT_EQ(d.cardAddress, c.cardAfter) << c.cardAddress;
+        EXPECT_EQ(d.instrumentAddress, c.instrumentAfter) << c.instrumentAddress;
+        // The dialog starts from the same addresses.
+        CGpibSelectDlg dialog(registry, ui);
+        dialog.rememberedCardClsid = c.card;
+        dialog.cardAddress = c.cardAddress;
+        dialog.instrumentAddress = c.instrumentAddress;
+        dialog.Initialize();
+        EXPECT_EQ(dialog.cardAddress, c.cardAfter) << c.cardAddress;
+        EXPECT_EQ(dialog.instrumentAddress, c.instrumentAfter) << c.instrumentAddress;
+    }
+
+    // Choosing another card in the dialog: another kind of address takes that card's defaults.
+    CGpibSelectDlg dialog(registry, ui);
+    dialog.rememberedCardClsid = kFakeCardClsid;
+    dialog.cardAddress = "3";
+    dialog.instrumentAddress = "4";
+    dialog.Initialize();
+    dialog.SelectCard(1);
+    EXPECT_EQ(dialog.cardAddress + "|" + dialog.instrumentAddress, "|");
+    dialog.cardAddress = "analyzer.example";
+    dialog.SelectCard(0);
+    EXPECT_EQ(dialog.cardAddress + "|" + dialog.instrumentAddress, "7|16");
+}
+
+// An analyzer component with settings of its own: two settings, and what it was asked to store.
+class SettingsDriver : public FakeDriver, public IComponentSettings {
+public:
+    std::string SettingsTitle() const override { return "Fake analyzer settings"; }
+    std::vector<SettingDescription> DescribeSettings() const override {
+        SettingDescription timeout;
+        timeout.key = "timeout";
+        timeout.name = "Timeout";
+        timeout.kind = SettingKind::Number;
+        timeout.minimum = 0.01;
+        timeout.maximum = 3600;
+        timeout.unit = "s";
+        timeout.value = "10";
+        SettingDescription family;
+        family.key = "family";
+        family.name = "Command family";
+        family.kind = SettingKind::Choice;
+        family.choices = {{"", "Automatic"}, {"generic", "generic"}};
+        return {timeout, family};
+    }
+    bool StoreSettings(const std::map<std::string, std::string>& values, std::string&) override {
+        stored.push_back(values);
+        return true;
+    }
+    std::vector<std::map<std::string, std::string>> stored;
+};
+
+TEST_F(Connection, SettingsAreEditedAsDescribedAndStoredByTheComponent) {
+    auto component = std::make_shared<SettingsDriver>();
+    registry.factories[kFakeInstrumentClsid] = [component] { return component; };
+    constexpr const char* kPlainClsid = "{33333333-0000-0000-0000-000000000003}";
+    registry.instruments.push_back({kPlainClsid, "Plain analyzer", ""});
+    registry.factories[kPlainClsid] = [] { return std::make_shared<FakeDriver>(); };
+    CGpibSelectDlg dialog(registry, ui);
+    dialog.rememberedInstrumentClsid = kFakeInstrumentClsid;
+    dialog.Initialize();
+    ASSERT_TRUE(dialog.SettingsAvailable());
+
+    // A value out of its range is refused with the reason, and the page shown again.
+    std::vector<std::string> shown;
+    ui.componentSettings = [&shown](const std::string& title,
+                                    std::vector<SettingDescription>& settings) {
+        shown.push_back(title + ":" + settings[0].value);
+        settings[0].value = shown.size() == 1 ? "0" : "2.5";
+        settings[1].value = "generic";
+        return true;
+    };
+    dialog.EditSettings();
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{"Fake analyzer settings:10", "Fake analyzer settings:0"}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Timeout: \"0\" is not a number from 0.01 to 3600 s.");
+    ASSERT_EQ(component->stored.size(), 1u);
+    EXPECT_EQ(component->stored[0],
+              (std::map<std::string, std::string>{{"timeout", "2.5"}, {"family", "generic"}}));
+    EXPECT_TRUE(dialog.settingsChanged);
+
+    // Cancel stores nothing; an analyzer without settings has no page.
+    dialog.settingsChanged = false;
+    ui.componentSettings = nullptr;
+    dialog.EditSettings();
+    EXPECT_EQ(component->stored.size(), 1u);
+    EXPECT_FALSE(dialog.settingsChanged);
+    dialog.instrumentIndex = 1;
+    EXPECT_FALSE(dialog.SettingsAvailable());
+
+    // The other kinds of value.
+    SettingDescription average;
+    average.name = "Averaging";
+    average.kind = SettingKind::Integer;
+    average.minimum = 1;
+    average.maximum = 1000;
+    std::string reason;
+    EXPECT_TRUE(CheckSettingValue(average, " 12 ", reason));
+    EXPECT_FALSE(CheckSettingValue(average, "1.5", reason));
+    EXPECT_EQ(reason, "Averaging: \"1.5\" is not a whole number from 1 to 1000.");
+    EXPECT_FALSE(CheckSettingValue(average, "nan", reason));
+    EXPECT_FALSE(CheckSettingValue(component->DescribeSettings()[1], "other", reason));
+    EXPECT_EQ(reason, "Command family: \"other\" is none of the choices.");
 }
 
 }  // namespace

@@ -204,14 +204,28 @@ TEST(Cli, ExternalTrigger) {
     EXPECT_EQ(r.out, "");
 }
 
-TEST(Cli, AnAnalyzerThatDoesNotAnswerEndsTheRun) {
-    CliFolder folder;
-    folder.WriteIni("[analyzer]\nfail_check=true\n");
-    const CliResult r = folder.Run({"measure", "--yes"});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("IEEE 488 Interface: The selected instrument could not be initialized"),
-              std::string::npos)
-        << r.err;
+TEST(Cli, AnAnalyzerThatDoesNotAnswerOrFailsItsPresetEndsTheRun) {
+    const struct {
+        const char* ini;
+        const char* reason;
+    } cases[] = {
+        {"[analyzer]\nfail_check=true\n", "no instrument answered at these addresses."},
+        {"[analyzer]\nfail_preset=true\nerror_text=\"Preset refused, -113\"\n",
+         "Preset refused, -113"},
+    };
+    for (const auto& c : cases) {
+        CliFolder folder;
+        folder.WriteIni(c.ini);
+        const CliResult r = folder.Run({"measure", "--yes"});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find(std::string("IEEE 488 Interface: The selected instrument could not "
+                                         "be initialized\nDemo analyzer on Simulated GPIB card, "
+                                         "card address \"7\", instrument address \"16\": ") +
+                             c.reason + "\n"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_EQ(r.out, "");
+    }
 }
 
 TEST(Cli, ASetupFileKeepsTheCalibrationForTheSameAnalyzer) {

@@ -88,6 +88,47 @@ TEST(CliTouchstone, MeasuresMethanolFromFilesAndExportsItsReflection) {
     EXPECT_NE(folder.Read("out.s1p").find("! Instrument: Touchstone files\n"), std::string::npos);
 }
 
+// The recipe of docs/demo-analyzer.md: one sweep of the Demo analyzer per material makes the
+// files the Touchstone analyzer calibrates and measures with, and it finds the Demo's sample.
+TEST(CliTouchstone, TheDemoAnalyzerSweepsEveryMaterialIntoAFile) {
+    CliFolder folder;
+    for (const char* material : {"air", "short", "water", "sample"}) {
+        const CliResult r =
+            folder.Run({"sweep", "--instrument", "Demo", "--material", material, "--start",
+                        "300MHz", "--stop", "3GHz", "--points", "21", "--touchstone",
+                        folder.Path(std::string(material) + ".s1p")});
+        ASSERT_EQ(r.status, 0) << material << r.err;
+    }
+    // The same material from the settings file.
+    folder.WriteIni("[analyzer]\nmaterial = water\n");
+    ASSERT_EQ(folder
+                  .Run({"sweep", "--instrument", "Demo", "--start", "300MHz", "--stop", "3GHz",
+                        "--points", "21", "--touchstone", folder.Path("water2.s1p")})
+                  .status,
+              0);
+    const TouchstoneParse water = ParseTouchstone(folder.Read("water.s1p"));
+    const TouchstoneParse water2 = ParseTouchstone(folder.Read("water2.s1p"));
+    ASSERT_TRUE(water.ok && water2.ok);
+    EXPECT_EQ(water.data.s11.size(), 21u);
+    EXPECT_EQ(0, std::memcmp(water.data.s11.data(), water2.data.s11.data(),
+                             water.data.s11.size() * sizeof(CComplex)));
+    folder.WriteIni("");
+
+    const CliResult r =
+        folder.Run({"measure", "--instrument", "Touchstone", "--air", folder.Path("air.s1p"),
+                    "--short", folder.Path("short.s1p"), "--water", folder.Path("water.s1p"),
+                    "--sample", folder.Path("sample.s1p"), "--yes"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<ResultRow> rows = ParseRows(r.out);
+    ASSERT_EQ(rows.size(), 21u) << r.out;
+    for (const ResultRow& row : rows) {
+        const CComplex eps = ColeColePermittivity(row.frequency, kMethanol);
+        const double magnitude = std::hypot(eps.re, eps.im);
+        EXPECT_LT(std::fabs(row.e1 - eps.re) / magnitude, 1e-3) << row.frequency;
+        EXPECT_LT(std::fabs(row.e2 + eps.im) / magnitude, 1e-3) << row.frequency;
+    }
+}
+
 TEST(CliTouchstone, SweepWritesTheFileBackAndRefusesFilesThatDoNotFit) {
     CliFolder folder;
     // Written by hand in MHz, MA, with a 75 ohm reference: the numbers come back as read.

@@ -102,5 +102,40 @@ TEST(ScpiSimulatorProgram, RunsUntilStopped) {
     EXPECT_EQ(sim.exitCode(), 0);
 }
 
+// A run on the LAN card leaves a host and a port in the settings: the Demo analyzer, named on its
+// own, gets the simulated card's addresses; named with a card it does not work with, the
+// message says which cards fit. --family and --timeout hold for their run only.
+TEST(ScpiCli, ALanRunLeavesNothingADemoRunCannotUse) {
+    ScpiSimulator sim(SimFamily::NamedMeasurements);
+    const int port = sim.Start();
+    ASSERT_NE(port, 0);
+    CliFolder folder;
+    WriteSelection(folder, port, SimFamily::NumberedTraces);
+    // The stored family is the wrong one; the run's own takes its place.
+    CliResult r =
+        folder.Run({"sweep", "--instrument", "SCPI", "--card", "LAN", "--points", "11", "--family",
+                    SimFamilyName(SimFamily::NamedMeasurements), "--timeout", "5"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    QSettings stored(QString::fromStdString(folder.Path(
+                         "config/Local AppWizard-Generated Applications/Tarvel Technologies "
+                         "47310C.conf")),
+                     QSettings::IniFormat);
+    EXPECT_EQ(stored.value("ScpiAnalyzer/family").toString(),
+              SimFamilyName(SimFamily::NumberedTraces));
+    EXPECT_FALSE(stored.contains("ScpiAnalyzer/timeout"));
+    EXPECT_EQ(stored.value("KV47310/IEEE GPIB CARD ADDRESS").toString(), "127.0.0.1");
+
+    r = folder.Run({"measure", "--instrument", "Demo", "--yes", "--points", "11"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(ParseRows(r.out).size(), 11u);
+
+    r = folder.Run({"measure", "--instrument", "Demo", "--card", "LAN", "--yes"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("kv47310-cli: the Demo analyzer does not work with the LAN (TCP/IP) "
+                         "card; it works with: Simulated GPIB card\n"),
+              std::string::npos)
+        << r.err;
+}
+
 }  // namespace
 }  // namespace kv::test

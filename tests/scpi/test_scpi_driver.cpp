@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
@@ -455,6 +456,49 @@ TEST(ScpiTables, IdentificationPicksTheTable) {
               "command table matches the analyzer's identification, so the generic table is in "
               "use; choose the table of its command family with the family setting of the SCPI "
               "network analyzer ([ScpiAnalyzer] family).");
+}
+
+// The settings page lists "automatic" and the tables the driver read; what it stores is what the
+// next driver loads, and a value out of range stores nothing.
+TEST(ScpiDriver, SettingsPageDescribesTheTablesAndStoresWhatTheNextDriverReads) {
+    QTemporaryDir dir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+    QCoreApplication::setOrganizationName("kv-test");
+    QCoreApplication::setApplicationName("scpi-settings-page");
+    ScpiDriver driver(ScpiSettings{}, {KV_SOURCE_DIR "/components/scpi/scpi-analyzers.tables"});
+    const std::vector<SettingDescription> page = driver.DescribeSettings();
+    std::vector<std::string> keys;
+    for (const auto& s : page) {
+        keys.push_back(s.key);
+    }
+    EXPECT_EQ(keys, (std::vector<std::string>{"family", "timeout", "ifbw", "power", "average",
+                                              "ascii", "tables"}));
+    ASSERT_GE(page[0].choices.size(), 2u);
+    EXPECT_EQ(page[0].choices[0].value, "");
+    EXPECT_EQ(page[0].choices.back().value, "generic");
+    EXPECT_EQ(page[1].value, "10");
+
+    std::map<std::string, std::string> values = {{"family", "hold-function"},
+                                                 {"timeout", "2.5"},
+                                                 {"ifbw", "300"},
+                                                 {"power", "-5"},
+                                                 {"average", "4"},
+                                                 {"ascii", "true"},
+                                                 {"tables", ""}};
+    std::string error;
+    ASSERT_TRUE(driver.StoreSettings(values, error)) << error;
+    values["average"] = "0";
+    values["timeout"] = "7";
+    EXPECT_FALSE(driver.StoreSettings(values, error));
+    EXPECT_EQ(error, "The averaging count must be a whole number from 1 to 1000.");
+    const ScpiSettings loaded = LoadScpiSettings();
+    EXPECT_EQ(loaded.family, "hold-function");
+    EXPECT_EQ(loaded.timeout, 2.5);
+    EXPECT_EQ(loaded.ifBandwidth, 300.0);
+    EXPECT_EQ(loaded.power, -5.0);
+    EXPECT_EQ(loaded.averaging, 4);
+    EXPECT_TRUE(loaded.asciiTransfer);
 }
 
 }  // namespace

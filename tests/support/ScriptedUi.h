@@ -23,8 +23,10 @@ public:
     std::deque<int> traceChoices;  // ChooseTrace results; default -1
     std::deque<std::optional<std::string>> openFileNames;
     std::deque<std::optional<std::string>> saveFileNames;
-    std::function<bool(CGpibSelectDlg&)> gpibSelect;    // default: OK with the preselection
-    std::function<bool(ScaleSheet&, int&)> scaleSheet;  // default: Cancel
+    std::function<bool(CGpibSelectDlg&)> gpibSelect;  // default: OK with the preselection
+    // The settings page of an analyzer component; default: Cancel.
+    std::function<bool(const std::string&, std::vector<SettingDescription>&)> componentSettings;
+    std::function<bool(ScaleSheet&, int&)> scaleSheet;               // default: Cancel
     std::function<bool(CalibrationSheet&, int&)> calibrationSheet;   // default: Cancel
     std::function<bool(DisplaySheet&, int&)> displaySheet;           // default: Cancel
     std::function<bool(DisplayOptionsSheet&, int&)> displayOptions;  // default: Cancel
@@ -47,6 +49,11 @@ public:
     std::string clipboardText;
     std::vector<std::string> statusTexts;
     int commandStateChanges = 0;
+
+    bool EditComponentSettings(const std::string& title,
+                               std::vector<SettingDescription>& settings) override {
+        return componentSettings && componentSettings(title, settings);
+    }
 
     // ---- EngineUi: the engine's scripts ----
     Answer Message(const std::string& text, const std::string& caption, Buttons buttons,

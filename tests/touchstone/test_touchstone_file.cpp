@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "instrument/PrintableText.h"
 #include "touchstone/Touchstone.h"
 
 namespace kv {
@@ -166,6 +167,31 @@ TEST(TouchstoneFile, WritesVersionOneAndReadsItBackBitForBit) {
               0);
     EXPECT_EQ(
         std::memcmp(back.data.s11.data(), many.s11.data(), many.s11.size() * sizeof(CComplex)), 0);
+}
+
+// An identification text is shown and written with its control characters replaced; letters
+// beyond ASCII (UTF-8 or Latin-1 bytes) stay.
+TEST(PrintableText, ReplacesEveryControlCharacterAndNothingElse) {
+    const struct {
+        std::string in, out;
+    } cases[] = {
+        {"Nowhere Instruments,SIM-VNA,0001,1.0", "Nowhere Instruments,SIM-VNA,0001,1.0"},
+        {"\x1b[2J\x1b[31mSIM-VNA", "?[2J?[31mSIM-VNA"},
+        {"line\r\nnext\ttab", "line??next?tab"},
+        {std::string("nul\0byte", 8), "nul?byte"},
+        {"del\x7f", "del?"},
+        {"\xc2\xb5m \xe9t\xe9", "\xc2\xb5m \xe9t\xe9"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PrintableText(c.in), c.out) << c.in;
+    }
+    // The comment of a written file holds the cleaned text on its one line.
+    TouchstoneData data;
+    data.frequencies = {1e9};
+    data.s11 = {{0.5, -0.25}};
+    const std::string text = FormatTouchstone(data, "SIM\x1b]0;x\x07-VNA\nX", "2026-01-01");
+    EXPECT_NE(text.find("! Instrument: SIM?]0;x?-VNA X\n"), std::string::npos) << text;
 }
 
 }  // namespace
