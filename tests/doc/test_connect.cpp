@@ -5,6 +5,7 @@
 #include "DocFixture.h"
 #include "doc/CGpibSelectDlg.h"
 #include "doc/CommandIds.h"
+#include "doc/CommandTable.h"
 
 namespace kv::test {
 namespace {
@@ -98,7 +99,7 @@ TEST_F(Connection, RetryAndCancelWhenTheAnalyzerDoesNotAnswer) {
     // Nothing was remembered from a failed connection.
     EXPECT_TRUE(profile.values.find(kProfileInstrumentClsid)->second == kFakeInstrumentClsid);
     ui.messages.clear();
-    d.OnCommand(ID_PERFORM_CAL);
+    RunDocumentCommand(d, ID_PERFORM_CAL);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "This function requires an instrument.");
 }
@@ -511,7 +512,7 @@ TEST(Addresses, NumbersOrTextsAsTheCardReadsThem) {
 TEST_F(Connection, GpibInstrumentCommandShowsTheDialogAndVerifies) {
     RememberFakeSelection();
     CKv4731xDoc& d = Make();
-    d.OnCommand(ID_GPIB_INSTRUMENT);
+    RunDocumentCommand(d, ID_GPIB_INSTRUMENT);
     EXPECT_EQ(ui.gpibSelectRuns, 1);
     ASSERT_TRUE(d.HasInstrument());
     EXPECT_TRUE(d.firstShowDone);
@@ -524,11 +525,11 @@ TEST_F(Connection, AReconnectionDropsTheCalibrationThePresetCleared) {
     CKv4731xDoc& d = Make();
     ASSERT_TRUE(d.Connect());
     d.Engine().calibrated = true;
-    d.OnCommand(ID_GPIB_INSTRUMENT);
+    RunDocumentCommand(d, ID_GPIB_INSTRUMENT);
     ASSERT_TRUE(d.HasInstrument());
     EXPECT_FALSE(d.Engine().calibrated);
     ui.messages.clear();
-    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
               "A calibration must be performed before a measurement can be made.");
