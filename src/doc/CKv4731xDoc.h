@@ -44,9 +44,10 @@ public:
     virtual void OnDocumentUpdate(UpdateHint hint) = 0;
 };
 
-// The document's stored settings (DocumentSettings: flags, trace math and marker, the sweep,
-// annotations and styles, sheet pages) are its base, one value that a setup file's section is
-// copied into and out of; their names are the document's own.
+// The document's stored settings (DocumentSettings: the session's flags, trace math and marker,
+// sheet pages and sweep, and the display settings' annotations, styles and time stamps) are its
+// base, one value that a setup file's section is copied into and out of; their names are the
+// document's own.
 class CKv4731xDoc : public ProbeHost, public DocumentSettings {
 public:
     CKv4731xDoc(OperatorUi& ui, IComponentRegistry& registry, ProfileStore& profile);
