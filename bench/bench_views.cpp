@@ -88,7 +88,7 @@ BENCHMARK(BM_ChartPaint)->Arg(51)->Arg(1601)->Arg(100001)->Unit(benchmark::kMill
 void BM_ColeColePaint(benchmark::State& state) {
     EnsureGui();
     BenchDoc b(static_cast<int>(state.range(0)), 4);
-    b.doc.SelectChartFormat(ID_FORMAT_COLE_COLE);
+    b.doc.SelectChartFormat(ChartFormat::ColeCole);
     b.doc.Autoscale();
     const QSize size(1000, 700);
     QImage image(size, QImage::Format_RGB32);

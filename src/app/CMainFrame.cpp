@@ -246,7 +246,7 @@ bool CMainFrame::DispatchCommand(int id) {
     bool handled = false;
     {
         Busy busy(*this);
-        handled = RouteToView(id) || doc_.OnCommand(id) || OnFrameCommand(id) ||
+        handled = RouteToView(id) || RunDocumentCommand(doc_, id) || OnFrameCommand(id) ||
                   (app_ != nullptr && app_->OnAppCommand(id));
         if (!handled) {
             const CommandInfo* info = FindCommand(id);
@@ -264,7 +264,7 @@ bool CMainFrame::RouteToView(int id) {
     switch (id) {
         case ID_EDIT_COPY:
             // The chart pane copies the chart; anything else copies the table.
-            return doc_.OnCommand(activeView_ == chart_ ? ID_COPY_CHART : ID_COPY_TABLE);
+            return RunDocumentCommand(doc_, activeView_ == chart_ ? ID_COPY_CHART : ID_COPY_TABLE);
         default:
             return false;
     }
@@ -299,7 +299,8 @@ bool CMainFrame::OnFrameCommand(int id) {
             return true;
         case ID_FILE_PRINT:
             // Print prints the active pane.
-            return doc_.OnCommand(activeView_ == table_ ? ID_PRINT_TABLE : ID_PRINT_CHART);
+            return RunDocumentCommand(doc_,
+                                      activeView_ == table_ ? ID_PRINT_TABLE : ID_PRINT_CHART);
         default:
             return false;
     }
@@ -309,7 +310,7 @@ void CMainFrame::UpdateCommandStates() {
     for (const auto& [id, action] : actions_) {
         CommandState state;
         const CommandInfo* info = FindCommand(id);
-        if (doc_.QueryCommand(id, state)) {
+        if (QueryDocumentCommand(doc_, id, state)) {
             // The document's answer.
         } else if (info != nullptr && info->target == CommandTarget::None) {
             state.enabled = false;

@@ -6,6 +6,7 @@
 #include <QFile>
 
 #include "cli/DriverSettingsOptions.h"
+#include "display/ChartFormats.h"
 #include "render/RenderExport.h"
 
 namespace kv {
@@ -318,8 +319,8 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
         } else if (a == "--format") {
             if (!value(v))
                 return std::nullopt;
-            if (v != "e1" && v != "e2" && v != "tan" && v != "colecole") {
-                error = "--format: expected e1, e2, tan or colecole, not " + v;
+            if (!ChartFormatNamed(v)) {
+                error = "--format: expected " + ChartFormatNames() + ", not " + v;
                 return std::nullopt;
             }
             o.chartFormat = v;

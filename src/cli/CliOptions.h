@@ -44,7 +44,7 @@ struct CliOptions {
     bool sensitivity = false;
     std::string chartFile;           // .png, .svg or .pdf
     std::string tableFile;           // .png, .svg or .pdf
-    std::string chartFormat = "e1";  // e1, e2, tan, colecole
+    std::string chartFormat = "e1";  // a --format name of the chart formats (ChartFormats.h)
     bool autoscale = false;
 
     // Touchstone files: the files of the "Touchstone files" analyzer by its settings key (air,

@@ -11,7 +11,6 @@
 #include "cli/TerminalUi.h"
 #include "doc/CGpibSelectDlg.h"
 #include "doc/CKv4731xDoc.h"
-#include "doc/CommandIds.h"
 #include "instrument/PrintableText.h"
 #include "persist/DataFile.h"
 #include "probe/ProbeModel.h"
@@ -339,11 +338,7 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
     }
     QString error;
     if (!o.chartFile.empty()) {
-        const int format = o.chartFormat == "e2"         ? ID_FORMAT_E2
-                           : o.chartFormat == "tan"      ? ID_FORMAT_TAN_E
-                           : o.chartFormat == "colecole" ? ID_FORMAT_COLE_COLE
-                                                         : ID_FORMAT_E1;
-        doc.SelectChartFormat(format);
+        doc.SelectChartFormat(ChartFormatNamed(o.chartFormat).value_or(ChartFormat::E1));
         if (o.autoscale) {
             doc.Autoscale();
         }

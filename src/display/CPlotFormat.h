@@ -44,7 +44,7 @@ public:
     bool operator==(const CPlotFormat&) const = default;
 };
 
-// The ten records of a document, in the order of the setup file.
+// The ten records of the setup file, in its order (the chart and table formats of ChartFormats.h).
 enum FormatIndex : int {
     kFormatE1 = 0,          // "e'"
     kFormatE2 = 1,          // "e''"
@@ -59,14 +59,5 @@ enum FormatIndex : int {
     kFormatCount = 10,
     kChartFormatCount = 8,
 };
-
-// The ten records with their defaults.
-std::array<CPlotFormat, kFormatCount> DefaultFormats();
-
-// True for the six formats drawn against frequency.
-inline bool IsFrequencyFormat(int index) {
-    return index >= 0 && index < kChartFormatCount && index != kFormatColeColeE &&
-           index != kFormatColeColeU;
-}
 
 }  // namespace kv

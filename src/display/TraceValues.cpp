@@ -3,14 +3,14 @@
 #include <cmath>
 #include <optional>
 
-#include "display/CPlotFormat.h"
+#include "display/ChartFormats.h"
 #include "probe/Units.h"
 
 namespace kv {
 
 namespace {
 
-enum class Quantity { Frequency, Real, Imag, Tangent };
+using Quantity = TraceQuantity;
 
 const CTrace* TraceAt(const TraceSet& set, int t) {
     return t >= 0 && t < kTraceCount ? set.traces[static_cast<std::size_t>(t)] : nullptr;
@@ -56,24 +56,14 @@ std::optional<double> MathValue(const TraceSet& set, TraceArray array, Quantity 
     return ApplyTraceMath(set.mathMode, *value, *reference);
 }
 
-TraceArray ChartArray(int chartFormat) {
-    return chartFormat >= kFormatU1 && chartFormat <= kFormatColeColeU ? TraceArray::Permeability
-                                                                       : TraceArray::Permittivity;
-}
-
-Quantity ChartY(int chartFormat) {
-    switch (chartFormat % 4) {
-        case 0:
-            return Quantity::Real;
-        case 2:
-            return Quantity::Tangent;
-        default:
-            return Quantity::Imag;
+// A chart value: no value for an index that is not a chart format.
+std::optional<double> ChartValue(const TraceSet& set, int chartFormat, bool vertical, int trace,
+                                 int point) {
+    const FormatRow* row = FormatRowAt(chartFormat);
+    if (row == nullptr || !row->chart) {
+        return std::nullopt;
     }
-}
-
-Quantity ChartX(int chartFormat) {
-    return chartFormat % 4 == 3 ? Quantity::Real : Quantity::Frequency;
+    return MathValue(set, row->array, vertical ? row->y : row->x, trace, point);
 }
 
 // printf of a number; a value that is not a number reads "nan" whatever its sign bit.
@@ -87,9 +77,9 @@ std::string Number(const char* format, double v) {
 std::optional<std::string> CellRaw(const TraceSet& set, int tableFormat, int t, int point, int c) {
     const TraceArray array = c >= 2 ? TraceArray::Permeability : TraceArray::Permittivity;
     c %= 2;
+    const FormatRow* row = FormatRowAt(tableFormat);
     const Quantity q =
-        c == 0 ? Quantity::Real
-               : (tableFormat == kFormatTableReTan ? Quantity::Tangent : Quantity::Imag);
+        c == 0 ? Quantity::Real : (row != nullptr && row->table ? row->y : Quantity::Imag);
     const auto value = MathValue(set, array, q, t, point);
     if (!value) {
         return std::nullopt;
@@ -124,11 +114,11 @@ double ApplyTraceMath(int mathMode, double value, double reference) {
 }
 
 double ChartXValue(const TraceSet& set, int chartFormat, int trace, int point) {
-    return MathValue(set, ChartArray(chartFormat), ChartX(chartFormat), trace, point).value_or(NAN);
+    return ChartValue(set, chartFormat, false, trace, point).value_or(NAN);
 }
 
 double ChartYValue(const TraceSet& set, int chartFormat, int trace, int point) {
-    return MathValue(set, ChartArray(chartFormat), ChartY(chartFormat), trace, point).value_or(NAN);
+    return ChartValue(set, chartFormat, true, trace, point).value_or(NAN);
 }
 
 std::string TableCellText(const TraceSet& set, int tableFormat, int trace, int point, int column) {
@@ -155,7 +145,8 @@ std::string TableColumnTitle(int trace, const std::string& quantity, bool named)
 
 std::vector<std::string> TableCopyTitles(const TraceSet& set, int tableFormat, bool permeability,
                                          bool sensitivity) {
-    const bool tangent = tableFormat == kFormatTableReTan;
+    const FormatRow* row = FormatRowAt(tableFormat);
+    const bool tangent = row != nullptr && row->table && row->y == Quantity::Tangent;
     std::vector<std::string> titles{"Frequency"};
     const int shown = DisplayedTraceCount(set);
     if (shown < 2) {

@@ -40,17 +40,17 @@ struct TraceSet {
     int referenceTrace = 0;
 };
 
-// Value of point i of trace t in a chart format (FormatIndex 0 to 7): frequency formats give
-// the frequency (Hz) horizontally and e', e'' or the tangent vertically; Cole-Cole gives e'
-// horizontally and e'' vertically; the u formats the same on the permeability array.
+// Value of point i of trace t in a chart format (its record index): the values its row of the
+// format table names (ChartFormats.h), on the array it names; frequencies in Hz. No value (not a
+// number) for an index that is no chart format.
 double ChartXValue(const TraceSet& set, int chartFormat, int trace, int point);
 double ChartYValue(const TraceSet& set, int chartFormat, int trace, int point);
 
-// The table's cell of trace t, point i, column 0 or 1 in a table format (kFormatTableReIm or
-// kFormatTableReTan), leading and trailing blanks removed. Math off: "% 9.4f" of e' and of e''
-// or the tangent text ("9999" for a zero e'); math on: "%9.4f" of the quotient or difference
-// (tangents: the numeric tangent, 9999 for a zero e'). Infinite and undefined quotients read
-// "infinite", "-infinite" and "undefined".
+// The table's cell of trace t, point i, column 0 or 1 in a table format (its record index: the
+// second column is the value its row names), leading and trailing blanks removed. Math off:
+// "% 9.4f" of e' and of e'' or the tangent text ("9999" for a zero e'); math on: "%9.4f" of the
+// quotient or difference (tangents: the numeric tangent, 9999 for a zero e'). Infinite and
+// undefined quotients read "infinite", "-infinite" and "undefined".
 std::string TableCellText(const TraceSet& set, int tableFormat, int trace, int point, int column);
 
 // The table copy's row of point i: the frequency in Hz with at most 15 significant digits

@@ -3,8 +3,6 @@
 #include <algorithm>
 
 #include "doc/CGpibSelectDlg.h"
-#include "doc/CommandIds.h"
-#include "doc/CommandTable.h"
 #include "doc/OperatorUi.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "instrument/PrintableText.h"
@@ -17,15 +15,6 @@ constexpr const char* kConnectFailedText = "The selected instrument could not be
 constexpr const char* kConnectFailedCaption = "IEEE 488 Interface";
 constexpr const char* kConnectingText = "Connecting to the analyzer.";
 constexpr const char* kIdentifyingText = "Identifying the analyzer.";
-
-// Every chart-format item whose check mark a chart-format command clears, the two permeability
-// formats without a menu entry included.
-constexpr int kChartFormatItems[] = {ID_FORMAT_E1,
-                                     ID_FORMAT_E2,
-                                     ID_FORMAT_TAN_E,
-                                     ID_FORMAT_COLE_COLE,
-                                     ID_FORMAT_PERMEABILITY_A,
-                                     ID_FORMAT_PERMEABILITY_B};
 
 }  // namespace
 
@@ -41,9 +30,9 @@ CKv4731xDoc::CKv4731xDoc(OperatorUi& ui, IComponentRegistry& registry, ProfileSt
         traces_[static_cast<std::size_t>(i)] = CTrace(kTraceLabels[i], kTraceColours[i]);
     }
     AssignDefaultFonts(StockSystemFont());
-    formats_ = DefaultFormats();
-    currentChartFormat_ = kFormatE1;
-    currentTableFormat_ = kFormatTableReIm;
+    formats_ = DefaultFormatRecords();
+    currentChartFormat_ = ChartFormat::E1;
+    currentTableFormat_ = TableFormat::RealImaginary;
 
     ApplyFrequencySettingsToEngine();
 
@@ -130,8 +119,8 @@ void CKv4731xDoc::AssignDefaultFonts(const LogFont& systemFont) {
 
 void CKv4731xDoc::RegisterChartView(DocumentView* view) {
     RegisterView(view);
-    SelectChartFormat(ID_FORMAT_E1);
-    SelectTableFormat(ID_TABLE_REAL_IMAG);
+    SelectChartFormat(ChartFormat::E1);
+    SelectTableFormat(TableFormat::RealImaginary);
 }
 
 void CKv4731xDoc::RegisterView(DocumentView* view) {
@@ -160,31 +149,7 @@ bool CKv4731xDoc::RequireInstrument() {
     return false;
 }
 
-bool CKv4731xDoc::Checked(int commandId) const {
-    if (commandId == ID_FILE_INCLUDE_SENSITIVITY || commandId == ID_EDIT_INCLUDE_SENSITIVITY) {
-        return includeSensitivity;
-    }
-    if (commandId == ID_MARKER) {
-        return markerOn;
-    }
-    const auto it = checks_.find(commandId);
-    return it != checks_.end() && it->second;
-}
-
-void CKv4731xDoc::SelectChartFormat(int commandId) {
-    int format = -1;
-    for (const auto& c : ChartFormatCommands()) {
-        if (c.id == commandId) {
-            format = c.format;
-        }
-    }
-    if (format < 0) {
-        return;
-    }
-    for (int item : kChartFormatItems) {
-        checks_[item] = false;
-    }
-    checks_[commandId] = true;
+void CKv4731xDoc::SelectChartFormat(ChartFormat format) {
     if (format != currentChartFormat_) {
         currentChartFormat_ = format;
         UpdateAllViews();
@@ -192,20 +157,7 @@ void CKv4731xDoc::SelectChartFormat(int commandId) {
     }
 }
 
-void CKv4731xDoc::SelectTableFormat(int commandId) {
-    int format = -1;
-    for (const auto& c : TableFormatCommands()) {
-        if (c.id == commandId) {
-            format = c.format;
-        }
-    }
-    if (format < 0) {
-        return;
-    }
-    for (const auto& c : TableFormatCommands()) {
-        checks_[c.id] = false;
-    }
-    checks_[commandId] = true;
+void CKv4731xDoc::SelectTableFormat(TableFormat format) {
     if (format != currentTableFormat_) {
         currentTableFormat_ = format;
         UpdateAllViews();
@@ -213,216 +165,26 @@ void CKv4731xDoc::SelectTableFormat(int commandId) {
     }
 }
 
-bool CKv4731xDoc::OnCommand(int id) {
-    const CommandInfo* info = FindCommand(id);
-    if (info == nullptr) {
-        return false;
-    }
-    // The document answers the commands the table gives it, and the copy commands when no view
-    // took them first.
-    const bool mine = info->target == CommandTarget::Document ||
-                      info->target == CommandTarget::ChartViewElseDocument ||
-                      info->target == CommandTarget::TableViewElseDocument;
-    if (!mine) {
-        return false;
-    }
-    if (Busy() && !AvailableDuringWait(id)) {
-        return true;  // refused until the waiting operation ends
-    }
-    // Whatever the operator can reach while this command waits is limited (see Busy); the menus
-    // are told when that begins and when it ends, whichever way the command ends.
-    if (busyDepth_++ == 0) {
-        ui_.CommandStatesChanged();
-    }
-    const bool handled = RunCommand(id);
-    if (--busyDepth_ == 0) {
-        ui_.CommandStatesChanged();
-    }
-    return handled;
-}
-
-bool CKv4731xDoc::RunCommand(int id) {
-    switch (id) {
-        case ID_FILE_SAVE:
-            OnFileSave();
-            return true;
-        case ID_FILE_SAVE_AS:
-            OnFileSaveAs();
-            return true;
-        case ID_FILE_OPEN_DATA:
-            OnOpenDataFile();
-            return true;
-        case ID_FILE_SAVE_DATA:
-            OnSaveDataFile();
-            return true;
-        case ID_FILE_INCLUDE_SENSITIVITY:
-        case ID_EDIT_INCLUDE_SENSITIVITY:
-            includeSensitivity = !includeSensitivity;
-            return true;
-
-        case ID_PERFORM_CAL:
-            PerformCalibration();
-            return true;
-        case ID_SET_FREQUENCY:
-            if (const auto verification = engine_->EditFrequency()) {
-                ApplyVerification(*verification);
-                SweepEdited();
-            }
-            return true;
-        case ID_CONFIGURE_CAL:
-            OnConfigureCal();
-            return true;
-        case ID_REFRESH_CAL:
-            RefreshCalibration();
-            return true;
-        case ID_TRIGGER_MEASUREMENT:
-        case ID_ARM_EXTERNAL_TRIGGER:
-            Measure(id == ID_ARM_EXTERNAL_TRIGGER);
-            return true;
-
-        case ID_FORMAT_E1:
-        case ID_FORMAT_E2:
-        case ID_FORMAT_TAN_E:
-        case ID_FORMAT_COLE_COLE:
-            SelectChartFormat(id);
-            return true;
-        case ID_TABLE_REAL_IMAG:
-        case ID_TABLE_REAL_TAN:
-            SelectTableFormat(id);
-            return true;
-        case ID_AUTOSCALE:
-            Autoscale();
-            return true;
-        case ID_SET_SCALE:
-            SetScale(-1);
-            return true;
-        case ID_SET_HORIZONTAL_AXIS:
-            SetScale(0);
-            return true;
-        case ID_SET_VERTICAL_AXIS:
-            SetScale(1);
-            return true;
-        case ID_DEFAULT_SCALE:
-            DefaultScale();
-            return true;
-        case ID_MARKER:
-            ToggleMarker();
-            return true;
-
-        case ID_DATA_TO_MEMORY:
-            OnDisplaySheet(kPageDataToMemory);
-            return true;
-        case ID_MEMORY_TO_DATA:
-        case ID_TRACES_DISPLAYED:
-            OnDisplaySheet(kPageTracesDisplayed);
-            return true;
-        case ID_TRACE_MATH:
-            OnDisplaySheet(kPageTraceMath);
-            return true;
-        case ID_ALL_OF_THE_ABOVE:
-            OnDisplaySheet(-1);
-            return true;
-
-        case ID_PREF_TITLE:
-        case ID_PREF_SUBTITLE:
-        case ID_PREF_TIME_DATE:
-        case ID_PREF_PARAMETER_FONTS:
-        case ID_PREF_SCALE_FONT:
-        case ID_PREF_GRID:
-        case ID_PREF_TABLE_FONT:
-        case ID_PREF_DATA:
-        case ID_PREF_MEMORY1:
-        case ID_PREF_MEMORY2:
-        case ID_PREF_MEMORY3:
-            OnDisplayOptions(PreferencesPage(id));
-            return true;
-        case ID_DISPLAY_OPTIONS:
-            OnDisplayOptions(-1);
-            return true;
-        case ID_TRACE_OPTIONS:
-            OnTraceOptions();
-            return true;
-
-        case ID_GPIB_INSTRUMENT:
-            OnGpibInstrument();
-            return true;
-        case ID_SAVE_AS_DEFAULT:
-            SaveDefaults();
-            return true;
-        case ID_RESET_DEFAULTS:
-            // The defaults replace the calibration along with everything else.
-            if (!ConfirmDiscardCalibration()) {
-                return true;
-            }
-            discardConfirmed_ = true;
-            ReadDefaultsFile();
-            // The defaults' own stamps are those of the day they were saved.
-            if (defaultsValid) {
-                dateStamp = timeStamp = std::time(nullptr);
-            }
-            discardConfirmed_ = false;
-            UpdateAllViews();
-            return true;
-
-        case ID_PRINT_CHART:
-        case ID_PRINT_CHART_PREVIEW:
-            ui_.PrintView(ViewKind::Chart, id == ID_PRINT_CHART_PREVIEW);
-            return true;
-        case ID_PRINT_TABLE:
-        case ID_PRINT_TABLE_PREVIEW:
-            ui_.PrintView(ViewKind::Table, id == ID_PRINT_TABLE_PREVIEW);
-            return true;
-        case ID_FILE_PRINT_SETUP:
-            ui_.PrinterSetup();
-            return true;
-        case ID_COPY_CHART:
-            OnCopyChart();
-            return true;
-        case ID_COPY_TABLE:
-        case ID_EDIT_COPY:
-            // No view took the copy: the table is copied.
-            OnCopyTable();
-            return true;
-        case ID_EXPORT_CHART:
-            OnExport(ViewKind::Chart);
-            return true;
-        case ID_EXPORT_TABLE:
-            OnExport(ViewKind::Table);
-            return true;
-        case ID_EXPORT_TOUCHSTONE:
-            OnExportTouchstone();
-            return true;
-        default:
-            return false;
+void CKv4731xDoc::OnSetFrequency() {
+    if (const auto verification = engine_->EditFrequency()) {
+        ApplyVerification(*verification);
+        SweepEdited();
     }
 }
 
-int CKv4731xDoc::PreferencesPage(int commandId) {
-    constexpr int kPages[] = {ID_PREF_TITLE,           ID_PREF_SUBTITLE,   ID_PREF_TIME_DATE,
-                              ID_PREF_PARAMETER_FONTS, ID_PREF_SCALE_FONT, ID_PREF_GRID,
-                              ID_PREF_TABLE_FONT,      ID_PREF_DATA,       ID_PREF_MEMORY1,
-                              ID_PREF_MEMORY2,         ID_PREF_MEMORY3};
-    for (int page = 0; page < static_cast<int>(std::size(kPages)); ++page) {
-        if (kPages[page] == commandId) {
-            return page;
-        }
+void CKv4731xDoc::OnResetDefaults() {
+    // The defaults replace the calibration along with everything else.
+    if (!ConfirmDiscardCalibration()) {
+        return;
     }
-    return prefSheetPage;
-}
-
-bool CKv4731xDoc::QueryCommand(int id, CommandState& state) const {
-    const CommandInfo* info = FindCommand(id);
-    if (info == nullptr || (info->target != CommandTarget::Document &&
-                            info->target != CommandTarget::ChartViewElseDocument &&
-                            info->target != CommandTarget::TableViewElseDocument)) {
-        return false;
+    discardConfirmed_ = true;
+    ReadDefaultsFile();
+    // The defaults' own stamps are those of the day they were saved.
+    if (defaultsValid) {
+        dateStamp = timeStamp = std::time(nullptr);
     }
-    state.enabled = !Busy() || AvailableDuringWait(id);
-    if (id == ID_EXPORT_TOUCHSTONE) {
-        state.enabled = state.enabled && HasSampleReflection();
-    }
-    state.checked = info->checkable && Checked(id);
-    return true;
+    discardConfirmed_ = false;
+    UpdateAllViews();
 }
 
 void CKv4731xDoc::OnFileSave() {
@@ -781,8 +543,8 @@ void CKv4731xDoc::InvalidateAllTraces() {
 }
 
 void CKv4731xDoc::SetChartSweep(const Sweep& s, bool offerToo) {
-    for (int i = 0; i < kChartFormatCount; ++i) {
-        if (!IsFrequencyFormat(i)) {
+    for (int i = 0; i < kFormatRecordCount; ++i) {
+        if (!kFormatRows[i].chart || kFormatRows[i].coleCole) {
             continue;
         }
         CPlotFormat& f = Format(i);

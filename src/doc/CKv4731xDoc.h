@@ -1,18 +1,19 @@
 #pragma once
 
 // The one document: every setting of a measurement setup, the probe engine, the four traces, the
-// ten chart and table formats, the annotations, and the reference to the analyzer driver. Every
-// menu command of the main window reaches it (OnCommand), and the setup file is its image.
+// chart and table formats, the annotations, and the reference to the analyzer driver. Its
+// operations take what they act on (a chart format, a page); the command table (CommandTable.h)
+// turns the main window's menu commands into them, and the setup file is its image.
 
 #include <array>
 #include <ctime>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "display/CPlotFormat.h"
 #include "display/CTrace.h"
+#include "display/ChartFormats.h"
 #include "display/DisplaySheets.h"
 #include "display/LogFont.h"
 #include "instrument/ComponentRegistry.h"
@@ -43,15 +44,10 @@ public:
     virtual void OnDocumentUpdate(UpdateHint hint) = 0;
 };
 
-// Menu state of a command as the document sees it.
-struct CommandState {
-    bool enabled = true;
-    bool checked = false;
-};
-
-// The document's stored settings (DocumentSettings: flags, trace math and marker, the sweep,
-// annotations and styles, sheet pages) are its base, one value that a setup file's section is
-// copied into and out of; their names are the document's own.
+// The document's stored settings (DocumentSettings: the session's flags, trace math and marker,
+// sheet pages and sweep, and the display settings' annotations, styles and time stamps) are its
+// base, one value that a setup file's section is copied into and out of; their names are the
+// document's own.
 class CKv4731xDoc : public ProbeHost, public DocumentSettings {
 public:
     CKv4731xDoc(OperatorUi& ui, IComponentRegistry& registry, ProfileStore& profile);
@@ -88,12 +84,6 @@ public:
     bool OpenDocumentFile(const std::string& path);
 
     // ---------------------------------------------------------------- commands
-    // Runs a command the document handles; false when the id is not the document's. While an
-    // operation waits (a prompt, the trigger, the bus search: see Busy) only the commands that
-    // are available during a wait run; any other is refused and reported handled.
-    bool OnCommand(int id);
-    // The menu state of a document command; false when the id is not the document's.
-    bool QueryCommand(int id, CommandState& state) const;
     // True while a command or an open of the document runs: whatever the operator can still
     // reach meanwhile (through the message pump of a wait) must not change the setup under it.
     bool Busy() const { return busyDepth_ > 0; }
@@ -206,14 +196,14 @@ public:
     // ---------------------------------------------------------------- formats
     CPlotFormat& Format(int index) { return formats_[static_cast<std::size_t>(index)]; }
     const CPlotFormat& Format(int index) const { return formats_[static_cast<std::size_t>(index)]; }
-    int CurrentChartFormat() const { return currentChartFormat_; }
-    int CurrentTableFormat() const { return currentTableFormat_; }
-    CPlotFormat& CurrentChart() { return Format(currentChartFormat_); }
-    const CPlotFormat& CurrentChart() const { return Format(currentChartFormat_); }
-    // The format commands: check marks follow; a change of format updates the views and marks
-    // the document modified; choosing the current one changes nothing else.
-    void SelectChartFormat(int commandId);
-    void SelectTableFormat(int commandId);
+    ChartFormat CurrentChartFormat() const { return currentChartFormat_; }
+    TableFormat CurrentTableFormat() const { return currentTableFormat_; }
+    CPlotFormat& CurrentChart() { return Format(RecordOf(currentChartFormat_)); }
+    const CPlotFormat& CurrentChart() const { return Format(RecordOf(currentChartFormat_)); }
+    // A change of format updates the views and marks the document modified; choosing the current
+    // one changes nothing (the menus' check marks follow the current formats).
+    void SelectChartFormat(ChartFormat format);
+    void SelectTableFormat(TableFormat format);
 
     // ---------------------------------------------------------------- views (chart and table)
     // Number of points the views iterate over: the current number of points of the sweep.
@@ -267,8 +257,6 @@ public:
     void SetModified(bool modified = true) { modified_ = modified; }
     const std::string& PathName() const { return pathName_; }
     void SetPathName(const std::string& path) { pathName_ = path; }
-    bool Checked(int commandId) const;
-    void SetChecked(int commandId, bool checked) { checks_[commandId] = checked; }
 
     // ---------------------------------------------------------------- ProbeHost
     void InvalidateAllTraces() override;
@@ -306,7 +294,19 @@ public:
     int chartLineWidth = 1;
 
 private:
-    class BusyScope;
+    friend bool RunDocumentCommand(CKv4731xDoc& doc, int id);
+    // Marks the document busy for a command, or for an operation that waits for the operator or
+    // the analyzer when it is called directly; the menus are told when that begins and ends.
+    class BusyScope {
+    public:
+        explicit BusyScope(CKv4731xDoc& doc);
+        ~BusyScope();
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        CKv4731xDoc& doc_;
+    };
     // After a new sweep: the traces no longer belong to it, and the setup changed.
     void SweepEdited();
     void FirstShow();
@@ -325,9 +325,8 @@ private:
     void OnFileSaveAs();
     void OnConfigureCal();
     void OnGpibInstrument();
-    int PreferencesPage(int commandId);
-    // Runs a command once the busy and wait rules let it.
-    bool RunCommand(int id);
+    void OnSetFrequency();
+    void OnResetDefaults();
     void ApplyDisplayOptions(const DisplayOptionsSheet& sheet);
     void ApplyTraceStyles(const DisplayOptionsSheet& sheet);
     // The six frequency charts take a sweep as their horizontal range (current and default, and
@@ -340,10 +339,9 @@ private:
     std::unique_ptr<CProbeEngine> engine_;
     std::shared_ptr<IInstrumentDriver> driver_;
     std::array<CTrace, kTraceCount> traces_;
-    std::array<CPlotFormat, kFormatCount> formats_;
-    int currentChartFormat_ = kFormatE1;
-    int currentTableFormat_ = kFormatTableReIm;
-    std::map<int, bool> checks_;
+    std::array<CPlotFormat, kFormatRecordCount> formats_;
+    ChartFormat currentChartFormat_ = ChartFormat::E1;
+    TableFormat currentTableFormat_ = TableFormat::RealImaginary;
     std::vector<DocumentView*> views_;
     bool modified_ = false;
     std::string pathName_;

@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "doc/CKv4731xDoc.h"
-#include "doc/CommandIds.h"
-#include "doc/CommandTable.h"
 #include "doc/OperatorUi.h"
 #include "instrument/PrintableText.h"
 #include "persist/DataFile.h"
@@ -67,8 +65,8 @@ std::vector<std::uint8_t> SetupImageOf(const CKv4731xDoc& doc) {
     DocumentSection d;
     static_cast<DocumentSettings&>(d) = doc;
     d.instrumentName = doc.CurrentInstrumentName();
-    d.tableFormatCode = doc.CurrentTableFormat() == kFormatTableReTan ? 1 : 0;
-    d.chartFormatCode = static_cast<std::uint16_t>(doc.CurrentChartFormat());
+    d.tableFormatCode = doc.CurrentTableFormat() == TableFormat::RealTangent ? 1 : 0;
+    d.chartFormatCode = static_cast<std::uint16_t>(RecordOf(doc.CurrentChartFormat()));
 
     SetupImageSource source;
     source.document = &d;
@@ -206,29 +204,15 @@ Outcome CKv4731xDoc::LoadSetupFile(const std::string& path) {
     messagesEnabled = true;
     static_cast<DocumentSettings&>(*this) = d;
 
-    // The format codes go through the menu commands' own operations, so that check marks and
-    // views follow; a code without a format selects nothing.
-    for (const auto& c : TableFormatCommands()) {
-        if (c.format - kFormatTableReIm == d.tableFormatCode) {
-            SelectTableFormat(c.id);
-        }
+    // The format codes select through the format operations, so that the views follow; a code
+    // without a format selects nothing.
+    if (d.tableFormatCode <= 1) {
+        SelectTableFormat(d.tableFormatCode == 1 ? TableFormat::RealTangent
+                                                 : TableFormat::RealImaginary);
     }
-    bool chartSelected = false;
-    for (const auto& c : ChartFormatCommands()) {
-        if (c.format == d.chartFormatCode) {
-            SelectChartFormat(c.id);
-            chartSelected = true;
-        }
-    }
-    if (!chartSelected && d.chartFormatCode < kChartFormatCount) {
-        // The permeability charts have no menu command: the same steps, without a check mark.
-        for (const auto& c : ChartFormatCommands()) {
-            SetChecked(c.id, false);
-        }
-        if (currentChartFormat_ != d.chartFormatCode) {
-            currentChartFormat_ = d.chartFormatCode;
-            UpdateAllViews();
-            SetModified();
+    if (d.chartFormatCode < kChartFormatCount) {
+        if (const auto format = ChartFormatAt(d.chartFormatCode)) {
+            SelectChartFormat(*format);
         }
     }
 

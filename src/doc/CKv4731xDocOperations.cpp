@@ -7,26 +7,17 @@
 
 namespace kv {
 
-// Marks the document busy for an operation that waits for the operator or the analyzer when it is
-// called directly, as OnCommand does for a command.
-class CKv4731xDoc::BusyScope {
-public:
-    explicit BusyScope(CKv4731xDoc& doc) : doc_(doc) {
-        if (doc_.busyDepth_++ == 0) {
-            doc_.ui_.CommandStatesChanged();
-        }
+CKv4731xDoc::BusyScope::BusyScope(CKv4731xDoc& doc) : doc_(doc) {
+    if (doc_.busyDepth_++ == 0) {
+        doc_.ui_.CommandStatesChanged();
     }
-    ~BusyScope() {
-        if (--doc_.busyDepth_ == 0) {
-            doc_.ui_.CommandStatesChanged();
-        }
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
+}
 
-private:
-    CKv4731xDoc& doc_;
-};
+CKv4731xDoc::BusyScope::~BusyScope() {
+    if (--doc_.busyDepth_ == 0) {
+        doc_.ui_.CommandStatesChanged();
+    }
+}
 
 Outcome CKv4731xDoc::SetSweep(const FrequencyPage& page) {
     BusyScope busy(*this);

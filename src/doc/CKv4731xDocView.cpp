@@ -9,7 +9,6 @@
 #include "display/TableLayout.h"
 #include "display/TraceValues.h"
 #include "doc/CKv4731xDoc.h"
-#include "doc/CommandIds.h"
 #include "doc/OperatorUi.h"
 
 namespace kv {
@@ -42,7 +41,7 @@ struct FittedScale {
 
 std::optional<FittedScale> FitToData(const CKv4731xDoc& doc) {
     const TraceSet set = ViewTraces(doc);
-    const int format = doc.CurrentChartFormat();
+    const int format = RecordOf(doc.CurrentChartFormat());
     const int points = doc.ViewPointCount();
     AxisExtents x;
     AxisExtents y;
@@ -84,27 +83,28 @@ int CKv4731xDoc::ViewPointCount() const {
 }
 
 double CKv4731xDoc::XValue(int trace, int point) const {
-    return ChartXValue(ViewTraces(*this), currentChartFormat_, trace, point);
+    return ChartXValue(ViewTraces(*this), RecordOf(currentChartFormat_), trace, point);
 }
 
 double CKv4731xDoc::YValue(int trace, int point) const {
-    return ChartYValue(ViewTraces(*this), currentChartFormat_, trace, point);
+    return ChartYValue(ViewTraces(*this), RecordOf(currentChartFormat_), trace, point);
 }
 
 std::string CKv4731xDoc::CellText(int trace, int point, int column) const {
-    return TableCellText(ViewTraces(*this), currentTableFormat_, trace, point, column);
+    return TableCellText(ViewTraces(*this), RecordOf(currentTableFormat_), trace, point, column);
 }
 
 std::string CKv4731xDoc::CopyRowText(int point, bool permeability) const {
-    return TableCopyRow(ViewTraces(*this), currentTableFormat_, point, permeability);
+    return TableCopyRow(ViewTraces(*this), RecordOf(currentTableFormat_), point, permeability);
 }
 
 std::vector<std::string> CKv4731xDoc::CopyTitles(bool permeability, bool sensitivity) const {
-    return TableCopyTitles(ViewTraces(*this), currentTableFormat_, permeability, sensitivity);
+    return TableCopyTitles(ViewTraces(*this), RecordOf(currentTableFormat_), permeability,
+                           sensitivity);
 }
 
 std::string CKv4731xDoc::ColumnTitle(int trace, int column) const {
-    const auto& titles = Format(currentTableFormat_).columnTitles;
+    const auto& titles = Format(RecordOf(currentTableFormat_)).columnTitles;
     const std::string& quantity = titles[static_cast<std::size_t>(column == 0 ? 0 : 1)];
     return TableColumnTitle(trace, quantity, DisplayedTraceCount(ViewTraces(*this)) >= 2);
 }
@@ -182,7 +182,6 @@ void CKv4731xDoc::DefaultScale() {
 
 void CKv4731xDoc::ToggleMarker() {
     markerOn = !markerOn;
-    SetChecked(ID_MARKER, markerOn);
     UpdateAllViews();
 }
 
@@ -203,7 +202,6 @@ void CKv4731xDoc::CheckReference() {
 
 void CKv4731xDoc::PlaceMarker(int index, bool scrollTable) {
     markerOn = true;
-    SetChecked(ID_MARKER, true);
     markerPosition = index;
     UpdateAllViews(scrollTable ? UpdateHint::ScrollToMarker : UpdateHint::All);
 }

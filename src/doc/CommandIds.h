@@ -49,10 +49,6 @@ enum CommandId : int {
     ID_FORMAT_E2 = 32778,
     ID_FORMAT_TAN_E = 32780,
     ID_FORMAT_COLE_COLE = 32781,
-    // The two permeability chart formats' items, which have no menu entry: a chart-format command
-    // clears their check marks with the others'.
-    ID_FORMAT_PERMEABILITY_A = 32849,
-    ID_FORMAT_PERMEABILITY_B = 32843,
     ID_AUTOSCALE = 32784,
     ID_SET_SCALE = 32785,
     ID_SET_VERTICAL_AXIS = 32812,

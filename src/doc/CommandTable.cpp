@@ -1,6 +1,9 @@
 #include "doc/CommandTable.h"
 
-#include "display/CPlotFormat.h"
+#include <ctime>
+
+#include "doc/CKv4731xDoc.h"
+#include "doc/OperatorUi.h"
 
 namespace kv {
 
@@ -182,17 +185,23 @@ const std::vector<int> kToolbar = {ID_FILE_OPEN,
                                    0,
                                    ID_APP_ABOUT};
 
-const std::vector<FormatCommand> kChartFormats = {
-    {ID_FORMAT_E1, kFormatE1},
-    {ID_FORMAT_E2, kFormatE2},
-    {ID_FORMAT_TAN_E, kFormatTanE},
-    {ID_FORMAT_COLE_COLE, kFormatColeColeE},
+const std::vector<ChartFormatCommand> kChartFormats = {
+    {ID_FORMAT_E1, ChartFormat::E1},
+    {ID_FORMAT_E2, ChartFormat::E2},
+    {ID_FORMAT_TAN_E, ChartFormat::LossTangent},
+    {ID_FORMAT_COLE_COLE, ChartFormat::ColeCole},
 };
 
-const std::vector<FormatCommand> kTableFormats = {
-    {ID_TABLE_REAL_IMAG, kFormatTableReIm},
-    {ID_TABLE_REAL_TAN, kFormatTableReTan},
+const std::vector<TableFormatCommand> kTableFormats = {
+    {ID_TABLE_REAL_IMAG, TableFormat::RealImaginary},
+    {ID_TABLE_REAL_TAN, TableFormat::RealTangent},
 };
+
+// The pages of the "Display options" sheet that the Preferences items open, in page order.
+constexpr int kPreferencePages[] = {ID_PREF_TITLE,           ID_PREF_SUBTITLE,   ID_PREF_TIME_DATE,
+                                    ID_PREF_PARAMETER_FONTS, ID_PREF_SCALE_FONT, ID_PREF_GRID,
+                                    ID_PREF_TABLE_FONT,      ID_PREF_DATA,       ID_PREF_MEMORY1,
+                                    ID_PREF_MEMORY2,         ID_PREF_MEMORY3};
 
 // What stays available while an operation waits for the operator or the analyzer: looking
 // (view, help, About), copying and printing what is shown, and Exit, which ends the wait as an
@@ -252,12 +261,205 @@ const std::vector<int>& ToolbarButtons() {
     return kToolbar;
 }
 
-const std::vector<FormatCommand>& ChartFormatCommands() {
+const std::vector<ChartFormatCommand>& ChartFormatCommands() {
     return kChartFormats;
 }
 
-const std::vector<FormatCommand>& TableFormatCommands() {
+const std::vector<TableFormatCommand>& TableFormatCommands() {
     return kTableFormats;
+}
+
+// ------------------------------------------------------------------------- document commands
+
+namespace {
+
+bool DocumentTarget(const CommandInfo* info) {
+    return info != nullptr && (info->target == CommandTarget::Document ||
+                               info->target == CommandTarget::ChartViewElseDocument ||
+                               info->target == CommandTarget::TableViewElseDocument);
+}
+
+}  // namespace
+
+bool RunDocumentCommand(CKv4731xDoc& doc, int id) {
+    // The document answers the commands the table gives it, and the copy commands when no view
+    // took them first.
+    if (!DocumentTarget(FindCommand(id))) {
+        return false;
+    }
+    if (doc.Busy() && !AvailableDuringWait(id)) {
+        return true;  // refused until the waiting operation ends
+    }
+    // Whatever the operator can reach while this command waits is limited (see Busy); the menus
+    // are told when that begins and when it ends, whichever way the command ends.
+    CKv4731xDoc::BusyScope busy(doc);
+    for (const auto& c : kChartFormats) {
+        if (c.id == id) {
+            doc.SelectChartFormat(c.format);
+            return true;
+        }
+    }
+    for (const auto& c : kTableFormats) {
+        if (c.id == id) {
+            doc.SelectTableFormat(c.format);
+            return true;
+        }
+    }
+    for (int page = 0; page < static_cast<int>(std::size(kPreferencePages)); ++page) {
+        if (kPreferencePages[page] == id) {
+            doc.OnDisplayOptions(page);
+            return true;
+        }
+    }
+    switch (id) {
+        case ID_FILE_SAVE:
+            doc.OnFileSave();
+            return true;
+        case ID_FILE_SAVE_AS:
+            doc.OnFileSaveAs();
+            return true;
+        case ID_FILE_OPEN_DATA:
+            doc.OnOpenDataFile();
+            return true;
+        case ID_FILE_SAVE_DATA:
+            doc.OnSaveDataFile();
+            return true;
+        case ID_FILE_INCLUDE_SENSITIVITY:
+        case ID_EDIT_INCLUDE_SENSITIVITY:
+            doc.includeSensitivity = !doc.includeSensitivity;
+            return true;
+
+        case ID_PERFORM_CAL:
+            doc.PerformCalibration();
+            return true;
+        case ID_SET_FREQUENCY:
+            doc.OnSetFrequency();
+            return true;
+        case ID_CONFIGURE_CAL:
+            doc.OnConfigureCal();
+            return true;
+        case ID_REFRESH_CAL:
+            doc.RefreshCalibration();
+            return true;
+        case ID_TRIGGER_MEASUREMENT:
+        case ID_ARM_EXTERNAL_TRIGGER:
+            doc.Measure(id == ID_ARM_EXTERNAL_TRIGGER);
+            return true;
+
+        case ID_AUTOSCALE:
+            doc.Autoscale();
+            return true;
+        case ID_SET_SCALE:
+            doc.SetScale(-1);
+            return true;
+        case ID_SET_HORIZONTAL_AXIS:
+            doc.SetScale(0);
+            return true;
+        case ID_SET_VERTICAL_AXIS:
+            doc.SetScale(1);
+            return true;
+        case ID_DEFAULT_SCALE:
+            doc.DefaultScale();
+            return true;
+        case ID_MARKER:
+            doc.ToggleMarker();
+            return true;
+
+        case ID_DATA_TO_MEMORY:
+            doc.OnDisplaySheet(kPageDataToMemory);
+            return true;
+        case ID_MEMORY_TO_DATA:
+        case ID_TRACES_DISPLAYED:
+            doc.OnDisplaySheet(kPageTracesDisplayed);
+            return true;
+        case ID_TRACE_MATH:
+            doc.OnDisplaySheet(kPageTraceMath);
+            return true;
+        case ID_ALL_OF_THE_ABOVE:
+            doc.OnDisplaySheet(-1);
+            return true;
+
+        case ID_DISPLAY_OPTIONS:
+            doc.OnDisplayOptions(-1);
+            return true;
+        case ID_TRACE_OPTIONS:
+            doc.OnTraceOptions();
+            return true;
+
+        case ID_GPIB_INSTRUMENT:
+            doc.OnGpibInstrument();
+            return true;
+        case ID_SAVE_AS_DEFAULT:
+            doc.SaveDefaults();
+            return true;
+        case ID_RESET_DEFAULTS:
+            doc.OnResetDefaults();
+            return true;
+
+        case ID_PRINT_CHART:
+        case ID_PRINT_CHART_PREVIEW:
+            doc.ui_.PrintView(ViewKind::Chart, id == ID_PRINT_CHART_PREVIEW);
+            return true;
+        case ID_PRINT_TABLE:
+        case ID_PRINT_TABLE_PREVIEW:
+            doc.ui_.PrintView(ViewKind::Table, id == ID_PRINT_TABLE_PREVIEW);
+            return true;
+        case ID_FILE_PRINT_SETUP:
+            doc.ui_.PrinterSetup();
+            return true;
+        case ID_COPY_CHART:
+            doc.OnCopyChart();
+            return true;
+        case ID_COPY_TABLE:
+        case ID_EDIT_COPY:
+            // No view took the copy: the table is copied.
+            doc.OnCopyTable();
+            return true;
+        case ID_EXPORT_CHART:
+            doc.OnExport(ViewKind::Chart);
+            return true;
+        case ID_EXPORT_TABLE:
+            doc.OnExport(ViewKind::Table);
+            return true;
+        case ID_EXPORT_TOUCHSTONE:
+            doc.OnExportTouchstone();
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool QueryDocumentCommand(const CKv4731xDoc& doc, int id, CommandState& state) {
+    const CommandInfo* info = FindCommand(id);
+    if (!DocumentTarget(info)) {
+        return false;
+    }
+    state.enabled = !doc.Busy() || AvailableDuringWait(id);
+    if (id == ID_EXPORT_TOUCHSTONE) {
+        state.enabled = state.enabled && doc.HasSampleReflection();
+    }
+    state.checked = info->checkable && DocumentCommandChecked(doc, id);
+    return true;
+}
+
+bool DocumentCommandChecked(const CKv4731xDoc& doc, int id) {
+    if (id == ID_FILE_INCLUDE_SENSITIVITY || id == ID_EDIT_INCLUDE_SENSITIVITY) {
+        return doc.includeSensitivity;
+    }
+    if (id == ID_MARKER) {
+        return doc.markerOn;
+    }
+    for (const auto& c : kChartFormats) {
+        if (c.id == id) {
+            return doc.CurrentChartFormat() == c.format;
+        }
+    }
+    for (const auto& c : kTableFormats) {
+        if (c.id == id) {
+            return doc.CurrentTableFormat() == c.format;
+        }
+    }
+    return false;
 }
 
 }  // namespace kv

@@ -1,5 +1,6 @@
 #include "persist/SetupImage.h"
 
+#include "display/ChartFormats.h"
 #include "persist/ArchiveFields.h"
 #include "persist/ArchiveReader.h"
 #include "persist/ArchiveWriter.h"

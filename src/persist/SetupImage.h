@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "display/CPlotFormat.h"
@@ -35,25 +36,9 @@ inline constexpr std::size_t kDocumentNameRecord = 200;
 // bit), and would have the engine build a frequency list of many gigabytes.
 inline constexpr std::int32_t kMaxSweepPoints = 10000000;
 
-// The document's stored settings: everything of its own that a setup file keeps. The document
-// holds them as one value (its base), so that a load or a save copies them in one assignment.
-struct DocumentSettings {
-    bool includeSensitivity = false;
-    bool forwardOnly = false;
-    bool markerOn = false;
-    int referenceTrace = 0;  // 0 Data, 1 to 3 Memory 1 to 3
-    bool reservedFlag7 = false;
-    int mathMode = 0;  // 0 off, 1 divide by the reference, 2 subtract the reference
-    // Last page of each property sheet, and values only stored and restored.
-    int scaleSheetPage = 0;
-    int calSheetPage = 0;
-    int prefSheetPage = 0;
-    int reservedPage = 0;
-    int displaySheetPage = 0;
-    bool reservedFlag14 = true;
-    bool reservedFlag15 = false;
-    int markerPosition = 0;
-    // Annotations and styles.
+// How the chart and the table are drawn: the annotations, their fonts and colours, the grid and the
+// time stamps. The section keeps them in one run, in this order.
+struct DisplaySettings {
     ColorRef tableColour = 0;
     LogFont tableFont;
     TextAnnotation title{"Title", true, 0x0000FF, {}};
@@ -72,46 +57,13 @@ struct DocumentSettings {
     LogFont timeDateFont;
     std::time_t dateStamp = 0;  // first measurement time stamp (its date is shown)
     std::time_t timeStamp = 0;  // second measurement time stamp (its time is shown)
-    // Frequency settings.
-    Sweep sweep{.stopValue = 6.0};
-    double lowestFrequency = 200000000.0;
-    double highestFrequency = 20000000000.0;
-    int lowestPoints = 1;
-    int highestPoints = 1601;
 
-    bool operator==(const DocumentSettings&) const = default;
+    bool operator==(const DisplaySettings&) const = default;
 };
 
-// The document's section: its stored settings with the magic, the instrument's name and the
-// current formats' codes.
-struct DocumentSection : DocumentSettings {
-    std::string magic = kSetupMagic;
-    std::string instrumentName;
-    std::uint16_t tableFormatCode = 0;  // 0 real and imaginary, 1 real and tan d
-    std::uint16_t chartFormatCode = 0;  // 0 e' ... 7 Cole-Cole u
-
-    bool operator==(const DocumentSection&) const = default;
-};
-
-// The section's fields after its magic record, in file order (see FieldList.h); a text kept in a
-// record of fixed size is visited with its FixedRecord.
-template <class Visitor, FieldsOf<DocumentSection>... S>
+// The display settings' fields in file order (see FieldList.h).
+template <class Visitor, FieldsOf<DisplaySettings>... S>
 void VisitFields(Visitor&& visit, S&... s) {
-    visit("instrumentName", s.instrumentName..., FixedRecord{kDocumentNameRecord});
-    visit("includeSensitivity", s.includeSensitivity...);
-    visit("forwardOnly", s.forwardOnly...);
-    visit("markerOn", s.markerOn...);
-    visit("referenceTrace", s.referenceTrace...);
-    visit("reservedFlag7", s.reservedFlag7...);
-    visit("mathMode", s.mathMode...);
-    visit("scaleSheetPage", s.scaleSheetPage...);
-    visit("calSheetPage", s.calSheetPage...);
-    visit("prefSheetPage", s.prefSheetPage...);
-    visit("reservedPage", s.reservedPage...);
-    visit("displaySheetPage", s.displaySheetPage...);
-    visit("reservedFlag14", s.reservedFlag14...);
-    visit("reservedFlag15", s.reservedFlag15...);
-    visit("markerPosition", s.markerPosition...);
     visit("tableColour", s.tableColour...);
     visit("tableFont", s.tableFont...);
     visit("titleColour", s.title.colour...);
@@ -136,6 +88,85 @@ void VisitFields(Visitor&& visit, S&... s) {
     visit("timeDateFont", s.timeDateFont...);
     visit("dateStamp", s.dateStamp...);
     visit("timeStamp", s.timeStamp...);
+}
+
+// The measurement session's stored settings: flags, trace math and marker, the pages the sheets
+// last showed, and the frequency settings.
+struct SessionSettings {
+    bool includeSensitivity = false;
+    bool forwardOnly = false;
+    bool markerOn = false;
+    int referenceTrace = 0;  // 0 Data, 1 to 3 Memory 1 to 3
+    bool reservedFlag7 = false;
+    int mathMode = 0;  // 0 off, 1 divide by the reference, 2 subtract the reference
+    // Last page of each property sheet, and values only stored and restored.
+    int scaleSheetPage = 0;
+    int calSheetPage = 0;
+    int prefSheetPage = 0;
+    int reservedPage = 0;
+    int displaySheetPage = 0;
+    bool reservedFlag14 = true;
+    bool reservedFlag15 = false;
+    int markerPosition = 0;
+    // Frequency settings.
+    Sweep sweep{.stopValue = 6.0};
+    double lowestFrequency = 200000000.0;
+    double highestFrequency = 20000000000.0;
+    int lowestPoints = 1;
+    int highestPoints = 1601;
+
+    bool operator==(const SessionSettings&) const = default;
+};
+
+// The document's stored settings: everything of its own that a setup file keeps, the session's and
+// the display's. The document holds them as one value (its base), so that a load or a save copies
+// them in one assignment.
+struct DocumentSettings : SessionSettings, DisplaySettings {
+    bool operator==(const DocumentSettings&) const = default;
+};
+
+// The document's section: its stored settings with the magic, the instrument's name and the
+// current formats' codes.
+struct DocumentSection : DocumentSettings {
+    std::string magic = kSetupMagic;
+    std::string instrumentName;
+    std::uint16_t tableFormatCode = 0;  // 0 real and imaginary, 1 real and tan d
+    std::uint16_t chartFormatCode = 0;  // 0 e' ... 7 Cole-Cole u
+
+    bool operator==(const DocumentSection&) const = default;
+};
+
+// The display settings of a section, const when the section is.
+template <class S>
+auto& DisplayPart(S& s) {
+    if constexpr (std::is_const_v<S>) {
+        return static_cast<const DisplaySettings&>(s);
+    } else {
+        return static_cast<DisplaySettings&>(s);
+    }
+}
+
+// The section's fields after its magic record, in file order (see FieldList.h); a text kept in a
+// record of fixed size is visited with its FixedRecord.
+template <class Visitor, FieldsOf<DocumentSection>... S>
+void VisitFields(Visitor&& visit, S&... s) {
+    visit("instrumentName", s.instrumentName..., FixedRecord{kDocumentNameRecord});
+    visit("includeSensitivity", s.includeSensitivity...);
+    visit("forwardOnly", s.forwardOnly...);
+    visit("markerOn", s.markerOn...);
+    visit("referenceTrace", s.referenceTrace...);
+    visit("reservedFlag7", s.reservedFlag7...);
+    visit("mathMode", s.mathMode...);
+    visit("scaleSheetPage", s.scaleSheetPage...);
+    visit("calSheetPage", s.calSheetPage...);
+    visit("prefSheetPage", s.prefSheetPage...);
+    visit("reservedPage", s.reservedPage...);
+    visit("displaySheetPage", s.displaySheetPage...);
+    visit("reservedFlag14", s.reservedFlag14...);
+    visit("reservedFlag15", s.reservedFlag15...);
+    visit("markerPosition", s.markerPosition...);
+    // The display settings lie between the session's flags and its frequency settings.
+    VisitFields(visit, DisplayPart(s)...);
     VisitFields(visit, s.sweep...);
     visit("lowestFrequency", s.lowestFrequency...);
     visit("highestFrequency", s.highestFrequency...);

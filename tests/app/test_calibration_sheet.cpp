@@ -23,6 +23,7 @@
 #include "app/QtOperatorUi.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
+#include "doc/CommandTable.h"
 #include "persist/ProfileStore.h"
 #include "probe/CalibrationSheet.h"
 #include "support/FakeRegistry.h"
@@ -318,7 +319,7 @@ TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered)
         dialog->Tabs()->setCurrentIndex(1);
         dialog->OkButton()->click();
     });
-    ASSERT_TRUE(doc->OnCommand(ID_CONFIGURE_CAL));
+    ASSERT_TRUE(RunDocumentCommand(*doc, ID_CONFIGURE_CAL));
     EXPECT_EQ(opened, 0);
     EXPECT_EQ(doc->Engine().calSettings.probeType, 0);
     EXPECT_EQ(doc->Engine().model.apertureScale, 4.93536287577e-12);
@@ -334,7 +335,7 @@ TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered)
         TypePage(dialog)->ProbeTypeButton(1)->click();
         dialog->CancelButton()->click();
     });
-    ASSERT_TRUE(doc->OnCommand(ID_CONFIGURE_CAL));
+    ASSERT_TRUE(RunDocumentCommand(*doc, ID_CONFIGURE_CAL));
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(doc->Engine().calSettings.probeType, 0);
     EXPECT_EQ(doc->Engine().model.apertureScale, 4.93536287577e-12);
@@ -347,7 +348,7 @@ TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered)
         TypePage(dialog)->ProbeTypeButton(1)->click();
         dialog->OkButton()->click();
     });
-    ASSERT_TRUE(doc->OnCommand(ID_CONFIGURE_CAL));
+    ASSERT_TRUE(RunDocumentCommand(*doc, ID_CONFIGURE_CAL));
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(doc->Engine().calSettings.probeType, 1);
     EXPECT_EQ(doc->Engine().model.apertureScale, bcScale);

@@ -331,7 +331,7 @@ TEST_F(MainFrameTest, ChartFormatCommandsMoveTheCheckMark) {
     EXPECT_TRUE(Checked(ID_FORMAT_COLE_COLE));
     EXPECT_FALSE(Checked(ID_FORMAT_E1));
     EXPECT_FALSE(Checked(ID_FORMAT_E2));
-    EXPECT_EQ(doc->CurrentChartFormat(), kFormatColeColeE);
+    EXPECT_EQ(doc->CurrentChartFormat(), ChartFormat::ColeCole);
     EXPECT_TRUE(doc->IsModified());
     EXPECT_TRUE(frame->isWindowModified());
 
@@ -344,7 +344,7 @@ TEST_F(MainFrameTest, ChartFormatCommandsMoveTheCheckMark) {
     frame->Action(ID_TABLE_REAL_TAN)->trigger();
     EXPECT_TRUE(Checked(ID_TABLE_REAL_TAN));
     EXPECT_FALSE(Checked(ID_TABLE_REAL_IMAG));
-    EXPECT_EQ(doc->CurrentTableFormat(), kFormatTableReTan);
+    EXPECT_EQ(doc->CurrentTableFormat(), TableFormat::RealTangent);
 }
 
 TEST_F(MainFrameTest, IncludeSensitivityChecksBothItems) {

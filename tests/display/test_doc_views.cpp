@@ -5,6 +5,7 @@
 #include "display/ScaleSheet.h"
 #include "display/ViewDoc.h"
 #include "doc/CommandIds.h"
+#include "doc/CommandTable.h"
 
 namespace kv::test {
 namespace {
@@ -17,15 +18,15 @@ TEST(DocViews, ValuesAndTextsFollowTheCurrentFormats) {
     EXPECT_EQ(doc.ViewPointCount(), 4);
     EXPECT_EQ(doc.XValue(0, 1), 1.5e9);
     EXPECT_EQ(doc.YValue(0, 0), 50.0);
-    doc.SelectChartFormat(ID_FORMAT_TAN_E);
+    doc.SelectChartFormat(ChartFormat::LossTangent);
     EXPECT_EQ(doc.YValue(0, 1), 9999.0);
-    doc.SelectChartFormat(ID_FORMAT_COLE_COLE);
+    doc.SelectChartFormat(ChartFormat::ColeCole);
     EXPECT_EQ(doc.XValue(0, 2), 40.0);
     EXPECT_EQ(doc.YValue(0, 2), 8.0);
 
     EXPECT_EQ(doc.CellText(0, 0, 1), "5.0000");
     EXPECT_EQ(doc.CopyRowText(0), "200000000.\t  50.0000\t   5.0000");
-    doc.SelectTableFormat(ID_TABLE_REAL_TAN);
+    doc.SelectTableFormat(TableFormat::RealTangent);
     EXPECT_EQ(doc.CellText(0, 1, 1), "9999");
     EXPECT_EQ(doc.CopyRowText(1), "1500000000.\t   0.0000\t9999");
 
@@ -68,7 +69,7 @@ TEST(DocViews, AutoscaleOfTangentsOfZeroRealParts) {
     ViewDoc v;
     v.Sweep({2e8, 1e9});
     v.Fill(0, {{0, 1}, {0, 2}});
-    v.doc.SelectChartFormat(ID_FORMAT_TAN_E);
+    v.doc.SelectChartFormat(ChartFormat::LossTangent);
     v.doc.Autoscale();
     EXPECT_EQ(v.doc.Format(kFormatTanE).current.yMin, 9998.0);
     EXPECT_EQ(v.doc.Format(kFormatTanE).current.yMax, 9999.0);
@@ -78,7 +79,7 @@ TEST(DocViews, AutoscaleOfColeColeFitsBothAxesAndKeepsUnits) {
     ViewDoc v;
     v.Sweep({2e8, 1e9, 6e9});
     v.Fill(0, {{2.3, 0}, {40, 0}, {78.4, 0}});
-    v.doc.SelectChartFormat(ID_FORMAT_COLE_COLE);
+    v.doc.SelectChartFormat(ChartFormat::ColeCole);
     v.doc.Autoscale();
     const CPlotFormat& f = v.doc.Format(kFormatColeColeE);
     EXPECT_EQ(f.current, (Limits{0, 100, -1, 1}));
@@ -166,7 +167,7 @@ TEST(DocViews, CancelledScaleSheetChangesNothingButTheOffer) {
 TEST(DocViews, ColeColeScaleEntriesAreTakenAsEntered) {
     ViewDoc v;
     v.Sweep({2e8});
-    v.doc.SelectChartFormat(ID_FORMAT_COLE_COLE);
+    v.doc.SelectChartFormat(ChartFormat::ColeCole);
     v.ui.scaleSheet = [&](ScaleSheet& sheet, int&) {
         sheet.format.current.xMax = 2500;
         sheet.format.maxUnit = "MHz";
@@ -198,14 +199,14 @@ TEST(DocViews, MarkerCommandAndPlacement) {
     v.Sweep({1, 2, 3, 4, 5});
     v.doc.ToggleMarker();
     EXPECT_TRUE(v.doc.markerOn);
-    EXPECT_TRUE(v.doc.Checked(ID_MARKER));
+    EXPECT_TRUE(DocumentCommandChecked(v.doc, ID_MARKER));
     v.doc.ToggleMarker();
-    EXPECT_FALSE(v.doc.Checked(ID_MARKER));
+    EXPECT_FALSE(DocumentCommandChecked(v.doc, ID_MARKER));
 
     v.view.hints.clear();
     v.doc.PlaceMarker(3);
     EXPECT_TRUE(v.doc.markerOn);
-    EXPECT_TRUE(v.doc.Checked(ID_MARKER));
+    EXPECT_TRUE(DocumentCommandChecked(v.doc, ID_MARKER));
     EXPECT_EQ(v.doc.markerPosition, 3);
     EXPECT_EQ(v.view.hints, std::vector<UpdateHint>{UpdateHint::ScrollToMarker});
 }

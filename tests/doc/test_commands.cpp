@@ -53,15 +53,15 @@ TEST(CommandTable, TextsAndTargets) {
 
 TEST_F(Commands, TheDocumentTakesOnlyItsOwnCommands) {
     CKv4731xDoc& d = Make();
-    EXPECT_FALSE(d.OnCommand(ID_VIEW_CHART_ONLY));
-    EXPECT_FALSE(d.OnCommand(ID_APP_ABOUT));
-    EXPECT_FALSE(d.OnCommand(ID_FILE_OPEN));
-    EXPECT_FALSE(d.OnCommand(99999));
+    EXPECT_FALSE(RunDocumentCommand(d, ID_VIEW_CHART_ONLY));
+    EXPECT_FALSE(RunDocumentCommand(d, ID_APP_ABOUT));
+    EXPECT_FALSE(RunDocumentCommand(d, ID_FILE_OPEN));
+    EXPECT_FALSE(RunDocumentCommand(d, 99999));
     CommandState state;
-    EXPECT_FALSE(d.QueryCommand(ID_VIEW_TABLE_ONLY, state));
-    EXPECT_TRUE(d.QueryCommand(ID_MARKER, state));
+    EXPECT_FALSE(QueryDocumentCommand(d, ID_VIEW_TABLE_ONLY, state));
+    EXPECT_TRUE(QueryDocumentCommand(d, ID_MARKER, state));
     // The embedded server's trigger command does nothing here, so it is not the document's.
-    EXPECT_FALSE(d.OnCommand(ID_TRIGGER_MEASUREMENT_SERVER));
+    EXPECT_FALSE(RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT_SERVER));
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -69,7 +69,7 @@ TEST_F(Commands, InstrumentCommandsWithoutAnInstrument) {
     CKv4731xDoc& d = Make();
     for (int id : {ID_PERFORM_CAL, ID_REFRESH_CAL, ID_ARM_EXTERNAL_TRIGGER}) {
         ui.messages.clear();
-        EXPECT_TRUE(d.OnCommand(id));
+        EXPECT_TRUE(RunDocumentCommand(d, id));
         ASSERT_EQ(ui.messages.size(), 1u) << id;
         EXPECT_EQ(ui.messages[0].text, "This function requires an instrument.");
         EXPECT_EQ(ui.messages[0].caption, "Instrument");
@@ -78,7 +78,7 @@ TEST_F(Commands, InstrumentCommandsWithoutAnInstrument) {
     }
     // The measurement marks the setup modified before it finds no instrument.
     ui.messages.clear();
-    EXPECT_TRUE(d.OnCommand(ID_TRIGGER_MEASUREMENT));
+    EXPECT_TRUE(RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "This function requires an instrument.");
     EXPECT_TRUE(d.IsModified());
@@ -90,53 +90,53 @@ TEST_F(Commands, ChartFormatChecksAndTheCurrentFormatRule) {
     d.RegisterChartView(nullptr);
     ASSERT_FALSE(d.IsModified());
     CommandState state;
-    ASSERT_TRUE(d.QueryCommand(ID_FORMAT_E1, state));
+    ASSERT_TRUE(QueryDocumentCommand(d, ID_FORMAT_E1, state));
     EXPECT_TRUE(state.checked);
 
-    EXPECT_TRUE(d.OnCommand(ID_FORMAT_E2));
-    EXPECT_EQ(d.CurrentChartFormat(), kFormatE2);
+    EXPECT_TRUE(RunDocumentCommand(d, ID_FORMAT_E2));
+    EXPECT_EQ(d.CurrentChartFormat(), ChartFormat::E2);
     EXPECT_TRUE(d.IsModified());
-    d.QueryCommand(ID_FORMAT_E2, state);
+    QueryDocumentCommand(d, ID_FORMAT_E2, state);
     EXPECT_TRUE(state.checked);
-    d.QueryCommand(ID_FORMAT_E1, state);
+    QueryDocumentCommand(d, ID_FORMAT_E1, state);
     EXPECT_FALSE(state.checked);
 
     // The format that is already current: nothing changes, not even the modified flag.
     d.SetModified(false);
-    EXPECT_TRUE(d.OnCommand(ID_FORMAT_E2));
+    EXPECT_TRUE(RunDocumentCommand(d, ID_FORMAT_E2));
     EXPECT_FALSE(d.IsModified());
-    EXPECT_EQ(d.CurrentChartFormat(), kFormatE2);
+    EXPECT_EQ(d.CurrentChartFormat(), ChartFormat::E2);
 
-    EXPECT_TRUE(d.OnCommand(ID_FORMAT_TAN_E));
-    EXPECT_EQ(d.CurrentChartFormat(), kFormatTanE);
-    EXPECT_TRUE(d.OnCommand(ID_FORMAT_COLE_COLE));
-    EXPECT_EQ(d.CurrentChartFormat(), kFormatColeColeE);
-    EXPECT_TRUE(d.Checked(ID_FORMAT_COLE_COLE));
-    EXPECT_FALSE(d.Checked(ID_FORMAT_TAN_E));
+    EXPECT_TRUE(RunDocumentCommand(d, ID_FORMAT_TAN_E));
+    EXPECT_EQ(d.CurrentChartFormat(), ChartFormat::LossTangent);
+    EXPECT_TRUE(RunDocumentCommand(d, ID_FORMAT_COLE_COLE));
+    EXPECT_EQ(d.CurrentChartFormat(), ChartFormat::ColeCole);
+    EXPECT_TRUE(DocumentCommandChecked(d, ID_FORMAT_COLE_COLE));
+    EXPECT_FALSE(DocumentCommandChecked(d, ID_FORMAT_TAN_E));
 }
 
 TEST_F(Commands, TableFormatChecksAndTheCurrentFormatRule) {
     CKv4731xDoc& d = Make();
     d.RegisterChartView(nullptr);
-    EXPECT_TRUE(d.OnCommand(ID_TABLE_REAL_TAN));
-    EXPECT_EQ(d.CurrentTableFormat(), kFormatTableReTan);
+    EXPECT_TRUE(RunDocumentCommand(d, ID_TABLE_REAL_TAN));
+    EXPECT_EQ(d.CurrentTableFormat(), TableFormat::RealTangent);
     EXPECT_TRUE(d.IsModified());
-    EXPECT_TRUE(d.Checked(ID_TABLE_REAL_TAN));
-    EXPECT_FALSE(d.Checked(ID_TABLE_REAL_IMAG));
+    EXPECT_TRUE(DocumentCommandChecked(d, ID_TABLE_REAL_TAN));
+    EXPECT_FALSE(DocumentCommandChecked(d, ID_TABLE_REAL_IMAG));
     d.SetModified(false);
-    EXPECT_TRUE(d.OnCommand(ID_TABLE_REAL_TAN));
+    EXPECT_TRUE(RunDocumentCommand(d, ID_TABLE_REAL_TAN));
     EXPECT_FALSE(d.IsModified());
 }
 
 TEST_F(Commands, IncludeSensitivityChecksBothMenuItems) {
     CKv4731xDoc& d = Make();
-    EXPECT_TRUE(d.OnCommand(ID_FILE_INCLUDE_SENSITIVITY));
+    EXPECT_TRUE(RunDocumentCommand(d, ID_FILE_INCLUDE_SENSITIVITY));
     EXPECT_TRUE(d.includeSensitivity);
-    EXPECT_TRUE(d.Checked(ID_FILE_INCLUDE_SENSITIVITY));
-    EXPECT_TRUE(d.Checked(ID_EDIT_INCLUDE_SENSITIVITY));
-    EXPECT_TRUE(d.OnCommand(ID_EDIT_INCLUDE_SENSITIVITY));
+    EXPECT_TRUE(DocumentCommandChecked(d, ID_FILE_INCLUDE_SENSITIVITY));
+    EXPECT_TRUE(DocumentCommandChecked(d, ID_EDIT_INCLUDE_SENSITIVITY));
+    EXPECT_TRUE(RunDocumentCommand(d, ID_EDIT_INCLUDE_SENSITIVITY));
     EXPECT_FALSE(d.includeSensitivity);
-    EXPECT_FALSE(d.Checked(ID_FILE_INCLUDE_SENSITIVITY));
+    EXPECT_FALSE(DocumentCommandChecked(d, ID_FILE_INCLUDE_SENSITIVITY));
 }
 
 TEST_F(Commands, SetFrequencyWithoutAnInstrumentInvalidatesTraces) {
@@ -149,7 +149,7 @@ TEST_F(Commands, SetFrequencyWithoutAnInstrumentInvalidatesTraces) {
         page.sweep.stopUnit = "GHz";
         page.sweep.numPoints = 3;
     };
-    EXPECT_TRUE(d.OnCommand(ID_SET_FREQUENCY));
+    EXPECT_TRUE(RunDocumentCommand(d, ID_SET_FREQUENCY));
     EXPECT_TRUE(d.IsModified());
     EXPECT_FALSE(d.Trace(1).valid);
     EXPECT_FALSE(d.Trace(1).displayed);
@@ -162,7 +162,7 @@ TEST_F(Commands, SetFrequencyCancelledChangesNothing) {
     CKv4731xDoc& d = Make();
     d.Trace(1).valid = d.Trace(1).displayed = true;
     ui.frequencyPageAnswers.push_back(false);
-    EXPECT_TRUE(d.OnCommand(ID_SET_FREQUENCY));
+    EXPECT_TRUE(RunDocumentCommand(d, ID_SET_FREQUENCY));
     EXPECT_FALSE(d.IsModified());
     EXPECT_TRUE(d.Trace(1).valid);
 }
@@ -179,7 +179,7 @@ TEST_F(Commands, ConfigureCalCopiesThePagesIntoTheEngine) {
         page = 1;
         return true;
     };
-    EXPECT_TRUE(d.OnCommand(ID_CONFIGURE_CAL));
+    EXPECT_TRUE(RunDocumentCommand(d, ID_CONFIGURE_CAL));
     EXPECT_TRUE(d.IsModified());
     EXPECT_EQ(d.Engine().calSettings.calibrationType, 2);
     EXPECT_EQ(d.Engine().calSettings.stdLabel[0], "Methanol");
@@ -191,10 +191,10 @@ TEST_F(Commands, ConfigureCalCopiesThePagesIntoTheEngine) {
     // Cancel changes nothing; OK without changes still marks the setup modified.
     d.SetModified(false);
     ui.calibrationSheet = nullptr;
-    EXPECT_TRUE(d.OnCommand(ID_CONFIGURE_CAL));
+    EXPECT_TRUE(RunDocumentCommand(d, ID_CONFIGURE_CAL));
     EXPECT_FALSE(d.IsModified());
     ui.calibrationSheet = [](CalibrationSheet&, int&) { return true; };
-    EXPECT_TRUE(d.OnCommand(ID_CONFIGURE_CAL));
+    EXPECT_TRUE(RunDocumentCommand(d, ID_CONFIGURE_CAL));
     EXPECT_TRUE(d.IsModified());
     EXPECT_EQ(d.Engine().model.apertureScale, 4.93536287577e-12);
 }

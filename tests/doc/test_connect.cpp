@@ -5,6 +5,7 @@
 #include "DocFixture.h"
 #include "doc/CGpibSelectDlg.h"
 #include "doc/CommandIds.h"
+#include "doc/CommandTable.h"
 #include "instrument/IComponentSettings.h"
 
 namespace kv::test {
@@ -102,7 +103,7 @@ TEST_F(Connection, RetryAndCancelWhenTheAnalyzerDoesNotAnswer) {
     // Nothing was remembered from a failed connection.
     EXPECT_TRUE(profile.values.find(kProfileInstrumentClsid)->second == kFakeInstrumentClsid);
     ui.messages.clear();
-    d.OnCommand(ID_PERFORM_CAL);
+    RunDocumentCommand(d, ID_PERFORM_CAL);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "This function requires an instrument.");
 }
@@ -515,7 +516,7 @@ TEST(Addresses, NumbersOrTextsAsTheCardReadsThem) {
 TEST_F(Connection, GpibInstrumentCommandShowsTheDialogAndVerifies) {
     RememberFakeSelection();
     CKv4731xDoc& d = Make();
-    d.OnCommand(ID_GPIB_INSTRUMENT);
+    RunDocumentCommand(d, ID_GPIB_INSTRUMENT);
     EXPECT_EQ(ui.gpibSelectRuns, 1);
     ASSERT_TRUE(d.HasInstrument());
     EXPECT_TRUE(d.firstShowDone);
@@ -554,7 +555,7 @@ TEST_F(Connection, TheInstrumentCommandKeepsTheCalibrationUnlessTheOperatorGives
     // OK with nothing changed: no new connection, the calibration stays, nothing is asked.
     int creations = registry.creations;
     ui.messages.clear();
-    d.OnCommand(ID_GPIB_INSTRUMENT);
+    RunDocumentCommand(d, ID_GPIB_INSTRUMENT);
     EXPECT_EQ(registry.creations, creations);
     EXPECT_TRUE(d.Engine().calibrated);
     EXPECT_TRUE(ui.messages.empty());
@@ -565,7 +566,7 @@ TEST_F(Connection, TheInstrumentCommandKeepsTheCalibrationUnlessTheOperatorGives
         return true;
     };
     ui.answers = {Answer::No};
-    d.OnCommand(ID_GPIB_INSTRUMENT);
+    RunDocumentCommand(d, ID_GPIB_INSTRUMENT);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, question);
     EXPECT_EQ(ui.messages[0].caption, "Calibration");
@@ -579,7 +580,7 @@ TEST_F(Connection, TheInstrumentCommandKeepsTheCalibrationUnlessTheOperatorGives
     ui.messages.clear();
     ui.answers = {Answer::No};
     ASSERT_TRUE(d.WriteDefaultsFile().Done());
-    d.OnCommand(ID_RESET_DEFAULTS);
+    RunDocumentCommand(d, ID_RESET_DEFAULTS);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, question);
     EXPECT_TRUE(d.Engine().calibrated);
@@ -591,7 +592,7 @@ TEST_F(Connection, TheInstrumentCommandKeepsTheCalibrationUnlessTheOperatorGives
         dialog.settingsChanged = true;
         return true;
     };
-    d.OnCommand(ID_GPIB_INSTRUMENT);
+    RunDocumentCommand(d, ID_GPIB_INSTRUMENT);
     EXPECT_EQ(registry.creations, creations + 1);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_TRUE(d.Engine().calibrated);
@@ -607,7 +608,7 @@ TEST_F(Connection, TheInstrumentCommandKeepsTheCalibrationUnlessTheOperatorGives
     const std::string file = (folder / "other.tst").string();
     ASSERT_TRUE(d.SaveSetupFile(file).Done());  // names FAKE ANALYZER 1
     registry.driver->name = "FAKE ANALYZER 2";
-    d.OnCommand(ID_GPIB_INSTRUMENT);
+    RunDocumentCommand(d, ID_GPIB_INSTRUMENT);
     EXPECT_FALSE(d.Engine().calibrated);
 
     // A setup file made on another analyzer asks before it replaces the calibration.
@@ -626,7 +627,7 @@ TEST_F(Connection, TheInstrumentCommandKeepsTheCalibrationUnlessTheOperatorGives
         dialog.instrumentAddress = "17";
         return true;
     };
-    d.OnCommand(ID_GPIB_INSTRUMENT);
+    RunDocumentCommand(d, ID_GPIB_INSTRUMENT);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(d.instrumentAddress, "17");
     EXPECT_TRUE(d.HasInstrument());

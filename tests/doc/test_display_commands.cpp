@@ -50,7 +50,7 @@ TEST_F(DisplayCommands, DisplaySheetOpensOnItsPageAndAppliesOkInOrder) {
     };
     for (int id : {ID_DATA_TO_MEMORY, ID_MEMORY_TO_DATA, ID_TRACES_DISPLAYED, ID_TRACE_MATH,
                    ID_ALL_OF_THE_ABOVE}) {
-        EXPECT_TRUE(d.OnCommand(id));
+        EXPECT_TRUE(RunDocumentCommand(d, id));
     }
     EXPECT_EQ(pagesShown, (std::vector<int>{0, 1, 1, 2, 2}));  // the last: the page last stored
     EXPECT_EQ(seen.memory, -1);
@@ -70,7 +70,7 @@ TEST_F(DisplayCommands, DisplaySheetOpensOnItsPageAndAppliesOkInOrder) {
         return true;
     };
     d.SetModified(false);
-    d.OnCommand(ID_DATA_TO_MEMORY);
+    RunDocumentCommand(d, ID_DATA_TO_MEMORY);
     EXPECT_FALSE(d.Trace(0).displayed);
     EXPECT_TRUE(d.Trace(2).valid);
     EXPECT_FALSE(d.Trace(2).displayed);
@@ -89,7 +89,7 @@ TEST_F(DisplayCommands, DataDividedByItselfAndAnInvalidReference) {
     EXPECT_EQ(d.YValue(0, 0), 1.0);
     EXPECT_EQ(d.CellText(0, 2, 1), "1.0000");
     // 0 / 0 is no number: not drawn, and the table says so.
-    d.SelectChartFormat(ID_FORMAT_E2);
+    d.SelectChartFormat(ChartFormat::E2);
     EXPECT_TRUE(std::isnan(d.YValue(0, 1)));
     EXPECT_EQ(d.CellText(0, 1, 1), "undefined");
     d.Trace(0).permittivity[1].im = 2.0;
@@ -112,7 +112,7 @@ TEST_F(DisplayCommands, DisplayOptionsSheetPagesOkAndCancel) {
     };
     for (int id :
          {ID_PREF_TITLE, ID_PREF_GRID, ID_PREF_TABLE_FONT, ID_PREF_MEMORY3, ID_DISPLAY_OPTIONS}) {
-        d.OnCommand(id);
+        RunDocumentCommand(d, id);
     }
     EXPECT_EQ(pagesShown, (std::vector<int>{0, 5, 6, 10, 10}));
     EXPECT_FALSE(seen.tracesOnly);
@@ -137,7 +137,7 @@ TEST_F(DisplayCommands, DisplayOptionsSheetPagesOkAndCancel) {
         page = 4;
         return true;
     };
-    d.OnCommand(ID_DISPLAY_OPTIONS);
+    RunDocumentCommand(d, ID_DISPLAY_OPTIONS);
     EXPECT_EQ(d.title.text, "Run 7");
     EXPECT_EQ(d.title.colour, 0x00AA00u);
     EXPECT_FALSE(d.subtitle.shown);
@@ -158,7 +158,7 @@ TEST_F(DisplayCommands, DisplayOptionsSheetPagesOkAndCancel) {
         page = 8;
         return true;
     };
-    d.OnCommand(ID_TRACE_OPTIONS);
+    RunDocumentCommand(d, ID_TRACE_OPTIONS);
     EXPECT_TRUE(seen.tracesOnly);
     EXPECT_EQ(pagesShown.back(), kPageFirstTrace);
     EXPECT_EQ(d.Trace(3).colour, 0x0A0B0Cu);
@@ -174,7 +174,7 @@ TEST_F(DisplayCommands, TableCopyTextAndItsRefusals) {
     d.dateStamp = 0;
     d.timeStamp = 13 * 3600 + 5 * 60;
     d.includeSensitivity = true;
-    EXPECT_TRUE(d.OnCommand(ID_COPY_TABLE));
+    EXPECT_TRUE(RunDocumentCommand(d, ID_COPY_TABLE));
     EXPECT_EQ(ui.clipboardText,
               "Methanol\n"
               "January 01, 1970 01:05 PM\n"
@@ -187,8 +187,8 @@ TEST_F(DisplayCommands, TableCopyTextAndItsRefusals) {
     d.title.shown = false;
     d.timeDateShown = false;
     d.includeSensitivity = false;
-    d.SelectTableFormat(ID_TABLE_REAL_TAN);
-    d.OnCommand(ID_EDIT_COPY);  // no view took it: the table
+    d.SelectTableFormat(TableFormat::RealTangent);
+    RunDocumentCommand(d, ID_EDIT_COPY);  // no view took it: the table
     EXPECT_EQ(ui.clipboardText.substr(0, ui.clipboardText.find('\n', 20) + 1),
               "Frequency\te'\te''/e'\n1000000000.\t  50.0000\t0.1000\n");
 
@@ -199,19 +199,19 @@ TEST_F(DisplayCommands, TableCopyTextAndItsRefusals) {
         d.Trace(t).permittivity.assign(1601, CComplex{12.5, 3.25});
         d.Trace(t).valid = d.Trace(t).displayed = true;
     }
-    d.OnCommand(ID_COPY_TABLE);
+    RunDocumentCommand(d, ID_COPY_TABLE);
     EXPECT_GT(ui.clipboardText.size(), 100000u);
     EXPECT_EQ(std::count(ui.clipboardText.begin(), ui.clipboardText.end(), '\n'), 1602);
 
     // Refusals: the clipboard keeps what it had.
     ui.messages.clear();
     ui.clipboardWorks = false;
-    d.OnCommand(ID_COPY_CHART);
-    d.OnCommand(ID_COPY_TABLE);
+    RunDocumentCommand(d, ID_COPY_CHART);
+    RunDocumentCommand(d, ID_COPY_TABLE);
     d.Trace(kDataTrace).valid = false;
     ui.clipboardWorks = true;
     ui.clipboardText = "kept";
-    d.OnCommand(ID_COPY_TABLE);
+    RunDocumentCommand(d, ID_COPY_TABLE);
     EXPECT_EQ(ui.clipboardText, "kept");
     ASSERT_EQ(ui.messages.size(), 3u);
     for (int i : {0, 1}) {
@@ -232,7 +232,7 @@ TEST_F(DisplayCommands, TableCopyOfSeveralTracesNamesEveryColumn) {
     CTrace& memory = d.Trace(1);
     memory.permittivity = {{60.0, 6.0}, {30.0, 3.0}, {20.0, 2.0}};
     memory.valid = memory.displayed = true;
-    d.OnCommand(ID_COPY_TABLE);
+    RunDocumentCommand(d, ID_COPY_TABLE);
     EXPECT_EQ(ui.clipboardText,
               "Frequency\tData e'\tData e''\tMemory 1 e'\tMemory 1 e''\tData Sensitivity\n"
               "1000000000.\t  50.0000\t   5.0000\t  60.0000\t   6.0000\t         0.5000\n"
@@ -242,10 +242,10 @@ TEST_F(DisplayCommands, TableCopyOfSeveralTracesNamesEveryColumn) {
     EXPECT_EQ(d.ColumnTitle(1, 1), "Memory 1 e''");
 
     // Permeability, in the tangent form: u' and u''/u' of each trace, empty past its array.
-    d.SelectTableFormat(ID_TABLE_REAL_TAN);
+    d.SelectTableFormat(TableFormat::RealTangent);
     d.Trace(0).permeability = {{1.0, 0.5}, {2.0, 0.0}, {4.0, 1.0}};
     memory.permeability = {{1.0, 0.25}};
-    d.OnCommand(ID_COPY_TABLE);
+    RunDocumentCommand(d, ID_COPY_TABLE);
     EXPECT_EQ(ui.clipboardText,
               "Frequency\tData e'\tData e''/e'\tData u'\tData u''/u'\tMemory 1 e'\t"
               "Memory 1 e''/e'\tMemory 1 u'\tMemory 1 u''/u'\n"
@@ -256,9 +256,9 @@ TEST_F(DisplayCommands, TableCopyOfSeveralTracesNamesEveryColumn) {
 
     // Data alone: the header of one trace, and its rows carry u' and u''.
     memory.displayed = false;
-    d.SelectTableFormat(ID_TABLE_REAL_IMAG);
+    d.SelectTableFormat(TableFormat::RealImaginary);
     EXPECT_EQ(d.ColumnTitle(0, 1), "e''");
-    d.OnCommand(ID_COPY_TABLE);
+    RunDocumentCommand(d, ID_COPY_TABLE);
     EXPECT_EQ(ui.clipboardText,
               "Frequency\te'\te''\tu'\tu''\n"
               "1000000000.\t  50.0000\t   5.0000\t   1.0000\t   0.5000\n"
@@ -270,7 +270,7 @@ TEST_F(DisplayCommands, PrintsExportsAndStatusTexts) {
     CKv4731xDoc& d = MakeWithData();
     for (int id : {ID_PRINT_CHART, ID_PRINT_CHART_PREVIEW, ID_PRINT_TABLE, ID_PRINT_TABLE_PREVIEW,
                    ID_FILE_PRINT_SETUP}) {
-        EXPECT_TRUE(d.OnCommand(id));
+        EXPECT_TRUE(RunDocumentCommand(d, id));
     }
     EXPECT_EQ(ui.printRequests, (std::vector<std::string>{"chart", "chart preview", "table",
                                                           "table preview", "setup"}));
@@ -278,10 +278,10 @@ TEST_F(DisplayCommands, PrintsExportsAndStatusTexts) {
     // An export lands beside the setup file unless the operator says otherwise.
     d.SetPathName("/data/run 4.tst");
     ui.saveFileNames = {std::nullopt, std::string("/tmp/t.pdf"), std::string("/tmp/c.gif")};
-    d.OnCommand(ID_EXPORT_CHART);  // cancelled
-    d.OnCommand(ID_EXPORT_TABLE);
+    RunDocumentCommand(d, ID_EXPORT_CHART);  // cancelled
+    RunDocumentCommand(d, ID_EXPORT_TABLE);
     ui.exportError = "Unsupported file type: choose a .png, .svg or .pdf file.";
-    d.OnCommand(ID_EXPORT_CHART);
+    RunDocumentCommand(d, ID_EXPORT_CHART);
     EXPECT_EQ(ui.exports, (std::vector<std::string>{"table|/tmp/t.pdf", "chart|/tmp/c.gif"}));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, ui.exportError);
@@ -291,8 +291,8 @@ TEST_F(DisplayCommands, PrintsExportsAndStatusTexts) {
 
     ui.statusTexts.clear();
     ui.saveFileNames = {(folder / "a.tst").string()};
-    d.OnCommand(ID_FILE_SAVE_AS);
-    d.OnCommand(ID_SAVE_AS_DEFAULT);
+    RunDocumentCommand(d, ID_FILE_SAVE_AS);
+    RunDocumentCommand(d, ID_SAVE_AS_DEFAULT);
     EXPECT_EQ(ui.statusTexts,
               (std::vector<std::string>{"Setup saved to " + (folder / "a.tst").string(),
                                         "Defaults saved to " + d.defaultsPath}));
@@ -301,17 +301,17 @@ TEST_F(DisplayCommands, PrintsExportsAndStatusTexts) {
 TEST_F(DisplayCommands, ExportsTheSampleReflectionAsTouchstone) {
     CKv4731xDoc& d = MakeWithData();
     CommandState state;
-    ASSERT_TRUE(d.QueryCommand(ID_EXPORT_TOUCHSTONE, state));
+    ASSERT_TRUE(QueryDocumentCommand(d, ID_EXPORT_TOUCHSTONE, state));
     EXPECT_FALSE(state.enabled);  // no sample measured
     CProbeEngine& e = d.Engine();
     e.instrumentName = "Made-up analyzer";
     e.sampleMeasured = {{0.2, 0.4}, {0.5, 0.0}, {0.0, -1.0}};
-    ASSERT_TRUE(d.QueryCommand(ID_EXPORT_TOUCHSTONE, state));
+    ASSERT_TRUE(QueryDocumentCommand(d, ID_EXPORT_TOUCHSTONE, state));
     EXPECT_TRUE(state.enabled);
 
     const std::string path = (folder / "sample.s1p").string();
     ui.saveFileNames = {path};
-    d.OnCommand(ID_EXPORT_TOUCHSTONE);
+    RunDocumentCommand(d, ID_EXPORT_TOUCHSTONE);
     std::ifstream in(path);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(text.substr(text.find("# Hz")),
@@ -358,13 +358,13 @@ TEST_F(DisplayCommands, WhileAnOperationWaitsOnlyLookingCopyingAndPrintingRun) {
         }
         // The operator reaches the menus through the prompt's message pump.
         EXPECT_EQ(ui.commandStateChanges, 1);
-        d.QueryCommand(ID_SET_FREQUENCY, setFrequency);
-        d.QueryCommand(ID_COPY_TABLE, copyTable);
-        EXPECT_TRUE(d.OnCommand(ID_SET_FREQUENCY));  // refused: no page opens
-        d.OnCommand(ID_PRINT_TABLE);                 // still runs
+        QueryDocumentCommand(d, ID_SET_FREQUENCY, setFrequency);
+        QueryDocumentCommand(d, ID_COPY_TABLE, copyTable);
+        EXPECT_TRUE(RunDocumentCommand(d, ID_SET_FREQUENCY));  // refused: no page opens
+        RunDocumentCommand(d, ID_PRINT_TABLE);                 // still runs
         opened = d.OpenDocumentFile((folder / "other.tst").string());
     };
-    ASSERT_TRUE(d.OnCommand(ID_PERFORM_CAL));
+    ASSERT_TRUE(RunDocumentCommand(d, ID_PERFORM_CAL));
     ui.onPump = nullptr;
     EXPECT_FALSE(setFrequency.enabled);
     EXPECT_TRUE(copyTable.enabled);
@@ -372,15 +372,15 @@ TEST_F(DisplayCommands, WhileAnOperationWaitsOnlyLookingCopyingAndPrintingRun) {
     EXPECT_TRUE(ui.frequencyPagesShown.empty());
     EXPECT_EQ(ui.printRequests, (std::vector<std::string>{"table"}));
     EXPECT_EQ(ui.commandStateChanges, 2);  // when the wait began and when it ended
-    d.QueryCommand(ID_SET_FREQUENCY, setFrequency);
+    QueryDocumentCommand(d, ID_SET_FREQUENCY, setFrequency);
     EXPECT_TRUE(setFrequency.enabled);
     EXPECT_EQ(ui.statusTexts, (std::vector<std::string>{"Calibration complete"}));
 
-    ASSERT_TRUE(d.OnCommand(ID_TRIGGER_MEASUREMENT));
+    ASSERT_TRUE(RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT));
     EXPECT_EQ(ui.statusTexts.back(), "Measurement complete");
     // An aborted measurement says nothing in the status bar.
     ui.promptActions = {PromptAction::Abort};
-    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
     EXPECT_EQ(ui.statusTexts.size(), 2u);
 }
 

@@ -6,6 +6,7 @@
 
 #include "DocFilesFixture.h"
 #include "doc/CommandIds.h"
+#include "doc/CommandTable.h"
 #include "persist/DataFile.h"
 
 namespace kv::test {
@@ -45,7 +46,7 @@ void ThreePointSweep(CKv4731xDoc& d) {
 
 TEST_F(DocFiles, NothingToSaveWithoutAValidTrace) {
     CKv4731xDoc& d = Make();
-    ASSERT_TRUE(d.OnCommand(ID_FILE_SAVE_DATA));
+    ASSERT_TRUE(RunDocumentCommand(d, ID_FILE_SAVE_DATA));
     EXPECT_EQ(ui.MessageTexts(), std::vector<std::string>{"None of the traces are valid."});
     EXPECT_EQ(Captions(), std::vector<std::string>{"Save data"});
     EXPECT_TRUE(ui.traceChoiceCaptions.empty());
@@ -60,7 +61,7 @@ TEST_F(DocFiles, SavedWithSensitivityLoadsIntoData) {
     const std::string path = folder.File("run1.prn");
     ui.traceChoices = {kDataTrace};
     ui.saveFileNames = {path};
-    ASSERT_TRUE(d.OnCommand(ID_FILE_SAVE_DATA));
+    ASSERT_TRUE(RunDocumentCommand(d, ID_FILE_SAVE_DATA));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(ui.traceChoiceCaptions, std::vector<std::string>{"Select trace to be stored."});
     EXPECT_EQ(ui.traceChoiceEnabled[0], (std::array<bool, 4>{true, false, true, false}));
@@ -83,7 +84,7 @@ TEST_F(DocFiles, SavedWithSensitivityLoadsIntoData) {
     CKv4731xDoc& back = Make();
     ui.traceChoices = {kDataTrace};
     ui.openFileNames = {path};
-    ASSERT_TRUE(back.OnCommand(ID_FILE_OPEN_DATA));
+    ASSERT_TRUE(RunDocumentCommand(back, ID_FILE_OPEN_DATA));
     EXPECT_TRUE(ui.messages.empty());
     ASSERT_EQ(ui.openRequests.size(), 1u);
     EXPECT_EQ(ui.openRequests[0].filter, kFilter);
@@ -108,7 +109,7 @@ TEST_F(DocFiles, WithoutSensitivityItGoesIntoAMemoryOnly) {
     const std::string path = folder.File("plain.prn");
     ui.traceChoices = {kDataTrace};
     ui.saveFileNames = {path};
-    d.OnCommand(ID_FILE_SAVE_DATA);
+    RunDocumentCommand(d, ID_FILE_SAVE_DATA);
     const std::string text = ReadText(path);
     EXPECT_EQ(text.substr(0, 17), "frequency\te'\te''\n");
     EXPECT_EQ(text.substr(17, 36), " 200000000.0000\t  80.0000\t   0.5000\n");

@@ -6,6 +6,7 @@
 
 #include "DocFilesFixture.h"
 #include "doc/CommandIds.h"
+#include "doc/CommandTable.h"
 #include "persist/SetupImage.h"
 
 namespace kv::test {
@@ -29,13 +30,13 @@ void CalibrateAndMeasure(CKv4731xDoc& d, FakeDriver& driver) {
         return d.Engine().StandardReflection(call < 3 ? call + 1 : 3, f);
     };
     driver.measureCalls = 0;
-    ASSERT_TRUE(d.OnCommand(ID_PERFORM_CAL));
+    ASSERT_TRUE(RunDocumentCommand(d, ID_PERFORM_CAL));
     ASSERT_TRUE(d.Engine().calibrated);
     // From now on the sample, whichever document asks.
     driver.reflection = [model = d.Engine().model](double f, int) {
         return model.Reflection(f, kSample);
     };
-    ASSERT_TRUE(d.OnCommand(ID_TRIGGER_MEASUREMENT));
+    ASSERT_TRUE(RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT));
     ASSERT_TRUE(d.Trace(kDataTrace).valid);
 }
 
@@ -82,7 +83,7 @@ TEST_F(DocFiles, ReopenedOnTheSameAnalyzerTheCalibrationReturnsAndAMeasurementFo
 
     // A measurement follows at once, with the same result.
     d.Trace(kDataTrace).permittivity.clear();
-    ASSERT_TRUE(d.OnCommand(ID_TRIGGER_MEASUREMENT));
+    ASSERT_TRUE(RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT));
     EXPECT_TRUE(ui.messages.empty());
     const auto& again = d.Trace(kDataTrace).permittivity;
     ASSERT_EQ(again.size(), measured.size());
@@ -247,8 +248,8 @@ TEST_F(DocFiles, TraceMathTitlesAndFormatsSurvive) {
         writer.referenceTrace = 3;
         writer.title.text = std::string(length, 'T');
         writer.subtitle.text = std::string(length + 1, 'S');
-        writer.OnCommand(ID_FORMAT_COLE_COLE);
-        writer.OnCommand(ID_TABLE_REAL_TAN);
+        RunDocumentCommand(writer, ID_FORMAT_COLE_COLE);
+        RunDocumentCommand(writer, ID_TABLE_REAL_TAN);
         writer.Format(kFormatColeColeE).current.yMax = 55.5;
         const std::string path = folder.File("long.tst");
         ASSERT_TRUE(writer.OnSaveDocument(path));
@@ -268,12 +269,12 @@ TEST_F(DocFiles, TraceMathTitlesAndFormatsSurvive) {
         EXPECT_EQ(d.referenceTrace, 3);
         EXPECT_EQ(d.title.text, std::string(length, 'T'));
         EXPECT_EQ(d.subtitle.text, std::string(length + 1, 'S'));
-        EXPECT_EQ(d.CurrentChartFormat(), kFormatColeColeE);
-        EXPECT_TRUE(d.Checked(ID_FORMAT_COLE_COLE));
-        EXPECT_FALSE(d.Checked(ID_FORMAT_E1));
-        EXPECT_EQ(d.CurrentTableFormat(), kFormatTableReTan);
-        EXPECT_TRUE(d.Checked(ID_TABLE_REAL_TAN));
-        EXPECT_FALSE(d.Checked(ID_TABLE_REAL_IMAG));
+        EXPECT_EQ(d.CurrentChartFormat(), ChartFormat::ColeCole);
+        EXPECT_TRUE(DocumentCommandChecked(d, ID_FORMAT_COLE_COLE));
+        EXPECT_FALSE(DocumentCommandChecked(d, ID_FORMAT_E1));
+        EXPECT_EQ(d.CurrentTableFormat(), TableFormat::RealTangent);
+        EXPECT_TRUE(DocumentCommandChecked(d, ID_TABLE_REAL_TAN));
+        EXPECT_FALSE(DocumentCommandChecked(d, ID_TABLE_REAL_IMAG));
         EXPECT_EQ(d.Format(kFormatColeColeE).current.yMax, 55.5);
         EXPECT_FALSE(d.IsModified());
     }
@@ -292,16 +293,16 @@ TEST_F(DocFiles, FormatCodesWithoutACommand) {
     b[at + 2] = 5;  // u''
     WriteBytes(path, b);
     ASSERT_TRUE(d.OnOpenDocument(path));
-    EXPECT_EQ(d.CurrentTableFormat(), kFormatTableReTan);
-    EXPECT_EQ(d.CurrentChartFormat(), kFormatU2);
-    EXPECT_FALSE(d.Checked(ID_FORMAT_E1));
+    EXPECT_EQ(d.CurrentTableFormat(), TableFormat::RealTangent);
+    EXPECT_EQ(d.CurrentChartFormat(), ChartFormat::U2);
+    EXPECT_FALSE(DocumentCommandChecked(d, ID_FORMAT_E1));
     // A code without a format selects nothing.
     b[at] = 7;
     b[at + 2] = 9;
     WriteBytes(path, b);
     ASSERT_TRUE(d.OnOpenDocument(path));
-    EXPECT_EQ(d.CurrentTableFormat(), kFormatTableReTan);
-    EXPECT_EQ(d.CurrentChartFormat(), kFormatU2);
+    EXPECT_EQ(d.CurrentTableFormat(), TableFormat::RealTangent);
+    EXPECT_EQ(d.CurrentChartFormat(), ChartFormat::U2);
 }
 
 TEST_F(DocFiles, TheSaveQuestionBeforeASetupIsClosed) {
@@ -367,14 +368,14 @@ TEST_F(DocFiles, DefaultsFileAtFirstShow) {
 
     // A valid one is read and kept as it is; the setup counts as unchanged.
     d.title.text = "My defaults";
-    d.OnCommand(ID_FORMAT_E2);
-    ASSERT_TRUE(d.OnCommand(ID_SAVE_AS_DEFAULT));
+    RunDocumentCommand(d, ID_FORMAT_E2);
+    ASSERT_TRUE(RunDocumentCommand(d, ID_SAVE_AS_DEFAULT));
     const Bytes saved = ReadBytes(dft);
     CKv4731xDoc& next = Make(true);
     next.OnViewsShown();
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(next.title.text, "My defaults");
-    EXPECT_EQ(next.CurrentChartFormat(), kFormatE2);
+    EXPECT_EQ(next.CurrentChartFormat(), ChartFormat::E2);
     EXPECT_TRUE(next.defaultsValid);
     EXPECT_FALSE(next.IsModified());
     EXPECT_EQ(ReadBytes(dft), saved);
@@ -400,7 +401,7 @@ TEST_F(DocFiles, DefaultsFileAtFirstShow) {
 TEST_F(DocFiles, SaveAsDefaultAndResetDefaults) {
     CKv4731xDoc& d = MakeShown();
     d.defaultsPath = folder.File("no-such-folder/47310.dft");
-    ASSERT_TRUE(d.OnCommand(ID_SAVE_AS_DEFAULT));
+    ASSERT_TRUE(RunDocumentCommand(d, ID_SAVE_AS_DEFAULT));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Could not open default file.");
     EXPECT_EQ(ui.messages[0].caption, "Save defaults");
@@ -409,7 +410,7 @@ TEST_F(DocFiles, SaveAsDefaultAndResetDefaults) {
     ui.messages.clear();
     d.title.text = "kept";
     d.dateStamp = 86400;
-    ASSERT_TRUE(d.OnCommand(ID_RESET_DEFAULTS));
+    ASSERT_TRUE(RunDocumentCommand(d, ID_RESET_DEFAULTS));
     EXPECT_EQ(d.dateStamp, 86400);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(d.title.text, "kept");
@@ -419,10 +420,10 @@ TEST_F(DocFiles, SaveAsDefaultAndResetDefaults) {
     other.title.text = "other defaults";
     other.dateStamp = other.timeStamp = 86400;
     other.defaultsPath = folder.File("other.dft");
-    ASSERT_TRUE(other.OnCommand(ID_SAVE_AS_DEFAULT));
+    ASSERT_TRUE(RunDocumentCommand(other, ID_SAVE_AS_DEFAULT));
     CKv4731xDoc& e = MakeShown();
     e.defaultsPath = folder.File("other.dft");
-    ASSERT_TRUE(e.OnCommand(ID_RESET_DEFAULTS));
+    ASSERT_TRUE(RunDocumentCommand(e, ID_RESET_DEFAULTS));
     EXPECT_GT(e.dateStamp, 86400);  // stamped anew, not the day the defaults were saved
     EXPECT_EQ(e.timeStamp, e.dateStamp);
     ASSERT_EQ(ui.messages.size(), 1u);

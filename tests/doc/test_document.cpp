@@ -1,6 +1,7 @@
 #include "DocFixture.h"
 
 #include "doc/CommandIds.h"
+#include "doc/CommandTable.h"
 
 namespace kv::test {
 namespace {
@@ -65,8 +66,8 @@ TEST_F(Document, DefaultsWithAnEmptyProfile) {
         EXPECT_FALSE(d.Trace(i).valid);
         EXPECT_FALSE(d.Trace(i).displayed);
     }
-    EXPECT_EQ(d.CurrentChartFormat(), kFormatE1);
-    EXPECT_EQ(d.CurrentTableFormat(), kFormatTableReIm);
+    EXPECT_EQ(d.CurrentChartFormat(), ChartFormat::E1);
+    EXPECT_EQ(d.CurrentTableFormat(), TableFormat::RealImaginary);
     EXPECT_EQ(d.Format(kFormatE2).name, "e''");
     EXPECT_EQ(d.Format(kFormatE2).current.yMax, 20.0);
     EXPECT_EQ(d.Format(kFormatTanE).current.yMax, 10.0);
@@ -110,8 +111,8 @@ TEST_F(Document, DefaultFontsComeFromTheStockFontOnceForEveryFrontEnd) {
     const LogFont title = d.title.font;
     d.RegisterChartView(nullptr);
     EXPECT_EQ(d.title.font, title);
-    EXPECT_TRUE(d.Checked(ID_FORMAT_E1));
-    EXPECT_TRUE(d.Checked(ID_TABLE_REAL_IMAG));
+    EXPECT_TRUE(DocumentCommandChecked(d, ID_FORMAT_E1));
+    EXPECT_TRUE(DocumentCommandChecked(d, ID_TABLE_REAL_IMAG));
     EXPECT_FALSE(d.IsModified());
 }
 
@@ -134,7 +135,7 @@ TEST_F(Document, ReferenceTagParameterLabelAndLegend) {
     EXPECT_EQ(d.ChartParameterLabel(), "e' / [< Memory 1]");
     EXPECT_EQ(d.TraceMathLegend(), "Listed measurements are divided by [< Memory 1]");
     d.mathMode = 2;
-    d.SelectChartFormat(ID_FORMAT_COLE_COLE);
+    d.SelectChartFormat(ChartFormat::ColeCole);
     EXPECT_EQ(d.ChartParameterLabel(), "Cole-Cole e - [< Memory 1]");
     EXPECT_EQ(d.TraceMathLegend(), "Listed measurements have [< Memory 1] subtracted from them");
 }

@@ -3,6 +3,7 @@
 // its encoding shows here.
 
 #include "DocFilesFixture.h"
+#include "doc/CommandTable.h"
 #include "support/GoldenSession.h"
 
 namespace kv::test {
@@ -11,7 +12,7 @@ namespace {
 TEST_F(DocFiles, WrittenFilesMatchTheGoldenCopiesByteForByte) {
     CKv4731xDoc& d = MakeShown();
     RunGoldenSession(d, *registry.driver, ui, folder.Path().string(),
-                     [&d](int id) { EXPECT_TRUE(d.OnCommand(id)) << id; });
+                     [&d](int id) { EXPECT_TRUE(RunDocumentCommand(d, id)) << id; });
     ExpectGoldenFiles(folder.Path().string(), std::string(KV_SOURCE_DIR) + "/tests/data/golden");
 }
 

@@ -81,6 +81,14 @@ TEST(Cli, CommandLineMistakesExitWithStatusTwo) {
     EXPECT_EQ(folder.Run({"--help"}).status, 0);
 }
 
+TEST(Cli, AChartFormatNoRowOffersIsRefusedWithTheOfferedNames) {
+    CliFolder folder;
+    const CliResult r = folder.Run({"measure", "--yes", "--format", "u1"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--format: expected e1, e2, tan or colecole, not u1"), std::string::npos)
+        << r.err;
+}
+
 TEST(Cli, AFailedReadingEndsTheRunWithTheAnalyzersText) {
     CliFolder folder;
     folder.WriteIni("[analyzer]\nfail_measure_after=1\nerror_text=Sweep lost.\n");

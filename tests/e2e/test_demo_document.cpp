@@ -12,6 +12,7 @@
 
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
+#include "doc/CommandTable.h"
 #include "instrument/PluginRegistry.h"
 #include "persist/ProfileStore.h"
 #include "probe/Standards.h"
@@ -60,7 +61,7 @@ protected:
             page.sweep.numPoints = points;
             page.sweep.sweepType = 0;
         };
-        doc->OnCommand(ID_SET_FREQUENCY);
+        RunDocumentCommand(*doc, ID_SET_FREQUENCY);
         EXPECT_EQ(doc->Engine().frequencies.size(), static_cast<std::size_t>(points));
         return *doc;
     }
@@ -92,7 +93,7 @@ private:
 TEST_F(DemoDocument, AMeasurementBeforeCalibrationIsRefused) {
     CKv4731xDoc& d = Connect();
     ui.messages.clear();
-    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text,
               "A calibration must be performed before a measurement can be made.");
@@ -103,12 +104,12 @@ TEST_F(DemoDocument, AMeasurementBeforeCalibrationIsRefused) {
 
 TEST_F(DemoDocument, CalibrationAndMeasurementGiveTheSample) {
     CKv4731xDoc& d = Connect(101);
-    d.OnCommand(ID_PERFORM_CAL);
+    RunDocumentCommand(d, ID_PERFORM_CAL);
     ASSERT_TRUE(d.Engine().calibrated);
     EXPECT_EQ(ui.prompts, (std::vector<std::string>{"Leave the probe open in air.",
                                                     "Connect the shorting block to the probe.",
                                                     "Insert the probe into  25.00 C water."}));
-    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
     ASSERT_EQ(d.measurementCount, 1);
     EXPECT_TRUE(d.Trace(0).valid);
     EXPECT_TRUE(d.Trace(0).displayed);
@@ -122,20 +123,20 @@ TEST_F(DemoDocument, CalibrationAndMeasurementGiveTheSample) {
 TEST_F(DemoDocument, ARefreshCorrectsTheCablesDrift) {
     WriteIni("[cable]\ndrift=0.02\n");
     CKv4731xDoc& d = Connect();
-    d.OnCommand(ID_PERFORM_CAL);
+    RunDocumentCommand(d, ID_PERFORM_CAL);
     ASSERT_TRUE(d.Engine().calibrated);
-    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
     const double fresh = DataError();
     for (int sweep = 0; sweep < 60; ++sweep) {
-        d.OnCommand(ID_TRIGGER_MEASUREMENT);
+        RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
     }
     const double drifted = DataError();
     EXPECT_GT(drifted, 10 * fresh);
     EXPECT_GT(drifted, 1e-2);
 
-    d.OnCommand(ID_REFRESH_CAL);
+    RunDocumentCommand(d, ID_REFRESH_CAL);
     EXPECT_TRUE(d.Engine().calibrated);
-    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
     const double refreshed = DataError();
     EXPECT_LT(refreshed, 2 * fresh);
     std::printf(
@@ -163,17 +164,17 @@ TEST_F(DemoDocument, AFailedReadingChangesNothingAndShowsWhy) {
                      .c_str());
         CKv4731xDoc& d = Connect();
         const CProbeEngine& e = d.Engine();
-        d.OnCommand(ID_PERFORM_CAL);
-        d.OnCommand(ID_TRIGGER_MEASUREMENT);
+        RunDocumentCommand(d, ID_PERFORM_CAL);
+        RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
         ASSERT_EQ(d.measurementCount, 1);
         const std::vector<CComplex> kept[] = {
             e.stdMeasured1,     e.stdMeasured2,  e.stdMeasured3,         e.errorDirectivity,
             e.errorSourceMatch, e.errorTracking, d.Trace(0).permittivity};
         ui.messages.clear();
         ui.prompts.clear();
-        d.OnCommand(ID_PERFORM_CAL);
+        RunDocumentCommand(d, ID_PERFORM_CAL);
         EXPECT_EQ(ui.prompts.size(), static_cast<std::size_t>(standard));
-        d.OnCommand(ID_TRIGGER_MEASUREMENT);
+        RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
         EXPECT_TRUE(e.calibrated);
         EXPECT_EQ(e.completedCalibrations, 1);
         EXPECT_EQ(d.measurementCount, 1);
@@ -216,18 +217,18 @@ TEST_P(DemoAbortedCalibration, TheNextMeasurementGivesTheSampleOrIsRefused) {
     CKv4731xDoc& d = Connect();
     d.Engine().calSettings.calibrationType = c.type;
     if (c.calibrated) {
-        d.OnCommand(ID_PERFORM_CAL);
+        RunDocumentCommand(d, ID_PERFORM_CAL);
         ASSERT_TRUE(d.Engine().calibrated);
     }
     ui.prompts.clear();
     ui.promptActions.assign(static_cast<std::size_t>(c.prompt - 1), PromptAction::Continue);
     ui.promptActions.push_back(PromptAction::Abort);
-    d.OnCommand(c.command);
+    RunDocumentCommand(d, c.command);
     EXPECT_EQ(ui.prompts.size(), static_cast<std::size_t>(c.prompt));
     EXPECT_EQ(d.Engine().calibrated, c.calibrated);
 
     ui.messages.clear();
-    d.OnCommand(ID_TRIGGER_MEASUREMENT);
+    RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
     if (c.calibrated) {
         EXPECT_TRUE(ui.messages.empty());
         ASSERT_EQ(d.measurementCount, 1);

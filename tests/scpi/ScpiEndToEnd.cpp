@@ -11,6 +11,7 @@
 #include "ScpiRegistry.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
+#include "doc/CommandTable.h"
 #include "persist/ProfileStore.h"
 #include "support/ScriptedUi.h"
 
@@ -54,11 +55,11 @@ void ExpectMethanolThroughTheDocument(ScpiSimulator& sim, const ScpiSettings& se
             page.sweep.numPoints = 51;
             page.sweep.sweepType = sweepType;
         };
-        doc.OnCommand(ID_SET_FREQUENCY);
+        RunDocumentCommand(doc, ID_SET_FREQUENCY);
         ASSERT_EQ(doc.Engine().frequencies.size(), 51u);
-        doc.OnCommand(ID_PERFORM_CAL);
+        RunDocumentCommand(doc, ID_PERFORM_CAL);
         ASSERT_TRUE(doc.Engine().calibrated) << ::testing::PrintToString(ui.MessageTexts());
-        doc.OnCommand(ID_TRIGGER_MEASUREMENT);
+        RunDocumentCommand(doc, ID_TRIGGER_MEASUREMENT);
         ASSERT_EQ(doc.measurementCount, 1);
         EXPECT_TRUE(ui.messages.empty()) << ::testing::PrintToString(ui.MessageTexts());
 

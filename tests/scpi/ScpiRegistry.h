@@ -19,7 +19,7 @@ public:
     bool List(const std::string& category, std::vector<ComponentInfo>& out) override {
         out.clear();
         if (category == kGpibCardCategory) {
-            out.push_back({kLanCardClsid, "LAN (TCP/IP)", ""});
+            out.push_back({kLanCardClsid, "LAN (TCP/IP)", "", true, AddressKind::Text});
         } else if (category == kInstrumentCategory) {
             out.push_back({kScpiClsid, "SCPI network analyzer", ""});
         }

@@ -18,6 +18,7 @@
 #include "ScpiSimulator.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
+#include "doc/CommandTable.h"
 #include "e2e/CliRun.h"
 #include "persist/ProfileStore.h"
 #include "support/ScriptedUi.h"
@@ -76,14 +77,14 @@ TEST(ScpiAbort, AbortAndCancelEndTheWaitOnASilentAnalyzer) {
             page.sweep.stopUnit = "GHz";
             page.sweep.numPoints = 21;
         };
-        doc.OnCommand(ID_SET_FREQUENCY);
-        doc.OnCommand(ID_PERFORM_CAL);
+        RunDocumentCommand(doc, ID_SET_FREQUENCY);
+        RunDocumentCommand(doc, ID_PERFORM_CAL);
         ASSERT_TRUE(doc.Engine().calibrated) << ::testing::PrintToString(ui.MessageTexts());
         const std::vector<CComplex> terms = doc.Engine().errorTracking;
 
         // Silent at the first standard of a new calibration: the old calibration stays in force.
         sim.HoldAfterSweeps(sim.Sweeps() + 1);
-        doc.OnCommand(ID_PERFORM_CAL);
+        RunDocumentCommand(doc, ID_PERFORM_CAL);
         EXPECT_GT(sim.HeldAnswers(), 0);
         EXPECT_TRUE(doc.Engine().calibrated);
         EXPECT_TRUE(std::equal(terms.begin(), terms.end(), doc.Engine().errorTracking.begin(),
@@ -95,14 +96,14 @@ TEST(ScpiAbort, AbortAndCancelEndTheWaitOnASilentAnalyzer) {
 
         // Silent during the sample's sweep: the Data trace is untouched.
         sim.HoldAfterSweeps(sim.Sweeps() + 1);
-        doc.OnCommand(ID_TRIGGER_MEASUREMENT);
+        RunDocumentCommand(doc, ID_TRIGGER_MEASUREMENT);
         EXPECT_GT(sim.HeldAnswers(), 0);
         EXPECT_EQ(doc.measurementCount, 0);
         EXPECT_FALSE(doc.Trace(0).valid);
         sim.ReleaseAnswers();
         // What the analyzer sends now goes to the connection that was dropped: the next
         // measurement reads its own answers.
-        doc.OnCommand(ID_TRIGGER_MEASUREMENT);
+        RunDocumentCommand(doc, ID_TRIGGER_MEASUREMENT);
         ASSERT_EQ(doc.measurementCount, 1);
         const CComplex eps = ColeColePermittivity(doc.Engine().frequencies[0], kMethanol);
         EXPECT_NEAR(doc.Trace(0).permittivity[0].re, eps.re, 1e-3 * eps.re);
@@ -112,7 +113,7 @@ TEST(ScpiAbort, AbortAndCancelEndTheWaitOnASilentAnalyzer) {
         silent.holdAnswers = true;
         sim.SetFaults(silent);
         ui.waitTexts.clear();
-        doc.OnCommand(ID_GPIB_INSTRUMENT);
+        RunDocumentCommand(doc, ID_GPIB_INSTRUMENT);
         EXPECT_GT(sim.HeldAnswers(), 0);
         EXPECT_FALSE(doc.HasInstrument());
         EXPECT_TRUE(doc.connectCancelled);
@@ -122,7 +123,7 @@ TEST(ScpiAbort, AbortAndCancelEndTheWaitOnASilentAnalyzer) {
 
         // Connecting again shows every step.
         ui.waitTexts.clear();
-        doc.OnCommand(ID_GPIB_INSTRUMENT);
+        RunDocumentCommand(doc, ID_GPIB_INSTRUMENT);
         EXPECT_TRUE(doc.HasInstrument());
         EXPECT_EQ(ui.waitTexts, (std::vector<std::string>{
                                     "Connecting to the analyzer.|IEEE 488 Interface",
