@@ -72,8 +72,6 @@ public:
                             std::span<const CComplex> tracking) override;
     int ClearMessage() override;
     int ShowMessage(const std::string& text) override;
-    int CheckOnePortCalibration() override { return CorrectionOn() ? 0 : 1; }
-    int CheckForwardCalibration() override { return CorrectionOn() ? 0 : 1; }
     int ArmExternalTrigger() override;
     int PollExternalTrigger() override;
     int SaveCalibrationState(CalState& state, std::uint16_t& size) override;

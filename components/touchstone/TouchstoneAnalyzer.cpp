@@ -277,9 +277,4 @@ int TouchstoneAnalyzer::GetInstrumentName(std::string& name) {
     return 0;
 }
 
-int TouchstoneAnalyzer::ExchangeSweepMode(std::string& mode) {
-    mode = logSweep_ ? "LogMode" : "LinMode";
-    return 0;
-}
-
 }  // namespace kv

@@ -47,10 +47,7 @@ public:
     int GetMaxFrequency(double& hz) override { return GetStopFrequency(hz); }
     int GetMaxPoints(int& points) override { return GetNumberOfPoints(points); }
     int GetInstrumentName(std::string& name) override;
-    int CheckOnePortCalibration() override { return CorrectionOn() ? 0 : kNotDone; }
-    int CheckForwardCalibration() override { return CorrectionOn() ? 0 : kNotDone; }
     int QueryLogSweepSupport() override { return logSweep_ ? 0 : kLogSweepNotOffered; }
-    int ExchangeSweepMode(std::string& mode) override;
 
 private:
     struct File {
