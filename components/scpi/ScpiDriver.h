@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "DemoErrorModel.h"
-#include "LanAddress.h"
 #include "ScpiTables.h"
 #include "ScpiTransport.h"
+#include "instrument/DownloadedTerms.h"
 #include "instrument/IDriverSettings.h"
 #include "instrument/IDriverWait.h"
 #include "instrument/InstrumentDriverBase.h"
+#include "instrument/LanAddress.h"
 
 namespace kv {
 

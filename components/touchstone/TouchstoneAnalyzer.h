@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "DemoErrorModel.h"
+#include "instrument/DownloadedTerms.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "touchstone/Touchstone.h"
 

@@ -12,13 +12,13 @@
 #include <cmath>
 #include <csignal>
 
-#include "LanCardId.h"
 #include "ScpiEndToEnd.h"
 #include "ScpiRegistry.h"
 #include "ScpiSimulator.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
 #include "e2e/CliRun.h"
+#include "instrument/LanCardId.h"
 #include "persist/ProfileStore.h"
 #include "support/ScriptedUi.h"
 

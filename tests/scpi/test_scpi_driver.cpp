@@ -11,13 +11,13 @@
 #include <algorithm>
 #include <cmath>
 
-#include "LanCardId.h"
 #include "ScpiDriver.h"
 #include "ScpiEndToEnd.h"
 #include "ScpiRegistry.h"
 #include "ScpiSimulator.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
+#include "instrument/LanCardId.h"
 #include "persist/ProfileStore.h"
 #include "probe/Standards.h"
 #include "support/ScriptedUi.h"
