@@ -6,8 +6,8 @@
 #include <QCoreApplication>
 
 #include "DemoErrorModel.h"
-#include "LanCardId.h"
 #include "ScpiDriver.h"
+#include "instrument/LanCardId.h"
 #include "scpi/ScpiSimulator.h"
 
 namespace {

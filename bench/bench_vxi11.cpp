@@ -7,9 +7,9 @@
 #include <QCoreApplication>
 #include <cstdio>
 
-#include "LanCardId.h"
 #include "ScpiDriver.h"
 #include "Vxi11Server.h"
+#include "instrument/LanCardId.h"
 #include "scpi/ScpiSimulator.h"
 
 namespace {

@@ -160,7 +160,6 @@ int DemoAnalyzer::Preset() {
     frequencies_ = LinearList(settings_.minFrequency, settings_.maxFrequency,
                               std::min(kPresetPoints, settings_.maxPoints));
     sweepType_ = 0;
-    parameter_ = 11;
     calibrating_ = false;
     terms_.Clear();
     responseArmed_ = false;
@@ -196,21 +195,18 @@ void DemoAnalyzer::Sweep() {
     const double cablePhase = settings_.drift * sweeps_;
     // Terms downloaded for another number of points do not belong to this sweep.
     const bool correct = CorrectionOn() && terms_.Size() == n;
-    // Nothing but the probe is connected: no transmission, and port 2 is terminated.
     lastTrace_.assign(n, CComplex());
-    if (parameter_ == 11) {
-        for (std::size_t i = 0; i < n; ++i) {
-            const double f = frequencies_[i];
-            const CComplex gamma = material_.Reflection(model_, f);
-            CComplex m = RawReflection(DemoErrorTerms(f, cablePhase), gamma);
-            if (settings_.noise > 0.0) {
-                m = CComplex::Add(m, noise_.Next(settings_.noise));
-            }
-            if (correct) {
-                m = terms_.Correct(i, m);
-            }
-            lastTrace_[i] = m;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double f = frequencies_[i];
+        const CComplex gamma = material_.Reflection(model_, f);
+        CComplex m = RawReflection(DemoErrorTerms(f, cablePhase), gamma);
+        if (settings_.noise > 0.0) {
+            m = CComplex::Add(m, noise_.Next(settings_.noise));
         }
+        if (correct) {
+            m = terms_.Correct(i, m);
+        }
+        lastTrace_[i] = m;
     }
     ++sweeps_;
     haveTrace_ = true;
@@ -311,14 +307,6 @@ int DemoAnalyzer::GetStopFrequency(double& hz) {
 int DemoAnalyzer::GetNumberOfPoints(int& points) {
     points = settings_.reportPoints >= 0 ? settings_.reportPoints
                                          : static_cast<int>(frequencies_.size());
-    return 0;
-}
-
-int DemoAnalyzer::SelectParameter(int parameter) {
-    if ((parameter == 12 || parameter == 22) && !settings_.reverseMeasurement) {
-        return 1;
-    }
-    parameter_ = parameter;
     return 0;
 }
 
@@ -453,16 +441,6 @@ int DemoAnalyzer::PollExternalTrigger() {
     }
     Sweep();  // the sweep the trigger started
     triggerArmed_ = false;
-    return 0;
-}
-
-int DemoAnalyzer::ExchangeSweepMode(std::string& mode) {
-    if (mode != "LinMode" && mode != "LogMode") {
-        mode = sweepType_ == 1 ? "LogMode" : "LinMode";
-    }
-    if (mode == "LogMode" && !settings_.logSweep) {
-        mode = "LinMode";
-    }
     return 0;
 }
 

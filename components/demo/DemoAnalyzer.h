@@ -49,10 +49,6 @@ public:
     int GetStartFrequency(double& hz) override;
     int GetNumberOfPoints(int& points) override;
     int GetStopFrequency(double& hz) override;
-    int SelectS11() override { return SelectParameter(11); }
-    int SelectS21() override { return SelectParameter(21); }
-    int SelectS12() override { return SelectParameter(12); }
-    int SelectS22() override { return SelectParameter(22); }
     int ReadTrace(std::span<CComplex> trace) override;
     int GetMinFrequency(double& hz) override;
     int GetMaxFrequency(double& hz) override;
@@ -61,17 +57,14 @@ public:
     int OpenInstrument(const std::string& cardAddress,
                        const std::string& instrumentAddress) override;
     int GetInstrumentName(std::string& name) override;
-    int CheckOnePortCalibration() override { return CorrectionOn() ? 0 : 1; }
     int AcknowledgeContinue() override;
     int SupportsReverseMeasurement() override { return settings_.reverseMeasurement ? 1 : 0; }
     int RestoreCalibrationState(const CalState& state, std::uint16_t size) override;
     int SaveCalibrationState(CalState& state, std::uint16_t& size) override;
     int PrepareCalibration() override { return BeginCalibration(); }
-    int CheckForwardCalibration() override { return CorrectionOn() ? 0 : 1; }
     int QueryLogSweepSupport() override;
     int ArmExternalTrigger() override;
     int PollExternalTrigger() override;
-    int ExchangeSweepMode(std::string& mode) override;
 
     // For one run: "material" (air, short, water, load, sample) puts that at the probe.
     bool SetRunSetting(const std::string& key, const std::string& value,
@@ -85,7 +78,6 @@ public:
 
 private:
     DemoMaterial MaterialNamed(const std::string& name) const;
-    int SelectParameter(int parameter);
     bool AtConfiguredAddresses() const;
     bool CorrectionOn() const;
     // Takes one sweep of the current material into lastTrace_.
@@ -102,7 +94,6 @@ private:
     bool cardSelected_ = false;
     int cardNumber_ = -1;
     int instrumentNumber_ = -1;
-    int parameter_ = 11;
 
     std::vector<double> frequencies_;
     int sweepType_ = 0;

@@ -1,7 +1,5 @@
 #include "DemoErrorModel.h"
 
-#include <algorithm>
-
 #include <cmath>
 
 namespace kv {
@@ -46,19 +44,6 @@ CComplex RawReflection(const ErrorTerms& terms, CComplex gamma) {
         CComplex::Subtract(CComplex(1.0, 0.0), CComplex::Multiply(terms.sourceMatch, gamma));
     return CComplex::Add(terms.directivity,
                          CComplex::Divide(CComplex::Multiply(terms.tracking, gamma), denominator));
-}
-
-CComplex CorrectReflection(CComplex raw, CComplex d00, CComplex d11, CComplex d01) {
-    const CComplex m = CComplex::Subtract(raw, d00);
-    return CComplex::Divide(m, CComplex::Add(d01, CComplex::Multiply(d11, m)));
-}
-
-void DownloadedTerms::Assign(std::span<const CComplex> d00, std::span<const CComplex> d11,
-                             std::span<const CComplex> d01) {
-    const std::size_t n = std::min({d00.size(), d11.size(), d01.size()});
-    directivity.assign(d00.begin(), d00.begin() + static_cast<std::ptrdiff_t>(n));
-    sourceMatch.assign(d11.begin(), d11.begin() + static_cast<std::ptrdiff_t>(n));
-    tracking.assign(d01.begin(), d01.begin() + static_cast<std::ptrdiff_t>(n));
 }
 
 }  // namespace kv

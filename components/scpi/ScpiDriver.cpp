@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "LanAddress.h"
-#include "LanCardId.h"
+#include "instrument/LanAddress.h"
+#include "instrument/LanCardId.h"
 #include "instrument/RegularFile.h"
 #ifdef KV_WITH_VXI11
 #include "Vxi11Transport.h"

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "DemoErrorModel.h"
-#include "LanAddress.h"
 #include "ScpiTables.h"
 #include "ScpiTransport.h"
 #include "instrument/IComponentSettings.h"
+#include "instrument/DownloadedTerms.h"
 #include "instrument/IDriverSettings.h"
 #include "instrument/IDriverWait.h"
 #include "instrument/InstrumentDriverBase.h"
+#include "instrument/LanAddress.h"
 
 namespace kv {
 
@@ -77,8 +77,6 @@ public:
                             std::span<const CComplex> tracking) override;
     int ClearMessage() override;
     int ShowMessage(const std::string& text) override;
-    int CheckOnePortCalibration() override { return CorrectionOn() ? 0 : 1; }
-    int CheckForwardCalibration() override { return CorrectionOn() ? 0 : 1; }
     int ArmExternalTrigger() override;
     int PollExternalTrigger() override;
     int SaveCalibrationState(CalState& state, std::uint16_t& size) override;

@@ -33,18 +33,6 @@ ScpiParse TakeBlockEnd(const char* data, std::size_t size, std::size_t pos, std:
 
 }  // namespace
 
-std::string TrimBlanks(const std::string& text) {
-    std::size_t a = 0;
-    std::size_t b = text.size();
-    while (a < b && std::isspace(static_cast<unsigned char>(text[a]))) {
-        ++a;
-    }
-    while (b > a && std::isspace(static_cast<unsigned char>(text[b - 1]))) {
-        --b;
-    }
-    return text.substr(a, b - a);
-}
-
 ScpiParse ParseScpiAnswer(const char* data, std::size_t size, long long indefiniteBytes,
                           std::size_t maxBytes, ScpiAnswer& answer, std::size_t& consumed,
                           std::string& error) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "instrument/ScpiText.h"
+
 namespace kv {
 
 struct ScpiAnswer {
@@ -43,9 +45,6 @@ bool ParseScpiNumber(const std::string& text, double& value);
 bool ParseScpiError(const std::string& text, int& number, std::string& message);
 
 // A block of 64-bit numbers as the analyzer writes it, with its "#<n><length>" header.
-// The text without the white space around it.
-std::string TrimBlanks(const std::string& text);
-
 std::string EncodeReal64Block(const std::vector<double>& values, bool swapped);
 
 }  // namespace kv

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "probe/CProbeEngine.h"
+#include "probe/FrequencyList.h"
 
 namespace kv {
 
@@ -32,13 +32,7 @@ long FirstDifference(const std::vector<double>& a, std::span<const double> b) {
 
 // The program's own sweep list from start to stop.
 std::vector<double> ProgramList(double start, double stop, int points, int sweepType) {
-    CProbeEngine engine;
-    engine.SetStart(start);
-    engine.SetStop(stop);
-    engine.SetNumPoints(points);
-    engine.SetSweepType(sweepType);
-    engine.BuildFrequencyList();
-    return engine.frequencies;
+    return FrequencyList(SweepBetween(start, stop, points, sweepType));
 }
 
 // "2.0000025 GHz": ten significant digits in the largest unit below the frequency.
@@ -274,11 +268,6 @@ int TouchstoneAnalyzer::GetNumberOfPoints(int& points) {
 
 int TouchstoneAnalyzer::GetInstrumentName(std::string& name) {
     name = kName;
-    return 0;
-}
-
-int TouchstoneAnalyzer::ExchangeSweepMode(std::string& mode) {
-    mode = logSweep_ ? "LogMode" : "LinMode";
     return 0;
 }
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "DemoErrorModel.h"
+#include "instrument/DownloadedTerms.h"
 #include "instrument/IComponentSettings.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "touchstone/Touchstone.h"
@@ -48,10 +48,7 @@ public:
     int GetMaxFrequency(double& hz) override { return GetStopFrequency(hz); }
     int GetMaxPoints(int& points) override { return GetNumberOfPoints(points); }
     int GetInstrumentName(std::string& name) override;
-    int CheckOnePortCalibration() override { return CorrectionOn() ? 0 : kNotDone; }
-    int CheckForwardCalibration() override { return CorrectionOn() ? 0 : kNotDone; }
     int QueryLogSweepSupport() override { return logSweep_ ? 0 : kLogSweepNotOffered; }
-    int ExchangeSweepMode(std::string& mode) override;
 
     // The settings page (TouchstoneSettingsPage.cpp): one file per standard and the sample, kept
     // in the settings group kTouchstoneSettingsGroup.

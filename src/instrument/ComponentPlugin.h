@@ -7,15 +7,16 @@
 // and optionally, for an analyzer, "offeredByFind": false (never offered by the bus search;
 // missing means true), and for a card "addresses": "numbers" (bus numbers, the default) or
 // "text" (addresses the card reads as texts).
-// The interface id carries a version: a library built against another version of this interface
-// is not listed.
+// The interface id carries a version, raised whenever IComponentPlugin or IInstrumentDriver
+// changes: a library built against another version is not listed, and the registry names it with
+// both ids among its problems.
 
 #include <QtPlugin>
 #include <memory>
 
 #include "instrument/IInstrumentDriver.h"
 
-#define KV_COMPONENT_PLUGIN_IID "com.tarvel.kv47310.ComponentPlugin/1.0"
+#define KV_COMPONENT_PLUGIN_IID "com.tarvel.kv47310.ComponentPlugin/2.0"
 
 namespace kv {
 

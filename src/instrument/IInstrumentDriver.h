@@ -56,10 +56,6 @@ public:
     virtual int GetStartFrequency(double& hz) = 0;
     virtual int GetNumberOfPoints(int& points) = 0;
     virtual int GetStopFrequency(double& hz) = 0;
-    virtual int SelectS11() = 0;
-    virtual int SelectS21() = 0;
-    virtual int SelectS12() = 0;
-    virtual int SelectS22() = 0;
     virtual int ReadTrace(std::span<CComplex> trace) = 0;
     virtual int GetMinFrequency(double& hz) = 0;
     virtual int GetMaxFrequency(double& hz) = 0;
@@ -70,8 +66,6 @@ public:
     virtual int OpenInstrument(const std::string& cardAddress,
                                const std::string& instrumentAddress) = 0;
     virtual int GetInstrumentName(std::string& name) = 0;
-    virtual int CheckTwoPortCalibration() = 0;
-    virtual int CheckOnePortCalibration() = 0;
     virtual int AcknowledgeContinue() = 0;
     virtual int SupportsReverseMeasurement() = 0;
     virtual int RestoreCalibrationState(const CalState& state, std::uint16_t size) = 0;
@@ -79,12 +73,9 @@ public:
     virtual int PrepareShortStandard() = 0;
     virtual int CheckShortStandard() = 0;
     virtual int PrepareCalibration() = 0;
-    virtual int CheckForwardCalibration() = 0;
     virtual int QueryLogSweepSupport() = 0;
     virtual int ArmExternalTrigger() = 0;
     virtual int PollExternalTrigger() = 0;
-    virtual int ReturnToLocal() = 0;
-    virtual int ExchangeSweepMode(std::string& mode) = 0;
 };
 
 // A GPIB interface card (IGpibCard) is a component the program calls nothing on, so it has no

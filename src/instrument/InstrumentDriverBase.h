@@ -57,10 +57,6 @@ public:
     int GetStartFrequency(double&) override { return kNotDone; }
     int GetNumberOfPoints(int&) override { return kNotDone; }
     int GetStopFrequency(double&) override { return kNotDone; }
-    int SelectS11() override { return 0; }
-    int SelectS21() override { return kNotDone; }
-    int SelectS12() override { return kNotDone; }
-    int SelectS22() override { return kNotDone; }
     int ReadTrace(std::span<CComplex>) override {
         return Fail("The analyzer did not return a measurement.");
     }
@@ -79,8 +75,6 @@ public:
         name.clear();
         return 0;
     }
-    int CheckTwoPortCalibration() override { return kNotDone; }
-    int CheckOnePortCalibration() override { return kNotDone; }
     int AcknowledgeContinue() override { return 0; }
     // Only S11.
     int SupportsReverseMeasurement() override { return 0; }
@@ -93,13 +87,9 @@ public:
     int PrepareShortStandard() override { return 0; }
     int CheckShortStandard() override { return 0; }
     int PrepareCalibration() override { return 0; }
-    int CheckForwardCalibration() override { return kNotDone; }
     int QueryLogSweepSupport() override { return kLogSweepNotOffered; }
     int ArmExternalTrigger() override { return kTriggerNotSupported; }
     int PollExternalTrigger() override { return kTriggerStillWaiting; }
-    int ReturnToLocal() override { return 0; }
-    // The sweep kind stays as the program asked.
-    int ExchangeSweepMode(std::string&) override { return 0; }
 
     std::string LastError() const override { return lastError_; }
 

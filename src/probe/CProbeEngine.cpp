@@ -5,6 +5,7 @@
 
 #include "instrument/IDriverWait.h"
 #include "instrument/PrintableText.h"
+#include "probe/FrequencyList.h"
 #include "probe/Units.h"
 
 namespace kv {
@@ -148,37 +149,7 @@ void CProbeEngine::SetStop(double hz) {
 }
 
 void CProbeEngine::BuildFrequencyList() {
-    frequencies.clear();
-    const int n = sweep.numPoints;
-    const double a = StartHz();
-    const double b = StopHz();
-    if (sweep.sweepType == 0) {
-        if (n <= 0) {
-            return;
-        }
-        const double step = n > 1 ? (b - a) / (n - 1) : 0.0;
-        frequencies.reserve(static_cast<std::size_t>(n));
-        for (int i = 0; i < n; ++i) {
-            frequencies.push_back(a + i * step);
-        }
-    } else if (sweep.sweepType == 1) {
-        // Ten segments of equal length in log10, each with k points equally spaced in hertz, and
-        // the stop frequency last: 10 k + 1 points.
-        const double l0 = std::log10(a);
-        const double d = (std::log10(b) - l0) * 0.1;
-        const int k = (n - 1) / 10;
-        if (k >= 1) {
-            frequencies.reserve(static_cast<std::size_t>(10) * k + 1);
-        }
-        for (int s = 0; s < 10; ++s) {
-            const double lo = std::pow(10.0, l0 + s * d);
-            const double hi = std::pow(10.0, l0 + (s + 1) * d);
-            for (int j = 0; j < k; ++j) {
-                frequencies.push_back(lo + j * (hi - lo) / k);
-            }
-        }
-        frequencies.push_back(b);
-    }
+    frequencies = FrequencyList(sweep);
 }
 
 void CProbeEngine::SetupInstrument() {

@@ -12,7 +12,8 @@
 #include "CliRun.h"
 #include "DemoErrorModel.h"
 #include "DemoMaterial.h"
-#include "probe/CProbeEngine.h"
+#include "probe/FrequencyList.h"
+#include "probe/ProbeModel.h"
 #include "probe/Standards.h"
 #include "touchstone/Touchstone.h"
 
@@ -25,16 +26,10 @@ const ColeCole kMethanol{32.66, 5.563, 0.0, 5.067e-11};
 // at probe B, on the program's sweep of that kind.
 std::string ReadingFile(const DemoMaterial& material, double start, double stop, int points,
                         int sweepType) {
-    CProbeEngine engine;
-    engine.SetStart(start);
-    engine.SetStop(stop);
-    engine.SetNumPoints(points);
-    engine.SetSweepType(sweepType);
-    engine.BuildFrequencyList();
     ProbeModel model;
     model.LoadProbeCoefficients(1);
     TouchstoneData data;
-    data.frequencies = engine.frequencies;
+    data.frequencies = FrequencyList(SweepBetween(start, stop, points, sweepType));
     for (double f : data.frequencies) {
         data.s11.push_back(RawReflection(DemoErrorTerms(f, 0.0), material.Reflection(model, f)));
     }

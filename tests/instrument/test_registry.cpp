@@ -190,8 +190,9 @@ TEST(PluginRegistry, BrokenFilesAreSkippedAsProblemsAndTheRestIsListedInNameOrde
         {"libbroken_addr.so", "\"addresses\" is neither \"numbers\" nor \"text\""},
         {"libbroken_clsid.so", "no braced \"clsid\" in its metadata"},
         {"libbroken_garbage.so", "not a Qt plugin of this program's Qt version"},
-        {"libbroken_iid.so", "interface \"com.tarvel.kv47310.ComponentPlugin/0.9\" instead of \"" +
-                                 std::string(kComponentPluginIid) + "\""},
+        {"libbroken_iid.so",
+         "interface \"com.tarvel.kv47310.ComponentPlugin/1.0\" instead of "
+         "\"com.tarvel.kv47310.ComponentPlugin/2.0\""},
         {"libbroken_meta.so", "no braced \"clsid\" in its metadata"},
         {"libbroken_offer.so", "\"offeredByFind\" is not true or false"},
         {"libbroken_plain.so", "not a Qt plugin of this program's Qt version"},

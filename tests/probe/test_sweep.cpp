@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "probe/CProbeEngine.h"
+#include "probe/FrequencyList.h"
 #include "support/FakeDriver.h"
 #include "support/FakeHost.h"
 #include "support/ScriptedEngineUi.h"
@@ -188,6 +189,22 @@ TEST(FrequencyList, StartAndStopInHertz) {
     EXPECT_DOUBLE_EQ(e.sweep.stopValue, 300.0);
     EXPECT_EQ(e.sweep.stopUnit, "KHz");
     EXPECT_DOUBLE_EQ(e.StopHz(), 3e5);
+}
+
+// A sweep made from hertz is the one the engine keeps after SetStart and SetStop, values scaled
+// into their units, so a list made from it is the engine's to the last bit.
+TEST(FrequencyList, SweepBetweenIsTheEnginesSweep) {
+    const Sweep s = SweepBetween(4.5e7, 2.0000025e9, 21, 1);
+    EXPECT_EQ(s.startUnit, "MHz");
+    EXPECT_EQ(s.stopUnit, "GHz");
+    CProbeEngine e;
+    e.SetStart(4.5e7);
+    e.SetStop(2.0000025e9);
+    e.SetNumPoints(21);
+    e.SetSweepType(1);
+    e.BuildFrequencyList();
+    EXPECT_EQ(s, e.sweep);
+    EXPECT_EQ(FrequencyList(s), e.frequencies);
 }
 
 TEST(InstrumentLimits, ReadInOrderAndFittedToTheProbeBand) {

@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "LanCardId.h"
 #include "ScpiRegistry.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
 #include "doc/CommandTable.h"
+#include "instrument/LanCardId.h"
 #include "persist/ProfileStore.h"
 #include "support/ScriptedUi.h"
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "LanCardId.h"
 #include "ScpiDriver.h"
 #include "instrument/ComponentRegistry.h"
+#include "instrument/LanCardId.h"
 
 namespace kv::test {
 

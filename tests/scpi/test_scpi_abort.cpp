@@ -12,7 +12,6 @@
 #include <cmath>
 #include <csignal>
 
-#include "LanCardId.h"
 #include "ScpiEndToEnd.h"
 #include "ScpiRegistry.h"
 #include "ScpiSimulator.h"
@@ -20,6 +19,7 @@
 #include "doc/CommandIds.h"
 #include "doc/CommandTable.h"
 #include "e2e/CliRun.h"
+#include "instrument/LanCardId.h"
 #include "persist/ProfileStore.h"
 #include "support/ScriptedUi.h"
 

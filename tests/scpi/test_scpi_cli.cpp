@@ -10,9 +10,9 @@
 #include <QTcpSocket>
 #include <cmath>
 
-#include "LanCardId.h"
 #include "ScpiSimulator.h"
 #include "e2e/CliRun.h"
+#include "instrument/LanCardId.h"
 #include "probe/Standards.h"
 
 namespace kv::test {

@@ -6,9 +6,9 @@
 #include <QFile>
 #include <cstring>
 
-#include "LanAddress.h"
 #include "ScpiReader.h"
 #include "ScpiTables.h"
+#include "instrument/LanAddress.h"
 
 namespace kv::test {
 namespace {

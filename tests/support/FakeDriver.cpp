@@ -158,8 +158,4 @@ int FakeDriver::PollExternalTrigger() {
     return r;
 }
 
-int FakeDriver::ExchangeSweepMode(std::string&) {
-    return Log("ExchangeSweepMode");
-}
-
 }  // namespace kv::test

@@ -72,10 +72,6 @@ public:
     int GetStartFrequency(double& hz) override;
     int GetNumberOfPoints(int& points) override;
     int GetStopFrequency(double& hz) override;
-    int SelectS11() override { return Log("SelectS11"); }
-    int SelectS21() override { return Log("SelectS21"); }
-    int SelectS12() override { return Log("SelectS12"); }
-    int SelectS22() override { return Log("SelectS22"); }
     int ReadTrace(std::span<CComplex> trace) override;
     int GetMinFrequency(double& hz) override;
     int GetMaxFrequency(double& hz) override;
@@ -88,8 +84,6 @@ public:
         return Log("OpenInstrument");
     }
     int GetInstrumentName(std::string& n) override;
-    int CheckTwoPortCalibration() override { return Log("CheckTwoPortCalibration"); }
-    int CheckOnePortCalibration() override { return Log("CheckOnePortCalibration"); }
     int AcknowledgeContinue() override { return Log("AcknowledgeContinue"); }
     int SupportsReverseMeasurement() override;
     int RestoreCalibrationState(const CalState& state, std::uint16_t size) override;
@@ -97,12 +91,9 @@ public:
     int PrepareShortStandard() override { return Log("PrepareShortStandard"); }
     int CheckShortStandard() override { return Log("CheckShortStandard"); }
     int PrepareCalibration() override { return Log("PrepareCalibration"); }
-    int CheckForwardCalibration() override { return Log("CheckForwardCalibration"); }
     int QueryLogSweepSupport() override;
     int ArmExternalTrigger() override;
     int PollExternalTrigger() override;
-    int ReturnToLocal() override { return Log("ReturnToLocal"); }
-    int ExchangeSweepMode(std::string& mode) override;
     std::string LastError() const override { return errorText; }
 
 private:

@@ -9,11 +9,11 @@
 #include <QTemporaryDir>
 #include <cmath>
 
-#include "LanCardId.h"
 #include "ScpiDriver.h"
 #include "Vxi11Server.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
+#include "instrument/LanCardId.h"
 #include "persist/ProfileStore.h"
 #include "probe/Standards.h"
 #include "scpi/ScpiEndToEnd.h"

@@ -1,8 +1,8 @@
-#include "LanAddress.h"
-
-#include "ScpiReader.h"
+#include "instrument/LanAddress.h"
 
 #include <cctype>
+
+#include "instrument/ScpiText.h"
 
 namespace kv {
 

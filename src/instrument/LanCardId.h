@@ -2,7 +2,7 @@
 
 // The CLSID of the LAN (TCP/IP) card, as its plugin metadata states it. Network analyzer drivers
 // accept this card; its card address is the analyzer's host, its instrument address the port or
-// VXI-11 device name (LanAddress.h reads them).
+// VXI-11 device name (instrument/LanAddress.h reads them).
 
 namespace kv {
 

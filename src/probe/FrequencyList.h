@@ -1,0 +1,22 @@
+#pragma once
+
+// The frequencies of a sweep, in hertz, as the program sends them to the analyzer and expects
+// them back from it.
+
+#include <vector>
+
+#include "probe/Sweep.h"
+
+namespace kv {
+
+// Linear: numPoints points equally spaced from start to stop (none for fewer than one).
+// Logarithmic: ten segments of equal length in log10 from start to stop, each with
+// (numPoints - 1) / 10 points equally spaced in hertz, and the stop frequency last.
+// Any other kind of sweep has no points.
+std::vector<double> FrequencyList(const Sweep& sweep);
+
+// The sweep from start to stop given in hertz, each value kept in the largest unit it reaches
+// as the engine keeps it (so its list is the engine's to the last bit).
+Sweep SweepBetween(double startHz, double stopHz, int numPoints, int sweepType);
+
+}  // namespace kv
