@@ -589,8 +589,8 @@ void CMainFrame::OnDocumentUpdate(UpdateHint) {
 
 void CMainFrame::UpdateInstrumentPane() {
     const std::string name = doc_.CurrentInstrumentName();
-    const QString full =
-        name.empty() ? QStringLiteral("No instrument") : FromCore(PrintableText(name)).trimmed();
+    const QString full = name.empty() ? QStringLiteral("No instrument")
+                                      : FromCore(PrintableText(ToCore(FromCore(name).trimmed())));
     // An identification text may run to 200 characters: the pane shows the start of a long one
     // and the whole of it as its tool tip, so that the status bar keeps its room.
     const QFontMetrics metrics = instrumentPane_->fontMetrics();

@@ -26,6 +26,7 @@
 #include "app/CTable.h"
 #include "app/HelpWindow.h"
 #include "app/QtOperatorUi.h"
+#include "doc/CGpibSelectDlg.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
 #include "doc/CommandTable.h"
@@ -255,9 +256,13 @@ TEST_F(MainFrameTest, StatusBarNamesTheConnectedInstrument) {
     EXPECT_EQ(pane->text().toStdString(), "FAKE ANALYZER 1");
     EXPECT_LT(pane->geometry().right(), frame->IndicatorPane(0)->geometry().left());
 
-    // "GPIB/Instrument" connects another analyzer.
+    // "GPIB/Instrument" with another address connects the analyzer found there.
     registry.driver = std::make_shared<FakeDriver>();
     registry.driver->name = "FAKE ANALYZER 2";
+    ui.gpibSelect = [](CGpibSelectDlg& dialog) {
+        dialog.instrumentAddress = "17";
+        return true;
+    };
     ASSERT_TRUE(frame->DispatchCommand(ID_GPIB_INSTRUMENT));
     EXPECT_EQ(doc->CurrentInstrumentName(), "FAKE ANALYZER 2");
     EXPECT_EQ(pane->text().toStdString(), "FAKE ANALYZER 2");

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "LanCardId.h"
 #include "ScpiDriver.h"
 #include "instrument/ComponentRegistry.h"
-#include "instrument/LanCardId.h"
 
 namespace kv::test {
 
@@ -19,7 +19,9 @@ public:
     bool List(const std::string& category, std::vector<ComponentInfo>& out) override {
         out.clear();
         if (category == kGpibCardCategory) {
-            out.push_back({kLanCardClsid, "LAN (TCP/IP)", "", true, AddressKind::Text});
+            ComponentInfo lan{kLanCardClsid, "LAN (TCP/IP)", ""};
+            lan.addresses = AddressKind::Text;  // as the card's metadata says
+            out.push_back(lan);
         } else if (category == kInstrumentCategory) {
             out.push_back({kScpiClsid, "SCPI network analyzer", ""});
         }
