@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "LanCardId.h"
+#include "instrument/LanCardId.h"
 #include "ScpiDriver.h"
 #include "instrument/ComponentRegistry.h"
 

@@ -15,6 +15,7 @@
 #include "ScpiEndToEnd.h"
 #include "ScpiRegistry.h"
 #include "ScpiSimulator.h"
+#include "doc/CGpibSelectDlg.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
 #include "doc/CommandTable.h"
@@ -113,6 +114,11 @@ TEST(ScpiAbort, AbortAndCancelEndTheWaitOnASilentAnalyzer) {
         silent.holdAnswers = true;
         sim.SetFaults(silent);
         ui.waitTexts.clear();
+        // A change of the analyzer's own settings makes the instrument command connect again.
+        ui.gpibSelect = [](CGpibSelectDlg& dialog) {
+            dialog.settingsChanged = true;
+            return true;
+        };
         RunDocumentCommand(doc, ID_GPIB_INSTRUMENT);
         EXPECT_GT(sim.HeldAnswers(), 0);
         EXPECT_FALSE(doc.HasInstrument());
