@@ -589,7 +589,6 @@ void CKv4731xDoc::DataMeasured(const std::vector<double>& frequencies) {
     }
     data.valid = true;
     data.displayed = true;
-    ++measurementCount;
 }
 
 }  // namespace kv

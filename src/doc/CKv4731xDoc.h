@@ -284,11 +284,7 @@ public:
     bool messagesEnabled = true;
     bool defaultsValid = false;
     bool reverseUnsupported = false;
-    bool recalculating = false;
     bool firstShowDone = false;
-
-    // Sample measurements that filled the Data trace since the document was created.
-    int measurementCount = 0;
 
     // Used by the chart view's line width (belongs to the chart view; 1 at every start).
     int chartLineWidth = 1;

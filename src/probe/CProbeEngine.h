@@ -193,8 +193,6 @@ public:
 
     // ---- State ----
     bool calibrated = false;
-    // Calibrations and refreshes that ran to their end since the engine was made (not saved).
-    int completedCalibrations = 0;
     int operatorResponse = 0;
 
 private:

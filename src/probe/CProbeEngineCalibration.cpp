@@ -456,7 +456,6 @@ Outcome CProbeEngine::PerformCalibration() {
         driver_->EndSequence();
     }
     calibrated = true;
-    ++completedCalibrations;
     return Outcome::Finished();
 }
 
@@ -559,7 +558,6 @@ Outcome CProbeEngine::RefreshCalibration() {
     if (driver_ != nullptr) {
         driver_->EndSequence();
     }
-    ++completedCalibrations;
     return Outcome::Finished();
 }
 

@@ -50,6 +50,7 @@ protected:
         profile.values[kProfileCardClsid] = kCardClsid;
         profile.values[kProfileInstrumentClsid] = kDemoClsid;
         doc = std::make_unique<CKv4731xDoc>(ui, registry, profile);
+        ui.statusTexts.clear();  // only what this document shows
         doc->defaultsPath = Path(kDefaultsFileName);
         doc->OnViewsShown();
         EXPECT_TRUE(doc->HasInstrument());
@@ -99,7 +100,7 @@ TEST_F(DemoDocument, AMeasurementBeforeCalibrationIsRefused) {
               "A calibration must be performed before a measurement can be made.");
     EXPECT_EQ(ui.messages[0].caption, "Measure Menu");
     EXPECT_FALSE(d.Trace(0).valid);
-    EXPECT_EQ(d.measurementCount, 0);
+    EXPECT_EQ(ui.StatusShown("Measurement complete"), 0);
 }
 
 TEST_F(DemoDocument, CalibrationAndMeasurementGiveTheSample) {
@@ -110,7 +111,7 @@ TEST_F(DemoDocument, CalibrationAndMeasurementGiveTheSample) {
                                                     "Connect the shorting block to the probe.",
                                                     "Insert the probe into  25.00 C water."}));
     RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
-    ASSERT_EQ(d.measurementCount, 1);
+    ASSERT_EQ(ui.StatusShown("Measurement complete"), 1);
     EXPECT_TRUE(d.Trace(0).valid);
     EXPECT_TRUE(d.Trace(0).displayed);
     EXPECT_LT(DataError(), 1e-3);
@@ -166,7 +167,7 @@ TEST_F(DemoDocument, AFailedReadingChangesNothingAndShowsWhy) {
         const CProbeEngine& e = d.Engine();
         RunDocumentCommand(d, ID_PERFORM_CAL);
         RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
-        ASSERT_EQ(d.measurementCount, 1);
+        ASSERT_EQ(ui.StatusShown("Measurement complete"), 1);
         const std::vector<CComplex> kept[] = {
             e.stdMeasured1,     e.stdMeasured2,  e.stdMeasured3,         e.errorDirectivity,
             e.errorSourceMatch, e.errorTracking, d.Trace(0).permittivity};
@@ -176,8 +177,8 @@ TEST_F(DemoDocument, AFailedReadingChangesNothingAndShowsWhy) {
         EXPECT_EQ(ui.prompts.size(), static_cast<std::size_t>(standard));
         RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
         EXPECT_TRUE(e.calibrated);
-        EXPECT_EQ(e.completedCalibrations, 1);
-        EXPECT_EQ(d.measurementCount, 1);
+        EXPECT_EQ(ui.StatusShown("Calibration complete"), 1);
+        EXPECT_EQ(ui.StatusShown("Measurement complete"), 1);
         const std::vector<CComplex> now[] = {
             e.stdMeasured1,     e.stdMeasured2,  e.stdMeasured3,         e.errorDirectivity,
             e.errorSourceMatch, e.errorTracking, d.Trace(0).permittivity};
@@ -231,14 +232,14 @@ TEST_P(DemoAbortedCalibration, TheNextMeasurementGivesTheSampleOrIsRefused) {
     RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
     if (c.calibrated) {
         EXPECT_TRUE(ui.messages.empty());
-        ASSERT_EQ(d.measurementCount, 1);
+        ASSERT_EQ(ui.StatusShown("Measurement complete"), 1);
         EXPECT_TRUE(d.Trace(0).valid);
         EXPECT_LT(DataError(), 1e-3);
     } else {
         EXPECT_EQ(ui.MessageTexts(),
                   (std::vector<std::string>{
                       "A calibration must be performed before a measurement can be made."}));
-        EXPECT_EQ(d.measurementCount, 0);
+        EXPECT_EQ(ui.StatusShown("Measurement complete"), 0);
         EXPECT_FALSE(d.Trace(0).valid);
     }
 }

@@ -673,7 +673,6 @@ TEST(FailedReading, EndsTheCalibrationAsAnAbortAndSaysWhy) {
         b.engine.calibrated = c.calibrated;
         b.engine.refreshMeasured = {{4, 4}};
         const std::vector<std::uint8_t> before = CalibrationBytes(b.engine);
-        const int completed = b.engine.completedCalibrations;
         b.driver.calls.clear();
         b.driver.measureCalls = 0;
         b.driver.errorText = c.driverText;
@@ -690,10 +689,12 @@ TEST(FailedReading, EndsTheCalibrationAsAnAbortAndSaysWhy) {
             }
         };
         b.ui.answers = {Answer::Yes};
-        b.engine.PerformCalibration();
+        const Outcome outcome = b.engine.PerformCalibration();
 
         EXPECT_TRUE(CalibrationBytes(b.engine) == before);
-        EXPECT_EQ(b.engine.completedCalibrations, completed);
+        // Not reported as done, and the calibration in force (or its absence) stays.
+        EXPECT_EQ(outcome.kind, Outcome::Kind::Failed);
+        EXPECT_EQ(b.engine.calibrated, c.calibrated);
         EXPECT_EQ(b.driver.Count("MeasureTrace"), c.failingReading);
         EXPECT_EQ(b.driver.Count("SaveCalibrationState"), 0);
         EXPECT_EQ(b.ui.measure, nullptr);
@@ -722,9 +723,10 @@ TEST(FailedReading, EndsTheCalibrationAsAnAbortAndSaysWhy) {
     const std::vector<std::uint8_t> before = CalibrationBytes(r.engine);
     r.driver.calls.clear();
     r.driver.results["MeasureTrace"] = 1;
-    r.engine.RefreshCalibration();
+    const Outcome refreshed = r.engine.RefreshCalibration();
     EXPECT_TRUE(CalibrationBytes(r.engine) == before);
-    EXPECT_EQ(r.engine.completedCalibrations, 1);
+    EXPECT_EQ(refreshed.kind, Outcome::Kind::Failed);
+    EXPECT_TRUE(r.engine.calibrated);
     EXPECT_EQ(r.driver.CallsSince("MeasureTrace"),
               (Names{"MeasureTrace", "EndOperatorResponse", "ClearMessage"}));
     EXPECT_EQ(r.ui.MessageTexts(), (Names{"The analyzer did not return a measurement."}));

@@ -60,7 +60,8 @@ void ExpectMethanolThroughTheDocument(ScpiSimulator& sim, const ScpiSettings& se
         RunDocumentCommand(doc, ID_PERFORM_CAL);
         ASSERT_TRUE(doc.Engine().calibrated) << ::testing::PrintToString(ui.MessageTexts());
         RunDocumentCommand(doc, ID_TRIGGER_MEASUREMENT);
-        ASSERT_EQ(doc.measurementCount, 1);
+        ASSERT_EQ(ui.StatusShown("Measurement complete"), 1);
+        ASSERT_TRUE(doc.Trace(0).DisplayedAndValid());
         EXPECT_TRUE(ui.messages.empty()) << ::testing::PrintToString(ui.MessageTexts());
 
         const auto& f = doc.Engine().frequencies;

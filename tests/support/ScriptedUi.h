@@ -5,6 +5,7 @@
 // no script, message boxes answer their first button (OK, Yes, Retry): an operator who agrees to
 // everything, unlike a run without one (UnattendedAnswer).
 
+#include <algorithm>
 #include <array>
 #include <deque>
 #include <functional>
@@ -48,6 +49,10 @@ public:
     int chartCopies = 0;
     std::string clipboardText;
     std::vector<std::string> statusTexts;
+    // How often the status bar showed `text`.
+    int StatusShown(const std::string& text) const {
+        return static_cast<int>(std::count(statusTexts.begin(), statusTexts.end(), text));
+    }
     int commandStateChanges = 0;
 
     bool EditComponentSettings(const std::string& title,
