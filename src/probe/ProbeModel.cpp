@@ -9,7 +9,7 @@ namespace {
 // Model constants, with the digits the program has always used.
 constexpr double kWaveNumberFactor = 2.09439510239e-10;  // k0 per Hz: 2 pi / 3e10 to 12 digits
 constexpr double kInitialCapacitanceFactor = 0.008037;   // first estimate of eps, per GHz
-constexpr double kGigahertz = 1e-9;
+constexpr double kHzToGHz = 1e-9;                        // hertz times this gives gigahertz
 constexpr double kFirstSizeLimit = 1.75e11;  // bound on |f fs sqrt(eps)| at each cycle start
 constexpr double kSecondSizeLimit = 1.8e11;  // bound on |1.1 sqrt(eps)| f fs for the third node
 constexpr double kSecondLimitNumerator = 198000000000.00003;
@@ -168,7 +168,7 @@ void ProbeModel::ComputePermittivity(const double* frequencies, const CComplex* 
         const CComplex y0 = CComplex::Divide(CComplex::Subtract(one, gm), CComplex::Add(one, gm));
         const double f0 = frequencies[i];
         const CComplex t = CComplex::Divide(CComplex::Divide(y0, CComplex(0.0, 1.0)),
-                                            Real(kInitialCapacitanceFactor * f0 * fs * kGigahertz));
+                                            Real(kInitialCapacitanceFactor * f0 * fs * kHzToGHz));
         CComplex start(t.re, 0.0);
         RefinePermittivity(f0, y0, start);
         return start;
