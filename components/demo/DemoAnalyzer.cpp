@@ -159,7 +159,7 @@ int DemoAnalyzer::Preset() {
     }
     frequencies_ = LinearList(settings_.minFrequency, settings_.maxFrequency,
                               std::min(kPresetPoints, settings_.maxPoints));
-    sweepType_ = 0;
+    sweepType_ = kLinearSweep;
     calibrating_ = false;
     terms_.Clear();
     responseArmed_ = false;

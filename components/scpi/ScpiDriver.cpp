@@ -625,7 +625,7 @@ bool ScpiDriver::ProgramSweep(const std::vector<double>& frequencies, int sweepT
         sweepError_ = "The sweep has no points.";
         return false;
     }
-    if (sweepType == 0) {
+    if (sweepType == kLinearSweep) {
         const std::map<std::string, std::string> values = {{"start", Number(frequencies.front())},
                                                            {"stop", Number(frequencies.back())},
                                                            {"points", std::to_string(n)}};
@@ -1008,11 +1008,11 @@ int ScpiDriver::RestoreCalibrationState(const CalState& state, std::uint16_t siz
     if (!SetScpiSetting(restored, "ifbw", Number(ifbw), error) ||
         !SetScpiSetting(restored, "power", Number(power), error) ||
         !SetScpiSetting(restored, "average", std::to_string(averaging), error) || points < 1 ||
-        points > 100000 || kind > 1) {
+        points > 100000 || kind > kLogarithmicSweep) {
         return Fail("The stored calibration state holds values out of range.");
     }
     std::vector<double> list;
-    if (kind == 0) {
+    if (kind == kLinearSweep) {
         for (std::uint32_t i = 0; i < points; ++i) {
             list.push_back(points == 1 ? start : start + i * ((stop - start) / (points - 1)));
         }

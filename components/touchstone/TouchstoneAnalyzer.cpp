@@ -31,8 +31,8 @@ long FirstDifference(const std::vector<double>& a, std::span<const double> b) {
 }
 
 // The program's own sweep list from start to stop.
-std::vector<double> ProgramList(double start, double stop, int points, int sweepType) {
-    return FrequencyList(SweepBetween(start, stop, points, sweepType));
+std::vector<double> ProgramList(double start, double stop, int points, SweepKind kind) {
+    return FrequencyList(SweepBetween(start, stop, points, kind));
 }
 
 // "2.0000025 GHz": ten significant digits in the largest unit below the frequency.
@@ -107,12 +107,12 @@ int TouchstoneAnalyzer::Load() {
     }
     const std::vector<double>& f = first->data.frequencies;
     const int n = static_cast<int>(f.size());
-    const std::vector<double> linear = ProgramList(f.front(), f.back(), n, 0);
+    const std::vector<double> linear = ProgramList(f.front(), f.back(), n, SweepKind::Linear);
     const long linearDiff = FirstDifference(f, linear);
     bool log = false;
     if (linearDiff >= 0) {
         log = n >= 11 && (n - 1) % 10 == 0 &&
-              FirstDifference(f, ProgramList(f.front(), f.back(), n, 1)) < 0;
+              FirstDifference(f, ProgramList(f.front(), f.back(), n, SweepKind::Logarithmic)) < 0;
         if (!log) {
             return Fail("The frequencies of " + first->path +
                         " are neither a linear nor a logarithmic sweep of the program: " +

@@ -84,7 +84,7 @@ CCalType::CCalType(CalibrationSheet& sheet, QWidget* parent)
         grid->setColumnStretch(column, 1);
     }
 
-    CheckIndex(calibrationType_, sheet_.calibrationType);
+    CheckIndex(calibrationType_, static_cast<int>(sheet_.calibrationType));
     CheckIndex(refreshStandard_, sheet_.refreshStandard);
     CheckIndex(probeType_, sheet_.probeType);
     ShowNumber(waterTemperature_, sheet_.waterTemperature);
@@ -96,7 +96,9 @@ bool CCalType::Leave() {
     if (!ReadNumber(waterTemperature_, temperature)) {
         return false;
     }
-    sheet_.calibrationType = CheckedIndex(calibrationType_, sheet_.calibrationType);
+    // The buttons are in the order of the type's values.
+    sheet_.calibrationType = static_cast<CalibrationType>(
+        CheckedIndex(calibrationType_, static_cast<int>(sheet_.calibrationType)));
     sheet_.refreshStandard = CheckedIndex(refreshStandard_, sheet_.refreshStandard);
     sheet_.probeType = CheckedIndex(probeType_, sheet_.probeType);
     sheet_.waterTemperature = temperature;

@@ -70,7 +70,8 @@ CSetup::CSetup(FrequencyPage& page, QWidget* parent)
     stopValue_->setText(NumberText(page_.sweep.stopValue));
     SelectUnit(stopUnit_, page_.sweep.stopUnit);
     points_->setText(QString::number(page_.sweep.numPoints));
-    (page_.sweep.sweepType == 1 && page_.logSweepEnabled ? log_ : linear_)->setChecked(true);
+    (page_.sweep.sweepType == SweepKind::Logarithmic && page_.logSweepEnabled ? log_ : linear_)
+        ->setChecked(true);
     setChartScale_->setChecked(page_.setChartScale);
     log_->setEnabled(page_.logSweepEnabled);
 }
@@ -92,7 +93,7 @@ bool CSetup::Leave() {
     page_.sweep.stopValue = stop;
     page_.sweep.stopUnit = SelectedUnit(stopUnit_);
     page_.sweep.numPoints = points;
-    page_.sweep.sweepType = log_->isChecked() ? 1 : 0;
+    page_.sweep.sweepType = log_->isChecked() ? SweepKind::Logarithmic : SweepKind::Linear;
     page_.setChartScale = setChartScale_->isChecked();
     return true;
 }

@@ -105,12 +105,14 @@ CTraceMath::CTraceMath(DisplaySheet& sheet, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(mathBox, 1, Qt::AlignTop);
     layout->addWidget(referenceGroup_, 1, Qt::AlignTop);
-    Check(mathGroup_, sheet_.mathMode);
+    // The buttons are in the order of the kinds' values.
+    Check(mathGroup_, static_cast<int>(sheet_.mathMode));
     Check(referenceButtons_, sheet_.referenceTrace);
 }
 
 bool CTraceMath::Leave() {
-    sheet_.mathMode = CheckedId(mathGroup_, sheet_.mathMode);
+    sheet_.mathMode =
+        static_cast<TraceMath>(CheckedId(mathGroup_, static_cast<int>(sheet_.mathMode)));
     sheet_.referenceTrace = CheckedId(referenceButtons_, sheet_.referenceTrace);
     return true;
 }

@@ -269,11 +269,11 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
             if (!value(v))
                 return std::nullopt;
             if (v == "load-air-short") {
-                o.calibrationType = 0;
+                o.calibrationType = CalibrationType::LoadAirShort;
             } else if (v == "air-short-water") {
-                o.calibrationType = 1;
+                o.calibrationType = CalibrationType::AirShortWater;
             } else if (v == "user") {
-                o.calibrationType = 2;
+                o.calibrationType = CalibrationType::UserStandards;
             } else {
                 error = "--cal: expected air-short-water, load-air-short or user, not " + v;
                 return std::nullopt;

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "probe/CalibrationSheet.h"
+
 namespace kv {
 
 struct CliOptions {
@@ -30,7 +32,7 @@ struct CliOptions {
     bool log = false;
 
     // Calibration.
-    std::optional<int> calibrationType;  // 0 load-air-short, 1 air-short-water, 2 user
+    std::optional<CalibrationType> calibrationType;
     std::optional<double> waterTemperature;
     std::optional<int> probeType;  // 0 A, 1 B
     bool refresh = false;

@@ -213,10 +213,10 @@ int ConnectForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xDoc
 }
 
 Outcome SetSweepOf(CKv4731xDoc& doc, FrequencyPage page, std::FILE* err) {
-    if (!doc.LogSweepAvailable() && page.sweep.sweepType == 1) {
+    if (!doc.LogSweepAvailable() && page.sweep.sweepType == SweepKind::Logarithmic) {
         std::fprintf(err,
                      "Set Frequency: this analyzer offers no logarithmic sweep; linear used\n");
-        page.sweep.sweepType = 0;
+        page.sweep.sweepType = SweepKind::Linear;
     }
     page.logSweepEnabled = doc.LogSweepAvailable();
     page.setChartScale = true;
@@ -232,7 +232,7 @@ bool SetSweepForRun(const CliOptions& o, CKv4731xDoc& doc, std::FILE* err) {
         page.sweep.stopValue = o.stopValue.value_or(page.sweep.stopValue);
         page.sweep.stopUnit = o.stopValue ? o.stopUnit : page.sweep.stopUnit;
         page.sweep.numPoints = o.points.value_or(page.sweep.numPoints);
-        page.sweep.sweepType = o.log ? 1 : 0;
+        page.sweep.sweepType = o.log ? SweepKind::Logarithmic : SweepKind::Linear;
         if (!SetSweepOf(doc, page, err).Done()) {
             std::fprintf(err, "kv47310-cli: the sweep was refused\n");
             return false;

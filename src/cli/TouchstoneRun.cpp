@@ -83,7 +83,8 @@ bool AdoptFileSweep(const CliOptions& o, CKv4731xDoc& doc, std::FILE* err) {
     page.sweep.stopValue = stop;
     page.sweep.stopUnit = "Hz";
     page.sweep.numPoints = points;
-    page.sweep.sweepType = driver->QueryLogSweepSupport() == 0 ? 1 : 0;
+    page.sweep.sweepType =
+        driver->QueryLogSweepSupport() == 0 ? SweepKind::Logarithmic : SweepKind::Linear;
     if (!SetSweepOf(doc, page, err).Done()) {
         std::fprintf(err, "kv47310-cli: the sweep of the files was refused\n");
         return false;

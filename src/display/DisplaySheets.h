@@ -10,6 +10,7 @@
 
 #include "display/CTrace.h"
 #include "display/LogFont.h"
+#include "display/TraceMath.h"
 
 namespace kv {
 
@@ -35,7 +36,7 @@ struct DisplaySheet {
     int memory = -1;  // data to memory: -1 none chosen, 0 to 2 Memory 1 to 3
     std::array<bool, kTraceCount> displayed{};
     std::array<bool, kTraceCount> valid{};
-    int mathMode = 0;
+    TraceMath mathMode = TraceMath::Off;
     int referenceTrace = 0;
 
     // An invalid trace can neither be switched on nor be the reference.

@@ -46,7 +46,7 @@ std::optional<double> RawValue(const TraceSet& set, TraceArray array, Quantity q
 std::optional<double> MathValue(const TraceSet& set, TraceArray array, Quantity q, int t,
                                 int point) {
     const auto value = RawValue(set, array, q, t, point);
-    if (!value || q == Quantity::Frequency || set.mathMode == kMathOff) {
+    if (!value || q == Quantity::Frequency || set.mathMode == TraceMath::Off) {
         return value;
     }
     const auto reference = RawValue(set, array, q, set.referenceTrace, point);
@@ -84,7 +84,7 @@ std::optional<std::string> CellRaw(const TraceSet& set, int tableFormat, int t, 
     if (!value) {
         return std::nullopt;
     }
-    if (set.mathMode != kMathOff) {
+    if (set.mathMode != TraceMath::Off) {
         // A quotient by a zero reference says what it is.
         if (std::isnan(*value)) {
             return std::string(kUndefinedText);
@@ -102,11 +102,11 @@ std::optional<std::string> CellRaw(const TraceSet& set, int tableFormat, int t, 
 
 }  // namespace
 
-double ApplyTraceMath(int mathMode, double value, double reference) {
+double ApplyTraceMath(TraceMath mathMode, double value, double reference) {
     switch (mathMode) {
-        case kMathDivide:
+        case TraceMath::Divide:
             return value / reference;
-        case kMathSubtract:
+        case TraceMath::Subtract:
             return value - reference;
         default:
             return value;
@@ -193,7 +193,7 @@ std::string TableCopyRow(const TraceSet& set, int tableFormat, int point, bool p
         for (int c = 0; c < (permeability ? 4 : 2); ++c) {
             std::string text = CellRaw(set, tableFormat, t, point, c).value_or(std::string());
             row += '\t';
-            row += set.mathMode != kMathOff ? Trim(text) : text;
+            row += set.mathMode != TraceMath::Off ? Trim(text) : text;
         }
     }
     return row;

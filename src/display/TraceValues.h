@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "display/CTrace.h"
+#include "display/TraceMath.h"
 
 namespace kv {
 
@@ -21,22 +22,16 @@ inline constexpr const char* kInfiniteText = "infinite";
 inline constexpr const char* kMinusInfiniteText = "-infinite";
 inline constexpr const char* kUndefinedText = "undefined";
 
-enum TraceMathMode : int {
-    kMathOff = 0,
-    kMathDivide = 1,    // "/ref"
-    kMathSubtract = 2,  // "-ref"
-};
-
 // The value of a trace at a point against the reference trace's value at the same point. Divide
 // does not guard against a zero reference: the quotient is then infinite or not a number, and the
 // views draw and write it as such.
-double ApplyTraceMath(int mathMode, double value, double reference);
+double ApplyTraceMath(TraceMath mathMode, double value, double reference);
 
 // Everything the values are read from.
 struct TraceSet {
     std::array<const CTrace*, kTraceCount> traces{};
     const std::vector<double>* frequencies = nullptr;  // the engine's current list (Hz)
-    int mathMode = kMathOff;
+    TraceMath mathMode = TraceMath::Off;
     int referenceTrace = 0;
 };
 

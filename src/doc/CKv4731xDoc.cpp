@@ -456,7 +456,8 @@ void CKv4731xDoc::SetupInstrument() {
 void CKv4731xDoc::SendFrequencyList() {
     if (driver_ != nullptr) {
         const auto& f = engine_->frequencies;
-        driver_->SetFrequencyList(f, static_cast<int>(f.size()), engine_->sweep.sweepType);
+        driver_->SetFrequencyList(f, static_cast<int>(f.size()),
+                                  SweepTypeCode(engine_->sweep.sweepType));
     }
 }
 
@@ -496,19 +497,19 @@ std::string CKv4731xDoc::ReferenceTag() const {
 
 std::string CKv4731xDoc::ChartParameterLabel() const {
     std::string label = CurrentChart().name;
-    if (mathMode == 1) {
+    if (mathMode == TraceMath::Divide) {
         label += " / " + ReferenceTag();
-    } else if (mathMode == 2) {
+    } else if (mathMode == TraceMath::Subtract) {
         label += " - " + ReferenceTag();
     }
     return label;
 }
 
 std::string CKv4731xDoc::TraceMathLegend() const {
-    if (mathMode == 1) {
+    if (mathMode == TraceMath::Divide) {
         return "Listed measurements are divided by " + ReferenceTag();
     }
-    if (mathMode == 2) {
+    if (mathMode == TraceMath::Subtract) {
         return "Listed measurements have " + ReferenceTag() + " subtracted from them";
     }
     return {};
@@ -552,7 +553,7 @@ void CKv4731xDoc::SetChartSweep(const Sweep& s, bool offerToo) {
         f.current.xMax = f.defaults.xMax = s.stopValue;
         f.minUnit = f.defaultMinUnit = s.startUnit;
         f.maxUnit = f.defaultMaxUnit = s.stopUnit;
-        f.xLog = s.sweepType;
+        f.xLog = SweepTypeCode(s.sweepType);
         if (offerToo) {
             f.offer.xMin = s.startValue;
             f.offer.xMax = s.stopValue;

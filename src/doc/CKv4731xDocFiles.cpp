@@ -342,7 +342,9 @@ void CKv4731xDoc::LoadDataFile(const std::string& path) {
             reservedFlag7 = false;
             ApplyFrequencySettingsToEngine();
             if (!SameFrequencies(engine_->frequencies, file.frequencies)) {
-                sweep.sweepType = sweep.sweepType == 1 ? 0 : 1;
+                sweep.sweepType = sweep.sweepType == SweepKind::Logarithmic
+                                      ? SweepKind::Linear
+                                      : SweepKind::Logarithmic;
                 ApplyFrequencySettingsToEngine();
             }
             engine_->SetStart(first);

@@ -194,8 +194,8 @@ void CKv4731xDoc::CheckLogLimits() {
 }
 
 void CKv4731xDoc::CheckReference() {
-    if (mathMode != kMathOff && !TraceValid(referenceTrace)) {
-        mathMode = kMathOff;
+    if (mathMode != TraceMath::Off && !TraceValid(referenceTrace)) {
+        mathMode = TraceMath::Off;
         ui_.Message(kReferenceInvalidText, kReferenceInvalidCaption, Buttons::Ok);
     }
 }

@@ -27,6 +27,10 @@ inline constexpr int kResponseNone = 0;
 inline constexpr int kResponseContinue = 1;
 inline constexpr int kResponseAbort = -1;
 
+// Sweep types of SetFrequencyList.
+inline constexpr int kLinearSweep = 0;
+inline constexpr int kLogarithmicSweep = 1;
+
 // Results with a meaning of their own.
 inline constexpr int kLogSweepNotOffered = 1;   // QueryLogSweepSupport
 inline constexpr int kTriggerNotSupported = 3;  // ArmExternalTrigger

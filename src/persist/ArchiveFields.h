@@ -4,7 +4,8 @@
 // field, read it back, or count the bytes it takes at most, in the encoding its type has in setup
 // files (flags and ints as 4 bytes, words as 2, colours as a dword, doubles, texts, 4-byte time
 // stamps, fonts, per-point arrays with their count, byte blocks as they are, fixed arrays element
-// by element, texts kept in a fixed record and flags kept in one byte).
+// by element, texts kept in a fixed record and flags kept in one byte). A kind (an enum over a
+// 32-bit int) is kept as its int; a stored int that names none of its values is read as it is.
 
 #include <array>
 #include <cstddef>
@@ -36,6 +37,10 @@ concept ByteBlock = std::is_same_v<T, std::array<std::uint8_t, sizeof(T)>>;
 template <class T>
 inline constexpr bool kNoArchiveEncoding = false;
 
+// An enum kept as the 4-byte int it is defined over.
+template <class T>
+concept StoredKind = std::is_enum_v<T> && std::is_same_v<std::underlying_type_t<T>, std::int32_t>;
+
 class ArchiveFieldWriter {
 public:
     explicit ArchiveFieldWriter(ArchiveWriter& ar) : ar_(ar) {}
@@ -46,6 +51,8 @@ public:
             ar_.Flag(value);
         } else if constexpr (std::is_same_v<T, std::int32_t>) {
             ar_.Int(value);
+        } else if constexpr (StoredKind<T>) {
+            ar_.Int(static_cast<std::int32_t>(value));
         } else if constexpr (std::is_same_v<T, std::uint16_t>) {
             ar_.Word(value);
         } else if constexpr (std::is_same_v<T, std::uint32_t>) {
@@ -91,6 +98,8 @@ public:
             value = ar_.Flag();
         } else if constexpr (std::is_same_v<T, std::int32_t>) {
             value = ar_.Int();
+        } else if constexpr (StoredKind<T>) {
+            value = static_cast<T>(ar_.Int());
         } else if constexpr (std::is_same_v<T, std::uint16_t>) {
             value = ar_.Word();
         } else if constexpr (std::is_same_v<T, std::uint32_t>) {
@@ -151,7 +160,8 @@ public:
         } else if constexpr (std::is_same_v<T, double>) {
             size_ += 8;
         } else if constexpr (std::is_same_v<T, bool> || std::is_same_v<T, std::int32_t> ||
-                             std::is_same_v<T, std::uint32_t> || std::is_same_v<T, std::time_t>) {
+                             StoredKind<T> || std::is_same_v<T, std::uint32_t> ||
+                             std::is_same_v<T, std::time_t>) {
             size_ += 4;
         } else {
             static_assert(kNoArchiveEncoding<T>, "no setup-file encoding for this field type");

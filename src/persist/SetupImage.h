@@ -17,6 +17,7 @@
 #include "display/CTrace.h"
 #include "display/DisplaySheets.h"
 #include "display/LogFont.h"
+#include "display/TraceMath.h"
 #include "persist/ArchiveFields.h"
 #include "probe/CProbeEngine.h"
 #include "probe/FieldList.h"
@@ -98,7 +99,7 @@ struct SessionSettings {
     bool markerOn = false;
     int referenceTrace = 0;  // 0 Data, 1 to 3 Memory 1 to 3
     bool reservedFlag7 = false;
-    int mathMode = 0;  // 0 off, 1 divide by the reference, 2 subtract the reference
+    TraceMath mathMode = TraceMath::Off;
     // Last page of each property sheet, and values only stored and restored.
     int scaleSheetPage = 0;
     int calSheetPage = 0;

@@ -157,7 +157,7 @@ void CProbeEngine::SetupInstrument() {
     WaitCursor cursor(ui_);
     BuildFrequencyList();
     if (driver_ != nullptr) {
-        driver_->SetFrequencyList(frequencies, PointCount(), sweep.sweepType);
+        driver_->SetFrequencyList(frequencies, PointCount(), SweepTypeCode(sweep.sweepType));
     }
 }
 
@@ -221,7 +221,7 @@ FrequencyPage CProbeEngine::CurrentSweepPage() const {
     } else if (driver_ != nullptr) {
         logSweep = driver_->QueryLogSweepSupport() != kLogSweepNotOffered;
     }
-    page.sweep.sweepType = logSweep ? sweep.sweepType : 0;
+    page.sweep.sweepType = logSweep ? sweep.sweepType : SweepKind::Linear;
     page.logSweepEnabled = logSweep;
     return page;
 }

@@ -68,7 +68,7 @@ public:
     void SetStart(double hz);
     void SetStop(double hz);
     void SetNumPoints(int points) { sweep.numPoints = points; }
-    void SetSweepType(int type) { sweep.sweepType = type; }
+    void SetSweepType(SweepKind type) { sweep.sweepType = type; }
     void BuildFrequencyList();
     void SetupInstrument();
     // Reads the sweep back from the analyzer and, while it differs, takes the analyzer's and

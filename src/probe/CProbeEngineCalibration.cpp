@@ -96,7 +96,7 @@ CComplex CProbeEngine::StandardReflection(int index, double f) const {
         return {};
     }
     switch (calSettings.calibrationType) {
-        case 0:  // load, air, short
+        case CalibrationType::LoadAirShort:
             if (index == 1) {
                 return {};
             }
@@ -104,7 +104,7 @@ CComplex CProbeEngine::StandardReflection(int index, double f) const {
                 return ModelReflection(f, kOne);
             }
             return kMinusOne;
-        case 1:  // air, short, water
+        case CalibrationType::AirShortWater:
             if (index == 1) {
                 return ModelReflection(f, kOne);
             }
@@ -112,7 +112,7 @@ CComplex CProbeEngine::StandardReflection(int index, double f) const {
                 return kMinusOne;
             }
             return ModelReflection(f, WaterPermittivity(f, calSettings.waterTemperature));
-        case 2:  // user defined
+        case CalibrationType::UserStandards:
             return ModelReflection(f, StandardPermittivity(index, f));
         default:
             return {};
@@ -126,13 +126,13 @@ std::string CProbeEngine::StandardPrompt(int k) const {
         return {};
     }
     switch (calSettings.calibrationType) {
-        case 0: {
+        case CalibrationType::LoadAirShort: {
             static const char* const texts[] = {
                 "Remove the probe and connect a load to the end of the cable.",
                 "Reconnect the probe and leave the probe open in air.", kConnectShort};
             return texts[k - 1];
         }
-        case 1:
+        case CalibrationType::AirShortWater:
             if (k == 1) {
                 return kOpenInAir;
             }
@@ -141,7 +141,7 @@ std::string CProbeEngine::StandardPrompt(int k) const {
             }
             return "Insert the probe into " + Printf("%6.2f", calSettings.waterTemperature) +
                    " C water.";
-        case 2:
+        case CalibrationType::UserStandards:
             return "Insert the probe into " + calSettings.stdLabel[static_cast<std::size_t>(k - 1)];
         default:
             return {};
@@ -153,16 +153,16 @@ std::string CProbeEngine::StandardTitle(int k) const {
         return {};
     }
     switch (calSettings.calibrationType) {
-        case 0: {
+        case CalibrationType::LoadAirShort: {
             static const char* const texts[] = {"Measuring the load.", kMeasuringAir,
                                                 kMeasuringShort};
             return texts[k - 1];
         }
-        case 1: {
+        case CalibrationType::AirShortWater: {
             static const char* const texts[] = {kMeasuringAir, kMeasuringShort, kMeasuringWater};
             return texts[k - 1];
         }
-        case 2:
+        case CalibrationType::UserStandards:
             return "Measuring " + calSettings.stdLabel[static_cast<std::size_t>(k - 1)];
         default:
             return {};
@@ -388,7 +388,7 @@ Outcome CProbeEngine::PerformCalibration() {
         return FailCalibration(std::move(before));
     }
     if (driver_ != nullptr) {
-        if (calSettings.calibrationType == 1) {
+        if (calSettings.calibrationType == CalibrationType::AirShortWater) {
             driver_->PrepareShortStandard();
             driver_->CheckShortStandard();
         }
@@ -404,7 +404,7 @@ Outcome CProbeEngine::PerformCalibration() {
         if (!TakeTrace(stdMeasured2)) {
             return FailCalibration(std::move(before));
         }
-        if (calSettings.calibrationType != 1) {
+        if (calSettings.calibrationType != CalibrationType::AirShortWater) {
             break;
         }
         if (driver_ != nullptr) {

@@ -198,7 +198,7 @@ bool CProbeEngine::ResumeCalibration(const Sweep& calibratedSweep) {
         return false;
     }
     ApplySweepToCharts();
-    driver_->SetFrequencyList(frequencies, PointCount(), sweep.sweepType);
+    driver_->SetFrequencyList(frequencies, PointCount(), SweepTypeCode(sweep.sweepType));
     driver_->RestoreCalibrationState(calState, CalStateLength());
     driver_->DownloadCalibration(errorDirectivity, errorSourceMatch, errorTracking);
     driver_->EndSequence();

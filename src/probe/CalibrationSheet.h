@@ -7,16 +7,25 @@
 // when they use it.
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "probe/FieldList.h"
 
 namespace kv {
 
+// The three standards a calibration measures, by the type page's choice. Setup files keep it as
+// this int; a stored int that is neither names no standards (no prompts, ideal reflections of 0).
+enum class CalibrationType : std::int32_t {
+    LoadAirShort = 0,   // "Load/air/short": a load at the cable's end, the probe in air, a short
+    AirShortWater = 1,  // "Air/short/water": the probe in air, the shorting block, water
+    UserStandards = 2,  // "User defined": the three standards of the user standards page
+};
+
 struct CalibrationSheet {
     int refreshStandard = 0;  // 0 "Air", 1 "Short", 2 "Water"
-    int calibrationType = 1;  // 0 "Load/air/short", 1 "Air/short/water", 2 "User defined"
-    int probeType = 1;        // 0 "KV47310A", 1 "KV47310B/C"
+    CalibrationType calibrationType = CalibrationType::AirShortWater;
+    int probeType = 1;  // 0 "KV47310A", 1 "KV47310B/C"
     double waterTemperature = 25.0;
     bool physicalCorrection = false;
     std::array<double, 3> stdAlpha{0.0, 0.0, 0.013};

@@ -2,16 +2,20 @@
 
 #include <cmath>
 
+#include "instrument/IInstrumentDriver.h"
 #include "probe/Units.h"
 
 namespace kv {
+
+static_assert(SweepTypeCode(SweepKind::Linear) == kLinearSweep &&
+              SweepTypeCode(SweepKind::Logarithmic) == kLogarithmicSweep);
 
 std::vector<double> FrequencyList(const Sweep& sweep) {
     std::vector<double> frequencies;
     const int n = sweep.numPoints;
     const double a = sweep.StartHz();
     const double b = sweep.StopHz();
-    if (sweep.sweepType == 0) {
+    if (sweep.sweepType == SweepKind::Linear) {
         if (n <= 0) {
             return frequencies;
         }
@@ -20,7 +24,7 @@ std::vector<double> FrequencyList(const Sweep& sweep) {
         for (int i = 0; i < n; ++i) {
             frequencies.push_back(a + i * step);
         }
-    } else if (sweep.sweepType == 1) {
+    } else if (sweep.sweepType == SweepKind::Logarithmic) {
         // 10 k + 1 points.
         const double l0 = std::log10(a);
         const double d = (std::log10(b) - l0) * 0.1;
@@ -40,7 +44,7 @@ std::vector<double> FrequencyList(const Sweep& sweep) {
     return frequencies;
 }
 
-Sweep SweepBetween(double startHz, double stopHz, int numPoints, int sweepType) {
+Sweep SweepBetween(double startHz, double stopHz, int numPoints, SweepKind sweepType) {
     Sweep sweep;
     sweep.startValue = startHz;
     sweep.startUnit = ScaleHzToUnit(sweep.startValue);

@@ -17,6 +17,6 @@ std::vector<double> FrequencyList(const Sweep& sweep);
 
 // The sweep from start to stop given in hertz, each value kept in the largest unit it reaches
 // as the engine keeps it (so its list is the engine's to the last bit).
-Sweep SweepBetween(double startHz, double stopHz, int numPoints, int sweepType);
+Sweep SweepBetween(double startHz, double stopHz, int numPoints, SweepKind sweepType);
 
 }  // namespace kv

@@ -4,11 +4,22 @@
 // the number of points and the kind of spacing. The "Set Frequency" page, the engine, the
 // document and both sections of a setup file hold one of these.
 
+#include <cstdint>
 #include <string>
 
 #include "probe/FieldList.h"
 
 namespace kv {
+
+// The spacing of a sweep's points. Setup files keep it as this int, and the driver contract passes
+// it so (see SweepTypeCode); a stored int that is neither is kept as it is and gives no frequency
+// list (FrequencyList.h).
+enum class SweepKind : std::int32_t { Linear = 0, Logarithmic = 1 };
+
+// The int a setup file keeps and SetFrequencyList is passed for a kind.
+constexpr int SweepTypeCode(SweepKind kind) {
+    return static_cast<int>(kind);
+}
 
 struct Sweep {
     double stopValue = 20.0;
@@ -16,7 +27,7 @@ struct Sweep {
     int numPoints = 51;
     std::string startUnit = "MHz";
     std::string stopUnit = "GHz";
-    int sweepType = 0;  // 0 linear, 1 logarithmic
+    SweepKind sweepType = SweepKind::Linear;
 
     // The value times its unit's factor.
     double StartHz() const;

@@ -64,7 +64,7 @@ TableMetrics MeasureTable(const CKv4731xDoc& doc, const TableSurface& s, const T
         m.headerHeights.push_back(TextHeight(fonts.Of(doc.subtitle.font)));
     }
     const QFont tableFont = fonts.Of(doc.tableFont);
-    if (doc.mathMode != 0) {
+    if (doc.mathMode != TraceMath::Off) {
         m.headerHeights.push_back(TextHeight(tableFont));
     }
     if (doc.timeDateShown) {
@@ -148,7 +148,7 @@ void RenderTable(QPainter& painter, CKv4731xDoc& doc, const TableSurface& surfac
     if (doc.subtitle.shown) {
         header(doc.subtitle.text, doc.subtitle.font, doc.subtitle.colour);
     }
-    if (doc.mathMode != 0) {
+    if (doc.mathMode != TraceMath::Off) {
         header(doc.TraceMathLegend(), doc.tableFont, doc.tableColour);
     }
     if (doc.timeDateShown) {

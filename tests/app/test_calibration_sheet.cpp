@@ -34,7 +34,7 @@ namespace {
 // The values the program starts with, as the document fills the sheet.
 CalibrationSheet EngineDefaults() {
     return {.refreshStandard = 0,
-            .calibrationType = 1,
+            .calibrationType = CalibrationType::AirShortWater,
             .probeType = 1,
             .waterTemperature = 25.0,
             .physicalCorrection = false,
@@ -83,7 +83,7 @@ TEST(CalibrationSheetTest, PagesShowTheirControlsAndTheValues) {
     QtOperatorUi ui;
     CalibrationSheet sheet = EngineDefaults();
     sheet.refreshStandard = 2;
-    sheet.calibrationType = 0;
+    sheet.calibrationType = CalibrationType::LoadAirShort;
     sheet.probeType = 0;
     sheet.waterTemperature = 22.5;
     sheet.physicalCorrection = true;
@@ -233,7 +233,7 @@ TEST(CalibrationSheetTest, OkTakesTheEditsOfBothPagesAndTheActivePage) {
     });
     ASSERT_TRUE(ui.EditCalibrationSheet(sheet, page));
     EXPECT_EQ(page, 0);
-    EXPECT_EQ(sheet.calibrationType, 2);
+    EXPECT_EQ(sheet.calibrationType, CalibrationType::UserStandards);
     EXPECT_EQ(sheet.refreshStandard, 1);
     EXPECT_EQ(sheet.probeType, 0);
     EXPECT_EQ(sheet.waterTemperature, -40.0);

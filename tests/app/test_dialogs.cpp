@@ -293,7 +293,7 @@ TEST(FrequencyPageTest, SheetShowsThePageValues) {
     page.sweep.stopValue = 3;
     page.sweep.stopUnit = "GHz";
     page.sweep.numPoints = 201;
-    page.sweep.sweepType = 1;
+    page.sweep.sweepType = SweepKind::Logarithmic;
     page.setChartScale = false;
     page.logSweepEnabled = false;
     OnNextModal<PropertySheet>([](PropertySheet* sheet) {
@@ -359,7 +359,7 @@ TEST(FrequencyPageTest, OkTakesTheEditsAndRefusesANonNumber) {
     EXPECT_EQ(page.sweep.stopValue, 0.05);
     EXPECT_EQ(page.sweep.stopUnit, "MHz");
     EXPECT_EQ(page.sweep.numPoints, 101);
-    EXPECT_EQ(page.sweep.sweepType, 1);
+    EXPECT_EQ(page.sweep.sweepType, SweepKind::Logarithmic);
     EXPECT_FALSE(page.setChartScale);
 }
 

@@ -41,7 +41,7 @@ TEST(DisplaySheetTest, PagesFollowTheValidFlagsOkReturnsTheChoicesCancelNothing)
     DisplaySheet sheet;
     sheet.valid = {true, true, false, true};
     sheet.displayed = {true, false, true, false};  // Memory 2 shown though it holds nothing
-    sheet.mathMode = 1;
+    sheet.mathMode = TraceMath::Divide;
     sheet.referenceTrace = 3;
     int page = kPageTracesDisplayed;
     bool ran = false;
@@ -91,7 +91,7 @@ TEST(DisplaySheetTest, PagesFollowTheValidFlagsOkReturnsTheChoicesCancelNothing)
     EXPECT_EQ(sheet.memory, 1);
     EXPECT_EQ(sheet.displayed, (std::array<bool, 4>{false, true, true, false}));
     EXPECT_EQ(sheet.valid, (std::array<bool, 4>{true, true, false, true}));
-    EXPECT_EQ(sheet.mathMode, 2);
+    EXPECT_EQ(sheet.mathMode, TraceMath::Subtract);
     EXPECT_EQ(sheet.referenceTrace, 1);
     EXPECT_EQ(page, kPageTraceMath);
 

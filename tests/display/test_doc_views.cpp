@@ -95,7 +95,7 @@ TEST(DocViews, AutoscaleUnderMathLeavesOutInfiniteQuotients) {
     v.Fill(0, {{10, 1}, {20, 2}, {30, 3}});
     v.Fill(1, {{5, 1}, {0, 1}, {10, 1}});
     v.doc.Trace(1).displayed = false;
-    v.doc.mathMode = 1;
+    v.doc.mathMode = TraceMath::Divide;
     v.doc.referenceTrace = 1;
     v.doc.Autoscale();
     EXPECT_EQ(v.doc.Format(kFormatE1).current.yMin, 2.0);
@@ -246,19 +246,19 @@ TEST(DocViews, LogAxisWithZeroMinimumIsReportedOnceAndStoresOne) {
 
 TEST(DocViews, InvalidReferenceTurnsMathOff) {
     ViewDoc v;
-    v.doc.mathMode = 2;
+    v.doc.mathMode = TraceMath::Subtract;
     v.doc.referenceTrace = 2;
     v.doc.CheckReference();
     ASSERT_EQ(v.ui.messages.size(), 1u);
     EXPECT_EQ(v.ui.messages[0].text, "Reference trace is not valid. Math functions turned off.");
     EXPECT_EQ(v.ui.messages[0].caption, "Display");
-    EXPECT_EQ(v.doc.mathMode, 0);
+    EXPECT_EQ(v.doc.mathMode, TraceMath::Off);
     // A valid reference keeps the math.
     v.doc.Trace(2).valid = true;
-    v.doc.mathMode = 1;
+    v.doc.mathMode = TraceMath::Divide;
     v.doc.CheckReference();
     EXPECT_EQ(v.ui.messages.size(), 1u);
-    EXPECT_EQ(v.doc.mathMode, 1);
+    EXPECT_EQ(v.doc.mathMode, TraceMath::Divide);
 }
 
 }  // namespace

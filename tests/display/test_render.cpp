@@ -204,7 +204,7 @@ TEST(RenderChart, ClickPlacesTheMarkerLeftOfIt) {
 TEST(RenderChart, InfiniteQuotientsAndEmptySurfacesDrawWithoutFault) {
     ChartDoc c;
     c.Fill(1, {{0, 0}, {10, 1}, {0, 1}, {5, 0}});
-    c.doc.mathMode = 1;
+    c.doc.mathMode = TraceMath::Divide;
     c.doc.referenceTrace = 1;
     const QImage image = RenderChartImage(c.doc, c.size);
     const ChartLayout layout = ChartLayoutFor(c.doc, ChartSurface::Screen(c.size));
@@ -223,7 +223,7 @@ TEST(RenderChart, InfiniteQuotientsAndEmptySurfacesDrawWithoutFault) {
 TEST(RenderChart, PaintRunsTheChecksOnce) {
     ChartDoc c;
     c.doc.Format(kFormatE1).yLog = 1;
-    c.doc.mathMode = 2;
+    c.doc.mathMode = TraceMath::Subtract;
     c.doc.referenceTrace = 3;  // not valid
     RenderChartImage(c.doc, c.size);
     RenderChartImage(c.doc, c.size);

@@ -50,7 +50,7 @@ TEST_F(TraceValuesTest, ChartValuesWithMathOff) {
 }
 
 TEST_F(TraceValuesTest, ChartValuesDividedByTheReference) {
-    set.mathMode = kMathDivide;
+    set.mathMode = TraceMath::Divide;
     set.referenceTrace = 1;
     EXPECT_EQ(ChartXValue(set, kFormatE1, 0, 0), 2e8);  // frequencies are not divided
     EXPECT_EQ(ChartYValue(set, kFormatE1, 0, 0), 2.0);  // 50 / 25
@@ -66,7 +66,7 @@ TEST_F(TraceValuesTest, ChartValuesDividedByTheReference) {
 }
 
 TEST_F(TraceValuesTest, ChartValuesLessTheReference) {
-    set.mathMode = kMathSubtract;
+    set.mathMode = TraceMath::Subtract;
     set.referenceTrace = 1;
     EXPECT_EQ(ChartYValue(set, kFormatE1, 0, 0), 25.0);
     EXPECT_EQ(ChartYValue(set, kFormatE2, 0, 1), 3.0);
@@ -85,7 +85,7 @@ TEST_F(TraceValuesTest, PointsPastTheArraysHaveNoValue) {
     EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 3, 0), "");
     // A shorter reference leaves the point without a value under math.
     traces[1].permittivity.resize(1);
-    set.mathMode = kMathSubtract;
+    set.mathMode = TraceMath::Subtract;
     set.referenceTrace = 1;
     EXPECT_TRUE(std::isnan(ChartYValue(set, kFormatE1, 0, 1)));
     EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 1, 1), "");
@@ -105,7 +105,7 @@ TEST_F(TraceValuesTest, CellTextsWithMathOff) {
 
 TEST_F(TraceValuesTest, CellTextsUnderTraceMath) {
     set.referenceTrace = 1;
-    set.mathMode = kMathDivide;
+    set.mathMode = TraceMath::Divide;
     EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 0, 0), "2.0000");
     EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 0, 1), "2.5000");
     EXPECT_EQ(TableCellText(set, kFormatTableReTan, 0, 0, 1), "1.2500");   // 0.1 / 0.08
@@ -114,7 +114,7 @@ TEST_F(TraceValuesTest, CellTextsUnderTraceMath) {
     set.referenceTrace = 0;
     EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 1, 0), "undefined");  // 0 / 0
     set.referenceTrace = 1;
-    set.mathMode = kMathSubtract;
+    set.mathMode = TraceMath::Subtract;
     EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 0, 0), "25.0000");
     EXPECT_EQ(TableCellText(set, kFormatTableReIm, 0, 2, 1), "4.0000");
     EXPECT_EQ(TableCellText(set, kFormatTableReTan, 0, 0, 1), "0.0200");  // 0.1 - 0.08
@@ -137,11 +137,11 @@ TEST_F(TraceValuesTest, CopyRowKeepsColumnWidthsWithMathOff) {
 }
 
 TEST_F(TraceValuesTest, CopyRowIsTrimmedUnderTraceMath) {
-    set.mathMode = kMathSubtract;
+    set.mathMode = TraceMath::Subtract;
     set.referenceTrace = 1;
     EXPECT_EQ(TableCopyRow(set, kFormatTableReIm, 0),
               "200000000.\t25.0000\t3.0000\t0.0000\t0.0000");
-    set.mathMode = kMathDivide;
+    set.mathMode = TraceMath::Divide;
     EXPECT_EQ(TableCopyRow(set, kFormatTableReIm, 1),
               "1000000000.\t0.0000\tinfinite\t1.0000\tundefined");
 }

@@ -171,9 +171,9 @@ TEST_F(Commands, ConfigureCalCopiesThePagesIntoTheEngine) {
     CKv4731xDoc& d = Make();
     const double cpB = d.Engine().model.apertureScale;
     ui.calibrationSheet = [](CalibrationSheet& sheet, int& page) {
-        EXPECT_EQ(sheet.calibrationType, 1);
+        EXPECT_EQ(sheet.calibrationType, CalibrationType::AirShortWater);
         EXPECT_EQ(sheet.stdLabel[2], "Water");
-        sheet.calibrationType = 2;
+        sheet.calibrationType = CalibrationType::UserStandards;
         sheet.probeType = 0;
         sheet.stdLabel[0] = "Methanol";
         page = 1;
@@ -181,7 +181,7 @@ TEST_F(Commands, ConfigureCalCopiesThePagesIntoTheEngine) {
     };
     EXPECT_TRUE(RunDocumentCommand(d, ID_CONFIGURE_CAL));
     EXPECT_TRUE(d.IsModified());
-    EXPECT_EQ(d.Engine().calSettings.calibrationType, 2);
+    EXPECT_EQ(d.Engine().calSettings.calibrationType, CalibrationType::UserStandards);
     EXPECT_EQ(d.Engine().calSettings.stdLabel[0], "Methanol");
     EXPECT_EQ(d.calSheetPage, 1);
     // The other probe's coefficients are in force at once.

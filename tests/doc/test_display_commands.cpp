@@ -64,7 +64,7 @@ TEST_F(DisplayCommands, DisplaySheetOpensOnItsPageAndAppliesOkInOrder) {
     ui.displaySheet = [](DisplaySheet& sheet, int& page) {
         sheet.displayed[0] = false;
         sheet.memory = 1;
-        sheet.mathMode = 1;
+        sheet.mathMode = TraceMath::Divide;
         sheet.referenceTrace = 2;
         page = 1;
         return true;
@@ -75,7 +75,7 @@ TEST_F(DisplayCommands, DisplaySheetOpensOnItsPageAndAppliesOkInOrder) {
     EXPECT_TRUE(d.Trace(2).valid);
     EXPECT_FALSE(d.Trace(2).displayed);
     EXPECT_EQ(d.Trace(2).permittivity[2].re, -1.23456);
-    EXPECT_EQ(d.mathMode, 1);
+    EXPECT_EQ(d.mathMode, TraceMath::Divide);
     EXPECT_EQ(d.referenceTrace, 2);
     EXPECT_EQ(d.displaySheetPage, 1);
     EXPECT_FALSE(d.IsModified());
@@ -84,7 +84,7 @@ TEST_F(DisplayCommands, DisplaySheetOpensOnItsPageAndAppliesOkInOrder) {
 
 TEST_F(DisplayCommands, DataDividedByItselfAndAnInvalidReference) {
     CKv4731xDoc& d = MakeWithData();
-    d.mathMode = kMathDivide;
+    d.mathMode = TraceMath::Divide;
     d.referenceTrace = 0;
     EXPECT_EQ(d.YValue(0, 0), 1.0);
     EXPECT_EQ(d.CellText(0, 2, 1), "1.0000");

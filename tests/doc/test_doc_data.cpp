@@ -176,8 +176,8 @@ TEST_F(DocFiles, AnotherSweepIsAdoptedWithTheOperatorsOk) {
     d.LoadDataFile(path);
     EXPECT_EQ(ui.MessageTexts(), std::vector<std::string>{kOtherSweep});
     EXPECT_EQ(d.sweep.numPoints, 11);
-    EXPECT_EQ(d.sweep.sweepType, 1);  // linear did not give the file's list
-    EXPECT_EQ(d.Engine().sweep.sweepType, 1);
+    EXPECT_EQ(d.sweep.sweepType, SweepKind::Logarithmic);  // linear did not give the file's list
+    EXPECT_EQ(d.Engine().sweep.sweepType, SweepKind::Logarithmic);
     EXPECT_EQ(d.sweep.startUnit, "MHz");
     EXPECT_DOUBLE_EQ(d.sweep.startValue, 100.0);
     EXPECT_EQ(d.sweep.stopUnit, "GHz");

@@ -194,7 +194,7 @@ TEST_F(DocFiles, TheSiblingMagicIsAccepted) {
 TEST_F(DocFiles, TruncatedOrFlippedFilesLeaveTheDocumentAsItWas) {
     CKv4731xDoc& writer = Make();
     writer.title.text = "From the file";
-    writer.mathMode = 2;
+    writer.mathMode = TraceMath::Subtract;
     writer.Trace(1).valid = true;
     writer.Trace(1).permittivity.assign(51, CComplex(3, 1));
     const std::string good = folder.File("good.tst");
@@ -237,14 +237,14 @@ TEST_F(DocFiles, TruncatedOrFlippedFilesLeaveTheDocumentAsItWas) {
     ui.messages.clear();
     ASSERT_TRUE(d.OpenDocumentFile(good));
     EXPECT_EQ(d.title.text, "From the file");
-    EXPECT_EQ(d.mathMode, 2);
+    EXPECT_EQ(d.mathMode, TraceMath::Subtract);
     EXPECT_TRUE(d.Trace(1).valid);
 }
 
 TEST_F(DocFiles, TraceMathTitlesAndFormatsSurvive) {
     for (const std::size_t length : {std::size_t{254}, std::size_t{255}, std::size_t{70000}}) {
         CKv4731xDoc& writer = Make();
-        writer.mathMode = 2;
+        writer.mathMode = TraceMath::Subtract;
         writer.referenceTrace = 3;
         writer.title.text = std::string(length, 'T');
         writer.subtitle.text = std::string(length + 1, 'S');
@@ -265,7 +265,7 @@ TEST_F(DocFiles, TraceMathTitlesAndFormatsSurvive) {
 
         CKv4731xDoc& d = Make();
         ASSERT_TRUE(d.OnOpenDocument(path)) << length;
-        EXPECT_EQ(d.mathMode, 2);
+        EXPECT_EQ(d.mathMode, TraceMath::Subtract);
         EXPECT_EQ(d.referenceTrace, 3);
         EXPECT_EQ(d.title.text, std::string(length, 'T'));
         EXPECT_EQ(d.subtitle.text, std::string(length + 1, 'S'));

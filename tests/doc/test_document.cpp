@@ -26,7 +26,7 @@ TEST_F(Document, DefaultsWithAnEmptyProfile) {
     EXPECT_FALSE(d.forwardOnly);
     EXPECT_FALSE(d.markerOn);
     EXPECT_FALSE(d.firstShowDone);
-    EXPECT_EQ(d.mathMode, 0);
+    EXPECT_EQ(d.mathMode, TraceMath::Off);
     EXPECT_EQ(d.referenceTrace, 0);
 
     EXPECT_EQ(d.sweep.startValue, 200.0);
@@ -34,7 +34,7 @@ TEST_F(Document, DefaultsWithAnEmptyProfile) {
     EXPECT_EQ(d.sweep.stopValue, 6.0);
     EXPECT_EQ(d.sweep.stopUnit, "GHz");
     EXPECT_EQ(d.sweep.numPoints, 51);
-    EXPECT_EQ(d.sweep.sweepType, 0);
+    EXPECT_EQ(d.sweep.sweepType, SweepKind::Linear);
     EXPECT_EQ(d.lowestFrequency, 200000000.0);
     EXPECT_EQ(d.highestFrequency, 20000000000.0);
     EXPECT_EQ(d.lowestPoints, 1);
@@ -130,11 +130,11 @@ TEST_F(Document, ReferenceTagParameterLabelAndLegend) {
     EXPECT_EQ(d.ChartParameterLabel(), "e'");
     EXPECT_EQ(d.TraceMathLegend(), "");
     d.referenceTrace = 1;
-    d.mathMode = 1;
+    d.mathMode = TraceMath::Divide;
     EXPECT_EQ(d.ReferenceTag(), "[< Memory 1]");
     EXPECT_EQ(d.ChartParameterLabel(), "e' / [< Memory 1]");
     EXPECT_EQ(d.TraceMathLegend(), "Listed measurements are divided by [< Memory 1]");
-    d.mathMode = 2;
+    d.mathMode = TraceMath::Subtract;
     d.SelectChartFormat(ChartFormat::ColeCole);
     EXPECT_EQ(d.ChartParameterLabel(), "Cole-Cole e - [< Memory 1]");
     EXPECT_EQ(d.TraceMathLegend(), "Listed measurements have [< Memory 1] subtracted from them");
@@ -184,7 +184,7 @@ TEST_F(Document, InstrumentSweepBecomesTheDocumentsSettingsAndChartRange) {
     registry.driver->reportPoints = 201;
     CKv4731xDoc& d = Make();
     ASSERT_TRUE(d.Connect());
-    d.sweep.sweepType = 1;
+    d.sweep.sweepType = SweepKind::Logarithmic;
     d.ApplyFrequencySettingsToEngine();
     d.SetupInstrument();
     d.VerifyInstrumentSetup();
@@ -195,7 +195,7 @@ TEST_F(Document, InstrumentSweepBecomesTheDocumentsSettingsAndChartRange) {
     EXPECT_DOUBLE_EQ(d.sweep.stopValue, 3.0);
     EXPECT_EQ(d.sweep.stopUnit, "GHz");
     EXPECT_EQ(d.sweep.numPoints, 201);
-    EXPECT_EQ(d.sweep.sweepType, 1);
+    EXPECT_EQ(d.sweep.sweepType, SweepKind::Logarithmic);
     for (int f : {kFormatE1, kFormatE2, kFormatTanE, kFormatU1, kFormatU2, kFormatTanU}) {
         EXPECT_DOUBLE_EQ(d.Format(f).current.xMin, 45.0);
         EXPECT_DOUBLE_EQ(d.Format(f).defaults.xMax, 3.0);

@@ -60,7 +60,7 @@ protected:
             page.sweep.stopValue = 20;
             page.sweep.stopUnit = "GHz";
             page.sweep.numPoints = points;
-            page.sweep.sweepType = 0;
+            page.sweep.sweepType = SweepKind::Linear;
         };
         RunDocumentCommand(*doc, ID_SET_FREQUENCY);
         EXPECT_EQ(doc->Engine().frequencies.size(), static_cast<std::size_t>(points));
@@ -198,8 +198,8 @@ TEST_F(DemoDocument, AFailedReadingChangesNothingAndShowsWhy) {
 
 struct AbortAt {
     const char* name;
-    int command;      // ID_PERFORM_CAL or ID_REFRESH_CAL
-    int type;         // calibration type
+    int command;  // ID_PERFORM_CAL or ID_REFRESH_CAL
+    CalibrationType type;
     int prompt;       // the prompt the operator aborts at
     bool calibrated;  // a calibration was made before
 };
@@ -246,21 +246,27 @@ TEST_P(DemoAbortedCalibration, TheNextMeasurementGivesTheSampleOrIsRefused) {
 
 INSTANTIATE_TEST_SUITE_P(
     DemoDocument, DemoAbortedCalibration,
-    ::testing::Values(AbortAt{"LoadAirShortAt1", ID_PERFORM_CAL, 0, 1, true},
-                      AbortAt{"LoadAirShortAt2", ID_PERFORM_CAL, 0, 2, true},
-                      AbortAt{"LoadAirShortAt3", ID_PERFORM_CAL, 0, 3, true},
-                      AbortAt{"AirShortWaterAt1", ID_PERFORM_CAL, 1, 1, true},
-                      AbortAt{"AirShortWaterAt2", ID_PERFORM_CAL, 1, 2, true},
-                      AbortAt{"AirShortWaterAt3", ID_PERFORM_CAL, 1, 3, true},
-                      AbortAt{"UserDefinedAt1", ID_PERFORM_CAL, 2, 1, true},
-                      AbortAt{"UserDefinedAt2", ID_PERFORM_CAL, 2, 2, true},
-                      AbortAt{"UserDefinedAt3", ID_PERFORM_CAL, 2, 3, true},
-                      AbortAt{"Refresh", ID_REFRESH_CAL, 1, 1, true},
-                      AbortAt{"UncalibratedLoadAirShortAt1", ID_PERFORM_CAL, 0, 1, false},
-                      AbortAt{"UncalibratedLoadAirShortAt3", ID_PERFORM_CAL, 0, 3, false},
-                      AbortAt{"UncalibratedAirShortWaterAt1", ID_PERFORM_CAL, 1, 1, false},
-                      AbortAt{"UncalibratedAirShortWaterAt2", ID_PERFORM_CAL, 1, 2, false},
-                      AbortAt{"UncalibratedUserDefinedAt3", ID_PERFORM_CAL, 2, 3, false}),
+    ::testing::Values(
+        AbortAt{"LoadAirShortAt1", ID_PERFORM_CAL, CalibrationType::LoadAirShort, 1, true},
+        AbortAt{"LoadAirShortAt2", ID_PERFORM_CAL, CalibrationType::LoadAirShort, 2, true},
+        AbortAt{"LoadAirShortAt3", ID_PERFORM_CAL, CalibrationType::LoadAirShort, 3, true},
+        AbortAt{"AirShortWaterAt1", ID_PERFORM_CAL, CalibrationType::AirShortWater, 1, true},
+        AbortAt{"AirShortWaterAt2", ID_PERFORM_CAL, CalibrationType::AirShortWater, 2, true},
+        AbortAt{"AirShortWaterAt3", ID_PERFORM_CAL, CalibrationType::AirShortWater, 3, true},
+        AbortAt{"UserDefinedAt1", ID_PERFORM_CAL, CalibrationType::UserStandards, 1, true},
+        AbortAt{"UserDefinedAt2", ID_PERFORM_CAL, CalibrationType::UserStandards, 2, true},
+        AbortAt{"UserDefinedAt3", ID_PERFORM_CAL, CalibrationType::UserStandards, 3, true},
+        AbortAt{"Refresh", ID_REFRESH_CAL, CalibrationType::AirShortWater, 1, true},
+        AbortAt{"UncalibratedLoadAirShortAt1", ID_PERFORM_CAL, CalibrationType::LoadAirShort, 1,
+                false},
+        AbortAt{"UncalibratedLoadAirShortAt3", ID_PERFORM_CAL, CalibrationType::LoadAirShort, 3,
+                false},
+        AbortAt{"UncalibratedAirShortWaterAt1", ID_PERFORM_CAL, CalibrationType::AirShortWater, 1,
+                false},
+        AbortAt{"UncalibratedAirShortWaterAt2", ID_PERFORM_CAL, CalibrationType::AirShortWater, 2,
+                false},
+        AbortAt{"UncalibratedUserDefinedAt3", ID_PERFORM_CAL, CalibrationType::UserStandards, 3,
+                false}),
     [](const ::testing::TestParamInfo<AbortAt>& info) { return std::string(info.param.name); });
 
 }  // namespace

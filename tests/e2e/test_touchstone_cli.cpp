@@ -25,7 +25,7 @@ const ColeCole kMethanol{32.66, 5.563, 0.0, 5.067e-11};
 // The raw reading of the Demo analyzer's reflectometer (no drift, no noise) with the material
 // at probe B, on the program's sweep of that kind.
 std::string ReadingFile(const DemoMaterial& material, double start, double stop, int points,
-                        int sweepType) {
+                        SweepKind sweepType) {
     ProbeModel model;
     model.LoadProbeCoefficients(1);
     TouchstoneData data;
@@ -40,11 +40,14 @@ TEST(CliTouchstone, MeasuresMethanolFromFilesAndExportsItsReflection) {
     CliFolder folder;
     // A logarithmic sweep of 51 points: the component finds its kind from the frequencies.
     const double start = 3e8, stop = 1e10;
-    folder.Write("air.s1p", ReadingFile(DemoMaterial::Air(), start, stop, 51, 1));
-    folder.Write("short.s1p", ReadingFile(DemoMaterial::Short(), start, stop, 51, 1));
-    folder.Write("water.s1p", ReadingFile(DemoMaterial::Water(25.0), start, stop, 51, 1));
-    const std::string methanol =
-        ReadingFile(DemoMaterial::Relaxation(kMethanol, "sample"), start, stop, 51, 1);
+    folder.Write("air.s1p",
+                 ReadingFile(DemoMaterial::Air(), start, stop, 51, SweepKind::Logarithmic));
+    folder.Write("short.s1p",
+                 ReadingFile(DemoMaterial::Short(), start, stop, 51, SweepKind::Logarithmic));
+    folder.Write("water.s1p",
+                 ReadingFile(DemoMaterial::Water(25.0), start, stop, 51, SweepKind::Logarithmic));
+    const std::string methanol = ReadingFile(DemoMaterial::Relaxation(kMethanol, "sample"), start,
+                                             stop, 51, SweepKind::Logarithmic);
     folder.Write("methanol.s1p", methanol);
     const CliResult r =
         folder.Run({"measure", "--instrument", "Touchstone", "--air", folder.Path("air.s1p"),

@@ -139,13 +139,13 @@ TEST(EngineSection, RoundTripWithTheStoredNameApart) {
                .numPoints = 3,
                .startUnit = "MHz",
                .stopUnit = "GHz",
-               .sweepType = 1};
+               .sweepType = SweepKind::Logarithmic};
     e.model.apertureScale = 1.25;
     e.model.apertureCoefficients[28] = -7.5;
     e.model.frequencyScale = 1.5;
     e.model.coefficientScale = 0.75;
     e.calSettings = {.refreshStandard = 2,
-                     .calibrationType = 0,
+                     .calibrationType = CalibrationType::LoadAirShort,
                      .probeType = 0,
                      .waterTemperature = 22.5,
                      .physicalCorrection = true,
@@ -197,7 +197,7 @@ TEST(EngineSection, RoundTripWithTheStoredNameApart) {
     EXPECT_FALSE(back.setChartScale);
     EXPECT_EQ(back.StartHz(), 3e8);
     EXPECT_EQ(back.StopHz(), 3e9);
-    EXPECT_EQ(back.sweep.sweepType, 1);
+    EXPECT_EQ(back.sweep.sweepType, SweepKind::Logarithmic);
     EXPECT_EQ(back.model.apertureScale, 1.25);
     EXPECT_EQ(back.model.apertureCoefficients, e.model.apertureCoefficients);
     EXPECT_EQ(back.model.frequencyScale, 1.5);

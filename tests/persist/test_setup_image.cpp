@@ -16,7 +16,7 @@ void Fill(SetupImage& image) {
     d.instrumentName = "FAKE ANALYZER 1";
     d.includeSensitivity = true;
     d.referenceTrace = 2;
-    d.mathMode = 2;
+    d.mathMode = TraceMath::Subtract;
     d.markerPosition = 17;
     d.title.text = "Sample run";
     d.dateStamp = 1700000000;

@@ -24,6 +24,7 @@ namespace {
 
 using Cx = std::complex<double>;
 using Names = std::vector<std::string>;
+using enum CalibrationType;
 
 Cx ToStd(CComplex z) {
     return {z.re, z.im};
@@ -108,7 +109,7 @@ Cx AirAtLowFrequency(double f) {
 
 TEST(CalibrationTexts, PromptsAndTitlesByType) {
     CProbeEngine e;
-    e.calSettings.calibrationType = 0;
+    e.calSettings.calibrationType = CalibrationType::LoadAirShort;
     EXPECT_EQ(e.StandardPrompt(1), "Remove the probe and connect a load to the end of the cable.");
     EXPECT_EQ(e.StandardPrompt(2), "Reconnect the probe and leave the probe open in air.");
     EXPECT_EQ(e.StandardPrompt(3), "Connect the shorting block to the probe.");
@@ -116,7 +117,7 @@ TEST(CalibrationTexts, PromptsAndTitlesByType) {
     EXPECT_EQ(e.StandardTitle(2), "Measuring air.");
     EXPECT_EQ(e.StandardTitle(3), "Measuring the shorting block.");
 
-    e.calSettings.calibrationType = 1;
+    e.calSettings.calibrationType = CalibrationType::AirShortWater;
     EXPECT_EQ(e.StandardPrompt(1), "Leave the probe open in air.");
     EXPECT_EQ(e.StandardPrompt(2), "Connect the shorting block to the probe.");
     EXPECT_EQ(e.StandardPrompt(3), "Insert the probe into  25.00 C water.");
@@ -130,17 +131,17 @@ TEST(CalibrationTexts, PromptsAndTitlesByType) {
     e.calSettings.waterTemperature = -2.5;
     EXPECT_EQ(e.StandardPrompt(3), "Insert the probe into  -2.50 C water.");
 
-    e.calSettings.calibrationType = 2;
+    e.calSettings.calibrationType = CalibrationType::UserStandards;
     e.calSettings.stdLabel = {"Methanol", "", "Saline 0.1 M"};
     EXPECT_EQ(e.StandardPrompt(1), "Insert the probe into Methanol");
     EXPECT_EQ(e.StandardPrompt(2), "Insert the probe into ");
     EXPECT_EQ(e.StandardTitle(2), "Measuring ");
     EXPECT_EQ(e.StandardTitle(3), "Measuring Saline 0.1 M");
 
-    e.calSettings.calibrationType = 3;
+    e.calSettings.calibrationType = static_cast<CalibrationType>(3);
     EXPECT_EQ(e.StandardPrompt(1), "");
     EXPECT_EQ(e.StandardTitle(3), "");
-    e.calSettings.calibrationType = 1;
+    e.calSettings.calibrationType = CalibrationType::AirShortWater;
     EXPECT_EQ(e.StandardPrompt(0), "");
     EXPECT_EQ(e.StandardPrompt(4), "");
 
@@ -161,7 +162,7 @@ TEST(CalibrationStandards, IdealReflectionsByType) {
     const double f = 1e6;  // low enough for the capacitive limit of the aperture
     const Cx air = AirAtLowFrequency(f);
 
-    e.calSettings.calibrationType = 0;
+    e.calSettings.calibrationType = CalibrationType::LoadAirShort;
     for (double freq : {2e8, 5e9, 2e10}) {
         EXPECT_EQ(ToStd(e.StandardReflection(1, freq)), Cx(0, 0));
         EXPECT_EQ(ToStd(e.StandardReflection(3, freq)), Cx(-1, 0));
@@ -170,14 +171,14 @@ TEST(CalibrationStandards, IdealReflectionsByType) {
     // Air depends on frequency through the probe model.
     EXPECT_NE(ToStd(e.StandardReflection(2, 2e8)), ToStd(e.StandardReflection(2, 2e10)));
 
-    e.calSettings.calibrationType = 1;
+    e.calSettings.calibrationType = CalibrationType::AirShortWater;
     ExpectNear(e.StandardReflection(1, f), air, 1e-12, "type 1, air");
     EXPECT_EQ(ToStd(e.StandardReflection(2, 3e9)), Cx(-1, 0));
 
     // At 20 C the water standard is exactly the default third user standard.
     e.calSettings.waterTemperature = 20.0;
     const CComplex water = e.StandardReflection(3, 3e9);
-    e.calSettings.calibrationType = 2;
+    e.calSettings.calibrationType = CalibrationType::UserStandards;
     const CComplex user3 = e.StandardReflection(3, 3e9);
     EXPECT_EQ(water.re, user3.re);
     EXPECT_EQ(water.im, user3.im);
@@ -189,11 +190,11 @@ TEST(CalibrationStandards, IdealReflectionsByType) {
     EXPECT_NEAR(shortish.re, -1.0, 1e-3);
     EXPECT_NEAR(shortish.im, 0.0, 1e-3);
 
-    e.calSettings.calibrationType = 7;
+    e.calSettings.calibrationType = static_cast<CalibrationType>(7);
     for (int k = 1; k <= 3; ++k) {
         EXPECT_EQ(ToStd(e.StandardReflection(k, 1e9)), Cx(0, 0));
     }
-    e.calSettings.calibrationType = 1;
+    e.calSettings.calibrationType = CalibrationType::AirShortWater;
     EXPECT_EQ(ToStd(e.StandardReflection(0, 1e9)), Cx(0, 0));
     EXPECT_EQ(ToStd(e.StandardReflection(4, 1e9)), Cx(0, 0));
 }
@@ -226,13 +227,14 @@ TEST(CalibrationStandards, UserPermittivities) {
 
 TEST(ErrorTerms, IdealStandardsGiveIdentityTerms) {
     CProbeEngine e;
-    for (int type : {0, 1, 2}) {
+    for (CalibrationType type : {LoadAirShort, AirShortWater, UserStandards}) {
         e.calSettings.calibrationType = type;
         for (double f : {2e8, 1e9, 7.5e9, 2e10}) {
             CComplex e00, e11, e01e10;
             e.SolveErrorTerms(f, e.StandardReflection(1, f), e.StandardReflection(2, f),
                               e.StandardReflection(3, f), e00, e11, e01e10);
-            const std::string what = "type " + std::to_string(type) + " f " + std::to_string(f);
+            const std::string what =
+                "type " + std::to_string(static_cast<int>(type)) + " f " + std::to_string(f);
             ExpectNear(e00, Cx(0, 0), 1e-12, what);
             ExpectNear(e11, Cx(0, 0), 1e-12, what);
             ExpectNear(e01e10, Cx(1, 0), 1e-12, what);
@@ -244,7 +246,7 @@ TEST(ErrorTerms, LoadAirShortAgainstTheClosedForm) {
     // With a load (0) and a short (-1): e00 = M1, and with a = M3 - M1, b = M2 - M1 and the air
     // reflection G: e11 = (b + a G) / (G (b - a)), e01e10 = -a (1 + e11).
     CProbeEngine e;
-    e.calSettings.calibrationType = 0;
+    e.calSettings.calibrationType = CalibrationType::LoadAirShort;
     const Cx readings[][3] = {
         {{0.03, -0.01}, {0.85, -0.35}, {-0.92, 0.12}},
         {{-0.1, 0.2}, {0.4, 0.7}, {-0.5, -0.6}},
@@ -268,9 +270,9 @@ TEST(ErrorTerms, LoadAirShortAgainstTheClosedForm) {
 
 TEST(ErrorTerms, SyntheticReadingsGiveTheTermsBack) {
     CProbeEngine e;
-    for (int type : {0, 1, 2}) {
+    for (CalibrationType type : {LoadAirShort, AirShortWater, UserStandards}) {
         e.calSettings.calibrationType = type;
-        if (type == 2) {
+        if (type == UserStandards) {
             // Methanol-like, air and a water-like standard.
             e.calSettings.stdEo = {33.7, 1.0, 78.0};
             e.calSettings.stdEinf = {4.45, 1.0, 5.0};
@@ -283,7 +285,8 @@ TEST(ErrorTerms, SyntheticReadingsGiveTheTermsBack) {
             e.SolveErrorTerms(f, FromStd(t.Raw(ToStd(e.StandardReflection(1, f)))),
                               FromStd(t.Raw(ToStd(e.StandardReflection(2, f)))),
                               FromStd(t.Raw(ToStd(e.StandardReflection(3, f)))), e00, e11, e01e10);
-            const std::string what = "type " + std::to_string(type) + " f " + std::to_string(f);
+            const std::string what =
+                "type " + std::to_string(static_cast<int>(type)) + " f " + std::to_string(f);
             ExpectNear(e00, t.e00, 1e-9, what);
             ExpectNear(e11, t.e11, 1e-9, what);
             ExpectNear(e01e10, t.e01e10, 1e-9, what);
@@ -293,7 +296,8 @@ TEST(ErrorTerms, SyntheticReadingsGiveTheTermsBack) {
 
 TEST(ErrorTerms, SingularSystemGivesZeroTerms) {
     CProbeEngine e;
-    e.calSettings.calibrationType = 9;  // all three ideal reflections (0, 0): the rows are equal
+    e.calSettings.calibrationType =
+        static_cast<CalibrationType>(9);  // all three ideal reflections (0, 0): the rows are equal
     CComplex e00{5, 5}, e11{5, 5}, e01e10{5, 5};
     e.SolveErrorTerms(1e9, {0.1, 0}, {0.2, 0}, {0.3, 0}, e00, e11, e01e10);
     EXPECT_EQ(ToStd(e00), Cx(0, 0));
@@ -303,7 +307,7 @@ TEST(ErrorTerms, SingularSystemGivesZeroTerms) {
 
 TEST(ErrorTerms, ComputeCalibrationCoversTheFrequencyList) {
     CProbeEngine e;
-    e.calSettings.calibrationType = 1;
+    e.calSettings.calibrationType = CalibrationType::AirShortWater;
     e.frequencies = {2e8, 1e9, 5e9};
     for (double f : e.frequencies) {
         e.stdMeasured1.push_back(FromStd(TermsAt(f).Raw(ToStd(e.StandardReflection(1, f)))));
@@ -474,7 +478,7 @@ TEST(PerformCalibration, ShortingBlockQuestionAndRepeat) {
 }
 
 TEST(PerformCalibration, OtherTypesMakeNoShortCheck) {
-    for (int type : {0, 2}) {
+    for (CalibrationType type : {LoadAirShort, UserStandards}) {
         Bench b;
         b.engine.calSettings.calibrationType = type;
         // A reading that would fail the shorting-block test.
@@ -514,7 +518,7 @@ std::vector<std::uint8_t> CalibrationBytes(const CProbeEngine& e) {
 
 struct AbortCase {
     const char* name;
-    int type;
+    CalibrationType type;
     int prompt;          // the prompt the operator aborts at, 1..3
     bool calibrated;     // a calibration was in force before the command
     bool shortRepeated;  // the shorting block was measured again before the abort
@@ -600,26 +604,27 @@ TEST_P(AbortedCalibration, LeavesTheOldCalibrationInForce) {
 
 INSTANTIATE_TEST_SUITE_P(
     PerformCalibration, AbortedCalibration,
-    testing::Values(AbortCase{"LoadAirShortAt1", 0, 1, true, false},
-                    AbortCase{"LoadAirShortAt2", 0, 2, true, false},
-                    AbortCase{"LoadAirShortAt3", 0, 3, true, false},
-                    AbortCase{"AirShortWaterAt1", 1, 1, true, false},
-                    AbortCase{"AirShortWaterAt2", 1, 2, true, false},
-                    AbortCase{"AirShortWaterAt3", 1, 3, true, false},
-                    AbortCase{"AirShortWaterAt3AfterTheShortAgain", 1, 3, true, true},
-                    AbortCase{"UserDefinedAt1", 2, 1, true, false},
-                    AbortCase{"UserDefinedAt2", 2, 2, true, false},
-                    AbortCase{"UserDefinedAt3", 2, 3, true, false},
-                    AbortCase{"UncalibratedLoadAirShortAt1", 0, 1, false, false},
-                    AbortCase{"UncalibratedLoadAirShortAt2", 0, 2, false, false},
-                    AbortCase{"UncalibratedLoadAirShortAt3", 0, 3, false, false},
-                    AbortCase{"UncalibratedAirShortWaterAt1", 1, 1, false, false},
-                    AbortCase{"UncalibratedAirShortWaterAt2", 1, 2, false, false},
-                    AbortCase{"UncalibratedAirShortWaterAt3", 1, 3, false, false},
-                    AbortCase{"UncalibratedAirShortWaterAt3AfterTheShortAgain", 1, 3, false, true},
-                    AbortCase{"UncalibratedUserDefinedAt1", 2, 1, false, false},
-                    AbortCase{"UncalibratedUserDefinedAt2", 2, 2, false, false},
-                    AbortCase{"UncalibratedUserDefinedAt3", 2, 3, false, false}),
+    testing::Values(AbortCase{"LoadAirShortAt1", LoadAirShort, 1, true, false},
+                    AbortCase{"LoadAirShortAt2", LoadAirShort, 2, true, false},
+                    AbortCase{"LoadAirShortAt3", LoadAirShort, 3, true, false},
+                    AbortCase{"AirShortWaterAt1", AirShortWater, 1, true, false},
+                    AbortCase{"AirShortWaterAt2", AirShortWater, 2, true, false},
+                    AbortCase{"AirShortWaterAt3", AirShortWater, 3, true, false},
+                    AbortCase{"AirShortWaterAt3AfterTheShortAgain", AirShortWater, 3, true, true},
+                    AbortCase{"UserDefinedAt1", UserStandards, 1, true, false},
+                    AbortCase{"UserDefinedAt2", UserStandards, 2, true, false},
+                    AbortCase{"UserDefinedAt3", UserStandards, 3, true, false},
+                    AbortCase{"UncalibratedLoadAirShortAt1", LoadAirShort, 1, false, false},
+                    AbortCase{"UncalibratedLoadAirShortAt2", LoadAirShort, 2, false, false},
+                    AbortCase{"UncalibratedLoadAirShortAt3", LoadAirShort, 3, false, false},
+                    AbortCase{"UncalibratedAirShortWaterAt1", AirShortWater, 1, false, false},
+                    AbortCase{"UncalibratedAirShortWaterAt2", AirShortWater, 2, false, false},
+                    AbortCase{"UncalibratedAirShortWaterAt3", AirShortWater, 3, false, false},
+                    AbortCase{"UncalibratedAirShortWaterAt3AfterTheShortAgain", AirShortWater, 3,
+                              false, true},
+                    AbortCase{"UncalibratedUserDefinedAt1", UserStandards, 1, false, false},
+                    AbortCase{"UncalibratedUserDefinedAt2", UserStandards, 2, false, false},
+                    AbortCase{"UncalibratedUserDefinedAt3", UserStandards, 3, false, false}),
     [](const testing::TestParamInfo<AbortCase>& info) { return std::string(info.param.name); });
 
 TEST(PerformCalibration, AbortAtTheFirstPromptDownloadsTheOldTermsAgain) {
@@ -639,7 +644,7 @@ TEST(PerformCalibration, AbortAtTheFirstPromptDownloadsTheOldTermsAgain) {
 
     // The operator pressing OK and Abort at once at the third prompt aborts as well.
     Bench third;
-    third.engine.calSettings.calibrationType = 0;
+    third.engine.calSettings.calibrationType = CalibrationType::LoadAirShort;
     third.ui.promptActions = {PromptAction::Continue, PromptAction::Continue,
                               PromptAction::ContinueAndAbort};
     third.engine.PerformCalibration();
@@ -654,18 +659,20 @@ TEST(PerformCalibration, AbortAtTheFirstPromptDownloadsTheOldTermsAgain) {
 // at that point would, and the operator reads the driver's own text (or a plain one without it).
 TEST(FailedReading, EndsTheCalibrationAsAnAbortAndSaysWhy) {
     struct Case {
-        int type;
+        CalibrationType type;
         int failingReading;  // 1..3
         bool shortAgain;     // reading 3 is the shorting block measured again after the question
         bool calibrated;
         const char* driverText;
     };
     for (const Case& c :
-         {Case{1, 1, false, true, "Timeout reading the trace."}, Case{1, 2, false, false, ""},
-          Case{1, 3, false, true, ""}, Case{1, 3, true, true, "Block of 3 values for 5 points."},
-          Case{0, 2, false, true, "E"}, Case{2, 3, false, false, "Lost connection."}}) {
-        SCOPED_TRACE(testing::Message() << c.type << " " << c.failingReading << " " << c.shortAgain
-                                        << " " << c.calibrated);
+         {Case{AirShortWater, 1, false, true, "Timeout reading the trace."},
+          Case{AirShortWater, 2, false, false, ""}, Case{AirShortWater, 3, false, true, ""},
+          Case{AirShortWater, 3, true, true, "Block of 3 values for 5 points."},
+          Case{LoadAirShort, 2, false, true, "E"},
+          Case{UserStandards, 3, false, false, "Lost connection."}}) {
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.type) << " " << c.failingReading
+                                        << " " << c.shortAgain << " " << c.calibrated);
         Bench b;
         b.engine.calSettings.calibrationType = c.type;
         b.SynthesizeStandards();
@@ -794,7 +801,7 @@ TEST(RefreshCalibration, AirAndWaterAgainstTheModel) {
         b.engine.errorTracking = t;
         b.engine.errorDirectivity.assign(n, CComplex(0.01, 0.0));
         // Air as calibration type 1 standard 1 sees it; water at the refresh temperature.
-        b.engine.calSettings.calibrationType = 1;
+        b.engine.calSettings.calibrationType = CalibrationType::AirShortWater;
         b.engine.calSettings.waterTemperature = 37.0;
         const int k = standard == 0 ? 1 : 3;
         b.driver.reflection = [&b, k](double f, int) {
@@ -974,14 +981,15 @@ TEST(UnusableReadings, RefuseTheSweepAndKeepEverything) {
 TEST(UndeterminedCalibration, IsRefusedWithTheNumberOfPoints) {
     struct Case {
         const char* name;
-        int type;
+        CalibrationType type;
         int degeneratePoints;  // the first this many of the 5 points
         bool zeros;            // traces of zeros, else the same reading for every standard
         bool shortQuestion;
     };
-    for (const Case& c : {Case{"identical", 1, 5, false, true}, Case{"zeros", 0, 5, true, false},
-                          Case{"two points", 2, 2, false, false},
-                          Case{"zeros, air/short/water", 1, 5, true, true}}) {
+    for (const Case& c : {Case{"identical", AirShortWater, 5, false, true},
+                          Case{"zeros", LoadAirShort, 5, true, false},
+                          Case{"two points", UserStandards, 2, false, false},
+                          Case{"zeros, air/short/water", AirShortWater, 5, true, true}}) {
         SCOPED_TRACE(c.name);
         Bench b;
         b.engine.calSettings.calibrationType = c.type;

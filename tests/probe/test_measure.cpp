@@ -219,7 +219,7 @@ TEST(Measure, ArraysFollowAShortLogSweep) {
     // 55 points asked, 51 in the log list until the instrument has been asked: every array
     // has one element per frequency.
     Bench b;
-    b.engine.sweep.sweepType = 1;
+    b.engine.sweep.sweepType = SweepKind::Logarithmic;
     b.engine.sweep.numPoints = 55;
     b.engine.BuildFrequencyList();
     b.driver.frequencyList = b.engine.frequencies;
@@ -232,7 +232,7 @@ TEST(Measure, ArraysFollowAShortLogSweep) {
     EXPECT_NEAR(b.host.dataPermittivity[50].re, 3.0, 1e-3);
 
     // The same for a calibration (with the ideal readings of the standards).
-    b.engine.calSettings.calibrationType = 0;
+    b.engine.calSettings.calibrationType = CalibrationType::LoadAirShort;
     b.driver.measureCalls = 0;
     b.driver.reflection = [&b](double f, int call) {
         return b.engine.StandardReflection(call + 1, f);
@@ -334,13 +334,13 @@ TEST(SetupFile, StoredFieldsAreCopiedAndTheRestKept) {
                     .numPoints = 11,
                     .startUnit = "KHz",
                     .stopUnit = "Hz",
-                    .sweepType = 1};
+                    .sweepType = SweepKind::Logarithmic};
     source.model.apertureScale = 1.25;
     source.model.apertureCoefficients[28] = 2.5;
     source.model.frequencyScale = 1.1;
     source.model.coefficientScale = 0.9;
     source.calSettings = {.refreshStandard = 2,
-                          .calibrationType = 0,
+                          .calibrationType = CalibrationType::LoadAirShort,
                           .probeType = 0,
                           .waterTemperature = 31.5,
                           .physicalCorrection = false,

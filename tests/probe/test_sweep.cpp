@@ -50,11 +50,11 @@ TEST(EngineDefaults, ConstructorSettingsAndLimits) {
     EXPECT_EQ(e.sweep.stopValue, 20.0);
     EXPECT_EQ(e.sweep.stopUnit, "GHz");
     EXPECT_EQ(e.sweep.numPoints, 51);
-    EXPECT_EQ(e.sweep.sweepType, 0);
+    EXPECT_EQ(e.sweep.sweepType, SweepKind::Linear);
     EXPECT_TRUE(e.setChartScale);
     EXPECT_FALSE(e.calibrated);
     EXPECT_EQ(e.instrumentName, "");
-    EXPECT_EQ(e.calSettings.calibrationType, 1);
+    EXPECT_EQ(e.calSettings.calibrationType, CalibrationType::AirShortWater);
     EXPECT_EQ(e.calSettings.refreshStandard, 0);
     EXPECT_EQ(e.calSettings.probeType, 1);
     EXPECT_EQ(e.calSettings.waterTemperature, 25.0);
@@ -120,12 +120,12 @@ TEST(FrequencyList, LinearSweep) {
     // Any other sweep kind gives no list at all (and replaces the old one).
     e.sweep.numPoints = 3;
     e.BuildFrequencyList();
-    e.sweep.sweepType = 2;
+    e.sweep.sweepType = static_cast<SweepKind>(2);
     e.BuildFrequencyList();
     EXPECT_TRUE(e.frequencies.empty());
 
     // A unit text that is not one of the three scaled units counts as hertz.
-    e.sweep.sweepType = 0;
+    e.sweep.sweepType = SweepKind::Linear;
     e.sweep.startValue = 300;
     e.sweep.startUnit = "kHz";
     e.sweep.stopValue = 500;
@@ -136,7 +136,7 @@ TEST(FrequencyList, LinearSweep) {
 
 TEST(FrequencyList, LogSweepTenSegments) {
     CProbeEngine e;
-    e.sweep.sweepType = 1;
+    e.sweep.sweepType = SweepKind::Logarithmic;
     e.sweep.numPoints = 51;
     e.BuildFrequencyList();
     ASSERT_EQ(e.frequencies.size(), 51u);
@@ -294,7 +294,7 @@ TEST(InstrumentLimits, PrepareInstrumentPresetsReadsAndFits) {
 
 TEST(InstrumentSetup, SendsTheListAndKeepsTheWaitWindow) {
     Bench b;
-    b.engine.sweep.sweepType = 1;
+    b.engine.sweep.sweepType = SweepKind::Logarithmic;
     b.engine.sweep.numPoints = 21;
     b.engine.SetupInstrument();
     EXPECT_EQ(b.driver.calls, Calls({"SetFrequencyList"}));
@@ -364,7 +364,7 @@ TEST(InstrumentSetup, AdoptsThePointCountTheInstrumentChose) {
     EXPECT_EQ(result.adopted->StartHz(), 200000000.0);
     EXPECT_EQ(result.adopted->StopHz(), 20000000000.0);
     EXPECT_EQ(result.adopted->numPoints, 201);
-    EXPECT_EQ(result.adopted->sweepType, 0);
+    EXPECT_EQ(result.adopted->sweepType, SweepKind::Linear);
     EXPECT_EQ(*result.adopted, b.engine.sweep);
     // The error terms were made for the old sweep.
     EXPECT_FALSE(b.engine.calibrated);
@@ -507,7 +507,7 @@ TEST(EditFrequency, AcceptedSweepIsStoredSentAndVerified) {
         p.sweep.stopValue = 3;
         p.sweep.stopUnit = "GHz";
         p.sweep.numPoints = 5;
-        p.sweep.sweepType = 0;
+        p.sweep.sweepType = SweepKind::Linear;
         p.setChartScale = true;
     };
     EXPECT_TRUE(b.engine.EditFrequency());
@@ -589,18 +589,18 @@ TEST(EditFrequency, RefusedPagesAreShownAgainAsLeft) {
 
 TEST(EditFrequency, LogSweepOnlyWhereOffered) {
     Bench b;
-    b.engine.sweep.sweepType = 1;
+    b.engine.sweep.sweepType = SweepKind::Logarithmic;
     b.host.logSweepAvailable = false;
     b.ui.frequencyPageAnswers = {false};
     b.engine.EditFrequency();
     ASSERT_EQ(b.ui.frequencyPagesShown.size(), 1u);
-    EXPECT_EQ(b.ui.frequencyPagesShown[0].sweep.sweepType, 0);
+    EXPECT_EQ(b.ui.frequencyPagesShown[0].sweep.sweepType, SweepKind::Linear);
     EXPECT_FALSE(b.ui.frequencyPagesShown[0].logSweepEnabled);
 
     b.host.logSweepAvailable = true;
     b.ui.frequencyPageAnswers = {false};
     b.engine.EditFrequency();
-    EXPECT_EQ(b.ui.frequencyPagesShown[1].sweep.sweepType, 1);
+    EXPECT_EQ(b.ui.frequencyPagesShown[1].sweep.sweepType, SweepKind::Logarithmic);
     EXPECT_TRUE(b.ui.frequencyPagesShown[1].logSweepEnabled);
 
     // Without a document the engine asks the driver itself.
@@ -610,22 +610,22 @@ TEST(EditFrequency, LogSweepOnlyWhereOffered) {
     CProbeEngine e;
     e.SetUi(&ui);
     e.SetDriver(&driver);
-    e.sweep.sweepType = 1;
+    e.sweep.sweepType = SweepKind::Logarithmic;
     ui.frequencyPageAnswers = {false};
     e.EditFrequency();
     EXPECT_EQ(driver.Count("QueryLogSweepSupport"), 1);
     EXPECT_FALSE(ui.frequencyPagesShown.at(0).logSweepEnabled);
-    EXPECT_EQ(ui.frequencyPagesShown.at(0).sweep.sweepType, 0);
+    EXPECT_EQ(ui.frequencyPagesShown.at(0).sweep.sweepType, SweepKind::Linear);
 }
 
 TEST(EditFrequency, WithoutAnInstrumentTheSweepIsStillStored) {
     Bench b(false);
     b.ui.editFrequency = [](FrequencyPage& p) {
-        p.sweep.sweepType = 1;
+        p.sweep.sweepType = SweepKind::Logarithmic;
         p.sweep.numPoints = 31;
     };
     EXPECT_TRUE(b.engine.EditFrequency());
-    EXPECT_EQ(b.engine.sweep.sweepType, 1);
+    EXPECT_EQ(b.engine.sweep.sweepType, SweepKind::Logarithmic);
     EXPECT_EQ(b.engine.frequencies.size(), 31u);
     EXPECT_TRUE(b.ui.messages.empty());
 }

@@ -18,7 +18,7 @@
 namespace kv::test {
 
 void ExpectMethanolThroughTheDocument(ScpiSimulator& sim, const ScpiSettings& settings,
-                                      const std::string& instrumentAddress, int sweepType) {
+                                      const std::string& instrumentAddress, SweepKind sweepType) {
     QTemporaryDir folder;
     const QString previous = QDir::currentPath();
     QDir::setCurrent(folder.path());

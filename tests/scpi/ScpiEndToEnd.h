@@ -8,6 +8,7 @@
 #include "ScpiDriver.h"
 #include "ScpiSimulator.h"
 #include "probe/Standards.h"
+#include "probe/Sweep.h"
 
 namespace kv::test {
 
@@ -18,6 +19,6 @@ inline const ColeCole kMethanol{32.66, 5.563, 0.0, 5.067e-11};
 // (the operator putting at the probe what each prompt asks for) and measures methanol: every
 // point within 0.1 % of |eps|, in four sweeps, without a message.
 void ExpectMethanolThroughTheDocument(ScpiSimulator& sim, const ScpiSettings& settings,
-                                      const std::string& instrumentAddress, int sweepType);
+                                      const std::string& instrumentAddress, SweepKind sweepType);
 
 }  // namespace kv::test

@@ -70,11 +70,11 @@ std::vector<double> Linear(double a, double b, int n) {
 
 struct EndToEnd {
     SimFamily family;
-    int sweepType;
+    SweepKind sweepType;
 };
 
 void PrintTo(const EndToEnd& c, std::ostream* os) {
-    *os << SimFamilyName(c.family) << (c.sweepType == 1 ? " log" : " linear");
+    *os << SimFamilyName(c.family) << (c.sweepType == SweepKind::Logarithmic ? " log" : " linear");
 }
 
 class ScpiEndToEnd : public ::testing::TestWithParam<EndToEnd> {};
@@ -89,21 +89,22 @@ TEST_P(ScpiEndToEnd, CalibrationAndMeasurementGiveTheSample) {
     ExpectMethanolThroughTheDocument(sim, SettingsFor(c.family), std::to_string(port), c.sweepType);
 }
 
-INSTANTIATE_TEST_SUITE_P(Families, ScpiEndToEnd,
-                         ::testing::Values(EndToEnd{SimFamily::NumberedTraces, 0},
-                                           EndToEnd{SimFamily::NumberedTraces, 1},
-                                           EndToEnd{SimFamily::NamedMeasurements, 0},
-                                           EndToEnd{SimFamily::NamedMeasurements, 1},
-                                           EndToEnd{SimFamily::NamedChannelTraces, 0},
-                                           EndToEnd{SimFamily::NamedChannelTraces, 1},
-                                           EndToEnd{SimFamily::HoldFunction, 0},
-                                           EndToEnd{SimFamily::HoldFunction, 1},
-                                           EndToEnd{SimFamily::Generic, 0}),
-                         [](const auto& info) {
-                             std::string name = SimFamilyName(info.param.family);
-                             name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
-                             return name + (info.param.sweepType == 1 ? "Log" : "Linear");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Families, ScpiEndToEnd,
+    ::testing::Values(EndToEnd{SimFamily::NumberedTraces, SweepKind::Linear},
+                      EndToEnd{SimFamily::NumberedTraces, SweepKind::Logarithmic},
+                      EndToEnd{SimFamily::NamedMeasurements, SweepKind::Linear},
+                      EndToEnd{SimFamily::NamedMeasurements, SweepKind::Logarithmic},
+                      EndToEnd{SimFamily::NamedChannelTraces, SweepKind::Linear},
+                      EndToEnd{SimFamily::NamedChannelTraces, SweepKind::Logarithmic},
+                      EndToEnd{SimFamily::HoldFunction, SweepKind::Linear},
+                      EndToEnd{SimFamily::HoldFunction, SweepKind::Logarithmic},
+                      EndToEnd{SimFamily::Generic, SweepKind::Linear}),
+    [](const auto& info) {
+        std::string name = SimFamilyName(info.param.family);
+        name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
+        return name + (info.param.sweepType == SweepKind::Logarithmic ? "Log" : "Linear");
+    });
 
 // Raw data between BeginCalibration and DownloadCalibration are the simulator's numbers to the
 // bit, in either byte order and as text; corrected data use the downloaded terms; an aborted
@@ -363,7 +364,7 @@ TEST(ScpiEndToEndCompletion, AnalyzerThatCompletesOnlyByOpcQuery) {
         ScpiSettings settings;
         settings.family = family;
         settings.timeout = 1.0;
-        ExpectMethanolThroughTheDocument(sim, settings, std::to_string(port), 0);
+        ExpectMethanolThroughTheDocument(sim, settings, std::to_string(port), SweepKind::Linear);
         // The sweep-time query is asked once per connection, *OPC? once per sweep.
         const auto received = sim.Received();
         EXPECT_EQ(std::count(received.begin(), received.end(), ":SENS1:SWE:TIME?"), 1);

@@ -42,12 +42,13 @@ public:
     }
     void ApplySweepToCharts(const Sweep& s) override {
         calls.push_back(Printf("ApplySweepToCharts(%.17g %s,%.17g %s,%d)", s.startValue,
-                               s.startUnit.c_str(), s.stopValue, s.stopUnit.c_str(), s.sweepType));
+                               s.startUnit.c_str(), s.stopValue, s.stopUnit.c_str(),
+                               SweepTypeCode(s.sweepType)));
     }
     void CopySweepSettings(const Sweep& s) override {
         calls.push_back(Printf("CopySweepSettings(%.17g %s,%.17g %s,%d,%d)", s.startValue,
                                s.startUnit.c_str(), s.stopValue, s.stopUnit.c_str(), s.numPoints,
-                               s.sweepType));
+                               SweepTypeCode(s.sweepType)));
     }
     bool LogSweepAvailable() override {
         calls.push_back("LogSweepAvailable");

@@ -45,7 +45,7 @@ TEST_F(Vxi11, CalibrationAndMeasurementGiveTheSample) {
     server.SetPieceBytes(700);
     ScpiSettings settings;
     settings.family = SimFamilyName(SimFamily::NamedMeasurements);
-    ExpectMethanolThroughTheDocument(sim, settings, "inst0", 1);
+    ExpectMethanolThroughTheDocument(sim, settings, "inst0", SweepKind::Logarithmic);
 }
 
 // An analyzer that does not answer within the read timeout: the driver says so, drops the link,
