@@ -20,7 +20,7 @@ kv::CComplex Raw(kv::CComplex g) {
 void ComputeCalibration(benchmark::State& state) {
     kv::CProbeEngine engine;
     engine.sweep.numPoints = static_cast<int>(state.range(0));
-    engine.calSettings.calibrationType = static_cast<int>(state.range(1));
+    engine.calSettings.calibrationType = static_cast<kv::CalibrationType>(state.range(1));
     engine.BuildFrequencyList();
     for (double f : engine.frequencies) {
         engine.stdMeasured1.push_back(Raw(engine.StandardReflection(1, f)));
@@ -33,9 +33,11 @@ void ComputeCalibration(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
-    state.SetLabel(engine.calSettings.calibrationType == 0   ? "load/air/short"
-                   : engine.calSettings.calibrationType == 1 ? "air/short/water"
-                                                             : "user defined");
+    state.SetLabel(engine.calSettings.calibrationType == kv::CalibrationType::LoadAirShort
+                       ? "load/air/short"
+                   : engine.calSettings.calibrationType == kv::CalibrationType::AirShortWater
+                       ? "air/short/water"
+                       : "user defined");
 }
 
 BENCHMARK(ComputeCalibration)

@@ -138,7 +138,7 @@ BENCHMARK(BM_TableContentSize)->Arg(1601)->Arg(100001)->Unit(benchmark::kMillise
 // Autoscale over four traces (values, trace math and fitting, without painting).
 void BM_Autoscale(benchmark::State& state) {
     BenchDoc b(static_cast<int>(state.range(0)), 4);
-    b.doc.mathMode = 1;
+    b.doc.mathMode = kv::TraceMath::Divide;
     b.doc.referenceTrace = 3;
     for (auto _ : state) {
         b.doc.Autoscale();

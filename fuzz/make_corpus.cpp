@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     DocumentSection& d = run.document;
     d.instrumentName = "DEMO ANALYZER";
     d.includeSensitivity = true;
-    d.mathMode = 2;
+    d.mathMode = kv::TraceMath::Subtract;
     d.referenceTrace = 1;
     d.titleText =
         "Sample \xC2\xB0"

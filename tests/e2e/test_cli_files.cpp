@@ -17,7 +17,7 @@ TEST(CliFiles, TheGoldenDataFileComesOutOfAMeasureRun) {
     engine.SetStart(2e8);
     engine.SetStop(2e10);
     engine.SetNumPoints(51);
-    engine.SetSweepType(0);
+    engine.SetSweepType(SweepKind::Linear);
     engine.BuildFrequencyList();
     ASSERT_EQ(engine.frequencies.size(), 51u);
     CliFolder folder;

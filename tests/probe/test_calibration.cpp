@@ -486,11 +486,11 @@ TEST(PerformCalibration, OtherTypesMakeNoShortCheck) {
             return call == 1 ? CComplex(-0.54, 0.06) : CComplex(0.9, -0.1);
         };
         b.engine.PerformCalibration();
-        EXPECT_EQ(b.driver.Count("PrepareShortStandard"), 0) << type;
-        EXPECT_EQ(b.driver.Count("CheckShortStandard"), 0) << type;
-        EXPECT_TRUE(b.ui.messages.empty()) << type;
-        EXPECT_EQ(b.driver.Count("MeasureTrace"), 3) << type;
-        EXPECT_TRUE(b.engine.calibrated) << type;
+        EXPECT_EQ(b.driver.Count("PrepareShortStandard"), 0) << static_cast<int>(type);
+        EXPECT_EQ(b.driver.Count("CheckShortStandard"), 0) << static_cast<int>(type);
+        EXPECT_TRUE(b.ui.messages.empty()) << static_cast<int>(type);
+        EXPECT_EQ(b.driver.Count("MeasureTrace"), 3) << static_cast<int>(type);
+        EXPECT_TRUE(b.engine.calibrated) << static_cast<int>(type);
         EXPECT_EQ(b.ui.prompts.front(), b.engine.StandardPrompt(1));
     }
 }

@@ -194,14 +194,14 @@ TEST(FrequencyList, StartAndStopInHertz) {
 // A sweep made from hertz is the one the engine keeps after SetStart and SetStop, values scaled
 // into their units, so a list made from it is the engine's to the last bit.
 TEST(FrequencyList, SweepBetweenIsTheEnginesSweep) {
-    const Sweep s = SweepBetween(4.5e7, 2.0000025e9, 21, 1);
+    const Sweep s = SweepBetween(4.5e7, 2.0000025e9, 21, SweepKind::Logarithmic);
     EXPECT_EQ(s.startUnit, "MHz");
     EXPECT_EQ(s.stopUnit, "GHz");
     CProbeEngine e;
     e.SetStart(4.5e7);
     e.SetStop(2.0000025e9);
     e.SetNumPoints(21);
-    e.SetSweepType(1);
+    e.SetSweepType(SweepKind::Logarithmic);
     e.BuildFrequencyList();
     EXPECT_EQ(s, e.sweep);
     EXPECT_EQ(FrequencyList(s), e.frequencies);
