@@ -35,6 +35,14 @@ std::size_t EstimatedSize(const SetupImageSource& s) {
     return kMagicRecord + size.Size();
 }
 
+// A sweep no file the program writes holds: more points than any analyzer sweeps, or a kind that
+// is neither linear nor logarithmic (it has no frequencies, so a calibration or a measurement
+// would run on none).
+bool ImpossibleSweep(const Sweep& sweep) {
+    return sweep.numPoints > kMaxSweepPoints ||
+           (sweep.sweepType != SweepKind::Linear && sweep.sweepType != SweepKind::Logarithmic);
+}
+
 }  // namespace
 
 SetupImage::SetupImage() : formats(DefaultFormats()), engine(std::make_unique<CProbeEngine>()) {}
@@ -88,8 +96,7 @@ SetupReadResult ReadSetupImage(std::span<const std::uint8_t> bytes, SetupImage& 
         ReadFormatRecord(ar, format);
     }
     image.storedName = ReadEngineSection(ar, *image.engine);
-    if (image.document.sweep.numPoints > kMaxSweepPoints ||
-        image.engine->sweep.numPoints > kMaxSweepPoints) {
+    if (ImpossibleSweep(image.document.sweep) || ImpossibleSweep(image.engine->sweep)) {
         ar.Fail();
     }
     // Bytes after the engine's section are left alone: the program writes none, and a file

@@ -34,7 +34,8 @@ inline constexpr const char* kSetupFileFilter = "Kv47310 Files (*.tst)|*.tst|All
 inline constexpr const char* kSetupFileExtension = "tst";
 inline constexpr std::size_t kDocumentNameRecord = 200;
 // More points than any analyzer sweeps. A larger number of points in a file is damage (a flipped
-// bit), and would have the engine build a frequency list of many gigabytes.
+// bit), and would have the engine build a frequency list of many gigabytes. So is a sweep kind
+// other than linear (0) and logarithmic (1).
 inline constexpr std::int32_t kMaxSweepPoints = 10000000;
 
 // How the chart and the table are drawn: the annotations, their fonts and colours, the grid and the
@@ -202,7 +203,7 @@ struct SetupImage {
 enum class SetupReadResult {
     Ok,
     NotSetupFile,  // the magic record holds neither magic
-    Damaged,       // short, a length or count beyond the end, or a sweep of impossible size
+    Damaged,       // short, a length or count beyond the end, or an impossible sweep (size, kind)
 };
 
 // True when the magic record contains either magic.

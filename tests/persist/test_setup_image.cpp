@@ -160,5 +160,36 @@ TEST(SetupImage, ASweepOfImpossibleSizeIsDamaged) {
     }
 }
 
+// A kind is kept as its int. A sweep kind that is neither linear nor logarithmic has no
+// frequencies and is damage; trace math and a calibration type the program does not know read
+// back as they are (they show no math and prompt for nothing) and are written again unchanged.
+TEST(SetupImage, KindsAreTheirInts) {
+    for (const bool engine : {false, true}) {
+        SCOPED_TRACE(engine ? "engine section" : "document section");
+        SetupImage image;
+        SweepKind& kind = engine ? image.engine->sweep.sweepType : image.document.sweep.sweepType;
+        SetupImage back;
+        for (const int stored : {2, -1}) {
+            kind = static_cast<SweepKind>(stored);
+            EXPECT_EQ(ReadSetupImage(WriteSetupImage(image.Source()), back),
+                      SetupReadResult::Damaged)
+                << stored;
+        }
+        kind = SweepKind::Logarithmic;
+        EXPECT_EQ(ReadSetupImage(WriteSetupImage(image.Source()), back), SetupReadResult::Ok);
+    }
+
+    SetupImage image;
+    image.document.mathMode = static_cast<TraceMath>(3);
+    image.engine->calSettings.calibrationType = static_cast<CalibrationType>(-7);
+    const Bytes b = WriteSetupImage(image.Source());
+    SetupImage back;
+    ASSERT_EQ(ReadSetupImage(b, back), SetupReadResult::Ok);
+    EXPECT_EQ(static_cast<int>(back.document.mathMode), 3);
+    EXPECT_EQ(static_cast<int>(back.engine->calSettings.calibrationType), -7);
+    EXPECT_EQ(Slice(b, 420, 4), B({3, 0, 0, 0}));  // the trace math's field (see the head)
+    EXPECT_EQ(WriteSetupImage(back.Source()), b);
+}
+
 }  // namespace
 }  // namespace kv::test
