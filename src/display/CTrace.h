@@ -40,7 +40,8 @@ public:
     bool DisplayedAndValid() const { return displayed && valid; }
 
     // A setup file's trace record stores every member but the label, in the order of its field
-    // list (VisitStoredFields in persist/RecordImages.h), which is not the order declared here.
+    // list (VisitStoredFields in persist/RecordImages.h), which is not the order declared here:
+    // the frequencies come last, after the permeability.
     bool gridMode = false;
     bool spareFlag = false;
     std::string label;
