@@ -100,6 +100,10 @@ TEST_F(DocFiles, SavedWithSensitivityLoadsIntoData) {
     EXPECT_EQ(back.Engine().result.sensitivity[1], 0.0625);
     EXPECT_EQ(back.Engine().result.sensitivity.size(), 51u);
     EXPECT_EQ(data.frequencies.size(), 51u);
+    // The file is the result too, as a measurement would have left it.
+    EXPECT_EQ(back.Result().frequencies, data.frequencies);
+    ASSERT_EQ(back.Result().permittivity.size(), 51u);
+    EXPECT_EQ(back.Result().permittivity[50].re, 67.5);
     EXPECT_TRUE(back.IsModified());
     EXPECT_EQ(back.sweep.numPoints, 51);  // the sweep stayed
 }

@@ -671,3 +671,37 @@ TEST(SetSweep, RefusesOrAppliesAPageWithoutTheDialog) {
     EXPECT_EQ(b.engine.frequencies, (std::vector<double>{5e8, 6e8, 7e8, 8e8}));
     EXPECT_EQ(b.driver.frequencyList, b.engine.frequencies);
 }
+
+// A data file's frequency list becomes the sweep: spaced the preferred way when that gives the
+// file's list, else the other way; sent to the analyzer uncalibrated and verified.
+TEST(AdoptSweepOf, TakesTheSpacingThatGivesTheFilesList) {
+    struct Case {
+        int fileKind;
+        int preferred;
+        int taken;
+    };
+    for (const Case c : {Case{0, 0, 0}, Case{0, 1, 0}, Case{1, 0, 1}, Case{1, 1, 1}}) {
+        SCOPED_TRACE(c.fileKind * 10 + c.preferred);
+        Bench b;
+        b.engine.calibrated = true;
+        // 21 points from 300 MHz to 3 GHz: the log list's second point lies halfway between
+        // 300 MHz and 300 MHz x 10^0.1 (338.84 MHz), the linear list's at 435 MHz.
+        const std::vector<double> file = FrequencyList(SweepBetween(3e8, 3e9, 21, c.fileKind));
+        b.driver.reportStartHz = 3e8;
+        b.driver.reportStopHz = 3e9;
+        b.driver.reportPoints = 21;
+        const SweepVerification v = b.engine.AdoptSweepOf(file, c.preferred);
+        EXPECT_TRUE(v.accepted);
+        EXPECT_FALSE(v.adopted);
+        EXPECT_EQ(b.engine.sweep.sweepType, c.taken);
+        EXPECT_EQ(b.engine.frequencies, file);
+        EXPECT_NEAR(file[1], c.fileKind == 0 ? 4.35e8 : 338838811.8, 1.0);
+        EXPECT_EQ(Printf("%g %s,%g %s,%d", b.engine.sweep.startValue,
+                         b.engine.sweep.startUnit.c_str(), b.engine.sweep.stopValue,
+                         b.engine.sweep.stopUnit.c_str(), b.engine.sweep.numPoints),
+                  "300 MHz,3 GHz,21");
+        EXPECT_FALSE(b.engine.calibrated);
+        EXPECT_EQ(b.driver.frequencyList, file);
+        EXPECT_EQ(b.driver.sweepTypeSent, c.taken);
+    }
+}
