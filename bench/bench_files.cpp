@@ -32,7 +32,7 @@ std::unique_ptr<SetupImage> FullImage(std::size_t n) {
     }
     CProbeEngine& e = *image->engine;
     e.sweep.numPoints = static_cast<int>(n);
-    e.frequencies = e.sensitivity = f;
+    e.frequencies = e.result.sensitivity = f;
     e.stdMeasured1 = e.stdMeasured2 = e.stdMeasured3 = e.refreshMeasured = c;
     e.errorDirectivity = e.errorSourceMatch = e.errorTracking = e.sampleMeasured = c;
     e.calibrated = true;
@@ -91,7 +91,7 @@ void BM_DataFileSaveLoad(benchmark::State& state) {
     std::vector<std::uint8_t> read;
     for (auto _ : state) {
         const std::string text =
-            FormatDataFile(e.frequencies, image->traces[0].permittivity, &e.sensitivity);
+            FormatDataFile(e.frequencies, image->traces[0].permittivity, &e.result.sensitivity);
         if (WriteFileAtomically(path, text) != FileStatus::Ok ||
             ReadWholeFile(path, read) != FileStatus::Ok) {
             state.SkipWithError("file error");

@@ -151,7 +151,7 @@ BENCHMARK(BM_Autoscale)->Arg(1601)->Arg(100001)->Unit(benchmark::kMillisecond);
 void BM_TableCopyText(benchmark::State& state) {
     BenchDoc b(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     b.doc.includeSensitivity = true;
-    b.doc.Engine().sensitivity.assign(static_cast<std::size_t>(state.range(0)), 12.5);
+    b.doc.Engine().result.sensitivity.assign(static_cast<std::size_t>(state.range(0)), 12.5);
     std::size_t bytes = 0;
     for (auto _ : state) {
         const std::string text = b.doc.TableCopyText();

@@ -307,8 +307,9 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
     }
 
     // ---- result: the data-file layout with the sensitivity column
-    const std::vector<CComplex>& result = doc.Trace(kDataTrace).permittivity;
-    const std::string table = FormatDataFile(engine.frequencies, result, &engine.sensitivity);
+    const MeasurementResult& measured = doc.Result();
+    const std::vector<CComplex>& result = measured.permittivity;
+    const std::string table = FormatDataFile(measured.frequencies, result, &measured.sensitivity);
     std::fwrite(table.data(), 1, table.size(), out);
     std::fflush(out);
 

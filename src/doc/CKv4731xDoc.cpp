@@ -20,7 +20,6 @@ constexpr const char* kIdentifyingText = "Identifying the analyzer.";
 
 CKv4731xDoc::CKv4731xDoc(OperatorUi& ui, IComponentRegistry& registry, ProfileStore& profile)
     : ui_(ui), registry_(registry), profile_(profile), engine_(std::make_unique<CProbeEngine>()) {
-    engine_->SetDocument(this);
     engine_->SetUi(&ui_);
     fileMagic = kFileMagic;
 
@@ -34,7 +33,9 @@ CKv4731xDoc::CKv4731xDoc(OperatorUi& ui, IComponentRegistry& registry, ProfileSt
     currentChartFormat_ = ChartFormat::E1;
     currentTableFormat_ = TableFormat::RealImaginary;
 
-    ApplyFrequencySettingsToEngine();
+    // A new document's engine starts from the document's frequency settings.
+    engine_->sweep = sweep;
+    engine_->BuildFrequencyList();
 
     // The addresses start as "0" and "16" and the CLSIDs empty (member initialisers); the
     // profile then replaces them, an empty address by its default.
@@ -89,7 +90,6 @@ void CKv4731xDoc::FirstShow() {
 
     // The defaults file may have replaced engine settings: attach again.
     engine_->SetDriver(driver_.get());
-    engine_->SetDocument(this);
 
     if (!defaultsValid) {
         WriteDefaultsFile();
@@ -166,9 +166,8 @@ void CKv4731xDoc::SelectTableFormat(TableFormat format) {
 }
 
 void CKv4731xDoc::OnSetFrequency() {
-    if (const auto verification = engine_->EditFrequency()) {
-        ApplyVerification(*verification);
-        SweepEdited();
+    if (const auto page = engine_->EditFrequency()) {
+        ApplySweepPage(*page);
     }
 }
 
@@ -246,8 +245,6 @@ void CKv4731xDoc::OnGpibInstrument() {
         engine_->calibrated = false;
     }
     Connect();
-    SetupInstrument();
-    SendFrequencyList();
     VerifyInstrumentSetup();
     firstShowDone = true;
     UpdateAllViews();
@@ -372,7 +369,6 @@ bool CKv4731xDoc::Connect() {
         } else if (!engine_->WaitCancelled()) {
             driver_ = std::move(driver);
             engine_->SetDriver(driver_.get());
-            engine_->SetDocument(this);
             if (driver_->SupportsReverseMeasurement() != 0) {
                 reverseUnsupported = false;
             } else {
@@ -382,14 +378,18 @@ bool CKv4731xDoc::Connect() {
             // Preparing presets the analyzer, which clears whatever correction it held: error
             // terms the engine still has no longer belong to what the analyzer delivers, unless
             // they are downloaded again into the same analyzer.
-            const bool prepared = engine_->PrepareInstrument();
+            const CProbeEngine::Preparation prepared = engine_->PrepareInstrument();
             engine_->calibrated = false;
-            if (prepared && !engine_->WaitCancelled()) {
+            if (prepared.fitted) {
+                ApplySweepToCharts();
+            }
+            if (prepared.preset && !engine_->WaitCancelled()) {
                 engine_->HideWait();
                 WriteProfile();
                 if (wasCalibrated && !previousName.empty() &&
-                    engine_->instrumentName == previousName) {
-                    engine_->ResumeCalibration(calibratedSweep);
+                    engine_->instrumentName == previousName &&
+                    engine_->ResumeCalibration(calibratedSweep)) {
+                    ApplySweepToCharts();
                 }
                 return true;
             }
@@ -453,31 +453,32 @@ void CKv4731xDoc::SetupInstrument() {
     }
 }
 
-void CKv4731xDoc::SendFrequencyList() {
+void CKv4731xDoc::VerifyInstrumentSetup() {
+    SetupInstrument();
     if (driver_ != nullptr) {
         const auto& f = engine_->frequencies;
         driver_->SetFrequencyList(f, static_cast<int>(f.size()),
                                   SweepTypeCode(engine_->sweep.sweepType));
     }
-}
-
-void CKv4731xDoc::VerifyInstrumentSetup() {
     ApplyVerification(engine_->VerifyInstrumentSetup(kSetupChangedMessage));
 }
 
 void CKv4731xDoc::ApplyVerification(const SweepVerification& verification) {
     if (verification.adopted) {
+        InvalidateAllTraces();
         sweep = *verification.adopted;
         SetChartSweep(sweep, false);
     }
 }
 
-void CKv4731xDoc::ApplyFrequencySettingsToEngine() {
-    engine_->SetStart(sweep.StartHz());
-    engine_->SetStop(sweep.StopHz());
-    engine_->SetNumPoints(sweep.numPoints);
-    engine_->SetSweepType(sweep.sweepType);
-    engine_->BuildFrequencyList();
+void CKv4731xDoc::ApplySweepPage(const FrequencyPage& page) {
+    engine_->TakeSweep(page);
+    if (page.setChartScale) {
+        sweep = engine_->sweep;
+        ApplySweepToCharts();
+    }
+    ApplyVerification(engine_->SendSweep());
+    SweepEdited();
 }
 
 // --------------------------------------------------------------------------------------- texts
@@ -534,7 +535,7 @@ bool CKv4731xDoc::TraceValid(int index) const {
     return index >= 0 && index < kTraceCount && Trace(index).valid;
 }
 
-// ---------------------------------------------------------------------------------- ProbeHost
+// --------------------------------------------------------------------------- results and sweeps
 
 void CKv4731xDoc::InvalidateAllTraces() {
     for (auto& trace : traces_) {
@@ -563,33 +564,24 @@ void CKv4731xDoc::SetChartSweep(const Sweep& s, bool offerToo) {
     }
 }
 
-void CKv4731xDoc::ApplySweepToCharts(const Sweep& engineSweep) {
-    SetChartSweep(engineSweep, true);
+void CKv4731xDoc::ApplySweepToCharts() {
+    SetChartSweep(engine_->sweep, true);
     UpdateAllViews();
 }
 
-void CKv4731xDoc::CopySweepSettings(const Sweep& engineSweep) {
-    sweep = engineSweep;
-    SetChartSweep(sweep, true);
-}
-
-bool CKv4731xDoc::LogSweepAvailable() {
-    return driver_ == nullptr || driver_->QueryLogSweepSupport() != kLogSweepNotOffered;
-}
-
-std::vector<CComplex>& CKv4731xDoc::DataPermittivity() {
-    return traces_[kDataTrace].permittivity;
-}
-
-void CKv4731xDoc::DataMeasured(const std::vector<double>& frequencies) {
+void CKv4731xDoc::ShowMeasurement() {
+    const MeasurementResult& result = engine_->result;
     CTrace& data = traces_[kDataTrace];
-    data.frequencies = frequencies;
+    data.frequencies = result.frequencies;
+    data.permittivity = result.permittivity;
     // Unchecked "Update on measurement" keeps the stamps the operator set.
     if (timeDateUpdate) {
         dateStamp = timeStamp = std::time(nullptr);
     }
     data.valid = true;
     data.displayed = true;
+    UpdateAllViews();
+    ui_.PumpMessages();
 }
 
 }  // namespace kv

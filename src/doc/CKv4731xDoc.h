@@ -22,7 +22,6 @@
 #include "persist/SetupImage.h"
 #include "probe/CProbeEngine.h"
 #include "probe/CalibrationSheet.h"
-#include "probe/ProbeHost.h"
 #include "probe/Units.h"
 
 namespace kv {
@@ -48,10 +47,10 @@ public:
 // sheet pages and sweep, and the display settings' annotations, styles and time stamps) are its
 // base, one value that a setup file's section is copied into and out of; their names are the
 // document's own.
-class CKv4731xDoc : public ProbeHost, public DocumentSettings {
+class CKv4731xDoc : public DocumentSettings {
 public:
     CKv4731xDoc(OperatorUi& ui, IComponentRegistry& registry, ProfileStore& profile);
-    ~CKv4731xDoc() override;
+    ~CKv4731xDoc();
     CKv4731xDoc(const CKv4731xDoc&) = delete;
     CKv4731xDoc& operator=(const CKv4731xDoc&) = delete;
 
@@ -164,17 +163,18 @@ public:
     void WriteProfile();
 
     // ---------------------------------------------------------------- engine dispatch
+    // Sets the analyzer up for the engine's sweep (nothing without an analyzer).
     void SetupInstrument();
-    void SendFrequencyList();
+    // Sets the analyzer up, sends the frequency list and verifies the sweep it reports.
     void VerifyInstrumentSetup();
-    // After the engine verified the analyzer's sweep: a sweep it took from the analyzer becomes
-    // the document's frequency settings and the frequency charts' current and default range.
-    void ApplyVerification(const SweepVerification& verification);
-    // Start and stop (value times unit factor), points and sweep kind into the engine, which then
-    // recomputes its frequency list.
-    void ApplyFrequencySettingsToEngine();
+    // The engine owns the sweep, the calibration and the last result; the document applies what
+    // its operations return.
     CProbeEngine& Engine() { return *engine_; }
     const CProbeEngine& Engine() const { return *engine_; }
+    // The last sample measurement (or data file read into the Data trace): frequencies,
+    // permittivity and sensitivity, one place for every view and front end.
+    const MeasurementResult& Result() const { return engine_->result; }
+    bool LogSweepAvailable() const { return engine_->LogSweepAvailable(); }
 
     // ---------------------------------------------------------------- texts
     // Fixed frequency text of point i of the current list, or "???????" past its end.
@@ -258,14 +258,9 @@ public:
     const std::string& PathName() const { return pathName_; }
     void SetPathName(const std::string& path) { pathName_ = path; }
 
-    // ---------------------------------------------------------------- ProbeHost
-    void InvalidateAllTraces() override;
-    void ApplySweepToCharts(const Sweep& sweep) override;
-    void CopySweepSettings(const Sweep& sweep) override;
-    bool LogSweepAvailable() override;
-    std::vector<CComplex>& DataPermittivity() override;
-    void DataMeasured(const std::vector<double>& frequencies) override;
-    void UpdateAllViews() override { UpdateAllViews(UpdateHint::All); }
+    // All four traces hold no valid data and are not displayed (their arrays stay).
+    void InvalidateAllTraces();
+    void UpdateAllViews() { UpdateAllViews(UpdateHint::All); }
 
     // Where the defaults file lives (the working directory unless a test says otherwise).
     std::string defaultsPath = kDefaultsFileName;
@@ -328,6 +323,19 @@ private:
     // The six frequency charts take a sweep as their horizontal range (current and default, and
     // the autoscale offer when asked).
     void SetChartSweep(const Sweep& sweep, bool offerToo);
+    // The engine's sweep becomes the frequency charts' range, the autoscale offer included.
+    void ApplySweepToCharts();
+    // After the engine verified the analyzer's sweep: a sweep it took from the analyzer becomes
+    // the document's frequency settings and the frequency charts' current and default range, and
+    // no trace belongs to it.
+    void ApplyVerification(const SweepVerification& verification);
+    // A checked "Set Frequency" page: the engine takes the sweep ("Set Chart Scale": the
+    // document's frequency settings and the charts follow it, redrawn before the analyzer is set
+    // up), the analyzer is set up and the sweep verified; the traces no longer belong to it.
+    void ApplySweepPage(const FrequencyPage& page);
+    // A sample measurement finished: its result becomes the Data trace (valid and displayed, the
+    // time stamps renewed when they follow measurements), and the views show it.
+    void ShowMeasurement();
 
     OperatorUi& ui_;
     IComponentRegistry& registry_;

@@ -176,7 +176,7 @@ std::string CKv4731xDoc::TableCopyText() const {
     text += "\n";
 
     const int points = ViewPointCount();
-    const std::vector<double>& sensitivity = engine_->sensitivity;
+    const std::vector<double>& sensitivity = engine_->result.sensitivity;
     // About 60 bytes a row with one trace shown.
     text.reserve(text.size() + static_cast<std::size_t>(points) * 64);
     for (int i = 0; i < points; ++i) {

@@ -224,6 +224,9 @@ Outcome CKv4731xDoc::LoadSetupFile(const std::string& path) {
     }
 
     TakeEngineSection(*engine_, *image.engine);
+    // The Data trace as read is the last result, with the sensitivity the engine section kept.
+    engine_->result.frequencies = Trace(kDataTrace).frequencies;
+    engine_->result.permittivity = Trace(kDataTrace).permittivity;
     if (const auto verification = engine_->AfterLoad(image.storedName)) {
         ApplyVerification(*verification);
     }
@@ -269,8 +272,9 @@ Outcome CKv4731xDoc::SaveDataFile(const std::string& path, int trace) {
     if (!TraceValid(trace)) {
         return Outcome::Refusal("The trace holds no valid data.");
     }
-    const std::string text = FormatDataFile(engine_->frequencies, Trace(trace).permittivity,
-                                            includeSensitivity ? &engine_->sensitivity : nullptr);
+    const std::string text =
+        FormatDataFile(engine_->frequencies, Trace(trace).permittivity,
+                       includeSensitivity ? &engine_->result.sensitivity : nullptr);
     if (WriteFileAtomically(path, text) != FileStatus::Ok) {
         ui_.Message(WriteErrorText(path), kSaveDataCaption, Buttons::Ok);
         return Outcome::Failure(WriteErrorText(path));
@@ -327,39 +331,14 @@ void CKv4731xDoc::LoadDataFile(const std::string& path) {
                 Answer::Cancel) {
                 return;
             }
-            // Adopt the file's sweep.
-            const double first = file.frequencies.front();
-            const double last = file.frequencies.back();
-            const int points = static_cast<int>(file.frequencies.size());
-            sweep.numPoints = points;
-            sweep.startValue = first;
-            sweep.startUnit = "Hz";
-            sweep.stopValue = last;
-            sweep.stopUnit = "Hz";
+            // Adopt the file's sweep: the other traces no longer belong to it.
             for (int i = 1; i < kTraceCount; ++i) {
                 Trace(i).valid = false;
             }
             reservedFlag7 = false;
-            ApplyFrequencySettingsToEngine();
-            if (!SameFrequencies(engine_->frequencies, file.frequencies)) {
-                sweep.sweepType = sweep.sweepType == SweepKind::Logarithmic
-                                      ? SweepKind::Linear
-                                      : SweepKind::Logarithmic;
-                ApplyFrequencySettingsToEngine();
-            }
-            engine_->SetStart(first);
-            engine_->SetStop(last);
-            engine_->SetNumPoints(points);
-            engine_->SetSweepType(sweep.sweepType);
-            engine_->calibrated = false;
-            sweep.startValue = first;
-            sweep.startUnit = ScaleHzToUnit(sweep.startValue);
-            sweep.stopValue = last;
-            sweep.stopUnit = ScaleHzToUnit(sweep.stopValue);
-            SendFrequencyList();
-            VerifyInstrumentSetup();
-            ApplySweepToCharts(sweep);
-            UpdateAllViews();
+            ApplyVerification(engine_->AdoptSweepOf(file.frequencies, sweep.sweepType));
+            sweep = engine_->sweep;
+            ApplySweepToCharts();
             SetModified();
         }
         if (chosen == kDataTrace) {
@@ -367,7 +346,7 @@ void CKv4731xDoc::LoadDataFile(const std::string& path) {
                 ui_.Message(kNoSensitivityText, kOpenDataCaption, Buttons::Ok);
                 continue;
             }
-            engine_->sensitivity = file.sensitivity;
+            engine_->result = {file.frequencies, file.permittivity, file.sensitivity};
         }
         CTrace record;
         record.frequencies = file.frequencies;

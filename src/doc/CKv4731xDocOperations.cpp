@@ -21,11 +21,9 @@ CKv4731xDoc::BusyScope::~BusyScope() {
 
 Outcome CKv4731xDoc::SetSweep(const FrequencyPage& page) {
     BusyScope busy(*this);
-    SweepVerification verification;
-    Outcome outcome = engine_->SetSweep(page, verification);
+    Outcome outcome = engine_->CheckSweep(page);
     if (outcome.Done()) {
-        ApplyVerification(verification);
-        SweepEdited();
+        ApplySweepPage(page);
     }
     return outcome;
 }
@@ -84,6 +82,7 @@ Outcome CKv4731xDoc::Measure(bool onExternalTrigger) {
     }
     Outcome outcome = onExternalTrigger ? engine_->MeasureOnTrigger() : engine_->Measure();
     if (outcome.Done()) {
+        ShowMeasurement();
         ui_.ShowStatusText("Measurement complete");
     }
     return outcome;

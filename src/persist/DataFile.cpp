@@ -170,17 +170,4 @@ DataFileParse ParseDataFile(std::string_view text) {
     return parse;
 }
 
-bool SameFrequencies(const std::vector<double>& a, const std::vector<double>& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        // Written so that a NaN on either side counts as different.
-        if (!(std::fabs(a[i] - b[i]) <= kFrequencyTolerance)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace kv

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "numerics/CComplex.h"
+#include "probe/FrequencyList.h"
 
 namespace kv {
 
@@ -20,11 +21,6 @@ inline constexpr const char* kDataFileExtension = "prn";
 // True when a path is taken for a data file: ".prn" or ".PRN" anywhere in it (so "a.prn.tst" is
 // one, and "a.Prn" is not). Opening such a path loads a trace and never replaces the setup.
 bool IsDataFilePath(const std::string& path);
-
-// Two frequency lists are the same sweep when they have the same length and no point is more
-// than this far from its partner (a frequency read back in single precision is within it up to
-// about 34 GHz).
-inline constexpr double kFrequencyTolerance = 1024.0;
 
 // printf's "%<width>.<decimals>f" in the C locale.
 std::string FormatFixed(double value, int width, int decimals);
@@ -71,7 +67,5 @@ struct DataFileParse {
 // or up to a line of 5 characters or fewer, its line end counted. Each number is read in single
 // precision and widened.
 DataFileParse ParseDataFile(std::string_view text);
-
-bool SameFrequencies(const std::vector<double>& a, const std::vector<double>& b);
 
 }  // namespace kv

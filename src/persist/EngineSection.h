@@ -34,7 +34,7 @@ void VisitStoredFields(Visitor&& visit, E&... e) {
     visit("calState", e.calState...);
     visit("calStateSize", e.calStateSize...);
     visit("instrumentName", e.instrumentName..., FixedRecord{kInstrumentNameRecord});
-    visit("sensitivity", e.sensitivity...);
+    visit("sensitivity", e.result.sensitivity...);
     visit("frequencies", e.frequencies...);
     visit("stdMeasured1", e.stdMeasured1...);
     visit("stdMeasured2", e.stdMeasured2...);

@@ -64,27 +64,27 @@ Answer CProbeEngine::Ask(const std::string& text, const std::string& caption, Bu
 
 // ---- Instrument limits and the sweep ----
 
-bool CProbeEngine::PrepareInstrument() {
+CProbeEngine::Preparation CProbeEngine::PrepareInstrument() {
+    Preparation preparation;
     if (driver_ == nullptr) {
-        return true;
+        return preparation;
     }
     // A wait window already up belongs to the caller, which closes it; it shows the steps too.
     const bool showWait = waitDlg_ == nullptr;
-    bool preset = true;
     if (SetupStep("Setting up instrument.") && driver_->Initialize() == 0 &&
         SetupStep("Presetting the analyzer.")) {
         // After a failed preset the analyzer is in no known state: nothing more is sent.
-        preset = driver_->Preset() == 0;
-        if (preset && SetupStep("Reading the analyzer's limits.")) {
+        preparation.preset = driver_->Preset() == 0;
+        if (preparation.preset && SetupStep("Reading the analyzer's limits.")) {
             ReadInstrumentLimits();
             FitSweepToInstrument();
-            ApplySweepToCharts();
+            preparation.fitted = true;
         }
     }
     if (showWait) {
         HideWait();
     }
-    return preset;
+    return preparation;
 }
 
 bool CProbeEngine::SetupStep(const std::string& text) {
@@ -122,12 +122,6 @@ void CProbeEngine::FitSweepToInstrument() {
     SetStop(stop);
     SetNumPoints(sweep.numPoints);
     BuildFrequencyList();
-}
-
-void CProbeEngine::ApplySweepToCharts() {
-    if (document_ != nullptr) {
-        document_->ApplySweepToCharts(sweep);
-    }
 }
 
 double CProbeEngine::StartHz() const {
@@ -194,9 +188,6 @@ SweepVerification CProbeEngine::VerifyInstrumentSetup(const std::string& message
             sweep.numPoints = points;
             result.adopted = sweep;
             calibrated = false;
-            if (document_ != nullptr) {
-                document_->InvalidateAllTraces();
-            }
             BuildFrequencyList();
             SetupInstrument();
         }
@@ -211,22 +202,21 @@ SweepVerification CProbeEngine::VerifyInstrumentSetup(const std::string& message
     return result;
 }
 
+bool CProbeEngine::LogSweepAvailable() const {
+    return driver_ == nullptr || driver_->QueryLogSweepSupport() != kLogSweepNotOffered;
+}
+
 FrequencyPage CProbeEngine::CurrentSweepPage() const {
     FrequencyPage page;
     page.sweep = sweep;
     page.setChartScale = setChartScale;
-    bool logSweep = true;
-    if (document_ != nullptr) {
-        logSweep = document_->LogSweepAvailable();
-    } else if (driver_ != nullptr) {
-        logSweep = driver_->QueryLogSweepSupport() != kLogSweepNotOffered;
-    }
+    const bool logSweep = LogSweepAvailable();
     page.sweep.sweepType = logSweep ? sweep.sweepType : SweepKind::Linear;
     page.logSweepEnabled = logSweep;
     return page;
 }
 
-std::optional<SweepVerification> CProbeEngine::EditFrequency() {
+std::optional<FrequencyPage> CProbeEngine::EditFrequency() {
     if (ui_ == nullptr) {
         return std::nullopt;
     }
@@ -240,13 +230,12 @@ std::optional<SweepVerification> CProbeEngine::EditFrequency() {
             continue;
         }
         if (!ValidateFrequency(page)) {
-            break;
+            return page;
         }
     }
-    return ApplySweepPage(page);
 }
 
-Outcome CProbeEngine::SetSweep(const FrequencyPage& page, SweepVerification& verification) {
+Outcome CProbeEngine::CheckSweep(const FrequencyPage& page) {
     if (const auto refusal = page.LeaveCheck()) {
         Ask(refusal->text, refusal->caption);
         return Outcome::Refusal(refusal->text);
@@ -255,25 +244,39 @@ Outcome CProbeEngine::SetSweep(const FrequencyPage& page, SweepVerification& ver
         Ask(refusal, kRangeCaption);
         return Outcome::Refusal(refusal);
     }
-    verification = ApplySweepPage(page);
     return Outcome::Finished();
 }
 
-SweepVerification CProbeEngine::ApplySweepPage(const FrequencyPage& page) {
+void CProbeEngine::TakeSweep(const FrequencyPage& page) {
     sweep = page.sweep;
     calibrated = false;
     setChartScale = page.setChartScale;
+    BuildFrequencyList();
+}
 
-    if (setChartScale) {
-        if (document_ != nullptr) {
-            document_->CopySweepSettings(sweep);
-        }
-        BuildFrequencyList();
-        ApplySweepToCharts();
-    }
-
+SweepVerification CProbeEngine::SendSweep() {
     WaitCursor cursor(ui_);
     SetupInstrument();
+    return VerifyInstrumentSetup(kSetupChangedMessage);
+}
+
+SweepVerification CProbeEngine::AdoptSweepOf(const std::vector<double>& fileFrequencies,
+                                             SweepKind kind) {
+    const int points = static_cast<int>(fileFrequencies.size());
+    SetStart(fileFrequencies.front());
+    SetStop(fileFrequencies.back());
+    sweep.numPoints = points;
+    sweep.sweepType = kind;
+    BuildFrequencyList();
+    if (!SameFrequencies(frequencies, fileFrequencies)) {
+        sweep.sweepType =
+            kind == SweepKind::Logarithmic ? SweepKind::Linear : SweepKind::Logarithmic;
+        BuildFrequencyList();
+    }
+    calibrated = false;
+    if (driver_ != nullptr) {
+        driver_->SetFrequencyList(frequencies, PointCount(), SweepTypeCode(sweep.sweepType));
+    }
     return VerifyInstrumentSetup(kSetupChangedMessage);
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
 // The probe engine: frequency sweep, calibration settings and standards, the probe model, the
-// calibration and sample measurement procedures, and all per-point arrays. It talks to the
-// analyzer through the attached driver (every call is skipped without one), to the operator
-// through EngineUi and to its document through ProbeHost.
+// calibration and sample measurement procedures, all per-point arrays and the result of the last
+// measurement. It talks to the analyzer through the attached driver (every call is skipped
+// without one) and to the operator through EngineUi. It never calls its document: each operation
+// tells what happened through what it returns (an Outcome, a sweep verification, the new result
+// in `result`), and the document applies that once.
 
 #include <array>
 #include <cstdint>
@@ -19,8 +21,8 @@
 #include "probe/CalibrationSheet.h"
 #include "probe/EngineUi.h"
 #include "probe/FrequencyPage.h"
+#include "probe/MeasurementResult.h"
 #include "probe/Outcome.h"
-#include "probe/ProbeHost.h"
 #include "probe/ProbeModel.h"
 #include "probe/Sweep.h"
 
@@ -34,8 +36,8 @@ struct SweepVerification {
     // The analyzer reported the sweep asked of it, at the first attempt or after the engine took
     // the analyzer's own.
     bool accepted = false;
-    // The analyzer's sweep, when the engine took it: the calibration no longer holds and the
-    // traces were invalidated. The document takes it into its own settings.
+    // The analyzer's sweep, when the engine took it: the calibration no longer holds, and no
+    // trace belongs to the sweep any more. The document takes it into its own settings.
     std::optional<Sweep> adopted;
 };
 
@@ -51,18 +53,20 @@ public:
     // ignored) and GetInstrumentName. The driver's waits are watched (WatchWaits), the last
     // driver's no longer; the engine must be given a null driver before it goes.
     void SetDriver(IInstrumentDriver* driver);
-    void SetDocument(ProbeHost* document) { document_ = document; }
     void SetUi(EngineUi* ui) { ui_ = ui; }
     IInstrumentDriver* Driver() const { return driver_; }
 
     // ---- Sweep ----
     // Initialises and presets the analyzer, then reads its limits and fits the sweep into them.
-    // False when the preset failed (nothing further was sent); an analyzer that fails to
-    // initialise is left alone.
-    bool PrepareInstrument();
+    // `preset` is false when the preset failed (nothing further was sent); an analyzer that fails
+    // to initialise is left alone. `fitted` tells that the sweep was fitted to the limits read.
+    struct Preparation {
+        bool preset = true;
+        bool fitted = false;
+    };
+    Preparation PrepareInstrument();
     void ReadInstrumentLimits();
     void FitSweepToInstrument();
-    void ApplySweepToCharts();
     double StartHz() const;
     double StopHz() const;
     void SetStart(double hz);
@@ -74,17 +78,26 @@ public:
     // Reads the sweep back from the analyzer and, while it differs, takes the analyzer's and
     // sends it again (four attempts); then tells the operator what changed or failed.
     SweepVerification VerifyInstrumentSetup(const std::string& message);
+    // False when the attached analyzer does not offer a logarithmic sweep.
+    bool LogSweepAvailable() const;
     // The "Set Frequency" page as the sweep stands, the log sweep offered when the analyzer has it.
     FrequencyPage CurrentSweepPage() const;
-    // The "Set Frequency" command: nothing when the operator cancelled, else how the verification
-    // of the new sweep went.
-    std::optional<SweepVerification> EditFrequency();
-    // The sweep of a filled-in page without the dialog: refused (the page's own checks, then the
-    // analyzer's limits) with the message shown, else applied as the command applies it, with
-    // `verification` telling how the analyzer took it.
-    Outcome SetSweep(const FrequencyPage& page, SweepVerification& verification);
+    // The "Set Frequency" dialog until its page passes its checks and the analyzer's limits:
+    // nothing when the operator cancelled, else the page to take (TakeSweep).
+    std::optional<FrequencyPage> EditFrequency();
+    // The checks of a filled-in page without the dialog: the page's own, then the analyzer's
+    // limits; a refusal has been shown.
+    Outcome CheckSweep(const FrequencyPage& page);
     // True when the page's sweep is refused (the message has been shown).
     bool ValidateFrequency(const FrequencyPage& page);
+    // A checked page becomes the sweep: the calibration no longer holds, the frequency list is
+    // made anew. SendSweep then sets the analyzer up for it.
+    void TakeSweep(const FrequencyPage& page);
+    SweepVerification SendSweep();
+    // The sweep of a data file's frequency list (its first and last frequency and its number of
+    // points, spaced as `kind` when that gives the file's list, else the other way): taken
+    // uncalibrated, sent to the analyzer and verified.
+    SweepVerification AdoptSweepOf(const std::vector<double>& fileFrequencies, SweepKind kind);
     void ShowWait(const std::string& text, const std::string& caption);
     void HideWait();
     // Shows the Cancel button of the wait window that is up.
@@ -144,9 +157,6 @@ public:
     Outcome WaitForTrigger();
 
     // ---- Setup file ----
-    // Copies every field a setup file stores (all but instrumentName, physicalCorrection, the
-    // limits, the links and the windows) from an engine a file was read into.
-    void CopyStoredFieldsFrom(const CProbeEngine& source);
     // After a setup file's section was read: restore the calibration into the same instrument,
     // or drop it with a message when it belongs to another; set up and verify otherwise.
     // storedName is the instrument name record as read (up to 200 bytes).
@@ -160,6 +170,7 @@ public:
     // After a reconnect to the same analyzer: the calibrated sweep back (when it lies within the
     // analyzer's limits and the error terms fit it), the calibration state restored and the
     // terms downloaded again; calibrated then. False, changing nothing, otherwise.
+    // The sweep is then the calibrated one again, for the charts too.
     bool ResumeCalibration(const Sweep& calibratedSweep);
 
     // ---- Instrument ----
@@ -189,7 +200,9 @@ public:
     std::vector<CComplex> errorSourceMatch;
     std::vector<CComplex> errorTracking;
     std::vector<CComplex> sampleMeasured;
-    std::vector<double> sensitivity;
+    // The last sample measurement (or the data file read into the Data trace); its sensitivity is
+    // saved.
+    MeasurementResult result;
 
     // ---- State ----
     bool calibrated = false;
@@ -200,8 +213,6 @@ private:
     // its end when the list is shorter than numPoints (a log sweep before verification).
     int PointCount() const;
     void FillResult();
-    // Ends the instrument sequence and shows the new Data trace.
-    void ShowMeasurement();
     // A message box; without an operator interface the unattended answer (UnattendedAnswer).
     Answer Ask(const std::string& text, const std::string& caption, Buttons buttons = Buttons::Ok,
                Icon icon = Icon::None);
@@ -241,15 +252,12 @@ private:
     void AbandonCalibration(CalibrationBackup&& before);
     // A standard's reading failed: the calibration ends as if aborted, with the driver's text.
     Outcome FailCalibration(CalibrationBackup&& before);
-    // Applies a page that passed its checks: the sweep, the charts and the analyzer.
-    SweepVerification ApplySweepPage(const FrequencyPage& page);
     // Why the analyzer's limits refuse the page's sweep; empty when they do not.
     std::string FrequencyRefusal(const FrequencyPage& page) const;
 
     // Why the last TakeTrace refused a sweep the driver returned; empty otherwise.
     std::string unusableReadings_;
     IInstrumentDriver* driver_ = nullptr;
-    ProbeHost* document_ = nullptr;
     EngineUi* ui_ = nullptr;
     std::unique_ptr<CMeasureDlg> measureDlg_;
     std::unique_ptr<CPromptDlg> waitDlg_;

@@ -50,7 +50,9 @@ Outcome CProbeEngine::Measure() {
         driver_->EndOperatorResponse();
     }
     EndPrompt();
-    ShowMeasurement();
+    if (driver_ != nullptr) {
+        driver_->EndSequence();
+    }
     return Outcome::Finished();
 }
 
@@ -78,20 +80,10 @@ Outcome CProbeEngine::MeasureOnTrigger() {
         driver_->EndOperatorResponse();
     }
     HideWait();
-    ShowMeasurement();
-    return Outcome::Finished();
-}
-
-void CProbeEngine::ShowMeasurement() {
     if (driver_ != nullptr) {
         driver_->EndSequence();
     }
-    if (document_ != nullptr) {
-        document_->UpdateAllViews();
-    }
-    if (ui_ != nullptr) {
-        ui_->PumpMessages();
-    }
+    return Outcome::Finished();
 }
 
 Outcome CProbeEngine::WaitForTrigger() {
@@ -126,43 +118,11 @@ void CProbeEngine::FillResult() {
     // sampleMeasured has one element per frequency, so the model reads no frequency past the
     // end of the list.
     const std::size_t n = std::min(sampleMeasured.size(), frequencies.size());
-    sensitivity.assign(n, 0.0);
-    std::vector<CComplex> scratch;
-    std::vector<CComplex>* permittivity = &scratch;
-    if (document_ != nullptr) {
-        permittivity = &document_->DataPermittivity();
-    }
-    permittivity->clear();
-    permittivity->resize(n);
-    ComputePermittivity(frequencies.data(), sampleMeasured.data(), permittivity->data(),
-                        sensitivity.data(), static_cast<int>(n));
-    if (document_ != nullptr) {
-        document_->DataMeasured(frequencies);
-    }
-}
-
-void CProbeEngine::CopyStoredFieldsFrom(const CProbeEngine& source) {
-    setChartScale = source.setChartScale;
-    VisitFields([](const char*, auto& to, const auto& from) { to = from; }, sweep, source.sweep);
-    model.apertureScale = source.model.apertureScale;
-    model.apertureCoefficients = source.model.apertureCoefficients;
-    model.frequencyScale = source.model.frequencyScale;
-    model.coefficientScale = source.model.coefficientScale;
-    VisitStoredFields([](const char*, auto& to, const auto& from) { to = from; }, calSettings,
-                      source.calSettings);
-    calibrated = source.calibrated;
-    calState = source.calState;
-    calStateSize = source.calStateSize;
-    sensitivity = source.sensitivity;
-    frequencies = source.frequencies;
-    stdMeasured1 = source.stdMeasured1;
-    stdMeasured2 = source.stdMeasured2;
-    stdMeasured3 = source.stdMeasured3;
-    refreshMeasured = source.refreshMeasured;
-    errorDirectivity = source.errorDirectivity;
-    errorSourceMatch = source.errorSourceMatch;
-    errorTracking = source.errorTracking;
-    sampleMeasured = source.sampleMeasured;
+    result.frequencies = frequencies;
+    result.sensitivity.assign(n, 0.0);
+    result.permittivity.assign(n, CComplex{});
+    ComputePermittivity(frequencies.data(), sampleMeasured.data(), result.permittivity.data(),
+                        result.sensitivity.data(), static_cast<int>(n));
 }
 
 namespace {
@@ -197,7 +157,6 @@ bool CProbeEngine::ResumeCalibration(const Sweep& calibratedSweep) {
         BuildFrequencyList();
         return false;
     }
-    ApplySweepToCharts();
     driver_->SetFrequencyList(frequencies, PointCount(), SweepTypeCode(sweep.sweepType));
     driver_->RestoreCalibrationState(calState, CalStateLength());
     driver_->DownloadCalibration(errorDirectivity, errorSourceMatch, errorTracking);

@@ -55,4 +55,17 @@ Sweep SweepBetween(double startHz, double stopHz, int numPoints, SweepKind sweep
     return sweep;
 }
 
+bool SameFrequencies(const std::vector<double>& a, const std::vector<double>& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        // Written so that a NaN on either side counts as different.
+        if (!(std::fabs(a[i] - b[i]) <= kFrequencyTolerance)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace kv

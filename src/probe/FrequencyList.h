@@ -19,4 +19,10 @@ std::vector<double> FrequencyList(const Sweep& sweep);
 // as the engine keeps it (so its list is the engine's to the last bit).
 Sweep SweepBetween(double startHz, double stopHz, int numPoints, SweepKind sweepType);
 
+// Two frequency lists are the same sweep when they have the same length and no point is more
+// than this far from its partner (a frequency read back in single precision is within it up to
+// about 34 GHz).
+inline constexpr double kFrequencyTolerance = 1024.0;
+bool SameFrequencies(const std::vector<double>& a, const std::vector<double>& b);
+
 }  // namespace kv

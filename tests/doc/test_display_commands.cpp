@@ -34,7 +34,7 @@ protected:
         data.frequencies = d.Engine().frequencies;
         data.valid = true;
         data.displayed = true;
-        d.Engine().sensitivity = {0.5, 12.345678, 9999.0};
+        d.Engine().result.sensitivity = {0.5, 12.345678, 9999.0};
         return d;
     }
 };

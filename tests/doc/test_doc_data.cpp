@@ -24,10 +24,10 @@ void Measured(CKv4731xDoc& d) {
     const auto& f = d.Engine().frequencies;
     CTrace& data = d.Trace(kDataTrace);
     data.permittivity.clear();
-    d.Engine().sensitivity.clear();
+    d.Engine().result.sensitivity.clear();
     for (std::size_t i = 0; i < f.size(); ++i) {
         data.permittivity.push_back({80.0 - 0.25 * static_cast<double>(i), 0.5 + 0.125 * i});
-        d.Engine().sensitivity.push_back(0.0625 * static_cast<double>(i));
+        d.Engine().result.sensitivity.push_back(0.0625 * static_cast<double>(i));
     }
     data.frequencies = f;
     data.valid = true;
@@ -41,7 +41,8 @@ void ThreePointSweep(CKv4731xDoc& d) {
     d.sweep.stopValue = 2;
     d.sweep.stopUnit = "GHz";
     d.sweep.numPoints = 3;
-    d.ApplyFrequencySettingsToEngine();
+    d.Engine().sweep = d.sweep;
+    d.Engine().BuildFrequencyList();
 }
 
 TEST_F(DocFiles, NothingToSaveWithoutAValidTrace) {
@@ -96,9 +97,13 @@ TEST_F(DocFiles, SavedWithSensitivityLoadsIntoData) {
     EXPECT_EQ(data.permittivity[1].re, 79.75);
     EXPECT_EQ(data.permittivity[1].im, 0.625);
     EXPECT_EQ(data.permittivity[50].re, 67.5);
-    EXPECT_EQ(back.Engine().sensitivity[1], 0.0625);
-    EXPECT_EQ(back.Engine().sensitivity.size(), 51u);
+    EXPECT_EQ(back.Engine().result.sensitivity[1], 0.0625);
+    EXPECT_EQ(back.Engine().result.sensitivity.size(), 51u);
     EXPECT_EQ(data.frequencies.size(), 51u);
+    // The file is the result too, as a measurement would have left it.
+    EXPECT_EQ(back.Result().frequencies, data.frequencies);
+    ASSERT_EQ(back.Result().permittivity.size(), 51u);
+    EXPECT_EQ(back.Result().permittivity[50].re, 67.5);
     EXPECT_TRUE(back.IsModified());
     EXPECT_EQ(back.sweep.numPoints, 51);  // the sweep stayed
 }
@@ -117,7 +122,7 @@ TEST_F(DocFiles, WithoutSensitivityItGoesIntoAMemoryOnly) {
     CKv4731xDoc& back = Make();
     Forget();
     const std::vector<double> sensitivity = {1, 2, 3};
-    back.Engine().sensitivity = sensitivity;
+    back.Engine().result.sensitivity = sensitivity;
     ui.traceChoices = {kDataTrace, 2};
     EXPECT_FALSE(back.OnOpenDocument(path));  // a data file never replaces the setup
     EXPECT_EQ(ui.MessageTexts(), std::vector<std::string>{kNoSensitivity});
@@ -127,7 +132,7 @@ TEST_F(DocFiles, WithoutSensitivityItGoesIntoAMemoryOnly) {
     EXPECT_TRUE(back.Trace(2).valid);
     EXPECT_TRUE(back.Trace(2).displayed);
     EXPECT_EQ(back.Trace(2).permittivity.size(), 51u);
-    EXPECT_EQ(back.Engine().sensitivity, sensitivity);
+    EXPECT_EQ(back.Engine().result.sensitivity, sensitivity);
 }
 
 TEST_F(DocFiles, OneKilohertzOffIsTheSameSweepAndMoreIsAQuestion) {

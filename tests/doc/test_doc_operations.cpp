@@ -61,7 +61,7 @@ TEST_F(DocOperations, SweepCalibrationMeasurementAndFiles) {
     const std::string prn = folder.File("data.prn");
     ASSERT_TRUE(d.SaveDataFile(prn).Done());
     EXPECT_EQ(ReadText(prn), FormatDataFile(d.Engine().frequencies, d.Trace(0).permittivity,
-                                            &d.Engine().sensitivity));
+                                            &d.Engine().result.sensitivity));
 
     // Setup files: written and read back unmodified; a data file, a missing file and a file of
     // another kind are not read, each with its reason.

@@ -80,6 +80,11 @@ TEST_F(DocFiles, ReopenedOnTheSameAnalyzerTheCalibrationReturnsAndAMeasurementFo
     EXPECT_EQ(driver.downloaded[2][7].re, tracking[7].re);
     EXPECT_EQ(driver.downloaded[2][7].im, tracking[7].im);
     EXPECT_EQ(d.Trace(kDataTrace).permittivity.size(), 51u);
+    // The file's Data trace and sensitivity are the result, as the measurement left them.
+    EXPECT_EQ(d.Result().frequencies, first.Result().frequencies);
+    EXPECT_EQ(d.Result().sensitivity, first.Result().sensitivity);
+    ASSERT_EQ(d.Result().permittivity.size(), 51u);
+    EXPECT_EQ(d.Result().permittivity[10].re, measured[10].re);
 
     // A measurement follows at once, with the same result.
     d.Trace(kDataTrace).permittivity.clear();

@@ -158,12 +158,18 @@ TEST_F(Document, TraceTestsByIndex) {
 }
 
 TEST_F(Document, MeasuredDataStampsAndShowsTheDataTrace) {
+    RememberFakeSelection();
+    registry.driver = std::make_shared<FakeDriver>();
     CKv4731xDoc& d = Make();
+    ASSERT_TRUE(d.Connect());
+    d.Engine().calibrated = true;
     d.dateStamp = d.timeStamp = 0;
-    d.DataMeasured({1e9, 2e9});
+    ASSERT_TRUE(d.Measure().Done());
     EXPECT_TRUE(d.Trace(0).valid);
     EXPECT_TRUE(d.Trace(0).displayed);
-    EXPECT_EQ(d.Trace(0).frequencies, (std::vector<double>{1e9, 2e9}));
+    EXPECT_EQ(d.Trace(0).frequencies, d.Engine().frequencies);
+    EXPECT_EQ(d.Trace(0).frequencies, d.Result().frequencies);
+    EXPECT_EQ(d.Trace(0).permittivity.size(), d.Result().permittivity.size());
     EXPECT_NE(d.dateStamp, 0);
     EXPECT_EQ(d.dateStamp, d.timeStamp);
 
@@ -171,7 +177,7 @@ TEST_F(Document, MeasuredDataStampsAndShowsTheDataTrace) {
     d.timeDateUpdate = false;
     d.dateStamp = 86400;
     d.timeStamp = 3600;
-    d.DataMeasured({1e9, 2e9});
+    ASSERT_TRUE(d.Measure().Done());
     EXPECT_EQ(d.dateStamp, 86400);
     EXPECT_EQ(d.timeStamp, 3600);
 }
@@ -184,9 +190,7 @@ TEST_F(Document, InstrumentSweepBecomesTheDocumentsSettingsAndChartRange) {
     registry.driver->reportPoints = 201;
     CKv4731xDoc& d = Make();
     ASSERT_TRUE(d.Connect());
-    d.sweep.sweepType = SweepKind::Logarithmic;
-    d.ApplyFrequencySettingsToEngine();
-    d.SetupInstrument();
+    d.Engine().sweep.sweepType = SweepKind::Logarithmic;
     d.VerifyInstrumentSetup();
     EXPECT_EQ(ui.MessageTexts(),
               std::vector<std::string>{"The setup has been changed by the instrument."});

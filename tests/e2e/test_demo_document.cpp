@@ -115,7 +115,7 @@ TEST_F(DemoDocument, CalibrationAndMeasurementGiveTheSample) {
     EXPECT_TRUE(d.Trace(0).valid);
     EXPECT_TRUE(d.Trace(0).displayed);
     EXPECT_LT(DataError(), 1e-3);
-    for (double s : d.Engine().sensitivity) {
+    for (double s : d.Engine().result.sensitivity) {
         EXPECT_GT(s, 0.0);
         EXPECT_LT(s, 9999.0);
     }

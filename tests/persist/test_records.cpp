@@ -159,7 +159,7 @@ TEST(EngineSection, RoundTripWithTheStoredNameApart) {
     e.calState[49999] = 0xCD;
     e.calStateSize = 50000;
     e.instrumentName = "ACME-LABS,VNA4000,0,6.14";
-    e.sensitivity = {1, 2, 3};
+    e.result.sensitivity = {1, 2, 3};
     e.frequencies = {3e8, 1.65e9, 3e9};
     e.errorTracking = {{1, 0}, {0.9, -0.1}, {0.8, -0.2}};
     e.sampleMeasured = {{-0.5, 0.25}};
@@ -209,7 +209,7 @@ TEST(EngineSection, RoundTripWithTheStoredNameApart) {
     EXPECT_TRUE(back.calibrated);
     EXPECT_EQ(back.calState, e.calState);
     EXPECT_EQ(back.calStateSize, 50000);
-    EXPECT_EQ(back.sensitivity, e.sensitivity);
+    EXPECT_EQ(back.result.sensitivity, e.result.sensitivity);
     EXPECT_EQ(back.frequencies, e.frequencies);
     EXPECT_TRUE(back.stdMeasured1.empty());
     ASSERT_EQ(back.errorTracking.size(), 3u);

@@ -12,7 +12,6 @@
 
 #include "probe/CProbeEngine.h"
 #include "support/FakeDriver.h"
-#include "support/FakeHost.h"
 #include "support/ScriptedEngineUi.h"
 
 using namespace kv;
@@ -55,12 +54,10 @@ ErrorTerms TermsAt(double f) {
 struct Bench {
     ScriptedEngineUi ui;
     FakeDriver driver;
-    kv::test::FakeHost host;
     CProbeEngine engine;
 
     Bench() {
         engine.SetUi(&ui);
-        engine.SetDocument(&host);
         engine.SetDriver(&driver);
         engine.sweep.numPoints = 5;
         engine.SetupInstrument();
@@ -590,15 +587,16 @@ TEST_P(AbortedCalibration, LeavesTheOldCalibrationInForce) {
 
     // The next measurement goes on with the old calibration, or is refused without one.
     b.ui.messages.clear();
-    b.engine.Measure();
+    const Outcome measured = b.engine.Measure();
     if (c.calibrated) {
         EXPECT_TRUE(b.ui.messages.empty());
-        EXPECT_EQ(b.host.measuredStamps, 1);
+        EXPECT_TRUE(measured.Done());
+        EXPECT_EQ(b.engine.result.frequencies, b.engine.frequencies);
     } else {
         EXPECT_EQ(b.ui.MessageTexts(),
                   (Names{"A calibration must be performed before a measurement can be made."}));
-        EXPECT_EQ(b.host.measuredStamps, 0);
-        EXPECT_FALSE(b.host.dataValid);
+        EXPECT_FALSE(measured.Done());
+        EXPECT_TRUE(b.engine.result.permittivity.empty());
     }
 }
 
@@ -941,7 +939,7 @@ TEST(UnusableReadings, RefuseTheSweepAndKeepEverything) {
             b.SynthesizeStandards();
             ASSERT_TRUE(b.engine.PerformCalibration().Done());
             b.engine.sampleMeasured = {{0.5, 0.5}};
-            b.host.dataPermittivity = {{7, 7}};
+            b.engine.result.permittivity = {{7, 7}};
             const std::vector<std::uint8_t> before = CalibrationBytes(b.engine);
             b.driver.measureCalls = 0;
             const auto good = b.driver.reflection;
@@ -950,7 +948,6 @@ TEST(UnusableReadings, RefuseTheSweepAndKeepEverything) {
                 return call == index && AmongFirst(b.engine, f, c.badPoints) ? c.bad
                                                                              : good(f, call);
             };
-            b.host.calls.clear();
             const Outcome outcome = step < 3    ? b.engine.PerformCalibration()
                                     : step == 3 ? b.engine.Measure()
                                                 : b.engine.RefreshCalibration();
@@ -960,8 +957,8 @@ TEST(UnusableReadings, RefuseTheSweepAndKeepEverything) {
             EXPECT_EQ(b.ui.messages[0].text, expected);
             EXPECT_EQ(b.ui.messages[0].caption, step == 3 ? "Measure Menu" : "Calibration Menu");
             EXPECT_TRUE(CalibrationBytes(b.engine) == before);
-            EXPECT_TRUE(Same(b.host.dataPermittivity, {{7, 7}}));
-            EXPECT_EQ(b.host.Count("DataMeasured"), 0);
+            EXPECT_TRUE(Same(b.engine.result.permittivity, {{7, 7}}));
+            EXPECT_TRUE(b.engine.result.frequencies.empty());
             EXPECT_EQ(b.ui.measure, nullptr);
         }
     }

@@ -4,32 +4,30 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "probe/CProbeEngine.h"
 #include "probe/FrequencyList.h"
+#include "probe/Units.h"
 #include "support/FakeDriver.h"
-#include "support/FakeHost.h"
 #include "support/ScriptedEngineUi.h"
 
 using namespace kv;
 using kv::test::FakeDriver;
-using kv::test::FakeHost;
 using kv::test::ScriptedEngineUi;
 
 namespace {
 
-// The operator, the analyzer and the document outlive the engine that points to them.
+// The operator and the analyzer outlive the engine that points to them.
 struct Bench {
     ScriptedEngineUi ui;
     FakeDriver driver;
-    FakeHost host;
     CProbeEngine engine;
 
     explicit Bench(bool withDriver = true) {
         engine.SetUi(&ui);
-        engine.SetDocument(&host);
         if (withDriver) {
             engine.SetDriver(&driver);
         }
@@ -39,6 +37,26 @@ struct Bench {
 
 std::vector<std::string> Calls(std::initializer_list<const char*> names) {
     return {names.begin(), names.end()};
+}
+
+// The "Set Frequency" command as the document runs it: the dialog, then the page taken and sent.
+std::optional<SweepVerification> EditFrequency(CProbeEngine& engine) {
+    const auto page = engine.EditFrequency();
+    if (!page) {
+        return std::nullopt;
+    }
+    engine.TakeSweep(*page);
+    return engine.SendSweep();
+}
+
+// A filled-in page as the document applies it: checked, then taken and sent.
+Outcome SetSweep(CProbeEngine& engine, const FrequencyPage& page, SweepVerification& verification) {
+    Outcome outcome = engine.CheckSweep(page);
+    if (outcome.Done()) {
+        engine.TakeSweep(page);
+        verification = engine.SendSweep();
+    }
+    return outcome;
 }
 
 }  // namespace
@@ -257,7 +275,7 @@ TEST(InstrumentLimits, PrepareInstrumentPresetsReadsAndFits) {
     Bench b;
     b.driver.minFrequency = 3e5;
     b.driver.maxFrequency = 3e9;
-    b.engine.PrepareInstrument();
+    const CProbeEngine::Preparation prepared = b.engine.PrepareInstrument();
     EXPECT_EQ(b.driver.calls, Calls({"Initialize", "Preset", "BeginLimitQuery", "GetMaxPoints",
                                      "GetMinFrequency", "GetMaxFrequency"}));
     EXPECT_EQ(b.ui.waitTexts,
@@ -265,16 +283,21 @@ TEST(InstrumentLimits, PrepareInstrumentPresetsReadsAndFits) {
                                         "Presetting the analyzer.|FAKE ANALYZER 1",
                                         "Reading the analyzer's limits.|FAKE ANALYZER 1"}));
     EXPECT_EQ(b.ui.wait, nullptr);  // closed again
-    EXPECT_EQ(b.host.calls, (std::vector<std::string>{"ApplySweepToCharts(200 MHz,3 GHz,0)"}));
+    EXPECT_TRUE(prepared.preset);
+    EXPECT_TRUE(prepared.fitted);
+    EXPECT_EQ(Printf("%g %s,%g %s", b.engine.sweep.startValue, b.engine.sweep.startUnit.c_str(),
+                     b.engine.sweep.stopValue, b.engine.sweep.stopUnit.c_str()),
+              "200 MHz,3 GHz");
     EXPECT_EQ(b.engine.frequencies.size(), 51u);
     EXPECT_EQ(b.engine.frequencies.back(), 3e9);
 
     // An analyzer that fails to initialise is left alone.
     Bench failing;
     failing.driver.results["Initialize"] = 5;
-    failing.engine.PrepareInstrument();
+    const CProbeEngine::Preparation alone = failing.engine.PrepareInstrument();
     EXPECT_EQ(failing.driver.calls, Calls({"Initialize"}));
-    EXPECT_TRUE(failing.host.calls.empty());
+    EXPECT_TRUE(alone.preset);
+    EXPECT_FALSE(alone.fitted);
 
     // A wait window already up belongs to the caller and stays, showing the steps.
     Bench nested;
@@ -287,9 +310,8 @@ TEST(InstrumentLimits, PrepareInstrumentPresetsReadsAndFits) {
 
     // Without a driver nothing happens at all.
     Bench none(false);
-    none.engine.PrepareInstrument();
+    EXPECT_FALSE(none.engine.PrepareInstrument().fitted);
     EXPECT_TRUE(none.ui.waitTexts.empty());
-    EXPECT_TRUE(none.host.calls.empty());
 }
 
 TEST(InstrumentSetup, SendsTheListAndKeepsTheWaitWindow) {
@@ -318,7 +340,6 @@ TEST(InstrumentSetup, ReadBackThatMatches) {
               Calls({"GetStartFrequency", "GetStopFrequency", "GetNumberOfPoints"}));
     EXPECT_TRUE(b.ui.messages.empty());
     EXPECT_EQ(b.ui.wait, nullptr);
-    EXPECT_TRUE(b.host.calls.empty());
 
     // Differences are truncated to whole hertz: 1.9 Hz still matches, 2 Hz does not.
     Bench near;
@@ -357,8 +378,7 @@ TEST(InstrumentSetup, AdoptsThePointCountTheInstrumentChose) {
     EXPECT_EQ(b.ui.messages[0].text, "The setup has been changed by the instrument.");
     EXPECT_EQ(b.ui.messages[0].caption, "FAKE ANALYZER 1");
     EXPECT_EQ(b.ui.messages[0].buttons, Buttons::Ok);
-    // The sweep the engine took is handed back for the document, which is not called for it.
-    EXPECT_EQ(b.host.calls, (std::vector<std::string>{"InvalidateAllTraces"}));
+    // The sweep the engine took is handed back for the document.
     EXPECT_TRUE(result.accepted);
     ASSERT_TRUE(result.adopted);
     EXPECT_EQ(result.adopted->StartHz(), 200000000.0);
@@ -384,7 +404,6 @@ TEST(InstrumentSetup, GivesUpAfterFourAttempts) {
     EXPECT_EQ(*result.adopted, b.engine.sweep);
     EXPECT_EQ(b.driver.Count("GetStartFrequency"), 4);
     EXPECT_EQ(b.driver.Count("SetFrequencyList"), 4);
-    EXPECT_EQ(b.host.Count("InvalidateAllTraces"), 4);
     // Four adoptions of 1 kHz each.
     EXPECT_NEAR(b.engine.StartHz(), 2e8 + 4000.0, 1e-3);
     EXPECT_EQ(b.ui.MessageTexts(),
@@ -488,13 +507,12 @@ TEST(EditFrequency, CancelChangesNothing) {
     b.engine.calibrated = true;
     b.engine.sweep.numPoints = 101;
     b.ui.frequencyPageAnswers = {false};
-    EXPECT_FALSE(b.engine.EditFrequency());
+    EXPECT_FALSE(EditFrequency(b.engine));
     EXPECT_TRUE(b.engine.calibrated);
     EXPECT_EQ(b.engine.sweep.numPoints, 101);
     ASSERT_EQ(b.ui.frequencyPagesShown.size(), 1u);
     EXPECT_EQ(b.ui.frequencyPagesShown[0].sweep.numPoints, 101);
-    EXPECT_TRUE(b.driver.calls.empty());
-    EXPECT_EQ(b.host.calls, (std::vector<std::string>{"LogSweepAvailable"}));
+    EXPECT_EQ(b.driver.calls, Calls({"QueryLogSweepSupport"}));
 }
 
 TEST(EditFrequency, AcceptedSweepIsStoredSentAndVerified) {
@@ -510,7 +528,7 @@ TEST(EditFrequency, AcceptedSweepIsStoredSentAndVerified) {
         p.sweep.sweepType = SweepKind::Linear;
         p.setChartScale = true;
     };
-    EXPECT_TRUE(b.engine.EditFrequency());
+    EXPECT_TRUE(EditFrequency(b.engine));
 
     const FrequencyPage& shown = b.ui.frequencyPagesShown.at(0);
     EXPECT_EQ(shown.sweep.startValue, 200.0);
@@ -527,20 +545,16 @@ TEST(EditFrequency, AcceptedSweepIsStoredSentAndVerified) {
     EXPECT_EQ(b.engine.sweep.numPoints, 5);
     EXPECT_EQ(b.engine.frequencies, (std::vector<double>{1e9, 1.5e9, 2e9, 2.5e9, 3e9}));
     EXPECT_EQ(b.driver.frequencyList, b.engine.frequencies);
-    EXPECT_EQ(b.driver.calls, Calls({"SetFrequencyList", "GetStartFrequency", "GetStopFrequency",
-                                     "GetNumberOfPoints"}));
-    EXPECT_EQ(b.host.calls,
-              (std::vector<std::string>{"LogSweepAvailable", "CopySweepSettings(1 GHz,3 GHz,5,0)",
-                                        "ApplySweepToCharts(1 GHz,3 GHz,0)"}));
+    EXPECT_EQ(b.driver.calls,
+              Calls({"QueryLogSweepSupport", "SetFrequencyList", "GetStartFrequency",
+                     "GetStopFrequency", "GetNumberOfPoints"}));
     EXPECT_TRUE(b.ui.messages.empty());
     EXPECT_EQ(b.ui.wait, nullptr);
     EXPECT_EQ(b.ui.waitCursorDepth, 0);
 
-    // Without "Set Chart Scale" the document's chart settings are left alone.
-    b.host.calls.clear();
     b.ui.editFrequency = [](FrequencyPage& p) { p.setChartScale = false; };
-    EXPECT_TRUE(b.engine.EditFrequency());
-    EXPECT_EQ(b.host.calls, (std::vector<std::string>{"LogSweepAvailable"}));
+    EXPECT_TRUE(EditFrequency(b.engine));
+    EXPECT_FALSE(b.engine.setChartScale);
 }
 
 TEST(EditFrequency, RefusedPagesAreShownAgainAsLeft) {
@@ -562,7 +576,7 @@ TEST(EditFrequency, RefusedPagesAreShownAgainAsLeft) {
             p.sweep.numPoints = 4;
         }
     };
-    EXPECT_TRUE(b.engine.EditFrequency());
+    EXPECT_TRUE(EditFrequency(b.engine));
     ASSERT_EQ(b.ui.frequencyPagesShown.size(), 3u);
     EXPECT_EQ(b.ui.frequencyPagesShown[1].sweep.startValue, 5.0);
     EXPECT_EQ(b.ui.frequencyPagesShown[1].sweep.stopValue, 1.0);
@@ -579,43 +593,30 @@ TEST(EditFrequency, RefusedPagesAreShownAgainAsLeft) {
     c.engine.calibrated = true;
     c.ui.editFrequency = [](FrequencyPage& p) { p.sweep.numPoints = 2000; };
     c.ui.frequencyPageAnswers = {true, false};
-    EXPECT_FALSE(c.engine.EditFrequency());
+    EXPECT_FALSE(EditFrequency(c.engine));
     EXPECT_EQ(c.ui.MessageTexts(),
               (std::vector<std::string>{"The number of points must be less than 1601"}));
     EXPECT_EQ(c.engine.sweep.numPoints, 51);
     EXPECT_TRUE(c.engine.calibrated);
-    EXPECT_TRUE(c.driver.calls.empty());
+    EXPECT_EQ(c.driver.calls, Calls({"QueryLogSweepSupport"}));
 }
 
 TEST(EditFrequency, LogSweepOnlyWhereOffered) {
     Bench b;
     b.engine.sweep.sweepType = SweepKind::Logarithmic;
-    b.host.logSweepAvailable = false;
+    b.driver.logSweepSupport = 1;
     b.ui.frequencyPageAnswers = {false};
-    b.engine.EditFrequency();
+    EditFrequency(b.engine);
     ASSERT_EQ(b.ui.frequencyPagesShown.size(), 1u);
+    EXPECT_EQ(b.driver.Count("QueryLogSweepSupport"), 1);
     EXPECT_EQ(b.ui.frequencyPagesShown[0].sweep.sweepType, SweepKind::Linear);
     EXPECT_FALSE(b.ui.frequencyPagesShown[0].logSweepEnabled);
 
-    b.host.logSweepAvailable = true;
+    b.driver.logSweepSupport = 0;
     b.ui.frequencyPageAnswers = {false};
-    b.engine.EditFrequency();
+    EditFrequency(b.engine);
     EXPECT_EQ(b.ui.frequencyPagesShown[1].sweep.sweepType, SweepKind::Logarithmic);
     EXPECT_TRUE(b.ui.frequencyPagesShown[1].logSweepEnabled);
-
-    // Without a document the engine asks the driver itself.
-    ScriptedEngineUi ui;
-    FakeDriver driver;
-    driver.logSweepSupport = 1;
-    CProbeEngine e;
-    e.SetUi(&ui);
-    e.SetDriver(&driver);
-    e.sweep.sweepType = SweepKind::Logarithmic;
-    ui.frequencyPageAnswers = {false};
-    e.EditFrequency();
-    EXPECT_EQ(driver.Count("QueryLogSweepSupport"), 1);
-    EXPECT_FALSE(ui.frequencyPagesShown.at(0).logSweepEnabled);
-    EXPECT_EQ(ui.frequencyPagesShown.at(0).sweep.sweepType, SweepKind::Linear);
 }
 
 TEST(EditFrequency, WithoutAnInstrumentTheSweepIsStillStored) {
@@ -624,7 +625,7 @@ TEST(EditFrequency, WithoutAnInstrumentTheSweepIsStillStored) {
         p.sweep.sweepType = SweepKind::Logarithmic;
         p.sweep.numPoints = 31;
     };
-    EXPECT_TRUE(b.engine.EditFrequency());
+    EXPECT_TRUE(EditFrequency(b.engine));
     EXPECT_EQ(b.engine.sweep.sweepType, SweepKind::Logarithmic);
     EXPECT_EQ(b.engine.frequencies.size(), 31u);
     EXPECT_TRUE(b.ui.messages.empty());
@@ -636,18 +637,19 @@ TEST(SetSweep, RefusesOrAppliesAPageWithoutTheDialog) {
     Bench b;
     b.engine.calibrated = true;
     FrequencyPage page = b.engine.CurrentSweepPage();
+    b.driver.calls.clear();
     page.sweep.startValue = 5;
     page.sweep.startUnit = "GHz";
     page.sweep.stopValue = 1;
     page.sweep.stopUnit = "GHz";
     SweepVerification verification;
-    Outcome o = b.engine.SetSweep(page, verification);
+    Outcome o = SetSweep(b.engine, page, verification);
     EXPECT_EQ(o.kind, Outcome::Kind::Refused);
     EXPECT_EQ(o.why, "The start frequency must be less than the stop frequency.");
     page.sweep.startValue = 500;
     page.sweep.startUnit = "MHz";
     page.sweep.numPoints = 2000;
-    o = b.engine.SetSweep(page, verification);
+    o = SetSweep(b.engine, page, verification);
     EXPECT_EQ(o.kind, Outcome::Kind::Refused);
     EXPECT_EQ(o.why, "The number of points must be less than 1601");
     EXPECT_EQ(b.ui.MessageTexts(),
@@ -661,11 +663,49 @@ TEST(SetSweep, RefusesOrAppliesAPageWithoutTheDialog) {
     page.sweep.numPoints = 4;
     page.sweep.stopValue = 800;
     page.sweep.stopUnit = "MHz";
-    o = b.engine.SetSweep(page, verification);
+    o = SetSweep(b.engine, page, verification);
     EXPECT_TRUE(o.Done());
     EXPECT_TRUE(verification.accepted);
     EXPECT_FALSE(verification.adopted);
     EXPECT_FALSE(b.engine.calibrated);
     EXPECT_EQ(b.engine.frequencies, (std::vector<double>{5e8, 6e8, 7e8, 8e8}));
     EXPECT_EQ(b.driver.frequencyList, b.engine.frequencies);
+}
+
+// A data file's frequency list becomes the sweep: spaced the preferred way when that gives the
+// file's list, else the other way; sent to the analyzer uncalibrated and verified.
+TEST(AdoptSweepOf, TakesTheSpacingThatGivesTheFilesList) {
+    struct Case {
+        SweepKind fileKind;
+        SweepKind preferred;
+        SweepKind taken;
+    };
+    constexpr SweepKind linear = SweepKind::Linear;
+    constexpr SweepKind logarithmic = SweepKind::Logarithmic;
+    for (const Case c :
+         {Case{linear, linear, linear}, Case{linear, logarithmic, linear},
+          Case{logarithmic, linear, logarithmic}, Case{logarithmic, logarithmic, logarithmic}}) {
+        SCOPED_TRACE(SweepTypeCode(c.fileKind) * 10 + SweepTypeCode(c.preferred));
+        Bench b;
+        b.engine.calibrated = true;
+        // 21 points from 300 MHz to 3 GHz: the log list's second point lies halfway between
+        // 300 MHz and 300 MHz x 10^0.1 (338.84 MHz), the linear list's at 435 MHz.
+        const std::vector<double> file = FrequencyList(SweepBetween(3e8, 3e9, 21, c.fileKind));
+        b.driver.reportStartHz = 3e8;
+        b.driver.reportStopHz = 3e9;
+        b.driver.reportPoints = 21;
+        const SweepVerification v = b.engine.AdoptSweepOf(file, c.preferred);
+        EXPECT_TRUE(v.accepted);
+        EXPECT_FALSE(v.adopted);
+        EXPECT_EQ(b.engine.sweep.sweepType, c.taken);
+        EXPECT_EQ(b.engine.frequencies, file);
+        EXPECT_NEAR(file[1], c.fileKind == linear ? 4.35e8 : 338838811.8, 1.0);
+        EXPECT_EQ(Printf("%g %s,%g %s,%d", b.engine.sweep.startValue,
+                         b.engine.sweep.startUnit.c_str(), b.engine.sweep.stopValue,
+                         b.engine.sweep.stopUnit.c_str(), b.engine.sweep.numPoints),
+                  "300 MHz,3 GHz,21");
+        EXPECT_FALSE(b.engine.calibrated);
+        EXPECT_EQ(b.driver.frequencyList, file);
+        EXPECT_EQ(b.driver.sweepTypeSent, SweepTypeCode(c.taken));
+    }
 }

@@ -8,7 +8,6 @@
 
 #include "probe/CProbeEngine.h"
 #include "support/FakeDriver.h"
-#include "support/FakeHost.h"
 #include "support/ScriptedEngineUi.h"
 
 using namespace kv;

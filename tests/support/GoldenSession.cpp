@@ -60,7 +60,7 @@ void RunGoldenSession(CKv4731xDoc& d, FakeDriver& driver, ScriptedUi& ui, const 
     };
     run(ID_TRIGGER_MEASUREMENT);
     ASSERT_TRUE(d.Trace(kDataTrace).valid);
-    ASSERT_FALSE(d.Engine().sensitivity.empty());
+    ASSERT_FALSE(d.Engine().result.sensitivity.empty());
     d.dateStamp = kDateStamp;
     d.timeStamp = kTimeStamp;
 
