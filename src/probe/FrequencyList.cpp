@@ -40,8 +40,39 @@ std::vector<double> FrequencyList(const Sweep& sweep) {
             }
         }
         frequencies.push_back(b);
+    } else if (sweep.sweepType == SweepKind::List) {
+        frequencies = sweep.list;
     }
     return frequencies;
+}
+
+Sweep ListSweep(std::vector<double> points) {
+    Sweep sweep;
+    if (!points.empty()) {
+        sweep = SweepBetween(points.front(), points.back(), static_cast<int>(points.size()),
+                             SweepKind::List);
+    } else {
+        sweep.sweepType = SweepKind::List;
+        sweep.numPoints = 0;
+    }
+    sweep.list = std::move(points);
+    return sweep;
+}
+
+Sweep SweepOfList(const std::vector<double>& points, SweepKind preferred) {
+    if (points.size() >= 2) {
+        const SweepKind other =
+            preferred == SweepKind::Logarithmic ? SweepKind::Linear : SweepKind::Logarithmic;
+        for (const SweepKind kind : {preferred == SweepKind::List ? SweepKind::Linear : preferred,
+                                     other}) {
+            Sweep sweep = SweepBetween(points.front(), points.back(),
+                                       static_cast<int>(points.size()), kind);
+            if (SameFrequencies(FrequencyList(sweep), points)) {
+                return sweep;
+            }
+        }
+    }
+    return ListSweep(points);
 }
 
 Sweep SweepBetween(double startHz, double stopHz, int numPoints, SweepKind sweepType) {

@@ -12,8 +12,19 @@ namespace kv {
 // Linear: numPoints points equally spaced from start to stop (none for fewer than one).
 // Logarithmic: ten segments of equal length in log10 from start to stop, each with
 // (numPoints - 1) / 10 points equally spaced in hertz, and the stop frequency last.
-// Any other kind of sweep has no points.
+// List: its points. Any other kind of sweep has no points.
 std::vector<double> FrequencyList(const Sweep& sweep);
+
+// The points a list sweep may hold: 2 to 100001 frequencies.
+inline constexpr int kMinListPoints = 2;
+inline constexpr int kMaxListPoints = 100001;
+// The list sweep of these points: start and stop their first and last (each in the largest unit
+// it reaches), numPoints their count.
+Sweep ListSweep(std::vector<double> points);
+// The sweep a list of points read back from an analyzer or a file is: the linear or the
+// logarithmic sweep between its ends when that sweep's list is the same (SameFrequencies),
+// `preferred` first, else the list.
+Sweep SweepOfList(const std::vector<double>& points, SweepKind preferred);
 
 // The sweep from start to stop given in hertz, each value kept in the largest unit it reaches
 // as the engine keeps it (so its list is the engine's to the last bit).

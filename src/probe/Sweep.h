@@ -6,15 +6,16 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "probe/FieldList.h"
 
 namespace kv {
 
 // The spacing of a sweep's points. Setup files keep it as this int, and the driver contract passes
-// it so (see SweepTypeCode); a stored int that is neither is kept as it is and gives no frequency
-// list (FrequencyList.h).
-enum class SweepKind : std::int32_t { Linear = 0, Logarithmic = 1 };
+// it so (see SweepTypeCode). A list sweep holds its points (`list`); the setup file of such a
+// sweep has a magic of its own (SetupImage.h). A stored int that is no kind is a damaged file.
+enum class SweepKind : std::int32_t { Linear = 0, Logarithmic = 1, List = 2 };
 
 // The int a setup file keeps and SetFrequencyList is passed for a kind.
 constexpr int SweepTypeCode(SweepKind kind) {
@@ -28,6 +29,10 @@ struct Sweep {
     std::string startUnit = "MHz";
     std::string stopUnit = "GHz";
     SweepKind sweepType = SweepKind::Linear;
+    // The points of a list sweep, in hertz, strictly increasing; start, stop and numPoints are its
+    // first, its last and its size (ListSweep). Empty for the other kinds. A setup file keeps it
+    // apart from the fields below, in a list file only.
+    std::vector<double> list;
 
     // The value times its unit's factor.
     double StartHz() const;
