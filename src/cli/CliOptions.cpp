@@ -7,6 +7,7 @@
 
 #include "cli/DriverSettingsOptions.h"
 #include "display/ChartFormats.h"
+#include "probe/Units.h"
 #include "render/RenderExport.h"
 
 namespace kv {
@@ -68,38 +69,6 @@ std::string Lower(std::string text) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return text;
-}
-
-bool ParseFrequency(const std::string& text, double& value, std::string& unit) {
-    std::size_t split = text.size();
-    while (split > 0 && std::isalpha(static_cast<unsigned char>(text[split - 1]))) {
-        --split;
-    }
-    std::string number = text.substr(0, split);
-    while (!number.empty() && number.back() == ' ') {
-        number.pop_back();
-    }
-    // An exponent's "e" belongs to the number: "1.5e9" has no unit.
-    const std::string suffix = Lower(text.substr(split));
-    if (!ParseNumber(number, value)) {
-        if (ParseNumber(text, value)) {
-            unit = "Hz";
-            return true;
-        }
-        return false;
-    }
-    if (suffix.empty() || suffix == "hz") {
-        unit = "Hz";
-    } else if (suffix == "khz") {
-        unit = "KHz";
-    } else if (suffix == "mhz") {
-        unit = "MHz";
-    } else if (suffix == "ghz") {
-        unit = "GHz";
-    } else {
-        return false;
-    }
-    return true;
 }
 
 const char* CliUsage() {

@@ -66,10 +66,6 @@ int ParseTouchstoneOption(const std::vector<std::string>& args, std::size_t& i, 
 // Parses argv; on a mistake returns nullopt and writes the reason to `error`.
 std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args, std::string& error);
 
-// "200MHz", "20 GHz", "1.5e9", "300kHz": the number and the program's unit text ("Hz", "KHz",
-// "MHz", "GHz"). False for anything else.
-bool ParseFrequency(const std::string& text, double& value, std::string& unit);
-
 const char* CliUsage();
 
 // The text with ASCII letters in lower case (options and answers are matched ignoring case).

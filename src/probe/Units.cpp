@@ -1,8 +1,10 @@
 #include "probe/Units.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace kv {
@@ -18,6 +20,54 @@ double UnitMultiplier(const std::string& unit) {
         return 1e3;
     }
     return 1.0;
+}
+
+namespace {
+
+bool ParseNumber(const std::string& text, double& value) {
+    if (text.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return end != nullptr && *end == '\0';
+}
+
+}  // namespace
+
+bool ParseFrequency(const std::string& text, double& value, std::string& unit) {
+    std::size_t split = text.size();
+    while (split > 0 && std::isalpha(static_cast<unsigned char>(text[split - 1]))) {
+        --split;
+    }
+    std::string number = text.substr(0, split);
+    while (!number.empty() && number.back() == ' ') {
+        number.pop_back();
+    }
+    // An exponent's "e" belongs to the number: "1.5e9" has no unit.
+    std::string suffix = text.substr(split);
+    for (char& c : suffix) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    if (!ParseNumber(number, value)) {
+        if (ParseNumber(text, value)) {
+            unit = "Hz";
+            return true;
+        }
+        return false;
+    }
+    if (suffix.empty() || suffix == "hz") {
+        unit = "Hz";
+    } else if (suffix == "khz") {
+        unit = "KHz";
+    } else if (suffix == "mhz") {
+        unit = "MHz";
+    } else if (suffix == "ghz") {
+        unit = "GHz";
+    } else {
+        return false;
+    }
+    return true;
 }
 
 std::string ScaleHzToUnit(double& value) {

@@ -9,6 +9,11 @@ namespace kv {
 // "GHz" 1e9, "MHz" 1e6, "KHz" 1e3, anything else 1 (exact, case-sensitive).
 double UnitMultiplier(const std::string& unit);
 
+// "200MHz", "20 GHz", "1.5e9", "300kHz": the number and the program's unit text ("Hz", "KHz",
+// "MHz", "GHz"), the unit matched ignoring case. False for anything else (blanks after the
+// unit included).
+bool ParseFrequency(const std::string& text, double& value, std::string& unit);
+
 // Rescales a frequency in Hz, in place, to the largest of GHz, MHz and KHz it reaches (else it
 // stays in Hz), and returns that unit's text: 2.5e9 becomes 2.5 and "GHz".
 std::string ScaleHzToUnit(double& value);
