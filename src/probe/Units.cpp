@@ -50,10 +50,14 @@ bool ParseFrequency(const std::string& text, double& value, std::string& unit) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     if (!ParseNumber(number, value)) {
-        if (ParseNumber(text, value)) {
+        if (ParseNumber(text, value) && std::isfinite(value)) {
             unit = "Hz";
             return true;
         }
+        return false;
+    }
+    // strtod reads "nan", "inf" and numbers beyond the range of a double, but no frequency.
+    if (!std::isfinite(value)) {
         return false;
     }
     if (suffix.empty() || suffix == "hz") {

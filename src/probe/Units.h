@@ -10,8 +10,8 @@ namespace kv {
 double UnitMultiplier(const std::string& unit);
 
 // "200MHz", "20 GHz", "1.5e9", "300kHz": the number and the program's unit text ("Hz", "KHz",
-// "MHz", "GHz"), the unit matched ignoring case. False for anything else (blanks after the
-// unit included).
+// "MHz", "GHz"), the unit matched ignoring case. False for anything else: blanks after the unit,
+// and a number that is not finite ("nan", "inf", "1e999").
 bool ParseFrequency(const std::string& text, double& value, std::string& unit);
 
 // Rescales a frequency in Hz, in place, to the largest of GHz, MHz and KHz it reaches (else it

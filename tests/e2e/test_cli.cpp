@@ -67,6 +67,11 @@ TEST(Cli, CommandLineMistakesExitWithStatusTwo) {
     EXPECT_EQ(folder.Run({"frobnicate"}).status, 2);
     EXPECT_EQ(folder.Run({"measure", "--points"}).status, 2);
     EXPECT_EQ(folder.Run({"measure", "--start", "fast"}).status, 2);
+    // strtod reads these, but they are no frequencies.
+    const CliResult nan = folder.Run({"sweep", "--start", "nan"});
+    EXPECT_EQ(nan.status, 2);
+    EXPECT_EQ(nan.err.substr(0, nan.err.find('\n')), "kv47310-cli: --start: not a frequency: nan");
+    EXPECT_EQ(folder.Run({"sweep", "--stop", "infGHz"}).status, 2);
     EXPECT_EQ(folder.Run({"measure", "--cal", "vinegar"}).status, 2);
     const CliResult r = folder.Run({"measure", "--yes", "--instrument", "no such analyzer"});
     EXPECT_EQ(r.status, 2);

@@ -127,6 +127,8 @@ TEST(FrequencySegments, TerminalFormRefusals) {
         {"1GHz:2GHz:3, fast:2GHz:3", "Row 2: the start 'fast' is not a frequency."},
         {"1GHz:2 THz:3", "Row 1: the stop '2 THz' is not a frequency."},
         {"1GHz::3", "Row 1: the stop '' is not a frequency."},
+        {"nan:2GHz:3", "Row 1: the start 'nan' is not a frequency."},
+        {"1GHz:inf GHz:3", "Row 1: the stop 'inf GHz' is not a frequency."},
         {"1GHz:2GHz:3.5", "Row 1: the number of points '3.5' is not a whole number."},
         {"1GHz:2GHz:99999999999",
          "Row 1: the number of points '99999999999' is not a whole number."},
