@@ -6,6 +6,7 @@
 #include "doc/OperatorUi.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "instrument/PrintableText.h"
+#include "probe/FrequencyList.h"
 
 namespace kv {
 
@@ -554,7 +555,7 @@ void CKv4731xDoc::SetChartSweep(const Sweep& s, bool offerToo) {
         f.current.xMax = f.defaults.xMax = s.stopValue;
         f.minUnit = f.defaultMinUnit = s.startUnit;
         f.maxUnit = f.defaultMaxUnit = s.stopUnit;
-        f.xLog = SweepTypeCode(s.sweepType);
+        f.xLog = ChartAxisLogarithmic(s) ? 1 : 0;
         if (offerToo) {
             f.offer.xMin = s.startValue;
             f.offer.xMax = s.stopValue;

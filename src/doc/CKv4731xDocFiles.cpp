@@ -331,12 +331,17 @@ void CKv4731xDoc::LoadDataFile(const std::string& path) {
                 Answer::Cancel) {
                 return;
             }
-            // Adopt the file's sweep: the other traces no longer belong to it.
+            // Adopt the file's sweep: the other traces no longer belong to it. A list the
+            // analyzer cannot sweep loads nothing.
+            const auto verification = engine_->AdoptSweepOf(file.frequencies, sweep.sweepType);
+            if (!verification) {
+                return;
+            }
             for (int i = 1; i < kTraceCount; ++i) {
                 Trace(i).valid = false;
             }
             reservedFlag7 = false;
-            ApplyVerification(engine_->AdoptSweepOf(file.frequencies, sweep.sweepType));
+            ApplyVerification(*verification);
             sweep = engine_->sweep;
             ApplySweepToCharts();
             SetModified();

@@ -17,6 +17,8 @@ std::string ReadEngineSection(ArchiveReader& ar, CProbeEngine& engine) {
 void TakeEngineSection(CProbeEngine& to, CProbeEngine& from) {
     std::string ownName = std::move(to.instrumentName);
     VisitStoredFields(FieldMover(), to, from);
+    // A list file keeps the sweep's list after the image (SetupImage.cpp); it goes with the sweep.
+    to.sweep.list = std::move(from.sweep.list);
     to.instrumentName = std::move(ownName);
 }
 

@@ -6,13 +6,26 @@
 #include "persist/ArchiveWriter.h"
 #include "persist/EngineSection.h"
 #include "persist/RecordImages.h"
+#include "probe/FrequencySegments.h"
 
 namespace kv {
 
 namespace {
 
-void WriteDocumentSection(ArchiveWriter& ar, const DocumentSection& d) {
-    ar.Fixed(kSetupMagic, kMagicRecord);
+bool HoldsList(const SetupImageSource& s) {
+    return s.document->sweep.sweepType == SweepKind::List ||
+           s.engine->sweep.sweepType == SweepKind::List;
+}
+
+// The lists after the engine's section of a list file, in the file's order.
+template <class Visitor, class D, class E>
+void VisitLists(Visitor&& visit, D& document, E& engine) {
+    visit("documentList", document.sweep.list);
+    visit("engineList", engine.sweep.list);
+}
+
+void WriteDocumentSection(ArchiveWriter& ar, const DocumentSection& d, bool list) {
+    ar.Fixed(list ? kSetupListMagic : kSetupMagic, kMagicRecord);
     VisitFields(ArchiveFieldWriter(ar), d);
 }
 
@@ -32,15 +45,28 @@ std::size_t EstimatedSize(const SetupImageSource& s) {
         VisitFields(size, *format);
     }
     VisitStoredFields(size, *s.engine);
+    if (HoldsList(s)) {
+        VisitLists(size, *s.document, *s.engine);
+    }
     return kMagicRecord + size.Size();
 }
 
-// A sweep no file the program writes holds: more points than any analyzer sweeps, or a kind that
-// is neither linear nor logarithmic (it has no frequencies, so a calibration or a measurement
-// would run on none).
-bool ImpossibleSweep(const Sweep& sweep) {
-    return sweep.numPoints > kMaxSweepPoints ||
-           (sweep.sweepType != SweepKind::Linear && sweep.sweepType != SweepKind::Logarithmic);
+// A sweep no file the program writes holds: more points than any analyzer sweeps, a kind that
+// is no kind (it has no frequencies, so a calibration or a measurement would run on none), a
+// list in a file without lists, or a list that is no list or not its sweep's.
+bool ImpossibleSweep(const Sweep& sweep, bool listFile) {
+    if (sweep.numPoints > kMaxSweepPoints) {
+        return true;
+    }
+    switch (sweep.sweepType) {
+        case SweepKind::Linear:
+        case SweepKind::Logarithmic:
+            return !sweep.list.empty();
+        case SweepKind::List:
+            return !listFile || CheckFrequencyList(sweep.list).has_value() ||
+                   static_cast<int>(sweep.list.size()) != sweep.numPoints;
+    }
+    return true;
 }
 
 }  // namespace
@@ -62,13 +88,18 @@ SetupImageSource SetupImage::Source() const {
 
 bool MagicAccepted(const std::string& magicRecord) {
     return magicRecord.find(kSetupMagic) != std::string::npos ||
-           magicRecord.find(kSetupSiblingMagic) != std::string::npos;
+           magicRecord.find(kSetupSiblingMagic) != std::string::npos || ListMagic(magicRecord);
+}
+
+bool ListMagic(const std::string& magicRecord) {
+    return magicRecord.substr(0, magicRecord.find('\0')) == kSetupListMagic;
 }
 
 std::vector<std::uint8_t> WriteSetupImage(const SetupImageSource& source) {
     ArchiveWriter ar;
     ar.Reserve(EstimatedSize(source));
-    WriteDocumentSection(ar, *source.document);
+    const bool list = HoldsList(source);
+    WriteDocumentSection(ar, *source.document, list);
     for (const CTrace* trace : source.traces) {
         WriteTraceRecord(ar, *trace);
     }
@@ -76,6 +107,9 @@ std::vector<std::uint8_t> WriteSetupImage(const SetupImageSource& source) {
         WriteFormatRecord(ar, *format);
     }
     WriteEngineSection(ar, *source.engine);
+    if (list) {
+        VisitLists(ArchiveFieldWriter(ar), *source.document, *source.engine);
+    }
     return ar.Take();
 }
 
@@ -96,11 +130,16 @@ SetupReadResult ReadSetupImage(std::span<const std::uint8_t> bytes, SetupImage& 
         ReadFormatRecord(ar, format);
     }
     image.storedName = ReadEngineSection(ar, *image.engine);
-    if (ImpossibleSweep(image.document.sweep) || ImpossibleSweep(image.engine->sweep)) {
+    const bool listFile = ListMagic(image.document.magic);
+    if (listFile) {
+        VisitLists(ArchiveFieldReader(ar), image.document, *image.engine);
+    }
+    if (ImpossibleSweep(image.document.sweep, listFile) ||
+        ImpossibleSweep(image.engine->sweep, listFile)) {
         ar.Fail();
     }
-    // Bytes after the engine's section are left alone: the program writes none, and a file
-    // with some is still read as it always was.
+    // Bytes after the engine's section (or a list file's lists) are left alone: the program
+    // writes none, and a file with some is still read as it always was.
     return ar.Failed() ? SetupReadResult::Damaged : SetupReadResult::Ok;
 }
 

@@ -28,6 +28,10 @@ namespace kv {
 inline constexpr const char* kSetupMagic = "QVR47310C1.02";
 // Files of the sibling line-measurement program share the image and are accepted.
 inline constexpr const char* kSetupSiblingMagic = "QVR47311C1.02";
+// A file in which either sweep is a list: the same image, then the two lists (the document's
+// sweep's, then the engine's). Its magic holds neither of the two above, so that a reader that
+// knows no lists refuses it rather than read a sweep it cannot make.
+inline constexpr const char* kSetupListMagic = "QVR47310L1.00";
 inline constexpr std::size_t kMagicRecord = 200;
 // The file dialogs' filter and default extension (without the dot) of setup files.
 inline constexpr const char* kSetupFileFilter = "Kv47310 Files (*.tst)|*.tst|All Files (*.*)|*.*||";
@@ -208,6 +212,8 @@ enum class SetupReadResult {
 
 // True when the magic record contains either magic.
 bool MagicAccepted(const std::string& magicRecord);
+// Whether a magic record is a list file's: its text is exactly kSetupListMagic.
+bool ListMagic(const std::string& magicRecord);
 
 std::vector<std::uint8_t> WriteSetupImage(const SetupImageSource& source);
 // Reads the whole image into `image`. The magic is checked first, so a file of another kind is

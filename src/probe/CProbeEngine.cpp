@@ -4,8 +4,10 @@
 #include <cmath>
 
 #include "instrument/IDriverWait.h"
+#include "instrument/IListSweep.h"
 #include "instrument/PrintableText.h"
 #include "probe/FrequencyList.h"
+#include "probe/FrequencySegments.h"
 #include "probe/Units.h"
 
 namespace kv {
@@ -24,6 +26,22 @@ constexpr int kVerifyAttempts = 4;
 constexpr std::size_t kInstrumentNameLength = 200;
 
 const char* const kRangeCaption = "Frequency out of range";
+const char* const kNoListSweep =
+    "The selected instrument sweeps linear and logarithmic sweeps only, not a list of frequencies.";
+
+// Every point of one list within 1 Hz of its partner in the other (differences truncated to whole
+// hertz, as the start and stop of a sweep are compared).
+bool WithinOneHertz(const std::vector<double>& a, const std::vector<double>& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (!(std::fabs(std::trunc(a[i] - b[i])) <= 1.0)) {
+            return false;
+        }
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -161,31 +179,49 @@ SweepVerification CProbeEngine::VerifyInstrumentSetup(const std::string& message
         WaitCursor cursor(ui_);
         BuildFrequencyList();
         for (int attempt = 0; attempt < kVerifyAttempts; ++attempt) {
-            // A driver that writes nothing reads as a match.
-            double start = StartHz();
-            double stop = StopHz();
-            int points = sweep.numPoints;
-            bool read = true;
-            if (driver_ != nullptr) {
-                read = driver_->GetStartFrequency(start) == 0;
-                read = driver_->GetStopFrequency(stop) == 0 && read;
-                read = driver_->GetNumberOfPoints(points) == 0 && read;
-            }
-            if (points == sweep.numPoints && std::fabs(std::trunc(StartHz() - start)) <= 1.0 &&
-                std::fabs(std::trunc(StopHz() - stop)) <= 1.0) {
-                result.accepted = true;
-                break;
-            }
-            // A sweep the analyzer could not report, or one no sweep can be (nothing above 0 Hz,
-            // a stop below the start, no points), is never taken: the analyzer was not set up.
-            if (!read || !(start > 0.0) || !(stop >= start) || points < 1) {
-                break;
+            // An analyzer that reads back its list is compared point by point, whatever the kind
+            // of sweep; any other by its start, stop and number of points.
+            auto* lists = dynamic_cast<IListSweep*>(driver_);
+            if (lists != nullptr) {
+                std::vector<double> read;
+                const bool readBack = lists->GetFrequencyList(read) == 0;
+                if (readBack && WithinOneHertz(read, frequencies)) {
+                    result.accepted = true;
+                    break;
+                }
+                // A list the analyzer could not report, or one that is no sweep, is never taken.
+                if (!readBack || CheckFrequencyList(read)) {
+                    break;
+                }
+                sweep = SweepOfList(read, sweep.sweepType, 1.0);
+            } else {
+                // A driver that writes nothing reads as a match.
+                double start = StartHz();
+                double stop = StopHz();
+                int points = sweep.numPoints;
+                bool read = true;
+                if (driver_ != nullptr) {
+                    read = driver_->GetStartFrequency(start) == 0;
+                    read = driver_->GetStopFrequency(stop) == 0 && read;
+                    read = driver_->GetNumberOfPoints(points) == 0 && read;
+                }
+                if (points == sweep.numPoints && std::fabs(std::trunc(StartHz() - start)) <= 1.0 &&
+                    std::fabs(std::trunc(StopHz() - stop)) <= 1.0) {
+                    result.accepted = true;
+                    break;
+                }
+                // A sweep the analyzer could not report, or one no sweep can be (nothing above 0
+                // Hz, a stop below the start, no points), is never taken: the analyzer was not
+                // set up.
+                if (!read || !(start > 0.0) || !(stop >= start) || points < 1) {
+                    break;
+                }
+                SetStart(start);
+                SetStop(stop);
+                sweep.numPoints = points;
             }
             // The instrument knows what it can do: take its sweep. The error terms were made for
             // the old one, so the calibration no longer holds.
-            SetStart(start);
-            SetStop(stop);
-            sweep.numPoints = points;
             result.adopted = sweep;
             calibrated = false;
             BuildFrequencyList();
@@ -211,7 +247,9 @@ FrequencyPage CProbeEngine::CurrentSweepPage() const {
     page.sweep = sweep;
     page.setChartScale = setChartScale;
     const bool logSweep = LogSweepAvailable();
-    page.sweep.sweepType = logSweep ? sweep.sweepType : SweepKind::Linear;
+    if (!logSweep && sweep.sweepType == SweepKind::Logarithmic) {
+        page.sweep.sweepType = SweepKind::Linear;
+    }
     page.logSweepEnabled = logSweep;
     return page;
 }
@@ -260,19 +298,22 @@ SweepVerification CProbeEngine::SendSweep() {
     return VerifyInstrumentSetup(kSetupChangedMessage);
 }
 
-SweepVerification CProbeEngine::AdoptSweepOf(const std::vector<double>& fileFrequencies,
-                                             SweepKind kind) {
-    const int points = static_cast<int>(fileFrequencies.size());
-    SetStart(fileFrequencies.front());
-    SetStop(fileFrequencies.back());
-    sweep.numPoints = points;
-    sweep.sweepType = kind;
-    BuildFrequencyList();
-    if (!SameFrequencies(frequencies, fileFrequencies)) {
-        sweep.sweepType =
-            kind == SweepKind::Logarithmic ? SweepKind::Linear : SweepKind::Logarithmic;
-        BuildFrequencyList();
+std::optional<SweepVerification> CProbeEngine::AdoptSweepOf(
+    const std::vector<double>& fileFrequencies, SweepKind kind) {
+    // The linear or the logarithmic sweep whose list the file's is, the preferred one first; a
+    // list that is neither is taken as it is, where the analyzer sweeps it.
+    Sweep adopted = SweepOfList(fileFrequencies, kind, kFrequencyTolerance);
+    if (adopted.sweepType == SweepKind::List) {
+        FrequencyPage page;
+        page.sweep = adopted;
+        std::string refusal = CheckFrequencyList(adopted.list).value_or(FrequencyRefusal(page));
+        if (!refusal.empty()) {
+            Ask(refusal, kRangeCaption);
+            return std::nullopt;
+        }
     }
+    sweep = std::move(adopted);
+    BuildFrequencyList();
     calibrated = false;
     if (driver_ != nullptr) {
         driver_->SetFrequencyList(frequencies, PointCount(), SweepTypeCode(sweep.sweepType));
@@ -295,11 +336,21 @@ std::string CProbeEngine::FrequencyRefusal(const FrequencyPage& page) const {
     if (stop > maxFrequency) {
         return "The stop frequency must be less than " + FormatFrequency(maxFrequency);
     }
-    if (page.sweep.numPoints < minPoints) {
-        return "The number of points must be greater than " + std::to_string(minPoints);
+    // A list may hold two points; a sweep no fewer than the analyzer's least.
+    const bool list = page.sweep.sweepType == SweepKind::List;
+    const int fewest = list ? static_cast<int>(kMinListFrequencies) : minPoints;
+    if (page.sweep.numPoints < fewest) {
+        return "The number of points must be greater than " + std::to_string(fewest);
     }
     if (page.sweep.numPoints > maxPoints) {
         return "The number of points must be less than " + std::to_string(maxPoints);
+    }
+    if (list && driver_ != nullptr) {
+        const auto* lists = dynamic_cast<const IListSweep*>(driver_);
+        if (lists == nullptr) {
+            return kNoListSweep;
+        }
+        return lists->ListRefusal(page.sweep.list);
     }
     return {};
 }

@@ -95,9 +95,11 @@ public:
     void TakeSweep(const FrequencyPage& page);
     SweepVerification SendSweep();
     // The sweep of a data file's frequency list (its first and last frequency and its number of
-    // points, spaced as `kind` when that gives the file's list, else the other way): taken
-    // uncalibrated, sent to the analyzer and verified.
-    SweepVerification AdoptSweepOf(const std::vector<double>& fileFrequencies, SweepKind kind);
+    // points, spaced as `kind` when that gives the file's list, else the other way, else the list
+    // itself): taken uncalibrated, sent to the analyzer and verified. Nothing, with the reason
+    // shown, when the list is one the analyzer cannot sweep.
+    std::optional<SweepVerification> AdoptSweepOf(const std::vector<double>& fileFrequencies,
+                                                  SweepKind kind);
     void ShowWait(const std::string& text, const std::string& caption);
     void HideWait();
     // Shows the Cancel button of the wait window that is up.

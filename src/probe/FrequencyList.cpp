@@ -3,12 +3,14 @@
 #include <cmath>
 
 #include "instrument/IInstrumentDriver.h"
+#include "instrument/IListSweep.h"
 #include "probe/Units.h"
 
 namespace kv {
 
 static_assert(SweepTypeCode(SweepKind::Linear) == kLinearSweep &&
-              SweepTypeCode(SweepKind::Logarithmic) == kLogarithmicSweep);
+              SweepTypeCode(SweepKind::Logarithmic) == kLogarithmicSweep &&
+              SweepTypeCode(SweepKind::List) == kListSweep);
 
 std::vector<double> FrequencyList(const Sweep& sweep) {
     std::vector<double> frequencies;
@@ -46,6 +48,14 @@ std::vector<double> FrequencyList(const Sweep& sweep) {
     return frequencies;
 }
 
+bool ChartAxisLogarithmic(const Sweep& sweep) {
+    if (sweep.sweepType == SweepKind::List) {
+        return sweep.list.size() >= 2 && sweep.list.front() > 0.0 &&
+               sweep.list.back() > 10.0 * sweep.list.front();
+    }
+    return sweep.sweepType == SweepKind::Logarithmic;
+}
+
 Sweep ListSweep(std::vector<double> points) {
     Sweep sweep;
     if (!points.empty()) {
@@ -59,15 +69,20 @@ Sweep ListSweep(std::vector<double> points) {
     return sweep;
 }
 
-Sweep SweepOfList(const std::vector<double>& points, SweepKind preferred) {
+Sweep SweepOfList(const std::vector<double>& points, SweepKind preferred, double toleranceHz) {
     if (points.size() >= 2) {
         const SweepKind other =
             preferred == SweepKind::Logarithmic ? SweepKind::Linear : SweepKind::Logarithmic;
-        for (const SweepKind kind : {preferred == SweepKind::List ? SweepKind::Linear : preferred,
-                                     other}) {
-            Sweep sweep = SweepBetween(points.front(), points.back(),
-                                       static_cast<int>(points.size()), kind);
-            if (SameFrequencies(FrequencyList(sweep), points)) {
+        for (const SweepKind kind :
+             {preferred == SweepKind::List ? SweepKind::Linear : preferred, other}) {
+            Sweep sweep =
+                SweepBetween(points.front(), points.back(), static_cast<int>(points.size()), kind);
+            const std::vector<double> list = FrequencyList(sweep);
+            bool same = list.size() == points.size();
+            for (std::size_t i = 0; same && i < list.size(); ++i) {
+                same = std::fabs(list[i] - points[i]) <= toleranceHz;
+            }
+            if (same) {
                 return sweep;
             }
         }

@@ -1,8 +1,16 @@
 #include "probe/FrequencyPage.h"
 
+#include "probe/FrequencySegments.h"
+
 namespace kv {
 
 std::optional<FrequencyPage::Refusal> FrequencyPage::LeaveCheck() const {
+    if (sweep.sweepType == SweepKind::List) {
+        if (auto refusal = CheckFrequencyList(sweep.list)) {
+            return Refusal{std::move(*refusal), "Setup"};
+        }
+        return std::nullopt;
+    }
     const double start = sweep.StartHz();
     const double stop = sweep.StopHz();
     if (stop < start) {

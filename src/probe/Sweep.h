@@ -32,7 +32,7 @@ struct Sweep {
     // The points of a list sweep, in hertz, strictly increasing; start, stop and numPoints are its
     // first, its last and its size (ListSweep). Empty for the other kinds. A setup file keeps it
     // apart from the fields below, in a list file only.
-    std::vector<double> list;
+    std::vector<double> list{};
 
     // The value times its unit's factor.
     double StartHz() const;

@@ -694,9 +694,10 @@ TEST(AdoptSweepOf, TakesTheSpacingThatGivesTheFilesList) {
         b.driver.reportStartHz = 3e8;
         b.driver.reportStopHz = 3e9;
         b.driver.reportPoints = 21;
-        const SweepVerification v = b.engine.AdoptSweepOf(file, c.preferred);
-        EXPECT_TRUE(v.accepted);
-        EXPECT_FALSE(v.adopted);
+        const auto v = b.engine.AdoptSweepOf(file, c.preferred);
+        ASSERT_TRUE(v);
+        EXPECT_TRUE(v->accepted);
+        EXPECT_FALSE(v->adopted);
         EXPECT_EQ(b.engine.sweep.sweepType, c.taken);
         EXPECT_EQ(b.engine.frequencies, file);
         EXPECT_NEAR(file[1], c.fileKind == linear ? 4.35e8 : 338838811.8, 1.0);
@@ -708,4 +709,37 @@ TEST(AdoptSweepOf, TakesTheSpacingThatGivesTheFilesList) {
         EXPECT_EQ(b.driver.frequencyList, file);
         EXPECT_EQ(b.driver.sweepTypeSent, SweepTypeCode(c.taken));
     }
+}
+
+// A file's list that is neither the linear nor the logarithmic sweep between its ends is taken as
+// a list; an analyzer that sweeps no lists refuses it, and nothing changes.
+TEST(AdoptSweepOf, AnyOtherListIsTakenAsAListWhereTheAnalyzerSweepsOne) {
+    // 21 points from 200 MHz to 20 GHz in equal ratios of 10^0.1 (the program's logarithmic
+    // sweep spaces the points of each tenth linearly).
+    std::vector<double> file;
+    for (int i = 0; i <= 20; ++i) {
+        file.push_back(2e8 * std::pow(10.0, 0.1 * i));
+    }
+    Bench alone(false);
+    const auto taken = alone.engine.AdoptSweepOf(file, SweepKind::Linear);
+    ASSERT_TRUE(taken);
+    EXPECT_TRUE(taken->accepted);
+    EXPECT_EQ(alone.engine.sweep.sweepType, SweepKind::List);
+    EXPECT_EQ(alone.engine.frequencies, file);
+    EXPECT_EQ(alone.engine.sweep.numPoints, 21);
+    EXPECT_EQ(
+        Printf("%g %s,%g %s", alone.engine.sweep.startValue, alone.engine.sweep.startUnit.c_str(),
+               alone.engine.sweep.stopValue, alone.engine.sweep.stopUnit.c_str()),
+        "200 MHz,20 GHz");
+
+    Bench b;
+    b.engine.calibrated = true;
+    const Sweep before = b.engine.sweep;
+    EXPECT_FALSE(b.engine.AdoptSweepOf(file, SweepKind::Linear));
+    EXPECT_EQ(b.ui.MessageTexts(),
+              (std::vector<std::string>{"The selected instrument sweeps linear and logarithmic "
+                                        "sweeps only, not a list of frequencies."}));
+    EXPECT_EQ(b.engine.sweep, before);
+    EXPECT_TRUE(b.engine.calibrated);
+    EXPECT_TRUE(b.driver.calls.empty());
 }
