@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "../simcard/SimulatedCardId.h"
+#include "probe/Units.h"
 
 namespace kv {
 
@@ -322,6 +323,39 @@ int DemoAnalyzer::GetMaxFrequency(double& hz) {
 
 int DemoAnalyzer::GetMaxPoints(int& points) {
     points = settings_.maxPoints;
+    return 0;
+}
+
+std::string DemoAnalyzer::ListRefusal(std::span<const double> frequencies) const {
+    if (frequencies.empty()) {
+        return "The list holds no frequency.";
+    }
+    if (frequencies.size() > static_cast<std::size_t>(settings_.maxPoints)) {
+        return "The list holds " + std::to_string(frequencies.size()) +
+               " points; the analyzer sweeps at most " + std::to_string(settings_.maxPoints) + ".";
+    }
+    for (std::size_t i = 0; i < frequencies.size(); ++i) {
+        const double f = frequencies[i];
+        if (!(f >= settings_.minFrequency && f <= settings_.maxFrequency)) {
+            return "Point " + std::to_string(i + 1) + " of the list, " + FormatFrequency(f) +
+                   ", is outside the analyzer's range, " + FormatFrequency(settings_.minFrequency) +
+                   " to " + FormatFrequency(settings_.maxFrequency) + ".";
+        }
+    }
+    return {};
+}
+
+int DemoAnalyzer::GetFrequencyList(std::vector<double>& frequencies) {
+    if (settings_.reportPoints >= 0 &&
+        static_cast<std::size_t>(settings_.reportPoints) != frequencies_.size()) {
+        frequencies.clear();
+        if (settings_.reportPoints > 0) {
+            frequencies =
+                LinearList(frequencies_.front(), frequencies_.back(), settings_.reportPoints);
+        }
+        return 0;
+    }
+    frequencies = frequencies_;
     return 0;
 }
 

@@ -4,7 +4,8 @@
 // follows the driver contract of the program: raw reflections from BeginCalibration (or
 // PrepareCalibration) up to the next DownloadCalibration, reflections corrected with the terms last
 // downloaded otherwise (raw when none are, or when they do not fit the sweep). The material at the
-// probe follows the texts the program shows (DemoOperator).
+// probe follows the texts the program shows (DemoOperator). It sweeps any list of frequencies
+// within its range and its number of points (IListSweep).
 
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "GaussianNoise.h"
 #include "instrument/IComponentSettings.h"
 #include "instrument/IDriverSettings.h"
+#include "instrument/IListSweep.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "probe/ProbeModel.h"
 
@@ -24,7 +26,8 @@ namespace kv {
 // Operations the analyzer has nothing to do for are the base's.
 class DemoAnalyzer : public InstrumentDriverBase,
                      public IDriverSettings,
-                     public IComponentSettings {
+                     public IComponentSettings,
+                     public IListSweep {
 public:
     // The settings file the plugin reads, in the working directory.
     static constexpr const char* kSettingsFile = "demo-analyzer.ini";
@@ -65,6 +68,12 @@ public:
     int QueryLogSweepSupport() override;
     int ArmExternalTrigger() override;
     int PollExternalTrigger() override;
+
+    // IListSweep: a list is refused for a point outside the range or more points than the
+    // analyzer has. The list read back is the one it sweeps, or with report_points the linear
+    // sweep of that many points between its ends (as GetNumberOfPoints reports).
+    std::string ListRefusal(std::span<const double> frequencies) const override;
+    int GetFrequencyList(std::vector<double>& frequencies) override;
 
     // For one run: "material" (air, short, water, load, sample) puts that at the probe.
     bool SetRunSetting(const std::string& key, const std::string& value,

@@ -45,12 +45,12 @@ std::string Hz(double f) {
 }
 
 // "point 5 (2.3 GHz in the file, 2.31 GHz in the sweep)"
-std::string PointText(long i, const std::vector<double>& file, std::span<const double> other,
-                      const char* otherName) {
+std::string PointText(long i, std::span<const double> file, std::span<const double> other,
+                      const char* otherName, const char* fileName = "the file") {
     std::string text = "point " + std::to_string(i + 1) + " (";
     text += static_cast<std::size_t>(i) < file.size() ? Hz(file[static_cast<std::size_t>(i)])
                                                       : std::string("none");
-    text += " in the file, ";
+    text += std::string(" in ") + fileName + ", ";
     text += static_cast<std::size_t>(i) < other.size() ? Hz(other[static_cast<std::size_t>(i)])
                                                        : std::string("none");
     return text + " in " + otherName + ")";
@@ -105,20 +105,14 @@ int TouchstoneAnalyzer::Load() {
                         first->path + ".");
         }
     }
+    // The files' frequencies are the sweep as written, whatever their spacing; a sweep of the
+    // program's own is offered as such.
     const std::vector<double>& f = first->data.frequencies;
     const int n = static_cast<int>(f.size());
-    const std::vector<double> linear = ProgramList(f.front(), f.back(), n, SweepKind::Linear);
-    const long linearDiff = FirstDifference(f, linear);
-    bool log = false;
-    if (linearDiff >= 0) {
-        log = n >= 11 && (n - 1) % 10 == 0 &&
-              FirstDifference(f, ProgramList(f.front(), f.back(), n, SweepKind::Logarithmic)) < 0;
-        if (!log) {
-            return Fail("The frequencies of " + first->path +
-                        " are neither a linear nor a logarithmic sweep of the program: " +
-                        PointText(linearDiff, f, linear, "a linear sweep") + ".");
-        }
-    }
+    const bool log =
+        n >= 11 && (n - 1) % 10 == 0 &&
+        FirstDifference(f, ProgramList(f.front(), f.back(), n, SweepKind::Linear)) >= 0 &&
+        FirstDifference(f, ProgramList(f.front(), f.back(), n, SweepKind::Logarithmic)) < 0;
     files_ = std::move(files);
     axis_ = f;
     logSweep_ = log;
@@ -263,6 +257,29 @@ int TouchstoneAnalyzer::GetNumberOfPoints(int& points) {
         return kNotDone;
     }
     points = static_cast<int>(axis_.size());
+    return 0;
+}
+
+std::string TouchstoneAnalyzer::ListRefusal(std::span<const double> frequencies) const {
+    if (!loaded_) {
+        const std::string why = LastError();
+        return why.empty() ? std::string("The Touchstone files have not been read.") : why;
+    }
+    const long i = FirstDifference(axis_, frequencies);
+    if (i < 0) {
+        return {};
+    }
+    return "The Touchstone files hold only their own frequencies, " + std::to_string(axis_.size()) +
+           " points from " + Hz(axis_.front()) + " to " + Hz(axis_.back()) +
+           ": the list differs at " + PointText(i, frequencies, axis_, "the files", "the list") +
+           ".";
+}
+
+int TouchstoneAnalyzer::GetFrequencyList(std::vector<double>& frequencies) {
+    if (Load() != 0) {
+        return kNotDone;
+    }
+    frequencies = axis_;
     return 0;
 }
 

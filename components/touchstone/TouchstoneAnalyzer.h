@@ -7,7 +7,8 @@
 // of the shorting block replays the same file. Outside a calibration a sweep is the sample's
 // file, or the refreshed standard's file while the refresh prompt is shown. Like an analyzer, it
 // returns raw readings between BeginCalibration and DownloadCalibration and readings corrected
-// with the downloaded terms otherwise.
+// with the downloaded terms otherwise. Its sweep is the files' frequencies, as written: a list the
+// program takes from it (IListSweep), and the only one it sweeps.
 
 #include <map>
 #include <string>
@@ -15,23 +16,28 @@
 
 #include "instrument/DownloadedTerms.h"
 #include "instrument/IComponentSettings.h"
+#include "instrument/IListSweep.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "touchstone/Touchstone.h"
 
 namespace kv {
 
-class TouchstoneAnalyzer : public InstrumentDriverBase, public IComponentSettings {
+class TouchstoneAnalyzer : public InstrumentDriverBase,
+                           public IComponentSettings,
+                           public IListSweep {
 public:
     static constexpr const char* kName = "Touchstone files";
 
     // The files by their settings key (kTouchstoneFileKeys); empty paths are left out.
     explicit TouchstoneAnalyzer(std::map<std::string, std::string> files);
 
-    // Reads every file: they must read, share their frequencies and reference resistance, and
-    // lie on the program's linear or logarithmic sweep from their first to their last frequency.
+    // Reads every file: they must read and share the frequencies and the reference resistance of
+    // the first of them (in the order of kTouchstoneFileKeys).
     int CheckInstrument() override;
     int OpenInstrument(const std::string&, const std::string&) override;
     int Preset() override;
+    // Takes note of the sweep the program expects; the analyzer sweeps the files' frequencies
+    // whatever it is sent, and a sweep refuses to measure when they are not the expected ones.
     int SetFrequencyList(std::span<const double> frequencies, int count, int sweepType) override;
     int MeasureTrace(std::span<CComplex> trace) override;
     int ReadTrace(std::span<CComplex> trace) override;
@@ -49,6 +55,10 @@ public:
     int GetMaxPoints(int& points) override { return GetNumberOfPoints(points); }
     int GetInstrumentName(std::string& name) override;
     int QueryLogSweepSupport() override { return logSweep_ ? 0 : kLogSweepNotOffered; }
+
+    // IListSweep: the files' frequencies are the one list it sweeps.
+    std::string ListRefusal(std::span<const double> frequencies) const override;
+    int GetFrequencyList(std::vector<double>& frequencies) override;
 
     // The settings page (TouchstoneSettingsPage.cpp): one file per standard and the sample, kept
     // in the settings group kTouchstoneSettingsGroup.

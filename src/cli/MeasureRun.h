@@ -36,8 +36,8 @@ bool SetSweepForRun(const CliOptions& options, CKv4731xDoc& doc, std::FILE* err)
 Outcome SetSweepOf(CKv4731xDoc& doc, FrequencyPage page, std::FILE* err);
 
 // The Touchstone steps (TouchstoneRun.cpp). SetTouchstoneFiles hands the file options to the
-// "Touchstone files" analyzer for this run; AdoptFileSweep takes the files' sweep when the sweep
-// options leave it open; WriteSampleTouchstones writes --touchstone and --raw-touchstone of a
+// "Touchstone files" analyzer for this run; AdoptFileSweep takes the files' frequencies when the
+// sweep options leave it open; WriteSampleTouchstones writes --touchstone and --raw-touchstone of a
 // measurement.
 void SetTouchstoneFiles(const CliOptions& options);
 bool AdoptFileSweep(const CliOptions& options, CKv4731xDoc& doc, std::FILE* err);

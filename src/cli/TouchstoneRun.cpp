@@ -5,15 +5,18 @@
 #include <QFile>
 #include <QVariantMap>
 
+#include <cmath>
 #include <ctime>
 #include <vector>
 
 #include "cli/MeasureRun.h"
 #include "cli/TerminalUi.h"
 #include "doc/CKv4731xDoc.h"
+#include "instrument/IListSweep.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "persist/DataFile.h"
 #include "persist/FileIo.h"
+#include "probe/FrequencyList.h"
 #include "probe/Readings.h"
 #include "touchstone/Touchstone.h"
 
@@ -36,6 +39,22 @@ std::string NowText() {
     localtime_r(&now, &local);
     char text[32];
     return std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local) != 0 ? text : "";
+}
+
+// The sweep of the files' frequencies: the program's linear or logarithmic sweep between their
+// ends when its every point is within 1 Hz of theirs, else the list as the files write it.
+Sweep FileSweep(const std::vector<double>& list, bool logSweep) {
+    Sweep sweep = SweepOfList(list, logSweep ? SweepKind::Logarithmic : SweepKind::Linear);
+    if (sweep.sweepType == SweepKind::List) {
+        return sweep;
+    }
+    const std::vector<double> points = FrequencyList(sweep);
+    bool within =
+        points.size() == list.size() && (logSweep || sweep.sweepType != SweepKind::Logarithmic);
+    for (std::size_t i = 0; within && i < list.size(); ++i) {
+        within = std::fabs(points[i] - list[i]) <= 1.0;
+    }
+    return within ? sweep : ListSweep(list);
 }
 
 bool WriteText(const std::string& path, const std::string& text, std::FILE* err) {
@@ -69,22 +88,14 @@ bool AdoptFileSweep(const CliOptions& o, CKv4731xDoc& doc, std::FILE* err) {
     if (driver == nullptr || sweepGiven || doc.CurrentInstrumentName() != kTouchstoneAnalyzerName) {
         return true;
     }
-    double start = 0.0;
-    double stop = 0.0;
-    int points = 0;
-    if (driver->GetStartFrequency(start) != 0 || driver->GetStopFrequency(stop) != 0 ||
-        driver->GetNumberOfPoints(points) != 0) {
+    auto* lists = dynamic_cast<IListSweep*>(driver);
+    std::vector<double> list;
+    if (lists == nullptr || lists->GetFrequencyList(list) != 0 || list.empty()) {
         std::fprintf(err, "kv47310-cli: %s\n", DriverError(driver).c_str());
         return false;
     }
     FrequencyPage page = doc.Engine().CurrentSweepPage();
-    page.sweep.startValue = start;
-    page.sweep.startUnit = "Hz";
-    page.sweep.stopValue = stop;
-    page.sweep.stopUnit = "Hz";
-    page.sweep.numPoints = points;
-    page.sweep.sweepType =
-        driver->QueryLogSweepSupport() == 0 ? SweepKind::Logarithmic : SweepKind::Linear;
+    page.sweep = FileSweep(list, doc.LogSweepAvailable());
     if (!SetSweepOf(doc, page, err).Done()) {
         std::fprintf(err, "kv47310-cli: the sweep of the files was refused\n");
         return false;

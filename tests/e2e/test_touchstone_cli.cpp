@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <cmath>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "CliRun.h"
@@ -34,6 +36,31 @@ std::string ReadingFile(const DemoMaterial& material, double start, double stop,
         data.s11.push_back(RawReflection(DemoErrorTerms(f, 0.0), material.Reflection(model, f)));
     }
     return FormatTouchstone(data, "Made-up analyzer 1.0", "2026-01-01 00:00:00");
+}
+
+// The same reading on frequencies written as another program writes them ("%.12g" Hz).
+std::string ReadingFileOn(const DemoMaterial& material, const std::vector<std::string>& grid) {
+    ProbeModel model;
+    model.LoadProbeCoefficients(1);
+    std::string text = "! made-up grid\n# Hz S RI R 50\n";
+    for (const std::string& f : grid) {
+        const double hz = std::strtod(f.c_str(), nullptr);
+        const CComplex m = RawReflection(DemoErrorTerms(hz, 0.0), material.Reflection(model, hz));
+        char line[96];
+        std::snprintf(line, sizeof line, "%s %.17g %.17g\n", f.c_str(), m.re, m.im);
+        text += line;
+    }
+    return text;
+}
+
+std::vector<std::string> GridTexts(const std::vector<double>& f) {
+    std::vector<std::string> texts;
+    for (double x : f) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.12g", x);
+        texts.push_back(text);
+    }
+    return texts;
 }
 
 TEST(CliTouchstone, MeasuresMethanolFromFilesAndExportsItsReflection) {
@@ -84,6 +111,55 @@ TEST(CliTouchstone, MeasuresMethanolFromFilesAndExportsItsReflection) {
         EXPECT_NEAR(corrected.data.s11[i].im, g.im, 1e-9);
     }
     EXPECT_NE(folder.Read("out.s1p").find("! Instrument: Touchstone files\n"), std::string::npos);
+}
+
+// Without sweep options the measurement takes the files' frequencies exactly as written: a true
+// logarithmic grid, the two segments of another program and a grid near the program's linear
+// sweep are measured as they are.
+TEST(CliTouchstone, MeasuresOnTheFilesOwnGrid) {
+    std::vector<double> geometric;
+    for (int k = 0; k <= 20; ++k) {
+        geometric.push_back(300e3 * std::pow(10.0, k / 5.0));
+    }
+    std::vector<double> segments;
+    for (int k = 2; k <= 10; ++k) {
+        segments.push_back(k * 1e8);  // 200 MHz to 1 GHz in steps of 100 MHz
+    }
+    for (int k = 3; k <= 20; ++k) {
+        segments.push_back(k * 5e8);  // 1.5 GHz to 10 GHz in steps of 500 MHz
+    }
+    // A linear grid with one point 500 Hz off: the program's linear sweep is not within 1 Hz.
+    std::vector<double> nearlyLinear;
+    for (int k = 0; k <= 20; ++k) {
+        nearlyLinear.push_back(2e8 + k * 1.4e8 + (k == 4 ? 500.0 : 0.0));
+    }
+    for (const auto& grid : {GridTexts(geometric), GridTexts(segments), GridTexts(nearlyLinear)}) {
+        SCOPED_TRACE(grid[1]);
+        CliFolder folder;
+        folder.Write("air.s1p", ReadingFileOn(DemoMaterial::Air(), grid));
+        folder.Write("short.s1p", ReadingFileOn(DemoMaterial::Short(), grid));
+        folder.Write("water.s1p", ReadingFileOn(DemoMaterial::Water(25.0), grid));
+        folder.Write("methanol.s1p",
+                     ReadingFileOn(DemoMaterial::Relaxation(kMethanol, "sample"), grid));
+        const CliResult r = folder.Run(
+            {"measure", "--instrument", "Touchstone", "--air", folder.Path("air.s1p"), "--short",
+             folder.Path("short.s1p"), "--water", folder.Path("water.s1p"), "--sample",
+             folder.Path("methanol.s1p"), "--yes", "--touchstone", folder.Path("out.s1p")});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::vector<ResultRow> rows = ParseRows(r.out);
+        ASSERT_EQ(rows.size(), grid.size()) << r.out;
+        const TouchstoneParse out = ParseTouchstone(folder.Read("out.s1p"));
+        ASSERT_TRUE(out.ok);
+        for (std::size_t i = 0; i < grid.size(); ++i) {
+            const double f = std::strtod(grid[i].c_str(), nullptr);
+            EXPECT_EQ(out.data.frequencies[i], f) << i;
+            EXPECT_NEAR(rows[i].frequency, f, 5e-5) << i;  // the data file's four decimals
+            const CComplex eps = ColeColePermittivity(f, kMethanol);
+            const double magnitude = std::hypot(eps.re, eps.im);
+            EXPECT_LT(std::fabs(rows[i].e1 - eps.re) / magnitude, 1e-3) << f;
+            EXPECT_LT(std::fabs(rows[i].e2 + eps.im) / magnitude, 1e-3) << f;
+        }
+    }
 }
 
 // The recipe of docs/demo-analyzer.md: one sweep of the Demo analyzer per material makes the
@@ -151,22 +227,33 @@ TEST(CliTouchstone, SweepWritesTheFileBackAndRefusesFilesThatDoNotFit) {
                   in.data.s11[0].im);
     EXPECT_NE(r.out.find(first), std::string::npos) << r.out;
 
-    // A file that does not read, and one off the program's sweeps: the reason, file and line or
-    // point, and nothing written.
+    // A file that does not read, and files on other frequencies than each other: the reason,
+    // file and line or point, and nothing written.
     folder.Write("broken.s1p", "# MHz S RI\n500 0.1 0.2\n750 0.1\n");
     folder.Write("uneven.s1p", "# MHz S RI\n500 0 0\n750 0 0\n1100 0 0\n");
-    for (const auto& [file, reason] :
-         {std::pair{std::string("broken.s1p"), std::string(" does not read at line 3: ")},
-          std::pair{std::string("uneven.s1p"),
-                    std::string(" are neither a linear nor a logarithmic sweep of the program: "
-                                "point 2 (750 MHz in the file, 800 MHz in a linear sweep).")}}) {
+    const std::string uneven = folder.Path("uneven.s1p");
+    for (const auto& [air, reason] :
+         {std::pair{std::string("broken.s1p"),
+                    folder.Path("broken.s1p") + " does not read at line 3: "},
+          std::pair{std::string("dut.s1p"), "The frequencies of " + uneven + " are not those of " +
+                                                folder.Path("dut.s1p") +
+                                                ": point 3 (1.1 GHz in the file, 1 GHz in " +
+                                                folder.Path("dut.s1p") + ")."}}) {
         const CliResult refused =
-            folder.Run({"sweep", "--instrument", "Touchstone", "--sample", folder.Path(file),
-                        "--touchstone", folder.Path("none.s1p")});
+            folder.Run({"sweep", "--instrument", "Touchstone", "--air", folder.Path(air),
+                        "--sample", uneven, "--touchstone", folder.Path("none.s1p")});
         EXPECT_EQ(refused.status, 1);
-        EXPECT_NE(refused.err.find(folder.Path(file) + reason), std::string::npos) << refused.err;
+        EXPECT_NE(refused.err.find(reason), std::string::npos) << refused.err;
         EXPECT_FALSE(folder.Exists("none.s1p"));
     }
+    // Alone, any grid is a sweep: the file's frequencies come back as they are.
+    const CliResult list = folder.Run({"sweep", "--instrument", "Touchstone", "--sample", uneven});
+    ASSERT_EQ(list.status, 0) << list.err;
+    EXPECT_EQ(list.out,
+              "frequency\tS11 real\tS11 imaginary\n"
+              " 500000000.0000\t 0.000000000\t 0.000000000\n"
+              " 750000000.0000\t 0.000000000\t 0.000000000\n"
+              "1100000000.0000\t 0.000000000\t 0.000000000\n");
 }
 
 }  // namespace

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "DemoTestSupport.h"
+#include "instrument/IListSweep.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "probe/Standards.h"
 
@@ -104,6 +106,64 @@ TEST(DemoAnalyzer, FrequencyListIsReadBackWithinTheLimits) {
     auto reporting = CreateDemo("[analyzer]\nreport_points = 201\n");
     reporting->SetFrequencyList(list, 3, 0);
     EXPECT_EQ(ReadBack(*reporting), Sweep3(1e9, 2e9, 201));
+}
+
+// 50 MHz to 1 GHz, 101 points linear, then 1 GHz to 20 GHz, 200 points geometric: 300 points.
+std::vector<double> TwoSegmentList() {
+    std::vector<double> list = Linear(50e6, 1e9, 101);
+    for (int k = 1; k < 200; ++k) {
+        list.push_back(1e9 * std::pow(20.0, k / 199.0));
+    }
+    return list;
+}
+
+TEST(DemoAnalyzer, SweepsAnyListWithinItsLimits) {
+    const std::vector<double> list = TwoSegmentList();
+    ASSERT_EQ(list.size(), 300u);
+    auto demo = CreateDemo();
+    auto* lists = dynamic_cast<IListSweep*>(demo.get());
+    ASSERT_NE(lists, nullptr);
+    EXPECT_EQ(lists->ListRefusal(list), "");
+    ASSERT_EQ(demo->SetFrequencyList(list, 300, kListSweep), 0);
+    std::vector<double> back;
+    ASSERT_EQ(lists->GetFrequencyList(back), 0);
+    EXPECT_EQ(back, list);
+    EXPECT_EQ(ReadBack(*demo), Sweep3(50e6, 20e9, 300));
+    // Every reading is air's at its own point of the list.
+    const auto trace = Measure(*demo, 300);
+    const ProbeModel model = Model();
+    for (std::size_t i : {0u, 100u, 101u, 299u}) {
+        const auto air = Std(model.Reflection(list[i], CComplex(1.0, 0.0)));
+        EXPECT_LT(Distance(trace[i], ThroughTerms(DemoErrorTerms(list[i], 0.0), air)), 1e-12) << i;
+    }
+    // A linear sweep reads back as the points it was sent; report_points as its changed count.
+    const std::vector<double> three{1e9, 1.5e9, 2e9};
+    demo->SetFrequencyList(three, 3, 0);
+    lists->GetFrequencyList(back);
+    EXPECT_EQ(back, three);
+    auto reporting = CreateDemo("[analyzer]\nreport_points = 5\n");
+    reporting->SetFrequencyList(three, 3, 0);
+    dynamic_cast<IListSweep*>(reporting.get())->GetFrequencyList(back);
+    EXPECT_EQ(back, (std::vector<double>{1e9, 1.25e9, 1.5e9, 1.75e9, 2e9}));
+}
+
+TEST(DemoAnalyzer, RefusesAListBeyondItsRangeOrPoints) {
+    std::vector<double> low = TwoSegmentList();
+    low[0] = 40e6;
+    std::vector<double> high = TwoSegmentList();
+    high.back() = 20.5e9;
+    const std::pair<std::vector<double>, std::string> cases[] = {
+        {low, "Point 1 of the list, 40. MHz, is outside the analyzer's range, 45. MHz to 20. GHz."},
+        {high,
+         "Point 300 of the list, 20.5 GHz, is outside the analyzer's range, 45. MHz to 20. GHz."},
+        {{}, "The list holds no frequency."}};
+    auto demo = CreateDemo();
+    for (const auto& [list, refusal] : cases) {
+        EXPECT_EQ(dynamic_cast<IListSweep*>(demo.get())->ListRefusal(list), refusal);
+    }
+    auto small = CreateDemo("[analyzer]\nmax_points = 299\n");
+    EXPECT_EQ(dynamic_cast<IListSweep*>(small.get())->ListRefusal(TwoSegmentList()),
+              "The list holds 300 points; the analyzer sweeps at most 299.");
 }
 
 TEST(DemoAnalyzer, LogSweepIsOfferedUnlessTheSettingsSayOtherwise) {

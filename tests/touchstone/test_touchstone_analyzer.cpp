@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
 #include "TouchstoneAnalyzer.h"
+#include "probe/FrequencyList.h"
 
 namespace kv {
 namespace {
@@ -36,6 +39,16 @@ protected:
                 text += std::to_string(static_cast<int>(f)) + " " + std::to_string(value) + " " +
                         std::to_string(-value) + "\n";
             }
+        }
+        return Write(name, text);
+    }
+
+    // A file in Hz of these frequency texts whose S11 is (value, 0) at every point.
+    std::string OnGrid(const std::string& name, double value,
+                       const std::vector<std::string>& frequencies) {
+        std::string text = "! made-up grid\n# Hz S RI R 50\n";
+        for (const std::string& f : frequencies) {
+            text += f + " " + std::to_string(value) + " 0\n";
         }
         return Write(name, text);
     }
@@ -137,14 +150,6 @@ TEST_F(TouchstoneAnalyzerTest, RefusesFilesThatDoNotFitWithTheFileAndThePoint) {
     EXPECT_EQ(apart.LastError(), "The frequencies of " + (dir_ / "other.s1p").string() +
                                      " are not those of " + air +
                                      ": point 3 (4 GHz in the file, 3 GHz in " + air + ").");
-    // A list that is not the program's linear or logarithmic sweep.
-    const std::string uneven = Constant("uneven.s1p", 0.1, "1 2 4");
-    TouchstoneAnalyzer grid({{"sample", uneven}});
-    EXPECT_NE(grid.CheckInstrument(), 0);
-    EXPECT_EQ(grid.LastError(), "The frequencies of " + uneven +
-                                    " are neither a linear nor a logarithmic sweep of the "
-                                    "program: point 2 (2 GHz in the file, 2.5 GHz in a linear "
-                                    "sweep).");
     // The sweep the program sets differs from the files; a standard without a file.
     TouchstoneAnalyzer a({{"sample", Constant("sample.s1p", 0.8)}});
     ASSERT_EQ(a.CheckInstrument(), 0);
@@ -163,6 +168,109 @@ TEST_F(TouchstoneAnalyzerTest, RefusesFilesThatDoNotFitWithTheFileAndThePoint) {
     EXPECT_EQ(a.LastError(),
               "No Touchstone file is named for the air (setting "
               "TouchstoneFiles/air, terminal option --air).");
+}
+
+// Frequencies as another program writes them: "%.12g" Hz.
+std::vector<std::string> Texts(const std::vector<double>& f) {
+    std::vector<std::string> texts;
+    for (double x : f) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.12g", x);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+// 21 points from 300 kHz to 3 GHz, each 10^0.2 times the last.
+std::vector<std::string> GeometricGrid() {
+    std::vector<double> f;
+    for (int k = 0; k <= 20; ++k) {
+        f.push_back(300e3 * std::pow(10.0, k / 5.0));
+    }
+    return Texts(f);
+}
+
+// 1 to 10 MHz in steps of 1 MHz, then 12.5 to 50 MHz in steps of 2.5 MHz: 26 points.
+std::vector<std::string> TwoSegmentGrid() {
+    std::vector<double> f;
+    for (int k = 1; k <= 10; ++k) {
+        f.push_back(k * 1e6);
+    }
+    for (int k = 5; k <= 20; ++k) {
+        f.push_back(k * 2.5e6);
+    }
+    return Texts(f);
+}
+
+TEST_F(TouchstoneAnalyzerTest, TakesAnyGridAsItsListExactlyAsWritten) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> grid;
+        std::vector<double> other;  // a list it refuses
+        std::string refusal;
+    };
+    const std::vector<double> linear =
+        FrequencyList(SweepBetween(300e3, 3e9, 21, SweepKind::Linear));
+    std::vector<double> cut;
+    for (const std::string& f : TwoSegmentGrid()) {
+        cut.push_back(std::strtod(f.c_str(), nullptr));
+    }
+    cut.pop_back();
+    const Case cases[] = {
+        {"geometric", GeometricGrid(), linear,
+         "The Touchstone files hold only their own frequencies, 21 points from 300 kHz to 3 GHz: "
+         "the list differs at point 2 (150.285 MHz in the list, 475.4679577 kHz in the files)."},
+        {"segments", TwoSegmentGrid(), cut,
+         "The Touchstone files hold only their own frequencies, 26 points from 1 MHz to 50 MHz: "
+         "the list differs at point 26 (none in the list, 50 MHz in the files)."}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<double> expected;
+        for (const std::string& f : c.grid) {
+            expected.push_back(std::strtod(f.c_str(), nullptr));
+        }
+        const std::string prefix = c.name;
+        TouchstoneAnalyzer a({{"air", OnGrid(prefix + "-air.s1p", 0.1, c.grid)},
+                              {"short", OnGrid(prefix + "-short.s1p", 0.2, c.grid)},
+                              {"water", OnGrid(prefix + "-water.s1p", 0.3, c.grid)},
+                              {"sample", OnGrid(prefix + "-sample.s1p", 0.8, c.grid)}});
+        ASSERT_EQ(a.CheckInstrument(), 0) << a.LastError();
+        std::vector<double> list;
+        ASSERT_EQ(a.GetFrequencyList(list), 0);
+        EXPECT_EQ(list, expected);
+        double start = 0, stop = 0;
+        int points = 0;
+        a.GetStartFrequency(start);
+        a.GetStopFrequency(stop);
+        a.GetNumberOfPoints(points);
+        EXPECT_EQ(start, expected.front());
+        EXPECT_EQ(stop, expected.back());
+        EXPECT_EQ(points, static_cast<int>(expected.size()));
+        EXPECT_EQ(a.QueryLogSweepSupport(), kLogSweepNotOffered);
+        EXPECT_EQ(a.ListRefusal(expected), "");
+        EXPECT_EQ(a.ListRefusal(c.other), c.refusal);
+
+        // Sent another sweep it keeps the files' list; on the files' list it measures.
+        a.SetFrequencyList(c.other, static_cast<int>(c.other.size()), 0);
+        ASSERT_EQ(a.GetFrequencyList(list), 0);
+        EXPECT_EQ(list, expected);
+        a.SetFrequencyList(expected, static_cast<int>(expected.size()), kListSweep);
+        std::vector<CComplex> trace(expected.size());
+        ASSERT_EQ(a.MeasureTrace(trace), 0) << a.LastError();
+        EXPECT_EQ(trace.back().re, 0.8);
+    }
+
+    // A file whose seventh point is 20 Hz (4 10^-6 f) off the first file's.
+    std::vector<std::string> off = GeometricGrid();
+    ASSERT_EQ(off[6], "4754679.57738");
+    off[6] = "4754700";
+    const std::string air = OnGrid("air.s1p", 0.1, GeometricGrid());
+    const std::string sample = OnGrid("sample.s1p", 0.8, off);
+    TouchstoneAnalyzer apart({{"air", air}, {"sample", sample}});
+    EXPECT_NE(apart.CheckInstrument(), 0);
+    EXPECT_EQ(apart.LastError(), "The frequencies of " + sample + " are not those of " + air +
+                                     ": point 7 (4.7547 MHz in the file, 4.754679577 MHz in " +
+                                     air + ").");
 }
 
 }  // namespace
