@@ -538,7 +538,11 @@ bool ScpiDriver::ApplySettings() {
     return CheckErrors("after the IF bandwidth, power and averaging were set");
 }
 
-bool ScpiDriver::ReadAxis() {
+bool ScpiDriver::ReadAxisBlock() {
+    if (!table_->Has("axis")) {
+        Fail("The table " + table_->name + " has no axis query.");
+        return false;
+    }
     double points = 0;
     if (!QueryNumber(table_->Value("points", "SENS1:SWE:POIN?"), points)) {
         return false;
@@ -551,9 +555,77 @@ bool ScpiDriver::ReadAxis() {
                         "frequency axis");
 }
 
+bool ScpiDriver::QueryCount(const std::string& query, const char* what, int& count) {
+    double v = 0;
+    if (!QueryNumber(query, v)) {
+        return false;
+    }
+    if (!(v >= 1 && v <= 100000 && v == std::floor(v))) {
+        Fail("The analyzer reports " + Number(v) + " " + what + ".");
+        return false;
+    }
+    count = static_cast<int>(v);
+    return true;
+}
+
+bool ScpiDriver::ReadSegmentTable() {
+    for (const char* key : {"start", "stop", "points", "segment-count", "segment-start",
+                            "segment-stop", "segment-points"}) {
+        if (!table_->Has(key)) {
+            Fail("The table " + table_->name +
+                 " reads the sweep back from its segments but has no " + key + " query.");
+            return false;
+        }
+    }
+    std::vector<LinearRun> runs;
+    int count = 0;
+    if (sweepType_ == kLinearSweep) {
+        runs.emplace_back();
+        if (!QueryNumber(table_->Value("start"), runs[0].start) ||
+            !QueryNumber(table_->Value("stop"), runs[0].stop) ||
+            !QueryCount(table_->Value("points"), "points", runs[0].points)) {
+            return false;
+        }
+    } else if (!QueryCount(table_->Value("segment-count"), "segments", count)) {
+        return false;
+    }
+    long long total = runs.empty() ? 0 : runs[0].points;
+    for (int n = 1; n <= count; ++n) {
+        const std::map<std::string, std::string> values = {{"n", std::to_string(n)}};
+        std::string start, stop, points, error;
+        LinearRun run;
+        if (!ExpandScpi(table_->Value("segment-start"), values, start, error) ||
+            !ExpandScpi(table_->Value("segment-stop"), values, stop, error) ||
+            !ExpandScpi(table_->Value("segment-points"), values, points, error)) {
+            Fail("The table " + table_->name + " does not work here: " + error + ".");
+            return false;
+        }
+        if (!QueryNumber(start, run.start) || !QueryNumber(stop, run.stop) ||
+            !QueryCount(points, "points in a segment", run.points)) {
+            return false;
+        }
+        total += run.points;
+        if (total > 100000) {
+            Fail("The analyzer's segments hold more than 100000 points.");
+            return false;
+        }
+        runs.push_back(run);
+    }
+    axis_ = ExpandLinearRuns(runs);
+    return true;
+}
+
+bool ScpiDriver::ReadAxis() {
+    return table_->Value("list-readback") == "segments" ? ReadSegmentTable() : ReadAxisBlock();
+}
+
 bool ScpiDriver::CheckBinaryFormat() {
+    // Without an axis query there is no block whose first number is known.
+    if (!table_->Has("axis")) {
+        return true;
+    }
     double start = 0;
-    if (!QueryNumber(table_->Value("start"), start) || !ReadAxis()) {
+    if (!QueryNumber(table_->Value("start"), start) || !ReadAxisBlock()) {
         return false;
     }
     if (axis_.empty() || !(std::fabs(axis_[0] - start) <= kAxisTolerance)) {

@@ -135,7 +135,13 @@ private:
     bool SendSegments(const std::vector<LinearRun>& segments, int points);
     // The most segments the family's table holds (max-segments; none given: no limit).
     int MaxSegments() const;
+    // The frequencies of the sweep set, by the table's list-readback: the axis query, or the
+    // linear sweep's start, stop and points or the segment table, expanded.
     bool ReadAxis();
+    bool ReadAxisBlock();
+    bool ReadSegmentTable();
+    // A whole number from 1 to 100000 asked of the analyzer; `what` names it in the failure.
+    bool QueryCount(const std::string& query, const char* what, int& count);
     // The analyzer's sweep time as the driver expects it, s; 0 when it gives none that is usable.
     double ExpectedSweepTime();
     bool CompletesByOpcQuery() const;

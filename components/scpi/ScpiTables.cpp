@@ -72,6 +72,10 @@ bool ParseScpiTables(const std::string& text, std::vector<ScpiTable>& tables, st
             error = "line " + std::to_string(number) + ": completion is opc-query or event-polling";
             return false;
         }
+        if (key == "list-readback" && value != "axis" && value != "segments") {
+            error = "line " + std::to_string(number) + ": list-readback is axis or segments";
+            return false;
+        }
         double segments = 0;
         if (key == "max-segments" && (!ParseScpiNumber(value, segments) || segments < 1 ||
                                       segments > 1e6 || segments != std::floor(segments))) {

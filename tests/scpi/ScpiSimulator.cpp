@@ -631,6 +631,20 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
         } else if (what.empty()) {
             offOrOn(flag);
         }
+    } else if (channel && header == "SENS1:SEGM:COUN?") {
+        number(static_cast<double>(s.segments.size()));
+    } else if (channel &&
+               std::regex_match(
+                   header, m, std::regex(R"(SENS1:SEGM(\d+):(FREQ:STAR|FREQ:STOP|SWE:POIN)\?)"))) {
+        const std::size_t n = std::stoul(m[1].str());
+        if (n < 1 || n > s.segments.size()) {
+            error("-114,\"Header suffix out of range\"");
+        } else {
+            const Segment& seg = s.segments[n - 1];
+            number(m[2].str() == "FREQ:STAR"   ? seg.start
+                   : m[2].str() == "FREQ:STOP" ? seg.stop
+                                               : static_cast<double>(seg.points));
+        }
     } else if (named && header == "SENS1:SWE:MODE") {
         if (argsUpper == "HOLD") {
         } else if (argsUpper == "SING" || argsUpper == "GRO") {

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "ScpiDriver.h"
 #include "ScpiEndToEnd.h"
@@ -276,6 +277,21 @@ bool Within1Hz(const std::vector<double>& a, const std::vector<double>& b) {
                       [](double x, double y) { return std::fabs(x - y) <= 1.0; });
 }
 
+// The shipped table of a family, amended by `edit`, as a tables file in `dir`; its path.
+std::string ShippedTableWith(const QTemporaryDir& dir, const std::string& family,
+                             const std::function<void(std::string&)>& edit) {
+    QFile shipped(KV_SCPI_TABLES);
+    EXPECT_TRUE(shipped.open(QIODevice::ReadOnly));
+    std::string text = shipped.readAll().toStdString();
+    text = text.substr(text.find("[" + family + "]"));
+    text = text.substr(0, text.find("\n[")) + "\n";
+    edit(text);
+    QFile file(dir.filePath(QString::fromStdString(family) + ".tables"));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.c_str());
+    return file.fileName().toStdString();
+}
+
 // Every family with a segment table sweeps the list as its two runs, in the family's own
 // commands, measures it and reads it back; the read-back follows linear and logarithmic sweeps
 // too; the calibration state of a list restores the list that is set and no other.
@@ -327,22 +343,47 @@ TEST(ScpiDriver, AListIsSweptAsTheSegmentsOfItsRuns) {
     }
 }
 
+// A family whose table reads the sweep back from its segment table (no axis query): the list, a
+// linear and a logarithmic sweep come back from the analyzer's answers.
+TEST(ScpiDriver, TheSweepReadBackFromTheSegmentTable) {
+    QTemporaryDir dir;
+    const std::string tables = ShippedTableWith(dir, "named-channel-traces", [](std::string& t) {
+        const std::size_t axis = t.find("axis = ");
+        t.erase(axis, t.find('\n', axis) + 1 - axis);
+        t.replace(t.find("list-readback = axis"), 20, "list-readback = segments");
+        t +=
+            "stop = :SENS1:FREQ:STOP?\n"
+            "segment-count = :SENS1:SEGM:COUN?\nsegment-start = :SENS1:SEGM{n}:FREQ:STAR?\n"
+            "segment-stop = :SENS1:SEGM{n}:FREQ:STOP?\nsegment-points = :SENS1:SEGM{n}:SWE:POIN?\n";
+    });
+    ScpiSimulator sim(SimFamily::NamedChannelTraces);
+    ScpiSettings settings;
+    settings.tablesFile = tables;
+    auto d = Connected(sim, SimFamily::NamedChannelTraces, settings);
+    const std::vector<double> log = {1e9, 2e9, 3e9, 4e9, 5e9, 6e9, 7e9, 8e9, 9e9, 10e9, 11e9};
+    const std::vector<std::pair<int, std::vector<double>>> sweeps = {
+        {kListSweep, TwoRunList()}, {kLinearSweep, Linear(1e9, 2e9, 11)}, {kLogarithmicSweep, log}};
+    for (const auto& [kind, list] : sweeps) {
+        ASSERT_EQ(d->SetFrequencyList(list, static_cast<int>(list.size()), kind), 0)
+            << d->LastError();
+        std::vector<double> back;
+        ASSERT_EQ(d->GetFrequencyList(back), 0) << d->LastError();
+        EXPECT_TRUE(Within1Hz(back, list)) << kind;
+    }
+    const auto received = sim.Received();
+    EXPECT_NE(std::find(received.begin(), received.end(), ":SENS1:SEGM11:SWE:POIN?"),
+              received.end());
+    EXPECT_EQ(std::find(received.begin(), received.end(), ":CALC1:DATA:STIM?"), received.end());
+}
+
 // A family without a segment table refuses any list; a list of more runs than the table holds
 // is refused with both counts (200 points in geometric ratio are 100 runs of two). Neither sends
 // a command.
 TEST(ScpiDriver, ListsAFamilyCannotSweep) {
-    QFile shipped(KV_SCPI_TABLES);
-    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
-    std::string text = shipped.readAll().toStdString();
-    text = text.substr(text.find("[numbered-traces]"));
-    text = text.substr(0, text.find("\n[")) + "\n";
-    ASSERT_NE(text.find("max-segments = 201"), std::string::npos);
-    text.replace(text.find("max-segments = 201"), 18, "max-segments = 50");
     QTemporaryDir dir;
-    QFile small(dir.filePath("small.tables"));
-    ASSERT_TRUE(small.open(QIODevice::WriteOnly));
-    small.write(text.c_str());
-    small.close();
+    const std::string small = ShippedTableWith(dir, "numbered-traces", [](std::string& t) {
+        t.replace(t.find("max-segments = 201"), 18, "max-segments = 50");
+    });
 
     std::vector<double> geometric;
     for (int i = 0; i < 200; ++i) {
@@ -358,7 +399,7 @@ TEST(ScpiDriver, ListsAFamilyCannotSweep) {
         {SimFamily::Generic, "", TwoRunList(),
          "The analyzer's command family (generic) has no segment table, so it cannot sweep a list "
          "of frequencies."},
-        {SimFamily::NumberedTraces, small.fileName().toStdString(), geometric,
+        {SimFamily::NumberedTraces, small, geometric,
          "The list of 200 frequencies makes 100 runs of equally spaced points, but the segment "
          "table of the analyzer's command family (numbered-traces) holds at most 50 segments."},
     };
