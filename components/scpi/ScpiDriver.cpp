@@ -538,7 +538,11 @@ bool ScpiDriver::ApplySettings() {
     return CheckErrors("after the IF bandwidth, power and averaging were set");
 }
 
-bool ScpiDriver::ReadAxis() {
+bool ScpiDriver::ReadAxisBlock() {
+    if (!table_->Has("axis")) {
+        Fail("The table " + table_->name + " has no axis query.");
+        return false;
+    }
     double points = 0;
     if (!QueryNumber(table_->Value("points", "SENS1:SWE:POIN?"), points)) {
         return false;
@@ -551,9 +555,77 @@ bool ScpiDriver::ReadAxis() {
                         "frequency axis");
 }
 
+bool ScpiDriver::QueryCount(const std::string& query, const char* what, int& count) {
+    double v = 0;
+    if (!QueryNumber(query, v)) {
+        return false;
+    }
+    if (!(v >= 1 && v <= 100000 && v == std::floor(v))) {
+        Fail("The analyzer reports " + Number(v) + " " + what + ".");
+        return false;
+    }
+    count = static_cast<int>(v);
+    return true;
+}
+
+bool ScpiDriver::ReadSegmentTable() {
+    for (const char* key : {"start", "stop", "points", "segment-count", "segment-start",
+                            "segment-stop", "segment-points"}) {
+        if (!table_->Has(key)) {
+            Fail("The table " + table_->name +
+                 " reads the sweep back from its segments but has no " + key + " query.");
+            return false;
+        }
+    }
+    std::vector<LinearRun> runs;
+    int count = 0;
+    if (sweepType_ == kLinearSweep) {
+        runs.emplace_back();
+        if (!QueryNumber(table_->Value("start"), runs[0].start) ||
+            !QueryNumber(table_->Value("stop"), runs[0].stop) ||
+            !QueryCount(table_->Value("points"), "points", runs[0].points)) {
+            return false;
+        }
+    } else if (!QueryCount(table_->Value("segment-count"), "segments", count)) {
+        return false;
+    }
+    long long total = runs.empty() ? 0 : runs[0].points;
+    for (int n = 1; n <= count; ++n) {
+        const std::map<std::string, std::string> values = {{"n", std::to_string(n)}};
+        std::string start, stop, points, error;
+        LinearRun run;
+        if (!ExpandScpi(table_->Value("segment-start"), values, start, error) ||
+            !ExpandScpi(table_->Value("segment-stop"), values, stop, error) ||
+            !ExpandScpi(table_->Value("segment-points"), values, points, error)) {
+            Fail("The table " + table_->name + " does not work here: " + error + ".");
+            return false;
+        }
+        if (!QueryNumber(start, run.start) || !QueryNumber(stop, run.stop) ||
+            !QueryCount(points, "points in a segment", run.points)) {
+            return false;
+        }
+        total += run.points;
+        if (total > 100000) {
+            Fail("The analyzer's segments hold more than 100000 points.");
+            return false;
+        }
+        runs.push_back(run);
+    }
+    axis_ = ExpandLinearRuns(runs);
+    return true;
+}
+
+bool ScpiDriver::ReadAxis() {
+    return table_->Value("list-readback") == "segments" ? ReadSegmentTable() : ReadAxisBlock();
+}
+
 bool ScpiDriver::CheckBinaryFormat() {
+    // Without an axis query there is no block whose first number is known.
+    if (!table_->Has("axis")) {
+        return true;
+    }
     double start = 0;
-    if (!QueryNumber(table_->Value("start"), start) || !ReadAxis()) {
+    if (!QueryNumber(table_->Value("start"), start) || !ReadAxisBlock()) {
         return false;
     }
     if (axis_.empty() || !(std::fabs(axis_[0] - start) <= kAxisTolerance)) {
@@ -615,7 +687,77 @@ int ScpiDriver::GetMaxPoints(int& points) {
 }
 
 int ScpiDriver::QueryLogSweepSupport() {
-    return table_ != nullptr && table_->Has("segment-sweep") ? 0 : kLogSweepNotOffered;
+    // Ten segments and the stop frequency.
+    return table_ != nullptr && table_->Has("segment-sweep") && MaxSegments() >= 11
+               ? 0
+               : kLogSweepNotOffered;
+}
+
+int ScpiDriver::MaxSegments() const {
+    double v = 0;
+    return table_ != nullptr && ParseScpiNumber(table_->Value("max-segments"), v)
+               ? static_cast<int>(v)
+               : INT_MAX;
+}
+
+std::string ScpiDriver::ListRefusal(std::span<const double> frequencies) const {
+    if (table_ == nullptr) {
+        return FamilyNotOpen();
+    }
+    if (!table_->Has("segment-sweep")) {
+        return "The analyzer's command family (" + table_->name +
+               ") has no segment table, so it cannot sweep a list of frequencies.";
+    }
+    if (frequencies.empty()) {
+        return "The list of frequencies is empty.";
+    }
+    const std::size_t runs = SplitLinearRuns(frequencies).size();
+    const int limit = MaxSegments();
+    if (runs > static_cast<std::size_t>(limit)) {
+        return "The list of " + std::to_string(frequencies.size()) + " frequencies makes " +
+               std::to_string(runs) +
+               " runs of equally spaced points, but the segment table of "
+               "the analyzer's command family (" +
+               table_->name + ") holds at most " + std::to_string(limit) + " segments.";
+    }
+    return {};
+}
+
+int ScpiDriver::GetFrequencyList(std::vector<double>& frequencies) {
+    if (table_ == nullptr) {
+        return Fail(FamilyNotOpen());
+    }
+    ClearError();
+    if (!ReadAxis()) {
+        return kNotDone;
+    }
+    frequencies = axis_;
+    return 0;
+}
+
+bool ScpiDriver::SendSegments(const std::vector<LinearRun>& segments, int points) {
+    std::string list;
+    for (const auto& seg : segments) {
+        list += (list.empty() ? "" : ",") + Number(seg.start) + "," + Number(seg.stop) + "," +
+                std::to_string(seg.points);
+    }
+    const std::map<std::string, std::string> common = {{"count", std::to_string(segments.size())},
+                                                       {"segment-list", list},
+                                                       {"points", std::to_string(points)}};
+    if (!SendLines("segments-begin", common)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const std::map<std::string, std::string> values = {
+            {"n", std::to_string(i + 1)},
+            {"start", Number(segments[i].start)},
+            {"stop", Number(segments[i].stop)},
+            {"points", std::to_string(segments[i].points)}};
+        if (!SendLines("segment", values)) {
+            return false;
+        }
+    }
+    return SendLines("segment-sweep", common);
 }
 
 bool ScpiDriver::ProgramSweep(const std::vector<double>& frequencies, int sweepType) {
@@ -632,6 +774,15 @@ bool ScpiDriver::ProgramSweep(const std::vector<double>& frequencies, int sweepT
         if (!SendLines("linear-sweep", values)) {
             return false;
         }
+    } else if (sweepType == kListSweep) {
+        if (const std::string refusal = ListRefusal(frequencies); !refusal.empty()) {
+            sweepError_ = refusal;
+            Fail(sweepError_);
+            return false;
+        }
+        if (!SendSegments(SplitLinearRuns(frequencies), n)) {
+            return false;
+        }
     } else {
         if (!table_->Has("segment-sweep")) {
             sweepError_ = "The analyzer's command family (" + table_->name +
@@ -640,7 +791,7 @@ bool ScpiDriver::ProgramSweep(const std::vector<double>& frequencies, int sweepT
             return false;
         }
         // Segment s holds the points s*k .. s*k+k-1; the stop frequency is a segment of its own.
-        std::vector<Segment> segments;
+        std::vector<LinearRun> segments;
         const int k = (n - 1) / 10;
         if (k * 10 + 1 != n) {
             sweepError_ = "The logarithmic sweep of " + std::to_string(n) +
@@ -653,29 +804,7 @@ bool ScpiDriver::ProgramSweep(const std::vector<double>& frequencies, int sweepT
                                 frequencies[static_cast<std::size_t>(s * k + k - 1)], k});
         }
         segments.push_back({frequencies.back(), frequencies.back(), 1});
-        std::string list;
-        for (const auto& seg : segments) {
-            list += (list.empty() ? "" : ",") + Number(seg.start) + "," + Number(seg.stop) + "," +
-                    std::to_string(seg.points);
-        }
-        const std::map<std::string, std::string> common = {
-            {"count", std::to_string(segments.size())},
-            {"segment-list", list},
-            {"points", std::to_string(n)}};
-        if (!SendLines("segments-begin", common)) {
-            return false;
-        }
-        for (std::size_t i = 0; i < segments.size(); ++i) {
-            const std::map<std::string, std::string> values = {
-                {"n", std::to_string(i + 1)},
-                {"start", Number(segments[i].start)},
-                {"stop", Number(segments[i].stop)},
-                {"points", std::to_string(segments[i].points)}};
-            if (!SendLines("segment", values)) {
-                return false;
-            }
-        }
-        if (!SendLines("segment-sweep", common)) {
+        if (!SendSegments(segments, n)) {
             return false;
         }
     }
@@ -1008,11 +1137,21 @@ int ScpiDriver::RestoreCalibrationState(const CalState& state, std::uint16_t siz
     if (!SetScpiSetting(restored, "ifbw", Number(ifbw), error) ||
         !SetScpiSetting(restored, "power", Number(power), error) ||
         !SetScpiSetting(restored, "average", std::to_string(averaging), error) || points < 1 ||
-        points > 100000 || kind > kLogarithmicSweep) {
+        points > 100000 || kind > static_cast<std::uint32_t>(kListSweep)) {
         return Fail("The stored calibration state holds values out of range.");
     }
     std::vector<double> list;
-    if (kind == kLinearSweep) {
+    if (kind == static_cast<std::uint32_t>(kListSweep)) {
+        // The state holds only the ends of a list: it restores the list the program has set.
+        if (sweepType_ != kListSweep || frequencies_.size() != points ||
+            !(std::fabs(frequencies_.front() - start) <= kAxisTolerance) ||
+            !(std::fabs(frequencies_.back() - stop) <= kAxisTolerance)) {
+            return Fail("The stored calibration state belongs to a list of " +
+                        std::to_string(points) + " frequencies from " + Hz(start) + " to " +
+                        Hz(stop) + ", which is not the list that is set.");
+        }
+        list = frequencies_;
+    } else if (kind == kLinearSweep) {
         for (std::uint32_t i = 0; i < points; ++i) {
             list.push_back(points == 1 ? start : start + i * ((stop - start) / (points - 1)));
         }

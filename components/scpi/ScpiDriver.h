@@ -11,12 +11,14 @@
 
 #include "ScpiTables.h"
 #include "ScpiTransport.h"
-#include "instrument/IComponentSettings.h"
 #include "instrument/DownloadedTerms.h"
+#include "instrument/IComponentSettings.h"
 #include "instrument/IDriverSettings.h"
 #include "instrument/IDriverWait.h"
+#include "instrument/IListSweep.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "instrument/LanAddress.h"
+#include "instrument/LinearRuns.h"
 
 namespace kv {
 
@@ -43,7 +45,8 @@ bool SetScpiSetting(ScpiSettings& settings, const std::string& key, const std::s
 class ScpiDriver : public InstrumentDriverBase,
                    public IDriverSettings,
                    public IDriverWait,
-                   public IComponentSettings {
+                   public IComponentSettings,
+                   public IListSweep {
 public:
     // The tables file shipped beside the plugin.
     static constexpr const char* kTablesFile = "scpi-analyzers.tables";
@@ -68,6 +71,12 @@ public:
     int GetStartFrequency(double& hz) override;
     int GetStopFrequency(double& hz) override;
     int GetNumberOfPoints(int& points) override;
+
+    // A list is swept as the segment table of its linear runs (LinearRuns.h): refused when the
+    // family has no segment table or the runs are more than its max-segments.
+    std::string ListRefusal(std::span<const double> frequencies) const override;
+    // The analyzer's frequency axis, read now, whatever the kind of sweep.
+    int GetFrequencyList(std::vector<double>& frequencies) override;
     int MeasureTrace(std::span<CComplex> trace) override;
     int ReadTrace(std::span<CComplex> trace) override;
     int BeginCalibration() override;
@@ -104,11 +113,6 @@ public:
     const std::string& ConnectionNote() const { return connectionNote_; }
 
 private:
-    struct Segment {
-        double start, stop;
-        int points;
-    };
-
     bool CorrectionOn() const { return !calibrating_ && !terms_.Empty(); }
     bool Connect();
     void Disconnect();
@@ -127,7 +131,17 @@ private:
     bool ApplySettings();
     bool CheckBinaryFormat();
     bool ProgramSweep(const std::vector<double>& frequencies, int sweepType);
+    // The family's segment table filled with these segments and chosen as the sweep.
+    bool SendSegments(const std::vector<LinearRun>& segments, int points);
+    // The most segments the family's table holds (max-segments; none given: no limit).
+    int MaxSegments() const;
+    // The frequencies of the sweep set, by the table's list-readback: the axis query, or the
+    // linear sweep's start, stop and points or the segment table, expanded.
     bool ReadAxis();
+    bool ReadAxisBlock();
+    bool ReadSegmentTable();
+    // A whole number from 1 to 100000 asked of the analyzer; `what` names it in the failure.
+    bool QueryCount(const std::string& query, const char* what, int& count);
     // The analyzer's sweep time as the driver expects it, s; 0 when it gives none that is usable.
     double ExpectedSweepTime();
     bool CompletesByOpcQuery() const;

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QString>
 #include <cctype>
+#include <cmath>
 #include <sstream>
 
 namespace kv {
@@ -69,6 +70,17 @@ bool ParseScpiTables(const std::string& text, std::vector<ScpiTable>& tables, st
         }
         if (key == "completion" && value != "opc-query" && value != "event-polling") {
             error = "line " + std::to_string(number) + ": completion is opc-query or event-polling";
+            return false;
+        }
+        if (key == "list-readback" && value != "axis" && value != "segments") {
+            error = "line " + std::to_string(number) + ": list-readback is axis or segments";
+            return false;
+        }
+        double segments = 0;
+        if (key == "max-segments" && (!ParseScpiNumber(value, segments) || segments < 1 ||
+                                      segments > 1e6 || segments != std::floor(segments))) {
+            error = "line " + std::to_string(number) +
+                    ": max-segments is a whole number from 1 to 1000000";
             return false;
         }
         current->entries[key].push_back(value);

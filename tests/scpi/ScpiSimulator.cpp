@@ -93,6 +93,7 @@ struct ScpiSimulator::State {
     bool segmented = false;
     std::vector<Segment> segments;
     int maxPoints = 1601;
+    std::size_t maxSegments = 201;  // the segment table's rows (the generic family has none)
     bool binary = false, swapped = false;
     std::string triggerSource = "INT";
     bool initiated = false;
@@ -561,6 +562,10 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
             error("-109,\"Missing parameter\"");
             return;
         }
+        if (values[6] > static_cast<double>(s.maxSegments)) {
+            outOfRange();
+            return;
+        }
         s.segments.clear();
         for (std::size_t i = 7; i < values.size(); i += 3) {
             s.segments.push_back({values[i], values[i + 1], static_cast<int>(values[i + 2])});
@@ -609,7 +614,7 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
         const std::size_t n = std::stoul(m[1].str());
         const std::string what = m[2].str();
         if (what == ":ADD") {
-            if (n < 1 || n > s.segments.size() + 1) {
+            if (n < 1 || n > s.segments.size() + 1 || n > s.maxSegments) {
                 outOfRange();
             } else {
                 s.segments.insert(s.segments.begin() + static_cast<long>(n - 1),
@@ -625,6 +630,20 @@ void ScpiSimulator::Execute(QTcpSocket* socket, const std::string& message) {
             s.segments[n - 1].points = static_cast<int>(v);
         } else if (what.empty()) {
             offOrOn(flag);
+        }
+    } else if (channel && header == "SENS1:SEGM:COUN?") {
+        number(static_cast<double>(s.segments.size()));
+    } else if (channel &&
+               std::regex_match(
+                   header, m, std::regex(R"(SENS1:SEGM(\d+):(FREQ:STAR|FREQ:STOP|SWE:POIN)\?)"))) {
+        const std::size_t n = std::stoul(m[1].str());
+        if (n < 1 || n > s.segments.size()) {
+            error("-114,\"Header suffix out of range\"");
+        } else {
+            const Segment& seg = s.segments[n - 1];
+            number(m[2].str() == "FREQ:STAR"   ? seg.start
+                   : m[2].str() == "FREQ:STOP" ? seg.stop
+                                               : static_cast<double>(seg.points));
         }
     } else if (named && header == "SENS1:SWE:MODE") {
         if (argsUpper == "HOLD") {

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "ScpiDriver.h"
 #include "ScpiEndToEnd.h"
@@ -18,6 +19,7 @@
 #include "ScpiSimulator.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
+#include "instrument/IListSweep.h"
 #include "instrument/LanCardId.h"
 #include "persist/ProfileStore.h"
 #include "probe/Standards.h"
@@ -258,6 +260,161 @@ TEST(ScpiDriver, WhatAFamilyDoesNotHave) {
     EXPECT_NE(broken.Preset(), 0);
     EXPECT_EQ(broken.LastError(),
               "The analyzer reported error -113, \"Undefined header\", after the preset.");
+}
+
+// 50 MHz to 1 GHz in 101 points, then on to 20 GHz in 199 steps of 19/199 GHz: 300 points,
+// two linear runs, the second from 1.0954773869 GHz.
+std::vector<double> TwoRunList() {
+    auto list = Linear(50e6, 1e9, 101);
+    const auto upper = Linear(1e9, 20e9, 200);
+    list.insert(list.end(), upper.begin() + 1, upper.end());
+    return list;
+}
+
+bool Within1Hz(const std::vector<double>& a, const std::vector<double>& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](double x, double y) { return std::fabs(x - y) <= 1.0; });
+}
+
+// The shipped table of a family, amended by `edit`, as a tables file in `dir`; its path.
+std::string ShippedTableWith(const QTemporaryDir& dir, const std::string& family,
+                             const std::function<void(std::string&)>& edit) {
+    QFile shipped(KV_SCPI_TABLES);
+    EXPECT_TRUE(shipped.open(QIODevice::ReadOnly));
+    std::string text = shipped.readAll().toStdString();
+    text = text.substr(text.find("[" + family + "]"));
+    text = text.substr(0, text.find("\n[")) + "\n";
+    edit(text);
+    QFile file(dir.filePath(QString::fromStdString(family) + ".tables"));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.c_str());
+    return file.fileName().toStdString();
+}
+
+// Every family with a segment table sweeps the list as its two runs, in the family's own
+// commands, measures it and reads it back; the read-back follows linear and logarithmic sweeps
+// too; the calibration state of a list restores the list that is set and no other.
+TEST(ScpiDriver, AListIsSweptAsTheSegmentsOfItsRuns) {
+    const std::vector<std::pair<SimFamily, std::vector<std::string>>> cases = {
+        {SimFamily::NumberedTraces,
+         {":SENS1:SEGM:DATA 5,0,0,0,0,0,2,50000000,1000000000,101,1095477386.93467,20000000000,"
+          "199"}},
+        {SimFamily::NamedMeasurements,
+         {":SENS1:SEGM2:ADD", ":SENS1:SEGM2:FREQ:STAR 1095477386.93467",
+          ":SENS1:SEGM2:FREQ:STOP 20000000000", ":SENS1:SEGM2:SWE:POIN 199"}},
+        {SimFamily::NamedChannelTraces, {":SENS1:SEGM1:FREQ:STAR 50000000", ":SENS1:SEGM2 ON"}},
+        {SimFamily::HoldFunction,
+         {":SENS1:FSEGM1:SWE:POIN 101", ":SENS1:FSEGM2:FREQ:STOP 20000000000"}},
+    };
+    const auto list = TwoRunList();
+    for (const auto& [family, commands] : cases) {
+        SCOPED_TRACE(SimFamilyName(family));
+        ScpiSimulator sim(family);
+        auto d = Connected(sim, family, {});
+        EXPECT_EQ(d->ListRefusal(list), "");
+        ASSERT_EQ(d->SetFrequencyList(list, 300, kListSweep), 0) << d->LastError();
+        const auto received = sim.Received();
+        for (const auto& command : commands) {
+            EXPECT_NE(std::find(received.begin(), received.end(), command), received.end())
+                << command;
+        }
+        std::vector<CComplex> trace(300);
+        EXPECT_EQ(d->MeasureTrace(trace), 0) << d->LastError();
+        std::vector<double> back;
+        ASSERT_EQ(d->GetFrequencyList(back), 0) << d->LastError();
+        EXPECT_TRUE(Within1Hz(back, list));
+
+        CalState state{};
+        std::uint16_t size = 0;
+        ASSERT_EQ(d->SaveCalibrationState(state, size), 0);
+        EXPECT_EQ(d->RestoreCalibrationState(state, size), 0) << d->LastError();
+        ASSERT_EQ(d->SetFrequencyList(Linear(1e9, 2e9, 11), 11, kLinearSweep), 0);
+        ASSERT_EQ(d->GetFrequencyList(back), 0);
+        EXPECT_TRUE(Within1Hz(back, Linear(1e9, 2e9, 11)));
+        EXPECT_NE(d->RestoreCalibrationState(state, size), 0);
+        EXPECT_EQ(d->LastError(),
+                  "The stored calibration state belongs to a list of 300 frequencies from "
+                  "0.050000 GHz to 20.000000 GHz, which is not the list that is set.");
+        const std::vector<double> log = {1e9, 2e9, 3e9, 4e9, 5e9, 6e9, 7e9, 8e9, 9e9, 10e9, 11e9};
+        ASSERT_EQ(d->SetFrequencyList(log, 11, kLogarithmicSweep), 0) << d->LastError();
+        ASSERT_EQ(d->GetFrequencyList(back), 0);
+        EXPECT_TRUE(Within1Hz(back, log));
+    }
+}
+
+// A family whose table reads the sweep back from its segment table (no axis query): the list, a
+// linear and a logarithmic sweep come back from the analyzer's answers.
+TEST(ScpiDriver, TheSweepReadBackFromTheSegmentTable) {
+    QTemporaryDir dir;
+    const std::string tables = ShippedTableWith(dir, "named-channel-traces", [](std::string& t) {
+        const std::size_t axis = t.find("axis = ");
+        t.erase(axis, t.find('\n', axis) + 1 - axis);
+        t.replace(t.find("list-readback = axis"), 20, "list-readback = segments");
+        t +=
+            "stop = :SENS1:FREQ:STOP?\n"
+            "segment-count = :SENS1:SEGM:COUN?\nsegment-start = :SENS1:SEGM{n}:FREQ:STAR?\n"
+            "segment-stop = :SENS1:SEGM{n}:FREQ:STOP?\nsegment-points = :SENS1:SEGM{n}:SWE:POIN?\n";
+    });
+    ScpiSimulator sim(SimFamily::NamedChannelTraces);
+    ScpiSettings settings;
+    settings.tablesFile = tables;
+    auto d = Connected(sim, SimFamily::NamedChannelTraces, settings);
+    const std::vector<double> log = {1e9, 2e9, 3e9, 4e9, 5e9, 6e9, 7e9, 8e9, 9e9, 10e9, 11e9};
+    const std::vector<std::pair<int, std::vector<double>>> sweeps = {
+        {kListSweep, TwoRunList()}, {kLinearSweep, Linear(1e9, 2e9, 11)}, {kLogarithmicSweep, log}};
+    for (const auto& [kind, list] : sweeps) {
+        ASSERT_EQ(d->SetFrequencyList(list, static_cast<int>(list.size()), kind), 0)
+            << d->LastError();
+        std::vector<double> back;
+        ASSERT_EQ(d->GetFrequencyList(back), 0) << d->LastError();
+        EXPECT_TRUE(Within1Hz(back, list)) << kind;
+    }
+    const auto received = sim.Received();
+    EXPECT_NE(std::find(received.begin(), received.end(), ":SENS1:SEGM11:SWE:POIN?"),
+              received.end());
+    EXPECT_EQ(std::find(received.begin(), received.end(), ":CALC1:DATA:STIM?"), received.end());
+}
+
+// A family without a segment table refuses any list; a list of more runs than the table holds
+// is refused with both counts (200 points in geometric ratio are 100 runs of two). Neither sends
+// a command.
+TEST(ScpiDriver, ListsAFamilyCannotSweep) {
+    QTemporaryDir dir;
+    const std::string small = ShippedTableWith(dir, "numbered-traces", [](std::string& t) {
+        t.replace(t.find("max-segments = 201"), 18, "max-segments = 50");
+    });
+
+    std::vector<double> geometric;
+    for (int i = 0; i < 200; ++i) {
+        geometric.push_back(1e6 * std::pow(10.0, 4.0 * i / 199));
+    }
+    struct Case {
+        SimFamily family;
+        std::string tablesFile;
+        std::vector<double> list;
+        std::string refusal;
+    };
+    const std::vector<Case> cases = {
+        {SimFamily::Generic, "", TwoRunList(),
+         "The analyzer's command family (generic) has no segment table, so it cannot sweep a list "
+         "of frequencies."},
+        {SimFamily::NumberedTraces, small, geometric,
+         "The list of 200 frequencies makes 100 runs of equally spaced points, but the segment "
+         "table of the analyzer's command family (numbered-traces) holds at most 50 segments."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(SimFamilyName(c.family));
+        ScpiSimulator sim(c.family);
+        ScpiSettings settings;
+        settings.tablesFile = c.tablesFile;
+        auto d = Connected(sim, c.family, settings);
+        EXPECT_EQ(d->ListRefusal(c.list), c.refusal);
+        const std::size_t before = sim.Received().size();
+        EXPECT_NE(d->SetFrequencyList(c.list, static_cast<int>(c.list.size()), kListSweep), 0);
+        EXPECT_EQ(d->LastError(), c.refusal);
+        EXPECT_EQ(sim.Received().size(), before);
+    }
 }
 
 // The external trigger, the calibration state and the identification.

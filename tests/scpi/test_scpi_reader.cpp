@@ -132,7 +132,12 @@ TEST(ScpiTables, ReadPickAndExpand) {
              {"preset = *RST\n", "line 1: a key before the first [table]"},
              {"[a]\n\n[b\n", "line 3: a table name is written [name]"},
              {"[a]\nno value\n", "line 2: expected key = value"},
-             {"[a]\nmatch = (\n", "line 2: the pattern does not read"}}) {
+             {"[a]\nmatch = (\n", "line 2: the pattern does not read"},
+             {"[a]\nmax-segments = 2.5\n",
+              "line 2: max-segments is a whole number from 1 to 1000000"},
+             {"[a]\n\nmax-segments = 0\n",
+              "line 3: max-segments is a whole number from 1 to 1000000"},
+             {"[a]\nlist-readback = stimulus\n", "line 2: list-readback is axis or segments"}}) {
         std::vector<ScpiTable> t;
         EXPECT_FALSE(ParseScpiTables(text, t, error));
         EXPECT_EQ(error, message);
