@@ -44,17 +44,10 @@ std::string NowText() {
 // The sweep of the files' frequencies: the program's linear or logarithmic sweep between their
 // ends when its every point is within 1 Hz of theirs, else the list as the files write it.
 Sweep FileSweep(const std::vector<double>& list, bool logSweep) {
-    Sweep sweep = SweepOfList(list, logSweep ? SweepKind::Logarithmic : SweepKind::Linear);
-    if (sweep.sweepType == SweepKind::List) {
-        return sweep;
-    }
-    const std::vector<double> points = FrequencyList(sweep);
-    bool within =
-        points.size() == list.size() && (logSweep || sweep.sweepType != SweepKind::Logarithmic);
-    for (std::size_t i = 0; within && i < list.size(); ++i) {
-        within = std::fabs(points[i] - list[i]) <= 1.0;
-    }
-    return within ? sweep : ListSweep(list);
+    const Sweep sweep =
+        SweepOfList(list, logSweep ? SweepKind::Logarithmic : SweepKind::Linear, 1.0);
+    // A logarithmic sweep the analyzer does not offer is its list.
+    return !logSweep && sweep.sweepType == SweepKind::Logarithmic ? ListSweep(list) : sweep;
 }
 
 bool WriteText(const std::string& path, const std::string& text, std::FILE* err) {
