@@ -15,6 +15,8 @@
 #include "doc/CommandTable.h"
 #include "instrument/PluginRegistry.h"
 #include "persist/ProfileStore.h"
+#include "probe/FrequencyList.h"
+#include "probe/FrequencySegments.h"
 #include "probe/Standards.h"
 #include "support/ScriptedUi.h"
 
@@ -119,6 +121,57 @@ TEST_F(DemoDocument, CalibrationAndMeasurementGiveTheSample) {
         EXPECT_GT(s, 0.0);
         EXPECT_LT(s, 9999.0);
     }
+}
+
+// A list sweep of two rows (50 MHz to 1 GHz in 101 points, then on to 20 GHz in 200 points of
+// equal ratio, 1 GHz taken once): calibrated and measured as any sweep, kept with its calibration
+// in a setup file of its own kind, and the calibration holds for that list only.
+TEST_F(DemoDocument, AListSweepIsCalibratedMeasuredAndKept) {
+    CKv4731xDoc& d = Connect();
+    const FrequencyListResult rows =
+        ListFromSegments({{5e7, 1e9, 101, false}, {1e9, 2e10, 200, true}});
+    ASSERT_TRUE(rows.Ok()) << rows.refusal;
+    FrequencyPage page = d.Engine().CurrentSweepPage();
+    page.sweep = ListSweep(rows.frequencies);
+    page.setChartScale = true;
+    ASSERT_TRUE(d.SetSweep(page).Done()) << (ui.messages.empty() ? "" : ui.messages.back().text);
+    const auto& f = d.Engine().frequencies;
+    ASSERT_EQ(f.size(), 300u);
+    EXPECT_EQ(f[0], 5e7);
+    EXPECT_EQ(f[1], 5e7 + 9.5e6);
+    EXPECT_EQ(f[100], 1e9);
+    EXPECT_NEAR(f[101], 1e9 * std::pow(20.0, 1.0 / 199.0), 1e-3);
+    EXPECT_EQ(f[299], 2e10);
+    EXPECT_EQ(d.sweep.sweepType, SweepKind::List);  // "Set Chart Scale"
+    EXPECT_EQ(d.Format(kFormatE1).xLog, 1);         // more than a decade: a logarithmic axis
+
+    RunDocumentCommand(d, ID_PERFORM_CAL);
+    ASSERT_TRUE(d.Engine().calibrated);
+    RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
+    ASSERT_EQ(ui.StatusShown("Measurement complete"), 1);
+    ASSERT_EQ(d.Trace(0).permittivity.size(), 300u);
+    EXPECT_LT(DataError(), 1e-3);
+
+    const std::string path = Path("list.tst");
+    ASSERT_TRUE(d.SaveSetupFile(path).Done());
+    QFile file(QString::fromStdString(path));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.read(14), QByteArray("QVR47310L1.00", 14));
+    file.close();
+
+    CKv4731xDoc& again = Connect();
+    ASSERT_TRUE(again.OpenSetupFile(path).Done());
+    EXPECT_TRUE(again.Engine().calibrated);
+    EXPECT_EQ(again.Engine().frequencies, rows.frequencies);
+    RunDocumentCommand(again, ID_TRIGGER_MEASUREMENT);
+    EXPECT_LT(DataError(), 1e-3);
+
+    // One point moved: another list, and the calibration no longer holds.
+    std::vector<double> moved = rows.frequencies;
+    moved[150] += 1e6;
+    page.sweep = ListSweep(moved);
+    ASSERT_TRUE(again.SetSweep(page).Done());
+    EXPECT_FALSE(again.Engine().calibrated);
 }
 
 TEST_F(DemoDocument, ARefreshCorrectsTheCablesDrift) {

@@ -6,6 +6,7 @@
 
 #include "PersistTestUtil.h"
 #include "persist/SetupImage.h"
+#include "probe/FrequencyList.h"
 
 namespace kv::test {
 namespace {
@@ -189,6 +190,57 @@ TEST(SetupImage, KindsAreTheirInts) {
     EXPECT_EQ(static_cast<int>(back.engine->calSettings.calibrationType), -7);
     EXPECT_EQ(Slice(b, 420, 4), B({3, 0, 0, 0}));  // the trace math's field (see the head)
     EXPECT_EQ(WriteSetupImage(back.Source()), b);
+}
+
+// A setup with a list sweep: its own magic, which a reader that knows no lists (one that looks
+// for either of the other two) does not find; the lists after the image; everything else as in
+// any setup file.
+TEST(SetupImage, AListFileKeepsItsListsAndHasAMagicOfItsOwn) {
+    SetupImage image;
+    Fill(image);
+    image.engine->sweep = ListSweep({1e9, 1.5e9, 4e9});
+    image.engine->errorDirectivity.assign(3, {0.01, 0.02});
+    const Bytes b = WriteSetupImage(image.Source());
+    Bytes head(200, 0);
+    std::memcpy(head.data(), "QVR47310L1.00", 13);
+    EXPECT_EQ(Slice(b, 0, 200), head);
+    const std::string magic(b.begin(), b.begin() + 200);
+    EXPECT_EQ(magic.find("QVR47310C1.02"), std::string::npos);
+    EXPECT_EQ(magic.find("QVR47311C1.02"), std::string::npos);
+
+    SetupImage back;
+    ASSERT_EQ(ReadSetupImage(b, back), SetupReadResult::Ok);
+    EXPECT_EQ(back.engine->sweep, image.engine->sweep);
+    EXPECT_EQ(back.engine->sweep.list, (std::vector<double>{1e9, 1.5e9, 4e9}));
+    EXPECT_EQ(back.document.sweep, image.document.sweep);
+    EXPECT_TRUE(back.engine->calibrated);
+    back.engine->instrumentName = back.storedName;
+    EXPECT_EQ(WriteSetupImage(back.Source()), b);
+
+    // Without its list, the same setup is a file of the other kind, shorter by the two lists.
+    SetupImage plain;
+    Fill(plain);
+    plain.engine->errorDirectivity.assign(3, {0.01, 0.02});
+    const Bytes p = WriteSetupImage(plain.Source());
+    EXPECT_EQ(Slice(p, 0, 13),
+              B({'Q', 'V', 'R', '4', '7', '3', '1', '0', 'C', '1', '.', '0', '2'}));
+
+    // Damaged: the file cut short of its lists; a list under the other magic; a list that is
+    // no list; a list that is not its sweep's number of points.
+    EXPECT_EQ(ReadSetupImage(std::span<const std::uint8_t>(b.data(), b.size() - 1), back),
+              SetupReadResult::Damaged);
+    Bytes underOldMagic = b;
+    std::memcpy(underOldMagic.data(), "QVR47310C1.02", 13);
+    EXPECT_EQ(ReadSetupImage(underOldMagic, back), SetupReadResult::Damaged);
+    for (const auto& list : {std::vector<double>{2e9, 1e9, 4e9}, std::vector<double>{1e9}}) {
+        SetupImage bad;
+        bad.engine->sweep = ListSweep(list);
+        EXPECT_EQ(ReadSetupImage(WriteSetupImage(bad.Source()), back), SetupReadResult::Damaged);
+    }
+    SetupImage miscounted;
+    miscounted.engine->sweep = ListSweep({1e9, 2e9});
+    miscounted.engine->sweep.numPoints = 3;
+    EXPECT_EQ(ReadSetupImage(WriteSetupImage(miscounted.Source()), back), SetupReadResult::Damaged);
 }
 
 }  // namespace
