@@ -134,6 +134,11 @@ void CProbeEngine::ReadInstrumentLimits() {
 }
 
 void CProbeEngine::FitSweepToInstrument() {
+    // The analyzer's whole range is a linear or a logarithmic sweep; a list is not stretched.
+    if (sweep.sweepType == SweepKind::List) {
+        sweep.sweepType = SweepKind::Linear;
+        sweep.list.clear();
+    }
     const double start = std::max(minFrequency, kLowestStartHz);
     const double stop = std::min(maxFrequency, kHighestStopHz);
     SetStart(start);
@@ -165,6 +170,23 @@ void CProbeEngine::BuildFrequencyList() {
 }
 
 void CProbeEngine::SetupInstrument() {
+    // A list the analyzer cannot sweep (one a setup file brought) is never sent: the linear sweep
+    // between its ends takes its place, and the verification reports the sweep as changed.
+    if (sweep.sweepType == SweepKind::List && driver_ != nullptr) {
+        const auto* lists = dynamic_cast<const IListSweep*>(driver_);
+        const std::string refusal =
+            lists == nullptr ? std::string(kNoListSweep) : lists->ListRefusal(sweep.list);
+        if (!refusal.empty()) {
+            HideWait();
+            Ask(refusal +
+                    "\nThe linear sweep between its first and last frequency is used instead.",
+                PrintableText(instrumentName));
+            sweep = SweepBetween(StartHz(), StopHz(), std::min(sweep.numPoints, maxPoints),
+                                 SweepKind::Linear);
+            calibrated = false;
+            listReplaced_ = true;
+        }
+    }
     ShowWait("Setting up Instrument", PrintableText(instrumentName));
     WaitCursor cursor(ui_);
     BuildFrequencyList();
@@ -229,6 +251,10 @@ SweepVerification CProbeEngine::VerifyInstrumentSetup(const std::string& message
         }
     }
     HideWait();
+    if (listReplaced_) {
+        listReplaced_ = false;
+        result.adopted = sweep;
+    }
     if (result.adopted) {
         Ask(message, PrintableText(instrumentName));
     }

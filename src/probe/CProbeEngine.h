@@ -265,6 +265,9 @@ private:
     std::unique_ptr<CPromptDlg> waitDlg_;
     // The hook ended a wait of the driver since the last reading began (TakeTrace).
     bool waitAborted_ = false;
+    // SetupInstrument put a linear sweep in place of a list the analyzer cannot sweep; the next
+    // verification reports it as the analyzer's.
+    bool listReplaced_ = false;
     bool inWaitHook_ = false;
 };
 

@@ -8,6 +8,7 @@
 #include "doc/CommandIds.h"
 #include "doc/CommandTable.h"
 #include "persist/SetupImage.h"
+#include "probe/FrequencyList.h"
 
 namespace kv::test {
 namespace {
@@ -99,6 +100,36 @@ TEST_F(DocFiles, ReopenedOnTheSameAnalyzerTheCalibrationReturnsAndAMeasurementFo
         EXPECT_EQ(again[i].re, measured[i].re) << i;
         EXPECT_EQ(again[i].im, measured[i].im) << i;
     }
+}
+
+// A list in a setup file opened where the analyzer sweeps no lists: it is never sent; the linear
+// sweep between its ends takes its place, with the reason and the usual notice.
+TEST_F(DocFiles, AListTheAnalyzerCannotSweepIsReplacedByTheLinearSweepBetweenItsEnds) {
+    CKv4731xDoc& first = Make();
+    FrequencyPage page = first.Engine().CurrentSweepPage();
+    page.sweep = ListSweep({3e8, 5e8, 2e9});
+    page.setChartScale = true;
+    ASSERT_TRUE(first.SetSweep(page).Done());
+    const std::string path = folder.File("list.tst");
+    ASSERT_TRUE(first.SaveSetupFile(path).Done());
+
+    CKv4731xDoc& d = MakeShown();
+    ui.messages.clear();
+    ASSERT_TRUE(d.OpenSetupFile(path).Done());
+    // (The file was made without an analyzer: the usual question comes first.)
+    EXPECT_EQ(ui.MessageTexts(),
+              (std::vector<std::string>{
+                  "This setup file was not created by the currently selected instrument, 'FAKE "
+                  "ANALYZER 1'. It was created by ''.",
+                  "The selected instrument sweeps linear and logarithmic sweeps only, not a list "
+                  "of frequencies.\nThe linear sweep between its first and last frequency is used "
+                  "instead.",
+                  "The setup has been changed by the instrument."}));
+    EXPECT_EQ(d.Engine().sweep.sweepType, SweepKind::Linear);
+    EXPECT_EQ(d.Engine().frequencies, (std::vector<double>{3e8, 11.5e8, 2e9}));
+    EXPECT_EQ(registry.driver->frequencyList, d.Engine().frequencies);
+    EXPECT_EQ(registry.driver->sweepTypeSent, kLinearSweep);
+    EXPECT_EQ(d.sweep, d.Engine().sweep);
 }
 
 TEST_F(DocFiles, OnAnotherAnalyzerTheFileNamesTheFirstAndTheCalibrationIsDropped) {
