@@ -1,5 +1,6 @@
 // Writes the seed corpus of the fuzz targets with the program's own writers: setup images of a
-// fresh setup, of a calibrated three-point setup with data, and of the sibling program, and data
+// fresh setup, of a calibrated three-point setup with data, of the same on a list sweep and of the
+// sibling program, and data
 // files with and without the sensitivity column.
 //
 //   make_corpus <corpus folder>
@@ -12,6 +13,7 @@
 
 #include "persist/DataFile.h"
 #include "persist/SetupImage.h"
+#include "probe/FrequencyList.h"
 
 namespace {
 
@@ -48,25 +50,25 @@ int main(int argc, char** argv) {
     d.includeSensitivity = true;
     d.mathMode = kv::TraceMath::Subtract;
     d.referenceTrace = 1;
-    d.titleText =
+    d.title.text =
         "Sample \xC2\xB0"
         "C";
-    d.startValue = 1;
-    d.startUnit = "GHz";
-    d.stopValue = 2;
-    d.stopUnit = "GHz";
-    d.numPoints = 3;
+    d.sweep.startValue = 1;
+    d.sweep.startUnit = "GHz";
+    d.sweep.stopValue = 2;
+    d.sweep.stopUnit = "GHz";
+    d.sweep.numPoints = 3;
     d.chartFormatCode = 3;
     d.tableFormatCode = 1;
     CProbeEngine& e = *run.engine;
     e.instrumentName = "DEMO ANALYZER";
-    e.startValue = 1;
-    e.startUnit = "GHz";
-    e.stopValue = 2;
-    e.stopUnit = "GHz";
-    e.numPoints = 3;
+    e.sweep.startValue = 1;
+    e.sweep.startUnit = "GHz";
+    e.sweep.stopValue = 2;
+    e.sweep.stopUnit = "GHz";
+    e.sweep.numPoints = 3;
     e.frequencies = {1e9, 1.5e9, 2e9};
-    e.sensitivity = {0.5, 0.25, 0.125};
+    e.result.sensitivity = {0.5, 0.25, 0.125};
     e.calibrated = true;
     e.calStateSize = 16;
     for (std::size_t i = 0; i < 16; ++i) {
@@ -89,9 +91,15 @@ int main(int argc, char** argv) {
     std::memcpy(bytes.data(), kSetupSiblingMagic, 13);
     Write(setup / "sibling.tst", bytes.data(), bytes.size());
 
+    // The same setup on a list sweep: a file of the list kind.
+    e.sweep = ListSweep({1e9, 1.25e9, 2e9});
+    e.frequencies = e.sweep.list;
+    bytes = WriteSetupImage(run.Source());
+    Write(setup / "list.tst", bytes.data(), bytes.size());
+
     const auto& trace = run.traces[0];
     const std::string withSensitivity =
-        FormatDataFile(e.frequencies, trace.permittivity, &e.sensitivity);
+        FormatDataFile(e.frequencies, trace.permittivity, &e.result.sensitivity);
     Write(data / "with_sensitivity.prn", withSensitivity.data(), withSensitivity.size());
     const std::string plain = FormatDataFile(e.frequencies, trace.permittivity, nullptr);
     Write(data / "plain.prn", plain.data(), plain.size());
