@@ -62,6 +62,28 @@ bool SweepOptionsOnly(const CliOptions& o, std::string& error) {
     return true;
 }
 
+// --segments and --list set every frequency of the sweep: the other sweep options, and the other
+// of the two, do not go with them.
+bool ListOptionsAlone(const CliOptions& o, std::string& error) {
+    const char* listOption = o.segments ? "--segments" : o.listFile ? "--list" : nullptr;
+    if (listOption == nullptr) {
+        return true;
+    }
+    const char* other = o.segments && o.listFile ? "--list"
+                        : o.startValue           ? "--start"
+                        : o.stopValue            ? "--stop"
+                        : o.points               ? "--points"
+                        : o.log                  ? "--log"
+                                                 : nullptr;
+    if (other == nullptr) {
+        return true;
+    }
+    error = std::string(listOption) + " and " + other +
+            " cannot be given together: a list sweep takes its frequencies from --segments or "
+            "--list alone";
+    return false;
+}
+
 }  // namespace
 
 std::string Lower(std::string text) {
@@ -94,6 +116,11 @@ Sweep (default: the analyzer's range, 51 points, linear):
   --start F  --stop F    frequencies with an optional unit: 200MHz, 20GHz, 300kHz, 1.5e9
   --points N             number of points
   --log                  logarithmic sweep
+  --segments ROWS        a list sweep instead: rows START:STOP:POINTS with an optional :log
+                         or :lin, separated by commas: 50MHz:1GHz:101,1GHz:20GHz:200:log
+                         (300 points: a row starting at the stop of the one before shares it)
+  --list FILE            a list sweep instead: the frequencies in FILE, one a line, in Hz or
+                         with a unit as --start takes it, or those of a Touchstone file (.s1p)
 Analyzer settings for this run, not stored (analyzers that have them):
   --ifbw HZ              IF bandwidth (SCPI analyzer)
   --power DBM            source power (SCPI analyzer)
@@ -135,7 +162,8 @@ Touchstone files analyzer (--instrument Touchstone), for this run instead of its
 
 Prompts, messages and progress go to standard error; message boxes as "caption: text".
 The exit status is 0 when the measurement was made, 1 when a step failed or was aborted, and
-2 for a mistake on the command line. Ctrl-C or SIGTERM ends any wait ("interrupted", status 1).
+2 for a mistake on the command line or in the list of --segments or --list. Ctrl-C or SIGTERM
+ends any wait ("interrupted", status 1).
 )";
 }
 
@@ -225,6 +253,16 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
                 o.stopValue = f;
                 o.stopUnit = unit;
             }
+        } else if (a == "--segments") {
+            if (!value(v))
+                return std::nullopt;
+            o.segments = v;
+        } else if (a == "--list") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                error = a + " needs a file name";
+                return std::nullopt;
+            }
+            o.listFile = args[++i];
         } else if (a == "--points") {
             if (!value(v))
                 return std::nullopt;
@@ -297,6 +335,9 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
             error = "unknown option '" + a + "'";
             return std::nullopt;
         }
+    }
+    if (!ListOptionsAlone(o, error)) {
+        return std::nullopt;
     }
     if (o.command == CliOptions::Command::Sweep && !SweepOptionsOnly(o, error)) {
         return std::nullopt;

@@ -30,6 +30,17 @@ struct CliOptions {
     std::string stopUnit;
     std::optional<int> points;
     bool log = false;
+    // A list sweep instead: the rows as --segments gives them, or the file --list names. Each
+    // sets every frequency, so neither goes with the options above nor with the other one;
+    // ReadSweepList (ListSweepOptions.h) makes `list` of them before the run.
+    std::optional<std::string> segments;
+    std::optional<std::string> listFile;
+    std::vector<double> list;
+
+    // Whether any option of the sweep was given.
+    bool SweepGiven() const {
+        return startValue || stopValue || points || log || segments || listFile;
+    }
 
     // Calibration.
     std::optional<CalibrationType> calibrationType;

@@ -13,6 +13,7 @@
 #include "doc/CKv4731xDoc.h"
 #include "instrument/PrintableText.h"
 #include "persist/DataFile.h"
+#include "probe/FrequencyList.h"
 #include "probe/ProbeModel.h"
 #include "probe/Units.h"
 #include "render/RenderExport.h"
@@ -224,15 +225,19 @@ Outcome SetSweepOf(CKv4731xDoc& doc, FrequencyPage page, std::FILE* err) {
 }
 
 bool SetSweepForRun(const CliOptions& o, CKv4731xDoc& doc, std::FILE* err) {
-    const bool sweepGiven = o.startValue || o.stopValue || o.points || o.log;
-    if (sweepGiven) {
+    if (!o.list.empty() || o.startValue || o.stopValue || o.points || o.log) {
         FrequencyPage page = doc.Engine().CurrentSweepPage();
-        page.sweep.startValue = o.startValue.value_or(page.sweep.startValue);
-        page.sweep.startUnit = o.startValue ? o.startUnit : page.sweep.startUnit;
-        page.sweep.stopValue = o.stopValue.value_or(page.sweep.stopValue);
-        page.sweep.stopUnit = o.stopValue ? o.stopUnit : page.sweep.stopUnit;
-        page.sweep.numPoints = o.points.value_or(page.sweep.numPoints);
-        page.sweep.sweepType = o.log ? SweepKind::Logarithmic : SweepKind::Linear;
+        if (!o.list.empty()) {
+            page.sweep = ListSweep(o.list);
+        } else {
+            page.sweep.startValue = o.startValue.value_or(page.sweep.startValue);
+            page.sweep.startUnit = o.startValue ? o.startUnit : page.sweep.startUnit;
+            page.sweep.stopValue = o.stopValue.value_or(page.sweep.stopValue);
+            page.sweep.stopUnit = o.stopValue ? o.stopUnit : page.sweep.stopUnit;
+            page.sweep.numPoints = o.points.value_or(page.sweep.numPoints);
+            page.sweep.sweepType = o.log ? SweepKind::Logarithmic : SweepKind::Linear;
+            page.sweep.list.clear();
+        }
         if (!SetSweepOf(doc, page, err).Done()) {
             std::fprintf(err, "kv47310-cli: the sweep was refused\n");
             return false;

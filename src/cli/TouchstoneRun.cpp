@@ -77,8 +77,8 @@ void SetTouchstoneFiles(const CliOptions& o) {
 
 bool AdoptFileSweep(const CliOptions& o, CKv4731xDoc& doc, std::FILE* err) {
     IInstrumentDriver* driver = doc.Driver();
-    const bool sweepGiven = o.startValue || o.stopValue || o.points || o.log;
-    if (driver == nullptr || sweepGiven || doc.CurrentInstrumentName() != kTouchstoneAnalyzerName) {
+    if (driver == nullptr || o.SweepGiven() ||
+        doc.CurrentInstrumentName() != kTouchstoneAnalyzerName) {
         return true;
     }
     auto* lists = dynamic_cast<IListSweep*>(driver);

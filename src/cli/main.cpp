@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/CliOptions.h"
+#include "cli/ListSweepOptions.h"
 #include "cli/MeasureRun.h"
 #include "cli/TerminalUi.h"
 #include "instrument/PluginRegistry.h"
@@ -18,7 +19,7 @@
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     std::string error;
-    const auto options = kv::ParseCliOptions(args, error);
+    auto options = kv::ParseCliOptions(args, error);
     if (!options) {
         std::fprintf(stderr, "kv47310-cli: %s\n\n%s", error.c_str(), kv::CliUsage());
         return kv::kExitUsage;
@@ -27,6 +28,11 @@ int main(int argc, char** argv) {
         options->command == kv::CliOptions::Command::None) {
         std::fputs(kv::CliUsage(), stdout);
         return kv::kExitOk;
+    }
+    // The frequencies of --segments or --list are read before anything is connected: a list
+    // that is refused is bad input.
+    if (!kv::ReadSweepList(*options, stderr)) {
+        return kv::kExitUsage;
     }
 
     // Pictures are drawn offscreen: no display is needed.

@@ -71,6 +71,7 @@ public:
         p.setWorkingDirectory(dir_.path());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("XDG_CONFIG_HOME", dir_.path() + "/config");
+        env.insert("XDG_DATA_HOME", dir_.path() + "/data");
         env.insert("HOME", dir_.path());
         p.setProcessEnvironment(env);
         QStringList list;

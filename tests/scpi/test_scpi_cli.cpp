@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTcpSocket>
+#include <algorithm>
 #include <cmath>
 
 #include "ScpiSimulator.h"
@@ -74,6 +75,35 @@ TEST(ScpiCli, ARefusedSettingEndsTheRun) {
                          "from 1 to 1000.\n"),
               std::string::npos)
         << r.err;
+}
+
+// Rows of equally spaced points are the segments a family with a segment table is sent; the generic
+// family has none and refuses the list, which ends the run.
+TEST(ScpiCli, AListOfLinearRowsIsSweptWhereTheFamilyHasASegmentTable) {
+    for (SimFamily family : {SimFamily::NumberedTraces, SimFamily::Generic}) {
+        ScpiSimulator sim(family);
+        CliFolder folder;
+        WriteSelection(folder, sim.Start(), family);
+        const CliResult r = folder.Run({"sweep", "--instrument", "SCPI", "--card", "LAN",
+                                        "--segments", "100MHz:1GHz:10,1.5GHz:3GHz:4"});
+        const auto received = sim.Received();
+        const bool table =
+            std::count(received.begin(), received.end(),
+                       ":SENS1:SEGM:DATA 5,0,0,0,0,0,2,100000000,1000000000,10,1500000000,"
+                       "3000000000,4") == 1;
+        if (family == SimFamily::Generic) {
+            EXPECT_EQ(r.status, 1);
+            EXPECT_NE(r.err.find("Frequency out of range: The analyzer's command family (generic) "
+                                 "has no segment table, so it cannot sweep a list of "
+                                 "frequencies.\nkv47310-cli: the sweep was refused\n"),
+                      std::string::npos)
+                << r.err;
+        } else {
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_TRUE(table);
+            EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 15) << r.out;
+        }
+    }
 }
 
 // Started with its standard input closed, the simulator with --until-stopped still answers, and
