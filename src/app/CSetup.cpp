@@ -136,9 +136,18 @@ CSetup::CSetup(FrequencyPage& page, QWidget* parent)
 
     rows_->setHorizontalHeaderLabels({QStringLiteral("Start"), QStringLiteral("Stop"),
                                       QStringLiteral("Points"), QStringLiteral("Spacing")});
-    rows_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    rows_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    QHeaderView* header = rows_->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Stretch);
+    header->setSectionResizeMode(kPointsColumn, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(kSpacingColumn, QHeaderView::ResizeToContents);
     rows_->setSelectionMode(QAbstractItemView::SingleSelection);
+    rows_->setWordWrap(false);
+    // Room for two frequencies of ten digits beside the points and the spacing.
+    const int frequencyWidth =
+        rows_->fontMetrics().horizontalAdvance(QStringLiteral("1.015167812 GHz")) + 12;
+    rows_->setMinimumWidth(2 * frequencyWidth +
+                           rows_->fontMetrics().horizontalAdvance(QStringLiteral("PointsSpacing")) +
+                           60);
     rows_->setEditTriggers(QAbstractItemView::AllEditTriggers);
     rows_->setItemDelegateForColumn(kSpacingColumn, new SpacingDelegate(rows_));
     rows_->setToolTip(
