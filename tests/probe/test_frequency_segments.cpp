@@ -172,7 +172,6 @@ TEST(FrequencySegments, ListFileText) {
 TEST(FrequencyPage, LeavingWithTheListKind) {
     const std::vector<double> kept{3e8, 4e8, 7e8};
     const FrequencySegment lin{50e6, 1e9, 101, false};
-    const FrequencySegment log{1e9, 20e9, 200, true};
     struct Case {
         Sweep sweep;
         std::vector<FrequencySegment> rows;
@@ -210,19 +209,6 @@ TEST(FrequencyPage, LeavingWithTheListKind) {
             EXPECT_EQ(page.sweep, c.sweep);  // refused: nothing taken
         }
     }
-
-    FrequencyPage page;
-    page.sweep = ListSweep(kept);
-    page.segments = {lin, log};
-    ASSERT_FALSE(page.Leave().has_value());
-    EXPECT_EQ(page.sweep.numPoints, 300);
-    EXPECT_EQ(page.sweep.startValue, 50.0);
-    EXPECT_EQ(page.sweep.startUnit, "MHz");
-    EXPECT_EQ(page.sweep.stopValue, 20.0);
-    EXPECT_EQ(page.sweep.stopUnit, "GHz");
-    EXPECT_EQ(page.sweep.list[1], 59.5e6);  // (1000 - 50) MHz / 100
-    EXPECT_EQ(page.sweep.list[100], 1e9);
-    EXPECT_EQ(page.sweep.list[299], 20e9);
 }
 
 // The rows a list opens with: the rows it was set from, else its linear runs, else none (with
