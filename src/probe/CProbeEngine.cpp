@@ -285,11 +285,14 @@ std::optional<FrequencyPage> CProbeEngine::EditFrequency() {
         return std::nullopt;
     }
     FrequencyPage page = CurrentSweepPage();
+    if (page.sweep.sweepType == SweepKind::List) {
+        page.segments = RowsOfList(page.sweep.list, listRows_);
+    }
     for (;;) {
         if (!ui_->EditFrequencyPage(page)) {
             return std::nullopt;
         }
-        if (const auto refusal = page.LeaveCheck()) {
+        if (const auto refusal = page.Leave()) {
             Ask(refusal->text, refusal->caption);
             continue;
         }
@@ -313,6 +316,13 @@ Outcome CProbeEngine::CheckSweep(const FrequencyPage& page) {
 
 void CProbeEngine::TakeSweep(const FrequencyPage& page) {
     sweep = page.sweep;
+    // A page filled in from a list sweep and set to another kind still holds the old list,
+    // which no other kind of sweep has (a setup file holding it would not be read back).
+    if (sweep.sweepType != SweepKind::List) {
+        sweep.list.clear();
+    }
+    listRows_ =
+        sweep.sweepType == SweepKind::List ? page.segments : std::vector<FrequencySegment>{};
     calibrated = false;
     setChartScale = page.setChartScale;
     BuildFrequencyList();

@@ -83,7 +83,8 @@ public:
     // The "Set Frequency" page as the sweep stands, the log sweep offered when the analyzer has it.
     FrequencyPage CurrentSweepPage() const;
     // The "Set Frequency" dialog until its page passes its checks and the analyzer's limits:
-    // nothing when the operator cancelled, else the page to take (TakeSweep).
+    // nothing when the operator cancelled, else the page to take (TakeSweep). A list sweep opens
+    // with the rows that give it (RowsOfList); the page's rows become its list (Leave).
     std::optional<FrequencyPage> EditFrequency();
     // The checks of a filled-in page without the dialog: the page's own, then the analyzer's
     // limits; a refusal has been shown.
@@ -256,6 +257,9 @@ private:
     Outcome FailCalibration(CalibrationBackup&& before);
     // Why the analyzer's limits refuse the page's sweep; empty when they do not.
     std::string FrequencyRefusal(const FrequencyPage& page) const;
+    // The rows the list sweep was last set from on the "Set Frequency" page, offered again when
+    // the page opens on the list they give (RowsOfList).
+    std::vector<FrequencySegment> listRows_;
 
     // Why the last TakeTrace refused a sweep the driver returned; empty otherwise.
     std::string unusableReadings_;

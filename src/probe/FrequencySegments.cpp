@@ -164,6 +164,31 @@ FrequencyListResult ListFromSegments(const std::vector<FrequencySegment>& segmen
     return {std::move(list), {}};
 }
 
+std::optional<std::string> ParseSegmentRow(std::size_t row, std::string_view start,
+                                           std::string_view stop, std::string_view points,
+                                           FrequencySegment& segment) {
+    start = TrimBlanks(start);
+    stop = TrimBlanks(stop);
+    points = TrimBlanks(points);
+    const auto startHz = FrequencyHz(start);
+    const auto stopHz = FrequencyHz(stop);
+    const auto count = WholeNumber(points);
+    const std::string prefix = Printf("Row %zu: ", row);
+    if (!startHz) {
+        return prefix + "the start " + Quoted(start) + " is not a frequency.";
+    }
+    if (!stopHz) {
+        return prefix + "the stop " + Quoted(stop) + " is not a frequency.";
+    }
+    if (!count) {
+        return prefix + "the number of points " + Quoted(points) + " is not a whole number.";
+    }
+    segment.startHz = *startHz;
+    segment.stopHz = *stopHz;
+    segment.points = *count;
+    return std::nullopt;
+}
+
 SegmentsResult ParseSegments(std::string_view text) {
     SegmentsResult result;
     if (TrimBlanks(text).empty()) {
@@ -199,23 +224,11 @@ SegmentsResult ParseSegments(std::string_view text) {
             return result;
         }
         FrequencySegment segment;
-        const auto start = FrequencyHz(parts[0]);
-        const auto stop = FrequencyHz(parts[1]);
-        const auto points = WholeNumber(parts[2]);
+        if (auto refusal = ParseSegmentRow(row, parts[0], parts[1], parts[2], segment)) {
+            result.refusal = std::move(*refusal);
+            return result;
+        }
         const std::string prefix = Printf("Row %zu: ", row);
-        if (!start) {
-            result.refusal = prefix + "the start " + Quoted(parts[0]) + " is not a frequency.";
-            return result;
-        }
-        if (!stop) {
-            result.refusal = prefix + "the stop " + Quoted(parts[1]) + " is not a frequency.";
-            return result;
-        }
-        if (!points) {
-            result.refusal =
-                prefix + "the number of points " + Quoted(parts[2]) + " is not a whole number.";
-            return result;
-        }
         if (parts.size() == 4) {
             std::string spacing(parts[3]);
             for (char& c : spacing) {
@@ -228,9 +241,6 @@ SegmentsResult ParseSegments(std::string_view text) {
             }
             segment.logarithmic = spacing == "log";
         }
-        segment.startHz = *start;
-        segment.stopHz = *stop;
-        segment.points = *points;
         result.segments.push_back(segment);
     }
     return result;

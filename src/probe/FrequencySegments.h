@@ -61,6 +61,13 @@ FrequencyListResult ListFromSegments(const std::vector<FrequencySegment>& segmen
 // each other here (ListFromSegments does that).
 SegmentsResult ParseSegments(std::string_view text);
 
+// One row as typed: its start, stop and number of points (blanks around each ignored), into
+// `segment`'s start, stop and points. Refused as ParseSegments refuses them, naming row `row`:
+// "Row 2: the start 'x' is not a frequency.".
+std::optional<std::string> ParseSegmentRow(std::size_t row, std::string_view start,
+                                           std::string_view stop, std::string_view points,
+                                           FrequencySegment& segment);
+
 // A list file's text: one frequency a line, in hertz or with a unit as ParseFrequency takes it.
 // Blank lines and lines starting with '#' or '!' are skipped; lines end in LF or CR LF. Refused,
 // naming the line by its number, for a line that is no frequency, and for a list

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 
 #include "AppTestSupport.h"
@@ -26,6 +27,7 @@
 #include "app/TraceChoiceDialog.h"
 #include "display/ScaleSheet.h"
 #include "doc/CGpibSelectDlg.h"
+#include "probe/FrequencyList.h"
 #include "probe/FrequencyPage.h"
 #include "support/FakeRegistry.h"
 #include "support/ScriptedUi.h"
@@ -371,6 +373,91 @@ TEST(FrequencyPageTest, AnUnknownUnitTextGoesBackUnchanged) {
     ASSERT_TRUE(p.Leave());
     EXPECT_EQ(page.sweep.startUnit, "200. MHz");
     EXPECT_EQ(page.sweep.startValue, 200.0);
+}
+
+// Choosing "List sweep" disables the start, stop and points and enables the table; two rows
+// typed in give the 300-point list, after a cell that is no frequency was refused by its row.
+TEST(FrequencyPageTest, ListRowsTypedIntoTheTable) {
+    QtOperatorUi ui;
+    FrequencyPage page;
+    MessageBoxAnswerer answerer;
+    OnNextModal<PropertySheet>([&answerer](PropertySheet* sheet) {
+        auto* p = qobject_cast<CSetup*>(sheet->Tabs()->widget(0));
+        EXPECT_EQ(p->ListButton()->text().toStdString(), "List sweep");
+        EXPECT_FALSE(p->RowTable()->isEnabled());
+        EXPECT_FALSE(p->AddRowButton()->isEnabled());
+        p->ListButton()->click();
+        EXPECT_FALSE(p->StartEdit()->isEnabled());
+        EXPECT_FALSE(p->StopUnit()->isEnabled());
+        EXPECT_FALSE(p->PointsEdit()->isEnabled());
+        EXPECT_TRUE(p->RowTable()->isEnabled());
+        EXPECT_FALSE(p->RemoveRowButton()->isEnabled());   // no row yet
+        EXPECT_FALSE(p->KeptListLabel()->isVisibleTo(p));  // no list to keep
+
+        QTableWidget* t = p->RowTable();
+        const auto type = [t](int row, int column, const char* text) {
+            t->setItem(row, column, new QTableWidgetItem(QString::fromLatin1(text)));
+        };
+        p->AddRowButton()->click();
+        type(0, 0, "50 MHz");
+        type(0, 1, "1 GHz");
+        type(0, 2, "101");
+        p->AddRowButton()->click();
+        EXPECT_EQ(t->item(1, 0)->text().toStdString(), "1 GHz");  // goes on from row 1
+        EXPECT_EQ(t->item(1, 3)->text().toStdString(), "Linear");
+        type(1, 1, "20 GHz x");
+        type(1, 2, "200");
+        type(1, 3, "Log");
+        sheet->OkButton()->click();
+        EXPECT_TRUE(sheet->isVisible());
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(answerer.boxes[0].text, "Row 2: the stop '20 GHz x' is not a frequency.");
+        EXPECT_EQ(t->currentRow(), 1);
+        type(1, 1, "20 GHz");
+        sheet->OkButton()->click();
+    });
+    ASSERT_TRUE(ui.EditFrequencyPage(page));
+    EXPECT_EQ(page.segments,
+              (std::vector<FrequencySegment>{{50e6, 1e9, 101, false}, {1e9, 20e9, 200, true}}));
+    ASSERT_FALSE(page.Leave().has_value());
+    EXPECT_EQ(page.sweep.sweepType, SweepKind::List);
+    ASSERT_EQ(page.sweep.list.size(), 300u);
+    EXPECT_EQ(page.sweep.list[100], 1e9);
+    EXPECT_EQ(page.sweep.list[299], 20e9);
+}
+
+// A list opens with its rows, each frequency in its largest unit; left as shown they give back
+// the same rows to the last bit. A list without rows says that it is kept until rows are added.
+TEST(FrequencyPageTest, ListOpensWithItsRowsOrItsNote) {
+    FrequencyPage page;
+    const std::vector<FrequencySegment> rows{{50e6, 1e9 / 3, 11, false},
+                                             {1e9 / 3, 20e9, 200, true}};
+    page.sweep = ListSweep(ListFromSegments(rows).frequencies);
+    page.segments = rows;
+    {
+        CSetup p(page);
+        EXPECT_TRUE(p.ListButton()->isChecked());
+        ASSERT_EQ(p.RowTable()->rowCount(), 2);
+        QStringList cells;
+        for (int c = 0; c < 4; ++c) {
+            cells << p.RowTable()->item(1, c)->text();
+        }
+        EXPECT_EQ(cells, QStringList({"333.333333333333 MHz", "20 GHz", "200", "Log"}));
+        page.segments.clear();
+        ASSERT_TRUE(p.Leave());
+        EXPECT_EQ(page.segments, rows);
+    }
+    page.segments.clear();
+    CSetup p(page);
+    EXPECT_EQ(p.RowTable()->rowCount(), 0);
+    EXPECT_TRUE(p.KeptListLabel()->isVisibleTo(&p));
+    EXPECT_EQ(p.KeptListLabel()->text().toStdString(),
+              "The current list (210 points from 50. MHz to 20. GHz) is kept unless rows are "
+              "entered.");
+    p.AddRowButton()->click();
+    EXPECT_FALSE(p.KeptListLabel()->isVisibleTo(&p));
+    p.RemoveRowButton()->click();
+    EXPECT_TRUE(p.KeptListLabel()->isVisibleTo(&p));
 }
 
 // ------------------------------------------------------------------ "Scale"

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "probe/FrequencyList.h"
+#include "probe/FrequencyPage.h"
 #include "probe/FrequencySegments.h"
 
 using namespace kv;
@@ -161,4 +163,94 @@ TEST(FrequencySegments, ListFileText) {
         EXPECT_EQ(list.refusal, refusal) << text;
         EXPECT_TRUE(list.frequencies.empty());
     }
+}
+
+// ------------------------------------------------------------------ the "Set Frequency" page
+
+// Leaving the page with the list kind: the rows become the list, a refused row is named, and
+// without rows the sweep's own list stays (or is refused when there is none).
+TEST(FrequencyPage, LeavingWithTheListKind) {
+    const std::vector<double> kept{3e8, 4e8, 7e8};
+    const FrequencySegment lin{50e6, 1e9, 101, false};
+    struct Case {
+        Sweep sweep;
+        std::vector<FrequencySegment> rows;
+        std::string refusal;
+        std::vector<double> list;  // when not refused
+    };
+    Sweep linear;
+    linear.sweepType = SweepKind::List;  // a linear sweep's page switched to the list kind
+    const Case cases[] = {
+        {ListSweep(kept), {}, "", kept},
+        {linear, {}, "The list has no frequencies; it needs at least 2.", {}},
+        {ListSweep(kept), {{1e6, 2e6, 2, false}}, "", {1e6, 2e6}},
+        {ListSweep(kept),
+         {lin, {0.9e9, 2e9, 3, false}},
+         "Row 2 starts below the stop of row 1.",
+         {}},
+        {linear, {{2e9, 1e9, 3, true}}, "Row 1 runs backwards: its stop is below its start.", {}},
+    };
+    for (const Case& c : cases) {
+        FrequencyPage page;
+        page.sweep = c.sweep;
+        page.segments = c.rows;
+        const auto checked = page.LeaveCheck();
+        const auto left = page.Leave();
+        if (c.refusal.empty()) {
+            EXPECT_FALSE(checked.has_value()) << checked->text;
+            EXPECT_FALSE(left.has_value());
+            EXPECT_EQ(page.sweep, ListSweep(c.list));
+        } else {
+            ASSERT_TRUE(left.has_value());
+            EXPECT_EQ(left->text, c.refusal);
+            EXPECT_EQ(left->caption, "Setup");
+            ASSERT_TRUE(checked.has_value());
+            EXPECT_EQ(checked->text, c.refusal);
+            EXPECT_EQ(page.sweep, c.sweep);  // refused: nothing taken
+        }
+    }
+}
+
+// The rows a list opens with: the rows it was set from, else its linear runs, else none (with
+// the note that the list is kept) when there are too many runs or they do not give it exactly.
+TEST(FrequencyPage, RowsOfAListOpenedOnThePage) {
+    const std::vector<FrequencySegment> logRows{{1e9, 1e9, 1, false}, {2e9, 16e9, 4, true}};
+    const std::vector<double> logList = ListFromSegments(logRows).frequencies;
+    // Squares of 1 to n MHz: no three points in a line, so n / 2 runs of two (and one of one).
+    const auto squares = [](int n) {
+        std::vector<double> list;
+        for (int k = 1; k <= n; ++k) {
+            list.push_back(k * k * 1e6);
+        }
+        return list;
+    };
+    // Within the runs' 1 Hz of the line from 1 to 1.2 GHz, but not on it.
+    const std::vector<double> inexact{1e9, 1.1e9 + 0.25, 1.2e9};
+    struct Case {
+        std::vector<double> list;
+        std::vector<FrequencySegment> remembered;
+        std::vector<FrequencySegment> rows;
+    };
+    const Case cases[] = {
+        {{1e6, 2e6, 3e6, 10e6, 20e6, 30e6, 40e6},
+         {},
+         {{1e6, 3e6, 3, false}, {10e6, 40e6, 4, false}}},
+        {logList, logRows, logRows},
+        // Remembered rows of another list are not offered.
+        {{1e9, 2e9, 4e9}, logRows, {{1e9, 2e9, 2, false}, {4e9, 4e9, 1, false}}},
+        {squares(201), {}, {}},  // 101 runs
+        {inexact, {}, {}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RowsOfList(c.list, c.remembered), c.rows);
+    }
+    EXPECT_EQ(RowsOfList(squares(200)).size(), 100u);
+
+    FrequencyPage page;
+    page.sweep = ListSweep(squares(203));
+    EXPECT_EQ(page.KeptListNote(),
+              "The current list (203 points from 1. MHz to 41.209 GHz) is kept unless rows are "
+              "entered.");
+    page.segments = logRows;
+    EXPECT_EQ(page.KeptListNote(), "");
 }

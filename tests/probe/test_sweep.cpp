@@ -631,6 +631,43 @@ TEST(EditFrequency, WithoutAnInstrumentTheSweepIsStillStored) {
     EXPECT_TRUE(b.ui.messages.empty());
 }
 
+// The page's rows become the list and are offered again; a list no rows show (a data file's) is
+// kept when the page is left without rows; another kind drops the list.
+TEST(EditFrequency, ListRowsSetKeptAndDropped) {
+    Bench b(false);
+    const std::vector<FrequencySegment> rows{{200e6, 1e9, 81, false}, {1e9, 20e9, 200, true}};
+    b.ui.editFrequency = [&rows](FrequencyPage& p) {
+        p.sweep.sweepType = SweepKind::List;
+        p.segments = rows;
+    };
+    EXPECT_TRUE(EditFrequency(b.engine));
+    ASSERT_EQ(b.engine.sweep.list.size(), 280u);  // 81 + 200 - 1
+    EXPECT_EQ(b.engine.sweep.list[1], 210e6);     // 800 MHz / 80
+    EXPECT_EQ(b.engine.sweep.list[80], 1e9);
+    EXPECT_EQ(b.engine.frequencies, b.engine.sweep.list);
+
+    b.ui.editFrequency = nullptr;
+    b.ui.frequencyPageAnswers = {false};
+    EXPECT_FALSE(EditFrequency(b.engine));
+    EXPECT_EQ(b.ui.frequencyPagesShown.back().segments, rows);
+
+    std::vector<double> file;  // 200 MHz + k^2 100 kHz: 102 runs, more than the page shows
+    for (int k = 0; k <= 202; ++k) {
+        file.push_back(200e6 + k * k * 1e5);
+    }
+    b.engine.sweep = ListSweep(file);
+    EXPECT_TRUE(EditFrequency(b.engine));
+    EXPECT_TRUE(b.ui.frequencyPagesShown.back().segments.empty());
+    EXPECT_EQ(b.engine.sweep.list, file);
+    EXPECT_TRUE(b.ui.messages.empty());
+
+    b.ui.editFrequency = [](FrequencyPage& p) { p.sweep.sweepType = SweepKind::Linear; };
+    EXPECT_TRUE(EditFrequency(b.engine));
+    EXPECT_EQ(b.engine.sweep.sweepType, SweepKind::Linear);
+    EXPECT_TRUE(b.engine.sweep.list.empty());
+    EXPECT_EQ(b.engine.frequencies.size(), 203u);
+}
+
 // A filled-in page without the dialog: refused by the page's own check or by the limits with the
 // message shown and nothing changed, applied as the command applies it otherwise.
 TEST(SetSweep, RefusesOrAppliesAPageWithoutTheDialog) {
