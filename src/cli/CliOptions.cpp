@@ -14,15 +14,6 @@ namespace kv {
 
 namespace {
 
-bool ParseNumber(const std::string& text, double& value) {
-    if (text.empty()) {
-        return false;
-    }
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return end != nullptr && *end == '\0';
-}
-
 bool ParseInt(const std::string& text, int& value) {
     if (text.empty()) {
         return false;

@@ -22,8 +22,6 @@ double UnitMultiplier(const std::string& unit) {
     return 1.0;
 }
 
-namespace {
-
 bool ParseNumber(const std::string& text, double& value) {
     if (text.empty()) {
         return false;
@@ -32,8 +30,6 @@ bool ParseNumber(const std::string& text, double& value) {
     value = std::strtod(text.c_str(), &end);
     return end != nullptr && *end == '\0';
 }
-
-}  // namespace
 
 bool ParseFrequency(const std::string& text, double& value, std::string& unit) {
     std::size_t split = text.size();

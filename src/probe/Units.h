@@ -9,6 +9,10 @@ namespace kv {
 // "GHz" 1e9, "MHz" 1e6, "KHz" 1e3, anything else 1 (exact, case-sensitive).
 double UnitMultiplier(const std::string& unit);
 
+// The whole text as a number as strtod reads it (C locale); false for an empty text or one with
+// anything after the number.
+bool ParseNumber(const std::string& text, double& value);
+
 // "200MHz", "20 GHz", "1.5e9", "300kHz": the number and the program's unit text ("Hz", "KHz",
 // "MHz", "GHz"), the unit matched ignoring case. False for anything else: blanks after the unit,
 // and a number that is not finite ("nan", "inf", "1e999").
