@@ -62,9 +62,8 @@ TEST(ReferenceLiquids, ShippedModelsAgreeWithHandCalculations) {
         // 8.6645 - j 8.6645; second: x = 0.398 / 7.629 = 0.0521693538, 0.679 / (1 + x^2) =
         // 0.677157021, times x = 0.035326844; e' = 3.142 + 8.6645 + 0.677157021.
         {"propan-1-ol", 20, 0.398 * GHz, 12.483657021, 8.699826844},
-        // 35 C belongs to the two-term table: (19.07 - 3.774) / 2 = 7.648 for both e' and e'' of
-        // the
-        // first term at f = fr1; x = 0.707 / 9.638 = 0.0733554679, 0.698 / (1 + x^2) =
+        // 35 C belongs to the two-term table. First term at f = fr1: (19.07 - 3.774) / 2 = 7.648
+        // for both e' and e''; second: x = 0.707 / 9.638 = 0.0733554679, 0.698 / (1 + x^2) =
         // 0.694264147, times x = 0.050928071.
         {"propan-1-ol", 35, 0.707 * GHz, 11.418264147, 7.698928071},
         // Propan-2-ol at 32.5 C, halfway in the Debye table with a high-frequency term: es 18.01,
