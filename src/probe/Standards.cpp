@@ -16,6 +16,8 @@ constexpr WaterRow kWater[] = {
     {60.0, {66.6, 4.21, 0.011, 3.9e-12}}, {75.0, {62.1, 4.49, 0.0, 3.2e-12}},
 };
 constexpr int kWaterRows = sizeof(kWater) / sizeof(kWater[0]);
+static_assert(kWater[0].temperature == kWaterLowestTemperature &&
+              kWater[kWaterRows - 1].temperature == kWaterHighestTemperature);
 
 // value(T_upper) - (T_upper - T) * slope: the upper row is exact at its own temperature.
 double Interpolate(double lower, double upper, double tLower, double tUpper, double t) {

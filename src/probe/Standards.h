@@ -23,4 +23,8 @@ CComplex ColeColePermittivity(double f, const ColeCole& material);
 ColeCole WaterParameters(double temperature);
 CComplex WaterPermittivity(double f, double temperature);
 
+// The first and last temperatures of that table (Celsius).
+inline constexpr double kWaterLowestTemperature = 0.0;
+inline constexpr double kWaterHighestTemperature = 75.0;
+
 }  // namespace kv
