@@ -47,8 +47,9 @@ CComplex Polish(const ProbeModel& m, double f, CComplex gamma, CComplex eps) {
     CComplex misfit = CComplex::Subtract(m.Reflection(f, eps), gamma);
     for (int step = 0; step < kPolishSteps; ++step) {
         const CComplex h = CComplex::Multiply(eps, {kDerivativeStep, 0.0});
-        const CComplex slope = CComplex::Divide(
-            CComplex::Subtract(m.Reflection(f, CComplex::Add(eps, h)), m.Reflection(f, eps)), h);
+        const CComplex here = CComplex::Add(misfit, gamma);
+        const CComplex slope =
+            CComplex::Divide(CComplex::Subtract(m.Reflection(f, CComplex::Add(eps, h)), here), h);
         const CComplex delta = CComplex::Divide(misfit, slope);
         const CComplex next = CComplex::Subtract(eps, delta);
         const CComplex nextMisfit = CComplex::Subtract(m.Reflection(f, next), gamma);
@@ -64,7 +65,8 @@ CComplex Polish(const ProbeModel& m, double f, CComplex gamma, CComplex eps) {
     return eps;
 }
 
-// What every trial needs: the points used, their raw liquid readings and the standards' readings.
+// What every trial needs: the engine (its standards' readings), the points used, the liquid's raw
+// readings and permittivity.
 struct Problem {
     const CProbeEngine* engine = nullptr;
     bool fitCoefficientScale = false;
