@@ -85,10 +85,11 @@ endfunction()
 # at all. The document layer's own code is std-only too: it names no Qt library and includes no
 # Qt header, directly or through the headers it reaches. It still links QtCore through the files
 # layer below it, whose file and settings access QtCore implements, so the transitive link test
-# cannot hold it.
+# cannot hold it. The probe fit layer is held to the same: it links GSL, a C library, besides the
+# probe layer, and nothing of Qt.
 function(kv_check_layering)
     get_property(layers GLOBAL PROPERTY KV_CORE_LAYERS)
-    set(std_only kv_numerics kv_instrument_api kv_probe kv_display kv_touchstone)
+    set(std_only kv_numerics kv_instrument_api kv_probe kv_probefit kv_display kv_touchstone)
     set(std_only_code kv_doc ${std_only})
     foreach(layer IN LISTS std_only_code)
         if(NOT TARGET ${layer})

@@ -116,7 +116,12 @@ public:
     void WatchWaits(IInstrumentDriver* driver, bool watch = true);
 
     // ---- Standards ----
-    CComplex StandardReflection(int index, double f) const;
+    CComplex StandardReflection(int index, double f) const {
+        return StandardReflection(model, index, f);
+    }
+    // The same with another probe model in place of the engine's (a trial of a characterisation
+    // fit): the engine stays as it is.
+    CComplex StandardReflection(const ProbeModel& with, int index, double f) const;
     CComplex StandardPermittivity(int index, double f) const;
 
     // ---- Probe model ----
@@ -143,7 +148,12 @@ public:
     // False when the system is singular to machine precision: the readings determine no terms,
     // and the point gets zero terms.
     bool SolveErrorTerms(double f, CComplex m1, CComplex m2, CComplex m3, CComplex& e00,
-                         CComplex& e11, CComplex& e01e10) const;
+                         CComplex& e11, CComplex& e01e10) const {
+        return SolveErrorTerms(model, f, m1, m2, m3, e00, e11, e01e10);
+    }
+    // The same with the standards' reflections of another probe model.
+    bool SolveErrorTerms(const ProbeModel& with, double f, CComplex m1, CComplex m2, CComplex m3,
+                         CComplex& e00, CComplex& e11, CComplex& e01e10) const;
     bool ShortingBlockOk() const;
     void ApplyRefresh();
     std::string StandardPrompt(int k) const;
@@ -220,7 +230,10 @@ private:
     Answer Ask(const std::string& text, const std::string& caption, Buttons buttons = Buttons::Ok,
                Icon icon = Icon::None);
     // The reflection (1 - y) / (1 + y) that the probe model gives for eps at f.
-    CComplex ModelReflection(double f, CComplex eps) const;
+    CComplex ModelReflection(double f, CComplex eps) const {
+        return ModelReflection(model, f, eps);
+    }
+    static CComplex ModelReflection(const ProbeModel& with, double f, CComplex eps);
     // The calibration-state length handed to the driver: never more than the block holds.
     std::uint16_t CalStateLength() const;
     // One sweep into `trace`, sized to the sweep: MeasureTrace, or ReadTrace when `read` (the

@@ -76,9 +76,9 @@ CComplex At(const std::vector<CComplex>& values, std::size_t i) {
 
 // ---- Standards ----
 
-CComplex CProbeEngine::ModelReflection(double f, CComplex eps) const {
+CComplex CProbeEngine::ModelReflection(const ProbeModel& with, double f, CComplex eps) {
     CComplex y;
-    ProbeAdmittance(f, eps, y);
+    with.ProbeAdmittance(f, eps, y);
     return CComplex::Divide(CComplex::Subtract(kOne, y), CComplex::Add(kOne, y));
 }
 
@@ -91,7 +91,7 @@ CComplex CProbeEngine::StandardPermittivity(int index, double f) const {
                                             calSettings.stdAlpha[k], calSettings.stdTau[k]});
 }
 
-CComplex CProbeEngine::StandardReflection(int index, double f) const {
+CComplex CProbeEngine::StandardReflection(const ProbeModel& with, int index, double f) const {
     if (index < 1 || index > 3) {
         return {};
     }
@@ -101,19 +101,19 @@ CComplex CProbeEngine::StandardReflection(int index, double f) const {
                 return {};
             }
             if (index == 2) {
-                return ModelReflection(f, kOne);
+                return ModelReflection(with, f, kOne);
             }
             return kMinusOne;
         case CalibrationType::AirShortWater:
             if (index == 1) {
-                return ModelReflection(f, kOne);
+                return ModelReflection(with, f, kOne);
             }
             if (index == 2) {
                 return kMinusOne;
             }
-            return ModelReflection(f, WaterPermittivity(f, calSettings.waterTemperature));
+            return ModelReflection(with, f, WaterPermittivity(f, calSettings.waterTemperature));
         case CalibrationType::UserStandards:
-            return ModelReflection(f, StandardPermittivity(index, f));
+            return ModelReflection(with, f, StandardPermittivity(index, f));
         default:
             return {};
     }
@@ -483,10 +483,11 @@ int CProbeEngine::ComputeCalibration() {
     return undetermined;
 }
 
-bool CProbeEngine::SolveErrorTerms(double f, CComplex m1, CComplex m2, CComplex m3, CComplex& e00,
-                                   CComplex& e11, CComplex& e01e10) const {
-    const CComplex g[3] = {StandardReflection(1, f), StandardReflection(2, f),
-                           StandardReflection(3, f)};
+bool CProbeEngine::SolveErrorTerms(const ProbeModel& with, double f, CComplex m1, CComplex m2,
+                                   CComplex m3, CComplex& e00, CComplex& e11,
+                                   CComplex& e01e10) const {
+    const CComplex g[3] = {StandardReflection(with, 1, f), StandardReflection(with, 2, f),
+                           StandardReflection(with, 3, f)};
     const CComplex m[3] = {m1, m2, m3};
     // The error model rearranged as M = x0 G + x1 - x2 G M, linear in x0, x1, x2; one row per
     // standard, standard 3 first.
