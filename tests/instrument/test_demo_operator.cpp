@@ -137,8 +137,7 @@ TEST(DemoSettings, ProbeScalesAndLiquidSampleAreTakenOrNamedWithTheirValue) {
         double temperature;
     };
     const Case cases[] = {
-        {"[probe]\nfs = 0.7\ns = 0.8\n[sample]\nliquid = Methanol-Barthel\n", "",
-         "methanol-barthel", 25.0},
+        {"[sample]\nliquid = Methanol-Barthel\n", "", "methanol-barthel", 25.0},
         {"[sample]\nliquid = propan-2-ol\ntemperature = 31.5\n", "", "propan-2-ol", 31.5},
         {"[probe]\nfs = 0\ns = big\n",
          "Demo analyzer: %s: [probe] fs is not a positive number; the default is used\n"
