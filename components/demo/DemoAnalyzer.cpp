@@ -94,10 +94,26 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
            });
 }
 
+// The sample of the settings: a reference liquid when [sample] names one, its Cole-Cole
+// material otherwise.
+DemoMaterial SampleOf(const DemoSettings& settings) {
+    if (settings.sampleLiquid) {
+        return DemoMaterial::Liquid(settings.sampleLiquid, settings.sampleTemperature, "sample");
+    }
+    return DemoMaterial::Relaxation(settings.sample, "sample");
+}
+
 }  // namespace
 
 DemoAnalyzer::DemoAnalyzer(const DemoSettings& settings)
-    : settings_(settings), operator_(settings.sample, settings.standards), noise_(settings.seed) {
+    : settings_(settings),
+      operator_(SampleOf(settings), settings.standards),
+      noise_(settings.seed) {
+    // Every reflection at the aperture (air, water, user standards, the sample) is that of the
+    // stock probe scaled to another size; a program calibrating with the stock probe then measures
+    // with the model error such a probe shows.
+    model_.frequencyScale = settings_.frequencyScale;
+    model_.coefficientScale = settings_.coefficientScale;
     model_.LoadProbeCoefficients(settings_.probeType);
     Preset();
     material_ = MaterialNamed(settings_.material);

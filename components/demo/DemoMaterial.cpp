@@ -14,6 +14,15 @@ CComplex DemoMaterial::Reflection(const ProbeModel& model, double f) const {
             return model.Reflection(f, WaterPermittivity(f, temperature));
         case Kind::ColeCole:
             return model.Reflection(f, ColeColePermittivity(f, parameters));
+        case Kind::Liquid:
+            // The settings take a liquid only at a temperature it offers, and the analyzer's
+            // frequencies are positive: the permittivity is always there.
+            if (liquid) {
+                if (const auto eps = LiquidPermittivity(*liquid, temperature, f)) {
+                    return model.Reflection(f, *eps);
+                }
+            }
+            break;
     }
     return {0.0, 0.0};
 }

@@ -60,7 +60,12 @@ const std::vector<std::pair<std::string, ColeCole>>& BuiltInStandards() {
 
 DemoOperator::DemoOperator(const ColeCole& sample,
                            std::vector<std::pair<std::string, ColeCole>> standards)
-    : sample_(sample), standards_(std::move(standards)) {
+    : DemoOperator(DemoMaterial::Relaxation(sample, "sample"), std::move(standards)) {}
+
+DemoOperator::DemoOperator(DemoMaterial sample,
+                           std::vector<std::pair<std::string, ColeCole>> standards)
+    : sample_(std::move(sample)), standards_(std::move(standards)) {
+    sample_.name = "sample";
     standards_.insert(standards_.end(), BuiltInStandards().begin(), BuiltInStandards().end());
 }
 

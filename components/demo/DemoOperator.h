@@ -29,6 +29,8 @@ public:
     // `standards` are further user standards by label; they come before the built-in labels
     // "Air", "Short" and "Water", which are the program's default user standards.
     DemoOperator(const ColeCole& sample, std::vector<std::pair<std::string, ColeCole>> standards);
+    // The same with any material as the sample (a reference liquid, say); it is named "sample".
+    DemoOperator(DemoMaterial sample, std::vector<std::pair<std::string, ColeCole>> standards);
 
     // The material a prompt asks for; nothing when it asks for no change. A label that names no
     // known material gives the sample, with a note on standard error.
@@ -37,13 +39,13 @@ public:
     // The material a measuring text names; nothing for other texts and unknown labels.
     std::optional<DemoMaterial> FromTitle(const std::string& text) const;
 
-    DemoMaterial Sample() const { return DemoMaterial::Relaxation(sample_, "sample"); }
+    DemoMaterial Sample() const { return sample_; }
 
     // A user standard by its label: exact match first, then without regard to ASCII case.
     std::optional<DemoMaterial> Standard(const std::string& label) const;
 
 private:
-    ColeCole sample_;
+    DemoMaterial sample_;
     std::vector<std::pair<std::string, ColeCole>> standards_;
 };
 

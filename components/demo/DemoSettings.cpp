@@ -1,5 +1,8 @@
 #include "DemoSettings.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryFile>
 #include <cmath>
@@ -10,6 +13,47 @@
 namespace kv {
 
 namespace {
+
+// A library file is a few kilobytes; anything near this is not one.
+constexpr std::size_t kMaxLibraryBytes = std::size_t{4} * 1024 * 1024;
+
+// What a liquid that cannot be the sample leaves at the probe.
+constexpr const char* kColeColeSample = "the sample's Cole-Cole parameters are used";
+
+// The library of reference liquids shipped with the program: share/kv47310/ of the installation
+// relative to the program's folder, or the copy in the build folder when there is no application
+// object (tests). Empty when there is none.
+std::string ShippedLibraryFile() {
+    const QString path = QCoreApplication::instance() == nullptr
+                             ? QStringLiteral(KV_BUILD_DATA_DIR "/reference-liquids.txt")
+                             : QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                               "/" KV_SHIPPED_DATA_DIR "/reference-liquids.txt");
+    return QFileInfo(path).isFile() ? path.toStdString() : std::string();
+}
+
+// "25 C", "10 to 50 C", "10 to 25 C, 30 to 50 C".
+std::string OfferedText(const ReferenceLiquid& liquid) {
+    std::string text;
+    for (const TemperatureRange& range : OfferedTemperatures(liquid)) {
+        char part[64];
+        if (range.lowest == range.highest) {
+            std::snprintf(part, sizeof part, "%g C", range.lowest);
+        } else {
+            std::snprintf(part, sizeof part, "%g to %g C", range.lowest, range.highest);
+        }
+        text += (text.empty() ? "" : ", ") + std::string(part);
+    }
+    return text.empty() ? "no temperature" : text;
+}
+
+bool Offers(const ReferenceLiquid& liquid, double temperature) {
+    for (const TemperatureRange& range : OfferedTemperatures(liquid)) {
+        if (temperature >= range.lowest && temperature <= range.highest) {
+            return true;
+        }
+    }
+    return false;
+}
 
 // Reads typed values from one QSettings object, keeping defaults for what cannot be read.
 class Reader {
@@ -22,17 +66,19 @@ public:
         }
     }
 
-    void Number(const char* key, double& value, bool positive = false) {
+    // Whether the file gives the value and it is taken.
+    bool Number(const char* key, double& value, bool positive = false) {
         if (!settings_.contains(key)) {
-            return;
+            return false;
         }
         bool ok = false;
         const double read = settings_.value(key).toString().trimmed().toDouble(&ok);
         if (!ok || !std::isfinite(read) || (positive && !(read > 0.0))) {
             Bad(key, positive ? "a positive number" : "a number");
-            return;
+            return false;
         }
         value = read;
+        return true;
     }
 
     void Integer(const char* key, int& value, int minimum) {
@@ -81,6 +127,18 @@ public:
                      file_.c_str(), group.c_str(), key.c_str(), expected.c_str());
     }
 
+    // A note on a key of the current group whose value cannot be used: "[group] what; outcome".
+    void Note(const std::string& what, const std::string& outcome) {
+        const std::string group = settings_.group().toStdString();
+        std::fprintf(stderr, "Demo analyzer: %s: [%s] %s; %s\n", file_.c_str(), group.c_str(),
+                     what.c_str(), outcome.c_str());
+    }
+
+    // The value of a key as the file writes it, without surrounding blanks.
+    std::string Written(const char* key) const {
+        return settings_.value(key).toString().trimmed().toStdString();
+    }
+
     // A Cole-Cole material in the current group: eo is required, einf defaults to eo (a material
     // without relaxation), alpha and tau to 0.
     void Material(ColeCole& material) {
@@ -97,6 +155,47 @@ private:
     QSettings& settings_;
     std::string file_;
 };
+
+// [sample] liquid and temperature (the current group): the liquid of the shipped library when it
+// offers the temperature; null, with a note, when it cannot be the sample.
+std::shared_ptr<const ReferenceLiquid> SampleLiquid(Reader& read, const std::string& id,
+                                                    double temperature,
+                                                    const std::string& temperatureText) {
+    const std::string named = "liquid \"" + id + "\"";
+    const std::string file = ShippedLibraryFile();
+    if (file.empty()) {
+        read.Note(named + " cannot be used: the library of reference liquids is not installed",
+                  kColeColeSample);
+        return nullptr;
+    }
+    std::string text;
+    const RegularFileStatus status = ReadRegularFile(file, text, kMaxLibraryBytes);
+    if (status != RegularFileStatus::Ok) {
+        read.Note(named + " cannot be used: " + file +
+                      " cannot be read: " + RegularFileReason(status, kMaxLibraryBytes),
+                  kColeColeSample);
+        return nullptr;
+    }
+    std::vector<ReferenceLiquid> library;
+    std::string error;
+    if (!ParseReferenceLiquids(text, file, library, error)) {
+        read.Note(named + " cannot be used: " + error, kColeColeSample);
+        return nullptr;
+    }
+    const ReferenceLiquid* liquid =
+        FindReferenceLiquid(library, QString::fromStdString(id).toLower().toStdString());
+    if (liquid == nullptr) {
+        read.Note(named + " is not in the library of reference liquids", kColeColeSample);
+        return nullptr;
+    }
+    if (!Offers(*liquid, temperature)) {
+        read.Note("temperature " + temperatureText + " is not offered for " + liquid->id +
+                      " (offered: " + OfferedText(*liquid) + ")",
+                  kColeColeSample);
+        return nullptr;
+    }
+    return std::make_shared<const ReferenceLiquid>(*liquid);
+}
 
 }  // namespace
 
@@ -194,6 +293,8 @@ DemoSettings LoadDemoSettings(const std::string& path) {
             read.Bad("type", "A or B");
         }
     }
+    read.Number("fs", s.frequencyScale, true);
+    read.Number("s", s.coefficientScale, true);
     settings.endGroup();
 
     settings.beginGroup("cable");
@@ -205,6 +306,17 @@ DemoSettings LoadDemoSettings(const std::string& path) {
     read.Number("einf", s.sample.einf);
     read.Number("alpha", s.sample.alpha);
     read.Number("tau", s.sample.tau);
+    const bool temperatureGiven = read.Number("temperature", s.sampleTemperature);
+    if (settings.contains("liquid")) {
+        char defaultText[32];
+        std::snprintf(defaultText, sizeof defaultText, "%g", s.sampleTemperature);
+        const std::string temperatureText =
+            temperatureGiven ? read.Written("temperature") : defaultText;
+        s.sampleLiquid =
+            SampleLiquid(read, read.Written("liquid"), s.sampleTemperature, temperatureText);
+    } else if (settings.contains("temperature")) {
+        read.Note("temperature is given without liquid", "it is not used");
+    }
     settings.endGroup();
 
     settings.beginGroup("standards");

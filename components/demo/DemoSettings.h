@@ -4,10 +4,12 @@
 // key). A value that cannot be read keeps its default and is reported on standard error.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "probe/ReferenceLiquids.h"
 #include "probe/Standards.h"
 
 namespace kv {
@@ -44,14 +46,22 @@ struct DemoSettings {
     std::string errorText;      // what a failed reading reports (LastError)
     bool failTrigger = false;
 
-    // [probe]
-    int probeType = 1;  // 0 "A", 1 "B" (and C)
+    // [probe]: the stock type the simulated probe scales, and its scales (ProbeModel's
+    // frequencyScale and coefficientScale): a probe of another size than the stock one.
+    int probeType = 1;              // 0 "A", 1 "B" (and C)
+    double frequencyScale = 1.0;    // fs
+    double coefficientScale = 1.0;  // s
 
     // [cable]
     double drift = 0.0;  // degrees of the cable's round-trip phase per sweep
 
     // [sample]: methanol at 25 C.
     ColeCole sample{32.66, 5.563, 0.0, 5.067e-11};
+    // [sample] liquid and temperature: a liquid of the shipped library of reference liquids at
+    // that temperature (Celsius) takes the place of the Cole-Cole sample. Set only when the
+    // library offers the liquid at the temperature.
+    std::shared_ptr<const ReferenceLiquid> sampleLiquid;
+    double sampleTemperature = 25.0;
 
     // [standards]: further user standards by label.
     std::vector<std::pair<std::string, ColeCole>> standards;

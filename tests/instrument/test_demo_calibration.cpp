@@ -173,6 +173,40 @@ TEST(DemoProbe, ProbeTypeASimulatesTheOtherCoefficients) {
     ExpectRaw(*demo, f, Relaxation({2.1, 2.1, 0.0, 0.0}, 0), "PTFE-like sample, probe A");
 }
 
+// A probe of another size: the stock B probe with fs 0.7 and s 0.8, and acetone at 25 C as the
+// sample. Cp and the coefficients both carry s and the frequency fs, so the aperture admittance is
+// s^2 times the stock probe's at fs f; acetone is the single Debye term 1.9 + 19.3 / (1 + j w
+// 3.3 ps). A standard (air) and the sample both reflect as at that probe.
+TEST(DemoProbe, ScaledProbeAndALiquidSampleReflectAsTheScaledModelSays) {
+    auto demo = CreateDemo(
+        "[probe]\ntype = B\nfs = 0.7\ns = 0.8\n[sample]\nliquid = acetone\ntemperature = 25\n");
+    const std::vector<double> f{0.5e9, 3e9, 12e9};
+    Sweep(*demo, f);
+    using Eps = std::complex<double> (*)(double);
+    const std::pair<const char*, Eps> materials[] = {
+        {"Leave the probe open in air.", [](double) { return std::complex<double>(1.0); }},
+        {"Insert probe into sample.",
+         [](double f) {
+             const std::complex<double> jwt(0.0, 2.0 * 3.14159265358979324 * f * 3.3e-12);
+             return 1.9 + 19.3 / (1.0 + jwt);
+         }},
+    };
+    const ProbeModel stock = Model(1);
+    for (const auto& [prompt, eps] : materials) {
+        demo->ShowMessage(prompt);
+        const auto m = Measure(*demo, f.size());
+        for (std::size_t i = 0; i < f.size(); ++i) {
+            const std::complex<double> e = eps(f[i]);
+            CComplex y;
+            stock.ProbeAdmittance(0.7 * f[i], {e.real(), e.imag()}, y);
+            const std::complex<double> scaled = 0.64 * Std(y);
+            const auto expected =
+                ThroughTerms(DemoErrorTerms(f[i], 0.0), (1.0 - scaled) / (1.0 + scaled));
+            EXPECT_LT(Distance(m[i], expected), 1e-12) << prompt << " at " << f[i] << " Hz";
+        }
+    }
+}
+
 struct RoundTrip {
     const char* name;
     std::string ini;

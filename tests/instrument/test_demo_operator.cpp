@@ -128,5 +128,55 @@ TEST(DemoSettings, MissingFileGivesDefaultsAndBadValuesKeepThemWithANote) {
     }
 }
 
+// [probe] fs and s, [sample] liquid and temperature: what is taken, and the note for what is not.
+TEST(DemoSettings, ProbeScalesAndLiquidSampleAreTakenOrNamedWithTheirValue) {
+    struct Case {
+        const char* ini;
+        const char* notes;   // "%s" stands for the file
+        const char* liquid;  // the sample's liquid, empty for the Cole-Cole sample
+        double temperature;
+    };
+    const Case cases[] = {
+        {"[sample]\nliquid = Methanol-Barthel\n", "", "methanol-barthel", 25.0},
+        {"[sample]\nliquid = propan-2-ol\ntemperature = 31.5\n", "", "propan-2-ol", 31.5},
+        {"[probe]\nfs = 0\ns = big\n",
+         "Demo analyzer: %s: [probe] fs is not a positive number; the default is used\n"
+         "Demo analyzer: %s: [probe] s is not a positive number; the default is used\n",
+         "", 25.0},
+        {"[sample]\nliquid = glycerol\n",
+         "Demo analyzer: %s: [sample] liquid \"glycerol\" is not in the library of reference "
+         "liquids; the sample's Cole-Cole parameters are used\n",
+         "", 25.0},
+        {"[sample]\nliquid = acetone\ntemperature = 30\n",
+         "Demo analyzer: %s: [sample] temperature 30 is not offered for acetone (offered: 25 C); "
+         "the sample's Cole-Cole parameters are used\n",
+         "", 30.0},
+        {"[sample]\nliquid = propan-2-ol\ntemperature = 27.5\n",
+         "Demo analyzer: %s: [sample] temperature 27.5 is not offered for propan-2-ol (offered: "
+         "10 to 25 C, 30 to 50 C); the sample's Cole-Cole parameters are used\n",
+         "", 27.5},
+        {"[sample]\nliquid = acetone\ntemperature = warm\n",
+         "Demo analyzer: %s: [sample] temperature is not a number; the default is used\n",
+         "acetone", 25.0},
+        {"[sample]\ntemperature = 40\n",
+         "Demo analyzer: %s: [sample] temperature is given without liquid; it is not used\n", "",
+         40.0},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const std::string path = WriteIni(dir, c.ini);
+        testing::internal::CaptureStderr();
+        const DemoSettings s = LoadDemoSettings(path);
+        const std::string notes = testing::internal::GetCapturedStderr();
+        std::string expected = c.notes;
+        for (auto at = expected.find("%s"); at != std::string::npos; at = expected.find("%s")) {
+            expected.replace(at, 2, path);
+        }
+        EXPECT_EQ(notes, expected) << c.ini;
+        EXPECT_EQ(s.sampleLiquid ? s.sampleLiquid->id : "", c.liquid) << c.ini;
+        EXPECT_EQ(s.sampleTemperature, c.temperature) << c.ini;
+    }
+}
+
 }  // namespace
 }  // namespace kv::test
