@@ -2,9 +2,6 @@
 
 #include <fstream>
 
-#include <QByteArray>
-#include <QtGlobal>
-
 #include "PersistTestUtil.h"
 #include "persist/ReferenceLiquidFiles.h"
 
@@ -70,22 +67,4 @@ TEST(ReferenceLiquidFiles, BrokenOrMissingUserFileLeavesTheShippedLibrary) {
         kv::LoadReferenceLiquids({folder.Path().string()});
     EXPECT_EQ(folderAsFile.problems,
               std::vector<std::string>{folder.Path().string() + ": not a regular file"});
-}
-
-// The user's file is in the settings folder of the organisation and application, under the
-// configuration folder the environment names.
-TEST(ReferenceLiquidFiles, PathsAreTheShippedFileThenTheUsersFile) {
-    TempFolder folder("liquids-paths");
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder.Path().string()));
-    const std::vector<std::string> paths = kv::ReferenceLiquidPaths();
-    if (saved.isNull()) {
-        qunsetenv("XDG_CONFIG_HOME");
-    } else {
-        qputenv("XDG_CONFIG_HOME", saved);
-    }
-    EXPECT_EQ(paths, (std::vector<std::string>{
-                         kv::ShippedReferenceLiquidsFile(),
-                         folder.File("Local AppWizard-Generated Applications/Tarvel Technologies "
-                                     "47310C/reference-liquids.txt")}));
 }
