@@ -1,6 +1,7 @@
 #include "cli/CliOptions.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 
 #include <QFile>
@@ -27,6 +28,27 @@ bool ParseInt(const std::string& text, int& value) {
     return true;
 }
 
+// "ID" or "ID:T" of --check. Identifiers hold no ':'.
+bool ParseCheck(const std::string& text, CliOptions& o, std::string& error) {
+    const std::size_t colon = text.find(':');
+    o.checkLiquid = text.substr(0, colon);
+    o.checkTemperature.reset();
+    if (o.checkLiquid.empty()) {
+        error = "--check: expected a reference liquid's identifier, optionally with :T, not '" +
+                text + "'";
+        return false;
+    }
+    if (colon != std::string::npos) {
+        double t = 0;
+        if (!ParseNumber(text.substr(colon + 1), t) || !std::isfinite(t)) {
+            error = "--check: not a temperature: '" + text.substr(colon + 1) + "'";
+            return false;
+        }
+        o.checkTemperature = t;
+    }
+    return true;
+}
+
 }  // namespace
 
 namespace {
@@ -45,6 +67,7 @@ bool SweepOptionsOnly(const CliOptions& o, std::string& error) {
                             : !o.chartFile.empty()        ? "--chart"
                             : !o.tableFile.empty()        ? "--table"
                             : !o.rawTouchstoneOut.empty() ? "--raw-touchstone"
+                            : !o.checkLiquid.empty()      ? "--check"
                                                           : nullptr;
     if (misplaced != nullptr) {
         error = std::string(misplaced) + " is not an option of sweep";
@@ -129,6 +152,12 @@ Calibration:
 Measurement:
   --trigger              wait for the analyzer's external trigger instead of a prompt
   --yes                  continue every prompt at once (also when standard input is no terminal)
+  --check ID[:T]         compare the result with the reference liquid ID at T degrees Celsius
+                         (default: the liquid's only temperature, else the water temperature)
+                         over the liquid's frequency range; one line "check ..." on standard
+                         error gives the points compared and the largest deviations. The
+                         liquids are those of the shipped library and of reference-liquids.txt
+                         in the settings folder
 Files and pictures:
   --setup FILE.tst       load a setup file first; a calibration made on the connected analyzer
                          is used without calibrating again
@@ -274,6 +303,12 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
                 o.calibrationType = CalibrationType::UserStandards;
             } else {
                 error = "--cal: expected air-short-water, load-air-short or user, not " + v;
+                return std::nullopt;
+            }
+        } else if (a == "--check") {
+            if (!value(v))
+                return std::nullopt;
+            if (!ParseCheck(v, o, error)) {
                 return std::nullopt;
             }
         } else if (a == "--water-temperature") {

@@ -50,6 +50,11 @@ struct CliOptions {
     bool trigger = false;
     bool yes = false;
 
+    // --check ID[:T]: the reference liquid to compare the result with, and its temperature when
+    // given (Celsius).
+    std::string checkLiquid;
+    std::optional<double> checkTemperature;
+
     // Files and pictures.
     std::string setupIn;
     std::string setupOut;

@@ -8,6 +8,7 @@
 #include <QFile>
 
 #include "cli/DriverSettingsOptions.h"
+#include "cli/LiquidCheckRun.h"
 #include "cli/TerminalUi.h"
 #include "doc/CGpibSelectDlg.h"
 #include "doc/CKv4731xDoc.h"
@@ -249,6 +250,12 @@ bool SetSweepForRun(const CliOptions& o, CKv4731xDoc& doc, std::FILE* err) {
 
 int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& profile,
                std::FILE* out, std::FILE* err) {
+    // The liquid of --check is found before anything is connected: an unknown one is a mistake.
+    std::optional<LiquidCheckRun> check;
+    if (!o.checkLiquid.empty() && !check.emplace().Prepare(o, err)) {
+        return kExitUsage;
+    }
+
     TerminalUi ui(o.yes, err);
     CKv4731xDoc doc(ui, registry, profile);
 
@@ -283,6 +290,9 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
         sheet.probeType = o.probeType.value_or(sheet.probeType);
         sheet.waterTemperature = o.waterTemperature.value_or(sheet.waterTemperature);
         doc.ConfigureCalibration(sheet);
+    }
+    if (check && !check->SettleTemperature(doc.CalibrationSettings().waterTemperature, err)) {
+        return kExitUsage;
     }
 
     // ---- calibrate (a calibration from the setup file is used as it is unless the run changes
@@ -332,6 +342,9 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
         std::fprintf(err,
                      "kv47310-cli: %ld of the %zu points of the result could not be computed\n",
                      static_cast<long>(invalid), result.size());
+    }
+    if (check) {
+        check->Report(measured, err);
     }
 
     // ---- files

@@ -3,9 +3,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QString>
 
 #include "persist/FileIo.h"
+#include "persist/SettingsProfileStore.h"
 
 namespace kv {
 
@@ -62,6 +64,23 @@ std::string ShippedReferenceLiquidsFile() {
     const QString path = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/" +
                                          KV_SHIPPED_DATA_DIR + "/reference-liquids.txt");
     return QFileInfo(path).isFile() ? path.toStdString() : std::string();
+}
+
+std::vector<std::string> ReferenceLiquidPaths() {
+    std::vector<std::string> paths;
+    if (std::string shipped = ShippedReferenceLiquidsFile(); !shipped.empty()) {
+        paths.push_back(std::move(shipped));
+    }
+    // The folder is named here rather than taken from the application object's names, which the
+    // front ends set to the same two texts: the path is the same with or without one.
+    const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    if (!config.isEmpty()) {
+        paths.push_back(QDir::cleanPath(config + "/" + QLatin1String(kProfileOrganisation) + "/" +
+                                        QLatin1String(kProfileApplication) +
+                                        "/reference-liquids.txt")
+                            .toStdString());
+    }
+    return paths;
 }
 
 }  // namespace kv

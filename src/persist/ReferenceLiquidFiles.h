@@ -30,4 +30,16 @@ ReferenceLiquidLibrary LoadReferenceLiquids(const std::vector<std::string>& path
 // object). Empty when there is none.
 std::string ShippedReferenceLiquidsFile();
 
+// The files the program reads its library from, in this order (pass them to
+// LoadReferenceLiquids):
+// 1. the shipped library (ShippedReferenceLiquidsFile), when there is one;
+// 2. the user's own file, reference-liquids.txt in the program's settings folder: the folder of
+//    the organisation and application of the user's settings (SettingsProfileStore.h) under the
+//    user's configuration folder, on Linux
+//    $XDG_CONFIG_HOME/Local AppWizard-Generated Applications/Tarvel Technologies 47310C/
+//    (~/.config when XDG_CONFIG_HOME is not set), on Windows the same two folders under
+//    %LOCALAPPDATA%. It is listed whether it exists or not; the user's liquids replace shipped ones
+//    of the same identifier.
+std::vector<std::string> ReferenceLiquidPaths();
+
 }  // namespace kv

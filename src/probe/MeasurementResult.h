@@ -11,6 +11,8 @@ namespace kv {
 
 struct MeasurementResult {
     std::vector<double> frequencies;
+    // (e', e''): the imaginary part is e'', positive for a lossy sample (unlike the e' - j e'' of
+    // Standards.h and ReferenceLiquids.h). A point the model could not compute is 9999 in both.
     std::vector<CComplex> permittivity;
     std::vector<double> sensitivity;
 };
