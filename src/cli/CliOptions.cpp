@@ -202,7 +202,6 @@ Touchstone files analyzer (--instrument Touchstone), for this run instead of its
   --standard1 FILE  --standard2 FILE  --standard3 FILE
                          the user-defined standards' files
   --sample FILE          the sample's file (with sweep: the file swept)
-
 Characterisation (characterise only):
   --liquid ID            the reference liquid, by its identifier in the library of liquids
   --liquid-temperature T degrees Celsius; one the liquid is offered at

@@ -32,6 +32,11 @@ namespace kv {
 
 class OperatorUi;
 
+// A fitted probe whose reading of the liquid still deviates from it by more than this (relative
+// to |e|) at some point measured something else: the probe was not in the liquid, or the liquid
+// is not the one named.
+inline constexpr double kMaxFittedDeviation = 0.1;
+
 // What a characterisation of the probe came to: the fit (when the liquid was measured) and, when
 // done, the probe it gave.
 struct Characterisation {
@@ -120,7 +125,8 @@ public:
     // at: prompts for the liquid ("Insert probe into <liquid> at <T> C."), measures it without
     // touching the last sample and fits the probe model's frequency scale, and its coefficient
     // scale after a load/air/short calibration, over the points within the liquid's frequency
-    // range. A good fit becomes the engine's probe (the calibration recomputed with it, the setup
+    // range. A fit that leaves a deviation above kMaxFittedDeviation is refused as well.
+    // A good fit becomes the engine's probe (the calibration recomputed with it, the setup
     // modified), and the probe is returned under `name`; a refused fit fails with its reason
     // and leaves the probe as it was. Refused for a name a probe cannot have, without an
     // analyzer, without a calibration, and for a temperature the liquid is not offered at.

@@ -20,6 +20,13 @@ std::string TemperatureText(double celsius) {
     return text;
 }
 
+// 12.5 %
+std::string PercentText(double fraction) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g %%", 100.0 * fraction);
+    return text;
+}
+
 // Now in UTC, ISO 8601: 2026-12-08T20:40:00Z.
 std::string NowIso8601() {
     const std::time_t now = std::time(nullptr);
@@ -66,9 +73,16 @@ Characterisation CKv4731xDoc::CharacteriseProbe(const ReferenceLiquid& liquid, d
         [&](double f) { return LiquidPermittivity(liquid, temperatureC, f).value_or(CComplex{}); },
         liquid.lowestFrequency, liquid.highestFrequency, true);
     const ProbeFit& fit = *c.fit;
-    if (!fit.outcome.Done()) {
-        ui_.Message(fit.outcome.why, kCharacteriseCaption, Buttons::Ok, Icon::Stop);
-        c.outcome = Outcome::Failure(fit.outcome.why);
+    std::string refusal = fit.outcome.why;
+    if (fit.outcome.Done() && !(fit.after.largest <= kMaxFittedDeviation)) {
+        refusal = "The reading deviates from " + shownName + " by up to " +
+                  PercentText(fit.after.largest) + " even with the fitted probe (at most " +
+                  PercentText(kMaxFittedDeviation) + " is accepted): was the probe in " +
+                  shownName + "?";
+    }
+    if (!refusal.empty()) {
+        ui_.Message(refusal, kCharacteriseCaption, Buttons::Ok, Icon::Stop);
+        c.outcome = Outcome::Failure(refusal);
         return c;
     }
     SetModified();

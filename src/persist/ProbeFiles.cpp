@@ -114,7 +114,7 @@ private:
         return v;
     }
 
-    const QJsonObject& object_;
+    const QJsonObject object_;
     std::string error_;
 };
 
