@@ -91,8 +91,11 @@ void CProbeEngine::SetProbeScales(double frequencyScale, double coefficientScale
         return;
     }
     ComputeCalibration();
+    // As after a calibration: the analyzer corrects with the new terms, and the state a setup
+    // file keeps is theirs.
     if (driver_ != nullptr) {
         driver_->DownloadCalibration(errorDirectivity, errorSourceMatch, errorTracking);
+        driver_->SaveCalibrationState(calState, calStateSize);
         driver_->EndSequence();
     }
 }
