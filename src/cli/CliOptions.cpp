@@ -58,7 +58,7 @@ namespace {
 bool SweepOptionsOnly(const CliOptions& o, std::string& error) {
     const char* misplaced = o.calibrationType             ? "--cal"
                             : o.waterTemperature          ? "--water-temperature"
-                            : o.probeType                 ? "--probe"
+                            : !o.probe.empty()            ? "--probe"
                             : o.refresh                   ? "--refresh"
                             : o.trigger                   ? "--trigger"
                             : !o.setupIn.empty()          ? "--setup"
@@ -71,6 +71,46 @@ bool SweepOptionsOnly(const CliOptions& o, std::string& error) {
                                                           : nullptr;
     if (misplaced != nullptr) {
         error = std::string(misplaced) + " is not an option of sweep";
+        return false;
+    }
+    return true;
+}
+
+// A characterisation measures a reference liquid and writes a probe: the options of the
+// sample's result do not apply to it, and it needs the liquid and exactly one place for the probe.
+// The options of a characterisation belong to it alone.
+bool CharacteriseOptions(const CliOptions& o, std::string& error) {
+    if (o.command != CliOptions::Command::Characterise) {
+        const char* misplaced = !o.liquid.empty()      ? "--liquid"
+                                : o.liquidTemperature  ? "--liquid-temperature"
+                                : !o.probeName.empty() ? "--name"
+                                : !o.probeFile.empty() ? "--probe-file"
+                                                       : nullptr;
+        if (misplaced != nullptr) {
+            error = std::string(misplaced) + " is an option of characterise only";
+            return false;
+        }
+        return true;
+    }
+    const char* misplaced = o.trigger                     ? "--trigger"
+                            : !o.dataOut.empty()          ? "--out"
+                            : o.sensitivity               ? "--sensitivity"
+                            : !o.chartFile.empty()        ? "--chart"
+                            : !o.tableFile.empty()        ? "--table"
+                            : o.autoscale                 ? "--autoscale"
+                            : !o.touchstoneOut.empty()    ? "--touchstone"
+                            : !o.rawTouchstoneOut.empty() ? "--raw-touchstone"
+                                                          : nullptr;
+    if (misplaced != nullptr) {
+        error = std::string(misplaced) + " is not an option of characterise";
+        return false;
+    }
+    if (o.liquid.empty()) {
+        error = "characterise needs --liquid";
+        return false;
+    }
+    if (o.probeName.empty() == o.probeFile.empty()) {
+        error = "characterise needs either --name or --probe-file";
         return false;
     }
     return true;
@@ -116,6 +156,16 @@ const char* CliUsage() {
       Connects the analyzer, sets the sweep, calibrates the probe, measures the sample and
       prints the result as a data file with the sensitivity column to standard output.
 
+  kv47310-cli characterise [connection, sweep, calibration and Touchstone options]
+          --liquid ID [--liquid-temperature T] (--name NAME | --probe-file FILE.json)
+      Connects and calibrates as measure does, measures the reference liquid ID (with
+      --instrument Touchstone: the --sample file), fits the probe model's frequency scale
+      (and its coefficient scale after a load-air-short calibration) to the liquid, prints
+      the fit and saves the characterised probe: --name saves it in the program's library of
+      probes, --probe-file to that file (the probe is named after the file's stem). A probe
+      cannot be named A or B. T defaults to the liquid's only temperature, else the water
+      temperature. Exit status 1 when the fit is refused (nothing is saved).
+
   kv47310-cli sweep [connection, sweep and Touchstone options]
       Connects the analyzer, sets the sweep and takes one uncalibrated sweep: prints frequency,
       real and imaginary part of S11 to standard output, and writes it with --touchstone.
@@ -147,7 +197,9 @@ Analyzer settings for this run, not stored (analyzers that have them):
 Calibration:
   --cal TYPE             air-short-water (default), load-air-short or user
   --water-temperature T  degrees Celsius (default 25)
-  --probe A|B            probe type (default B)
+  --probe P              the probe: A or B (any case) for a stock probe type (default B), a
+                         characterised probe's file (a path with '/' or ending in .json)
+                         or the name of one in the program's library of probes
   --refresh              refresh the calibration once before the measurement
 Measurement:
   --trigger              wait for the analyzer's external trigger instead of a prompt
@@ -179,6 +231,11 @@ Touchstone files analyzer (--instrument Touchstone), for this run instead of its
   --standard1 FILE  --standard2 FILE  --standard3 FILE
                          the user-defined standards' files
   --sample FILE          the sample's file (with sweep: the file swept)
+Characterisation (characterise only):
+  --liquid ID            the reference liquid, by its identifier in the library of liquids
+  --liquid-temperature T degrees Celsius; one the liquid is offered at
+  --name NAME            save the probe as NAME in the program's library of probes
+  --probe-file FILE      save the probe to FILE (its name is the file's stem)
 
 Prompts, messages and progress go to standard error; message boxes as "caption: text".
 The exit status is 0 when the measurement was made, 1 when a step failed or was aborted, and
@@ -207,11 +264,13 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
         }
         return o;
     }
-    if (command != "measure" && command != "sweep") {
+    if (command != "measure" && command != "sweep" && command != "characterise") {
         error = "unknown command '" + command + "'";
         return std::nullopt;
     }
-    o.command = command == "sweep" ? CliOptions::Command::Sweep : CliOptions::Command::Measure;
+    o.command = command == "sweep"          ? CliOptions::Command::Sweep
+                : command == "characterise" ? CliOptions::Command::Characterise
+                                            : CliOptions::Command::Measure;
 
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -323,15 +382,29 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
         } else if (a == "--probe") {
             if (!value(v))
                 return std::nullopt;
-            const std::string p = Lower(v);
-            if (p == "a") {
-                o.probeType = 0;
-            } else if (p == "b") {
-                o.probeType = 1;
-            } else {
-                error = "--probe: expected A or B, not " + v;
+            if (v.empty()) {
+                error = "--probe: expected A, B, a probe's name or its file";
                 return std::nullopt;
             }
+            o.probe = v;
+        } else if (a == "--liquid" || a == "--name" || a == "--probe-file") {
+            std::string& target = a == "--liquid" ? o.liquid
+                                  : a == "--name" ? o.probeName
+                                                  : o.probeFile;
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                error = a + " needs a value";
+                return std::nullopt;
+            }
+            target = args[++i];
+        } else if (a == "--liquid-temperature") {
+            if (!value(v))
+                return std::nullopt;
+            double t = 0;
+            if (!ParseNumber(v, t)) {
+                error = "--liquid-temperature: not a number: " + v;
+                return std::nullopt;
+            }
+            o.liquidTemperature = t;
         } else if (a == "--setup") {
             if (!value(o.setupIn))
                 return std::nullopt;
@@ -366,6 +439,9 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
         return std::nullopt;
     }
     if (o.command == CliOptions::Command::Sweep && !SweepOptionsOnly(o, error)) {
+        return std::nullopt;
+    }
+    if (!CharacteriseOptions(o, error)) {
         return std::nullopt;
     }
     return o;

@@ -13,7 +13,7 @@
 namespace kv {
 
 struct CliOptions {
-    enum class Command { None, Help, Components, Measure, Sweep };
+    enum class Command { None, Help, Components, Measure, Sweep, Characterise };
     Command command = Command::None;
 
     // Connection.
@@ -45,7 +45,9 @@ struct CliOptions {
     // Calibration.
     std::optional<CalibrationType> calibrationType;
     std::optional<double> waterTemperature;
-    std::optional<int> probeType;  // 0 A, 1 B
+    // The probe as --probe names it: A or B (any case) for a stock probe, a characterised
+    // probe's file (a text with '/' or ending in .json) or its name in the program's library.
+    std::string probe;
     bool refresh = false;
     bool trigger = false;
     bool yes = false;
@@ -54,6 +56,12 @@ struct CliOptions {
     // given (Celsius).
     std::string checkLiquid;
     std::optional<double> checkTemperature;
+    // Characterisation: the reference liquid and its temperature, and where the probe goes (a
+    // name in the program's library, or a file whose stem is the probe's name).
+    std::string liquid;
+    std::optional<double> liquidTemperature;
+    std::string probeName;
+    std::string probeFile;
 
     // Files and pictures.
     std::string setupIn;

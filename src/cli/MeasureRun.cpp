@@ -14,6 +14,7 @@
 #include "doc/CKv4731xDoc.h"
 #include "instrument/PrintableText.h"
 #include "persist/DataFile.h"
+#include "persist/ProbeFiles.h"
 #include "probe/FrequencyList.h"
 #include "probe/ProbeModel.h"
 #include "probe/Units.h"
@@ -248,17 +249,25 @@ bool SetSweepForRun(const CliOptions& o, CKv4731xDoc& doc, std::FILE* err) {
     return AdoptFileSweep(o, doc, err);
 }
 
-int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& profile,
-               std::FILE* out, std::FILE* err) {
-    // The liquid of --check is found before anything is connected: an unknown one is a mistake.
-    std::optional<LiquidCheckRun> check;
-    if (!o.checkLiquid.empty() && !check.emplace().Prepare(o, err)) {
-        return kExitUsage;
+std::optional<ProbeChoice> ResolveProbe(const std::string& text, std::FILE* err) {
+    const std::string lower = Lower(text);
+    if (lower == "a" || lower == "b") {
+        return ProbeChoice{lower == "a" ? 0 : 1, 1.0, 1.0};
     }
+    const bool isFile = text.find('/') != std::string::npos ||
+                        (lower.size() > 5 && lower.compare(lower.size() - 5, 5, ".json") == 0);
+    const ProbeLoad load = isFile ? LoadProbeFile(text) : FindProbe(ProbeLibraryFolder(), text);
+    if (!load.probe) {
+        std::fprintf(err, "kv47310-cli: --probe: %s\n", load.error.c_str());
+        return std::nullopt;
+    }
+    return ProbeChoice{load.probe->stockType, load.probe->frequencyScale,
+                       load.probe->coefficientScale};
+}
 
-    TerminalUi ui(o.yes, err);
-    CKv4731xDoc doc(ui, registry, profile);
-
+int CalibrateForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xDoc& doc,
+                    const std::optional<ProbeChoice>& probe, std::FILE* err,
+                    LiquidCheckRun* check) {
     // ---- connect
     if (const int status = ConnectForRun(o, registry, doc, err); status != kExitOk) {
         return status;
@@ -283,13 +292,16 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
     }
 
     // ---- calibration settings
-    const bool calibrationGiven = o.calibrationType || o.waterTemperature || o.probeType;
+    const bool calibrationGiven = o.calibrationType || o.waterTemperature || probe;
     if (calibrationGiven) {
         CalibrationSheet sheet = doc.CalibrationSettings();
         sheet.calibrationType = o.calibrationType.value_or(sheet.calibrationType);
-        sheet.probeType = o.probeType.value_or(sheet.probeType);
+        sheet.probeType = probe ? probe->stockType : sheet.probeType;
         sheet.waterTemperature = o.waterTemperature.value_or(sheet.waterTemperature);
         doc.ConfigureCalibration(sheet);
+        if (probe) {
+            doc.UseProbe(probe->stockType, probe->frequencyScale, probe->coefficientScale);
+        }
     }
     if (check && !check->SettleTemperature(doc.CalibrationSettings().waterTemperature, err)) {
         return kExitUsage;
@@ -308,6 +320,28 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
     if (o.refresh && !doc.RefreshCalibration().Done()) {
         std::fprintf(err, "kv47310-cli: the refresh was not completed\n");
         return kExitFailed;
+    }
+    return kExitOk;
+}
+
+int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& profile,
+               std::FILE* out, std::FILE* err) {
+    // A probe that cannot be found is a mistake on the command line: nothing is connected.
+    std::optional<ProbeChoice> probe;
+    if (!o.probe.empty() && !(probe = ResolveProbe(o.probe, err))) {
+        return kExitUsage;
+    }
+    // The liquid of --check is found before anything is connected: an unknown one is a mistake.
+    std::optional<LiquidCheckRun> check;
+    if (!o.checkLiquid.empty() && !check.emplace().Prepare(o, err)) {
+        return kExitUsage;
+    }
+    TerminalUi ui(o.yes, err);
+    CKv4731xDoc doc(ui, registry, profile);
+    if (const int status =
+            CalibrateForRun(o, registry, doc, probe, err, check ? &*check : nullptr);
+        status != kExitOk) {
+        return status;
     }
 
     // ---- measure

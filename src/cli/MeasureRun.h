@@ -3,6 +3,8 @@
 // The "measure" command of the terminal front end: connect, sweep, calibrate, measure, report.
 
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include "cli/CliOptions.h"
 #include "instrument/ComponentRegistry.h"
@@ -26,6 +28,28 @@ int RunMeasure(const CliOptions& options, IComponentRegistry& registry, ProfileS
 // The "sweep" command: connect, set the sweep, take one uncalibrated sweep and write it.
 int RunSweep(const CliOptions& options, IComponentRegistry& registry, ProfileStore& profile,
              std::FILE* out, std::FILE* err);
+
+// The characterisation (CharacteriseRun.cpp): calibrate, measure the reference liquid, fit and
+// save the probe.
+int RunCharacterise(const CliOptions& options, IComponentRegistry& registry, ProfileStore& profile,
+                    std::FILE* out, std::FILE* err);
+
+// The probe --probe names: a stock type (scales 1), a characterised probe's file or its name in
+// the program's library. Nothing, with the reason written to `err`, when there is no such probe.
+struct ProbeChoice {
+    int stockType = 1;  // 0 A, 1 B
+    double frequencyScale = 1.0;
+    double coefficientScale = 1.0;
+};
+std::optional<ProbeChoice> ResolveProbe(const std::string& text, std::FILE* err);
+
+class LiquidCheckRun;
+// Connects, loads --setup, sets the sweep, applies the calibration options (and the probe) and
+// calibrates, unless the setup file's calibration holds; then --refresh. With a --check, its
+// temperature is settled from the calibration's water before calibrating. An exit status.
+int CalibrateForRun(const CliOptions& options, IComponentRegistry& registry, CKv4731xDoc& doc,
+                    const std::optional<ProbeChoice>& probe, std::FILE* err,
+                    LiquidCheckRun* check = nullptr);
 
 // Steps of both commands. ConnectForRun chooses the components, connects and sets the analyzer
 // up (an exit status); SetSweepForRun applies the sweep options (false when refused); SetSweepOf

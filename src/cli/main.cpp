@@ -50,9 +50,18 @@ int main(int argc, char** argv) {
         return kv::RunComponents(registry, stdout, stderr);
     }
     kv::SettingsProfileStore profile;
-    const int status = options->command == kv::CliOptions::Command::Sweep
-                           ? kv::RunSweep(*options, registry, profile, stdout, stderr)
-                           : kv::RunMeasure(*options, registry, profile, stdout, stderr);
+    int status = kv::kExitOk;
+    switch (options->command) {
+        case kv::CliOptions::Command::Sweep:
+            status = kv::RunSweep(*options, registry, profile, stdout, stderr);
+            break;
+        case kv::CliOptions::Command::Characterise:
+            status = kv::RunCharacterise(*options, registry, profile, stdout, stderr);
+            break;
+        default:
+            status = kv::RunMeasure(*options, registry, profile, stdout, stderr);
+            break;
+    }
     // SIGINT or SIGTERM ended whatever waited; every file written before is whole, and none was
     // begun after.
     if (kv::TerminalUi::Interrupted()) {

@@ -8,6 +8,7 @@
 #include <array>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,15 +19,31 @@
 #include "display/LogFont.h"
 #include "instrument/ComponentRegistry.h"
 #include "instrument/IInstrumentDriver.h"
+#include "persist/ProbeFiles.h"
 #include "persist/ProfileStore.h"
 #include "persist/SetupImage.h"
 #include "probe/CProbeEngine.h"
 #include "probe/CalibrationSheet.h"
+#include "probe/ReferenceLiquids.h"
 #include "probe/Units.h"
+#include "probefit/ProbeFit.h"
 
 namespace kv {
 
 class OperatorUi;
+
+// A fitted probe whose reading of the liquid still deviates from it by more than this (relative
+// to |e|) at some point measured something else: the probe was not in the liquid, or the liquid
+// is not the one named.
+inline constexpr double kMaxFittedDeviation = 0.1;
+
+// What a characterisation of the probe came to: the fit (when the liquid was measured) and, when
+// done, the probe it gave.
+struct Characterisation {
+    Outcome outcome;
+    std::optional<ProbeFit> fit;
+    CharacterisedProbe probe;
+};
 
 inline constexpr const char* kFileMagic = kSetupMagic;
 inline constexpr const char* kSiblingFileMagic = kSetupSiblingMagic;
@@ -104,6 +121,20 @@ public:
     Outcome RefreshCalibration();
     // A sample measurement now, or on the analyzer's external trigger.
     Outcome Measure(bool onExternalTrigger = false);
+    // Characterises the probe with a reference liquid at a temperature (Celsius) it is offered
+    // at: prompts for the liquid ("Insert probe into <liquid> at <T> C."), measures it without
+    // touching the last sample and fits the probe model's frequency scale, and its coefficient
+    // scale after a load/air/short calibration, over the points within the liquid's frequency
+    // range. A fit that leaves a deviation above kMaxFittedDeviation is refused as well.
+    // A good fit becomes the engine's probe (the calibration recomputed with it, the setup
+    // modified), and the probe is returned under `name`; a refused fit fails with its reason
+    // and leaves the probe as it was. Refused for a name a probe cannot have, without an
+    // analyzer, without a calibration, and for a temperature the liquid is not offered at.
+    Characterisation CharacteriseProbe(const ReferenceLiquid& liquid, double temperatureC,
+                                       const std::string& name);
+    // A probe to measure with: a stock type (0 A, 1 B) and the scales of its model (both 1 for
+    // the stock probe). A calibration in force is computed anew for it; the setup is modified.
+    void UseProbe(int stockType, double frequencyScale, double coefficientScale);
     // Writes a trace (Data with the sensitivity column when it is included); refused for a trace
     // that holds no valid data.
     Outcome SaveDataFile(const std::string& path, int trace = kDataTrace);

@@ -126,6 +126,10 @@ public:
 
     // ---- Probe model ----
     void LoadProbeCoefficients() { model.LoadProbeCoefficients(calSettings.probeType); }
+    // The probe model with these scales (the calibration's probe type). A calibration in force is
+    // computed anew from the standards' readings with the new model and sent to the analyzer, so
+    // that the next measurement is corrected for the probe now in use.
+    void SetProbeScales(double frequencyScale, double coefficientScale);
     CComplex ProbeAdmittance(double f, CComplex eps, CComplex& y) const {
         return model.ProbeAdmittance(f, eps, y);
     }
@@ -166,6 +170,11 @@ public:
     // prompt or by Cancel of the wait; failed when the reading failed (the Data trace stays).
     Outcome Measure();
     Outcome MeasureOnTrigger();
+    // A reading of something other than the sample (a reference liquid) after the prompt `prompt`
+    // ("Measuring ..." as `measuring`): refused, aborted and failed as Measure is, but the last
+    // sample and the result stay as they were. `reading` is set only when done.
+    Outcome MeasureReading(const std::string& prompt, const std::string& measuring,
+                           std::vector<CComplex>& reading);
     // Arms the external trigger and waits for it: done when it came.
     Outcome WaitForTrigger();
 

@@ -56,6 +56,50 @@ Outcome CProbeEngine::Measure() {
     return Outcome::Finished();
 }
 
+Outcome CProbeEngine::MeasureReading(const std::string& prompt, const std::string& measuring,
+                                     std::vector<CComplex>& reading) {
+    if (!calibrated) {
+        Ask(kNotCalibrated, kMeasureCaption, Buttons::Ok, Icon::Stop);
+        return Outcome::Refusal(kNotCalibrated);
+    }
+    Prompt(prompt, measuring, 2);
+    if (!WaitForOperator()) {
+        return Outcome::Abort(kMeasureAborted);
+    }
+    std::vector<CComplex> taken;
+    if (!TakeTrace(taken)) {
+        AbortPrompt();
+        return waitAborted_ ? Outcome::Abort(kMeasureAborted)
+                            : ReportFailedReading(kMeasureCaption);
+    }
+    reading = std::move(taken);
+    if (driver_ != nullptr) {
+        driver_->EndOperatorResponse();
+    }
+    EndPrompt();
+    if (driver_ != nullptr) {
+        driver_->EndSequence();
+    }
+    return Outcome::Finished();
+}
+
+void CProbeEngine::SetProbeScales(double frequencyScale, double coefficientScale) {
+    model.frequencyScale = frequencyScale;
+    model.coefficientScale = coefficientScale;
+    LoadProbeCoefficients();
+    if (!calibrated) {
+        return;
+    }
+    ComputeCalibration();
+    // As after a calibration: the analyzer corrects with the new terms, and the state a setup
+    // file keeps is theirs.
+    if (driver_ != nullptr) {
+        driver_->DownloadCalibration(errorDirectivity, errorSourceMatch, errorTracking);
+        driver_->SaveCalibrationState(calState, calStateSize);
+        driver_->EndSequence();
+    }
+}
+
 Outcome CProbeEngine::MeasureOnTrigger() {
     if (!calibrated) {
         Ask(kNotCalibrated, kMeasureCaption, Buttons::Ok, Icon::Stop);

@@ -15,6 +15,7 @@
 #include "doc/CommandTable.h"
 #include "instrument/PluginRegistry.h"
 #include "persist/ProfileStore.h"
+#include "persist/ReferenceLiquidFiles.h"
 #include "probe/FrequencyList.h"
 #include "probe/FrequencySegments.h"
 #include "probe/Standards.h"
@@ -121,6 +122,48 @@ TEST_F(DemoDocument, CalibrationAndMeasurementGiveTheSample) {
         EXPECT_GT(s, 0.0);
         EXPECT_LT(s, 9999.0);
     }
+}
+
+// The Demo analyzer's probe is the stock probe B and its sample the library's methanol at 25 C:
+// characterising a probe of another frequency scale with methanol brings the scale back to 1 and
+// the calibration with it; with dimethyl sulfoxide the fit is refused and the probe stays.
+TEST_F(DemoDocument, CharacterisationTakesTheProbeOfAGoodFitOnly) {
+    const ReferenceLiquidLibrary library =
+        LoadReferenceLiquids({KV_SOURCE_DIR "/data/reference-liquids.txt"});
+    const ReferenceLiquid& methanol = *FindReferenceLiquid(library.liquids, "methanol");
+    const ReferenceLiquid& dmso = *FindReferenceLiquid(library.liquids, "dmso");
+    CKv4731xDoc& d = Connect();
+    EXPECT_EQ(d.CharacteriseProbe(methanol, 25.0, "P1").outcome.why,
+              "A calibration must be performed before a measurement can be made.");
+    RunDocumentCommand(d, ID_PERFORM_CAL);
+    d.UseProbe(1, 0.9, 1.0);
+    RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
+    EXPECT_GT(DataError(), 1e-2);
+    const std::vector<CComplex> terms = d.Engine().errorTracking;
+
+    using enum Outcome::Kind;
+    for (const auto& [liquid, name, kind] :
+         {std::tuple{&methanol, "b", Refused}, std::tuple{&dmso, "P1", Failed}}) {
+        d.SetModified(false);
+        const Characterisation refused = d.CharacteriseProbe(*liquid, 25.0, name);
+        EXPECT_EQ(refused.outcome.kind, kind) << name << ": " << refused.outcome.why;
+        EXPECT_EQ(d.Engine().model.frequencyScale, 0.9);
+        ASSERT_EQ(d.Engine().errorTracking.size(), terms.size());
+        EXPECT_EQ(0, std::memcmp(d.Engine().errorTracking.data(), terms.data(),
+                                 terms.size() * sizeof(CComplex)));
+        EXPECT_FALSE(d.IsModified());
+    }
+    ui.prompts.clear();
+    const Characterisation c = d.CharacteriseProbe(methanol, 25.0, "P1");
+    ASSERT_TRUE(c.outcome.Done()) << c.outcome.why;
+    EXPECT_EQ(ui.prompts, std::vector<std::string>{"Insert probe into Methanol at 25 C."});
+    EXPECT_NEAR(c.probe.frequencyScale, 1.0, 1e-4);
+    EXPECT_EQ(d.Engine().model.frequencyScale, c.probe.frequencyScale);
+    EXPECT_TRUE(d.IsModified());
+    // The measurement before stays; the next one is corrected for the fitted probe.
+    EXPECT_GT(DataError(), 1e-2);
+    RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
+    EXPECT_LT(DataError(), 1e-3);
 }
 
 // A list sweep of two rows (50 MHz to 1 GHz in 101 points, then on to 20 GHz in 200 points of
