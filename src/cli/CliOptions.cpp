@@ -100,6 +100,7 @@ bool CharacteriseOptions(const CliOptions& o, std::string& error) {
                             : o.autoscale                 ? "--autoscale"
                             : !o.touchstoneOut.empty()    ? "--touchstone"
                             : !o.rawTouchstoneOut.empty() ? "--raw-touchstone"
+                            : !o.checkLiquid.empty()      ? "--check"
                                                           : nullptr;
     if (misplaced != nullptr) {
         error = std::string(misplaced) + " is not an option of characterise";
