@@ -97,7 +97,9 @@ std::optional<DemoMaterial> DemoOperator::FromPrompt(const std::string& text) co
     if (text == "Insert the probe in water.") {
         return DemoMaterial::Water(25.0);
     }
-    if (text == "Insert probe into sample.") {
+    // The sample prompt, and the same prompt naming what the sample is (the liquid a probe is
+    // characterised on, "Insert probe into Acetone at 25 C."): the probe goes into the sample.
+    if (text == "Insert probe into sample." || StartsWith(text, "Insert probe into ")) {
         return Sample();
     }
     if (!StartsWith(text, kInsertInto)) {

@@ -124,3 +124,40 @@ TEST(CliCheck, UnknownLiquidsAndTemperaturesNotOfferedExitWithStatusTwo) {
 
 }  // namespace
 }  // namespace kv::test
+
+namespace kv::test {
+namespace {
+
+// The whole workflow without hardware: the Demo analyzer simulates probe B scaled by fs = 0.7 with
+// acetone at 25 C as its sample; the probe is characterised on it and then measures
+// methanol-barthel within 0.1 % of |e| at every point, which the stock probe B does not.
+TEST(CliCheck, ACharacterisedDemoProbeMeasuresAnotherLiquidAsPublished) {
+    CliFolder folder;
+    folder.Write("demo-analyzer.ini",
+                 "[probe]\ntype=B\nfs=0.7\n\n[sample]\nliquid=acetone\ntemperature=25\n");
+    const CliResult fitted =
+        folder.Run({"characterise", "--yes", "--instrument", "Demo", "--liquid", "acetone",
+                    "--liquid-temperature", "25", "--probe-file", folder.Path("p7.json")});
+    ASSERT_EQ(fitted.status, 0) << fitted.err;
+    std::smatch m;
+    const std::string printed = fitted.err + fitted.out;
+    ASSERT_TRUE(std::regex_search(printed, m, std::regex(R"(frequency scale: ([0-9.]+))")));
+    EXPECT_NEAR(std::stod(m[1]), 0.7, 1e-4);
+
+    folder.Write("demo-analyzer.ini",
+                 "[probe]\ntype=B\nfs=0.7\n\n[sample]\nliquid=methanol-barthel\n");
+    for (const std::string& probe : {folder.Path("p7.json"), std::string("B")}) {
+        const CliResult r = folder.Run({"measure", "--yes", "--instrument", "Demo", "--probe",
+                                        probe, "--check", "methanol-barthel:25"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        ASSERT_TRUE(std::regex_search(r.err, m, std::regex(R"(max \|de\|/\|e\| ([0-9.]+) %)")));
+        if (probe == "B") {
+            EXPECT_GT(std::stod(m[1]), 10.0) << r.err;
+        } else {
+            EXPECT_LT(std::stod(m[1]), 0.1) << r.err;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kv::test
