@@ -166,6 +166,28 @@ TEST_F(DemoDocument, CharacterisationTakesTheProbeOfAGoodFitOnly) {
     EXPECT_LT(DataError(), 1e-3);
 }
 
+// A probe characterised on acetone (the Demo's probe B scaled by fs = 0.7) is kept by the setup
+// file alone: opened again, with no probe file anywhere, it measures with the fitted model.
+TEST_F(DemoDocument, ASetupFileKeepsTheCharacterisedProbe) {
+    WriteIni("[probe]\ntype=B\nfs=0.7\n\n[sample]\nliquid=acetone\n");
+    const ReferenceLiquidLibrary library =
+        LoadReferenceLiquids({KV_SOURCE_DIR "/data/reference-liquids.txt"});
+    CKv4731xDoc& d = Connect();
+    RunDocumentCommand(d, ID_PERFORM_CAL);
+    const Characterisation c =
+        d.CharacteriseProbe(*FindReferenceLiquid(library.liquids, "acetone"), 25.0, "P7");
+    ASSERT_TRUE(c.outcome.Done()) << c.outcome.why;
+    EXPECT_NEAR(c.probe.frequencyScale, 0.7, 1e-4);
+    const std::string path = Path("characterised.tst");
+    ASSERT_TRUE(d.SaveSetupFile(path).Done());
+
+    CKv4731xDoc& again = Connect();
+    EXPECT_EQ(again.Engine().model.frequencyScale, 1.0);
+    ASSERT_TRUE(again.OpenSetupFile(path).Done());
+    EXPECT_EQ(again.Engine().model.frequencyScale, c.probe.frequencyScale);
+    EXPECT_TRUE(again.Engine().calibrated);
+}
+
 // A list sweep of two rows (50 MHz to 1 GHz in 101 points, then on to 20 GHz in 200 points of
 // equal ratio, 1 GHz taken once): calibrated and measured as any sweep, kept with its calibration
 // in a setup file of its own kind, and the calibration holds for that list only.
