@@ -5,14 +5,54 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <cstdio>
 
 #include "probe/CalibrationSheet.h"
 
 namespace kv {
 
 namespace {
+
+const char* const kStockProbeTexts[2] = {"KV47310A", "KV47310B/C"};
+
+bool SameProbe(const ProbeOption& a, int stockType, double fs, double s) {
+    return (a.stockType == 0 ? 0 : 1) == (stockType == 0 ? 0 : 1) && a.frequencyScale == fs &&
+           a.coefficientScale == s;
+}
+
+// The rows of the probe list for the sheet, and the row of the probe in use (-1: none, for a
+// probe type the page does not know).
+std::vector<ProbeOption> ProbeRows(const CalibrationSheet& sheet, int& current) {
+    std::vector<ProbeOption> rows = {{kStockProbeTexts[0], 0, 1.0, 1.0},
+                                     {kStockProbeTexts[1], 1, 1.0, 1.0}};
+    const int type = sheet.probeType;
+    const double fs = sheet.frequencyScale;
+    const double s = sheet.coefficientScale;
+    current = -1;
+    if (type == 0 || type == 1) {
+        if (fs == 1.0 && s == 1.0) {
+            current = type;
+        }
+        for (std::size_t i = 0; i < sheet.probes.size() && current < 0; ++i) {
+            if (SameProbe(sheet.probes[i], type, fs, s)) {
+                current = static_cast<int>(rows.size() + i);
+            }
+        }
+        if (current < 0) {
+            // A probe of no file: the stock type, scaled.
+            char note[96];
+            std::snprintf(note, sizeof note, " (scaled: fs %g, s %g)", fs, s);
+            current = static_cast<int>(rows.size());
+            rows.push_back({kStockProbeTexts[type] + std::string(note), type, fs, s});
+        }
+    }
+    rows.insert(rows.end(), sheet.probes.begin(), sheet.probes.end());
+    return rows;
+}
 
 // A framed group of radio buttons, numbered in the order of their texts.
 template <std::size_t N>
@@ -62,8 +102,11 @@ CCalType::CCalType(CalibrationSheet& sheet, QWidget* parent)
                       {"Load/air/short", "Air/short/water", "User defined"}, calibrationType_);
     refreshStandardGroup_ = RadioGroup<3>(this, QStringLiteral("Refresh standard type"),
                                           {"Air", "Short", "Water"}, refreshStandard_);
-    probeTypeGroup_ =
-        RadioGroup<2>(this, QStringLiteral("Probe type"), {"KV47310A", "KV47310B/C"}, probeType_);
+    probeTypeGroup_ = new QGroupBox(QStringLiteral("Probe type"), this);
+    probeList_ = new QListWidget(probeTypeGroup_);
+    probeList_->setObjectName(QStringLiteral("probeList"));
+    auto* probeLayout = new QVBoxLayout(probeTypeGroup_);
+    probeLayout->addWidget(probeList_);
 
     waterTemperatureGroup_ = new QGroupBox(QStringLiteral("Water temperature (C)"), this);
     waterTemperature_->setObjectName(QStringLiteral("waterTemperature"));
@@ -86,7 +129,12 @@ CCalType::CCalType(CalibrationSheet& sheet, QWidget* parent)
 
     CheckIndex(calibrationType_, static_cast<int>(sheet_.calibrationType));
     CheckIndex(refreshStandard_, sheet_.refreshStandard);
-    CheckIndex(probeType_, sheet_.probeType);
+    int current = -1;
+    probeRows_ = ProbeRows(sheet_, current);
+    for (const ProbeOption& row : probeRows_) {
+        probeList_->addItem(QString::fromStdString(row.name));
+    }
+    probeList_->setCurrentRow(current);
     ShowNumber(waterTemperature_, sheet_.waterTemperature);
     physicalCorrection_->setChecked(sheet_.physicalCorrection);
 }
@@ -100,7 +148,14 @@ bool CCalType::Leave() {
     sheet_.calibrationType = static_cast<CalibrationType>(
         CheckedIndex(calibrationType_, static_cast<int>(sheet_.calibrationType)));
     sheet_.refreshStandard = CheckedIndex(refreshStandard_, sheet_.refreshStandard);
-    sheet_.probeType = CheckedIndex(probeType_, sheet_.probeType);
+    // A probe chosen sets its type and scales (the stock probe's are 1); none chosen leaves them.
+    const int row = probeList_->currentRow();
+    if (row >= 0 && row < static_cast<int>(probeRows_.size())) {
+        const ProbeOption& probe = probeRows_[static_cast<std::size_t>(row)];
+        sheet_.probeType = probe.stockType == 0 ? 0 : 1;
+        sheet_.frequencyScale = probe.frequencyScale;
+        sheet_.coefficientScale = probe.coefficientScale;
+    }
     sheet_.waterTemperature = temperature;
     sheet_.physicalCorrection = physicalCorrection_->isChecked();
     return true;

@@ -2,21 +2,23 @@
 
 // The "Calibration type" page of the sheet "Calibration": which three standards calibrate the
 // probe, which standard refreshes a calibration, the probe type, the water temperature and
-// "Physical Correction". No value is range-checked here; the water standard clamps its
-// temperature when it is computed.
+// "Physical Correction". The probe list offers the stock probes and the characterised probes of the
+// probe library; choosing one sets the probe type and the probe model's scales. No value is
+// range-checked here; the water standard clamps its temperature when it is computed.
 
 #include <array>
+#include <vector>
 
 #include "app/PropertyPage.h"
+#include "probe/CalibrationSheet.h"
 
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
+class QListWidget;
 class QRadioButton;
 
 namespace kv {
-
-struct CalibrationSheet;
 
 class CCalType : public PropertyPage {
     Q_OBJECT
@@ -30,8 +32,10 @@ public:
     QRadioButton* CalibrationTypeButton(int index) const { return calibrationType_.at(index); }
     // 0 "Air", 1 "Short", 2 "Water".
     QRadioButton* RefreshStandardButton(int index) const { return refreshStandard_.at(index); }
-    // 0 "KV47310A", 1 "KV47310B/C".
-    QRadioButton* ProbeTypeButton(int index) const { return probeType_.at(index); }
+    // The probes: row 0 "KV47310A", row 1 "KV47310B/C", then (when the sheet's scales are those
+    // of no characterised probe and not the stock probe's) the stock type with the note
+    // "(scaled: fs ..., s ...)", then the characterised probes by name.
+    QListWidget* ProbeList() const { return probeList_; }
     QLineEdit* WaterTemperatureEdit() const { return waterTemperature_; }
     QCheckBox* PhysicalCorrectionBox() const { return physicalCorrection_; }
     QGroupBox* CalibrationTypeGroup() const { return calibrationTypeGroup_; }
@@ -43,7 +47,9 @@ private:
     CalibrationSheet& sheet_;
     std::array<QRadioButton*, 3> calibrationType_{};
     std::array<QRadioButton*, 3> refreshStandard_{};
-    std::array<QRadioButton*, 2> probeType_{};
+    QListWidget* probeList_;
+    // The probe of each row of the list.
+    std::vector<ProbeOption> probeRows_;
     QLineEdit* waterTemperature_;
     QCheckBox* physicalCorrection_;
     QGroupBox* calibrationTypeGroup_;

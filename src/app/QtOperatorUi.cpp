@@ -13,6 +13,7 @@
 #include "app/CUserStds.h"
 #include "app/CXscale.h"
 #include "app/CYscale.h"
+#include "app/CharacteriseDialogs.h"
 #include "app/ComponentSettingsDialog.h"
 #include "app/DisplayDialogs.h"
 #include "app/GpibSelectDialog.h"
@@ -305,6 +306,18 @@ bool QtOperatorUi::EditCalibrationSheet(CalibrationSheet& sheet, int& page) {
     return RunTwoPageSheet<CCalType, CUserStds>(main_, waitDepth_, "CalibrationSheet",
                                                 "Calibration", "Calibration type",
                                                 "User Defined Standards", sheet, page);
+}
+
+bool QtOperatorUi::AskCharacterisation(CharacterisePage& page) {
+    ArrowCursor arrow(waitDepth_);
+    CharacteriseDialog dialog(page, main_);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtOperatorUi::ShowCharacterisation(const CharacterisationReport& report) {
+    ArrowCursor arrow(waitDepth_);
+    CharacterisationDialog dialog(report, main_);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void QtOperatorUi::AddRecentFile(const std::string& path) {

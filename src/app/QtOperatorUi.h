@@ -84,6 +84,8 @@ public:
     std::optional<std::string> GetSaveFileName(const FileDialogRequest& request) override;
     bool EditScaleSheet(ScaleSheet& sheet, int& page) override;
     bool EditCalibrationSheet(CalibrationSheet& sheet, int& page) override;
+    bool AskCharacterisation(CharacterisePage& page) override;
+    bool ShowCharacterisation(const CharacterisationReport& report) override;
     void AddRecentFile(const std::string& path) override;
     bool EditDisplaySheet(DisplaySheet& sheet, int& page) override;
     bool EditDisplayOptions(DisplayOptionsSheet& sheet, int& page) override;

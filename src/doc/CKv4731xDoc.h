@@ -135,6 +135,14 @@ public:
     // A probe to measure with: a stock type (0 A, 1 B) and the scales of its model (both 1 for
     // the stock probe). A calibration in force is computed anew for it; the setup is modified.
     void UseProbe(int stockType, double frequencyScale, double coefficientScale);
+    // "Characterise Probe...": the dialog of the liquid, its temperature and the probe's name
+    // (asked again after a refusal), the characterisation, and its result with Save (into the
+    // probe library; a refused save shows why and the result again) or Cancel (the probe as it
+    // was before). A refused characterisation changes nothing.
+    void OnCharacteriseProbe();
+    // The probe library the window saves to and lists (empty: ProbeLibraryFolder()).
+    std::string probeLibraryFolder;
+    std::string ProbeFolder() const;
     // Writes a trace (Data with the sensitivity column when it is included); refused for a trace
     // that holds no valid data.
     Outcome SaveDataFile(const std::string& path, int trace = kDataTrace);

@@ -35,13 +35,24 @@ void CKv4731xDoc::SweepEdited() {
 }
 
 CalibrationSheet CKv4731xDoc::CalibrationSettings() const {
-    return engine_->calSettings;
+    CalibrationSheet sheet = engine_->calSettings;
+    sheet.frequencyScale = engine_->model.frequencyScale;
+    sheet.coefficientScale = engine_->model.coefficientScale;
+    sheet.probes.clear();
+    return sheet;
 }
 
 void CKv4731xDoc::ConfigureCalibration(const CalibrationSheet& sheet) {
     SetModified();
+    const bool scalesChanged = sheet.frequencyScale != engine_->model.frequencyScale ||
+                               sheet.coefficientScale != engine_->model.coefficientScale;
     engine_->calSettings = sheet;
+    engine_->calSettings.probes.clear();
     engine_->LoadProbeCoefficients();
+    // Another probe: a calibration in force is computed anew for it, as UseProbe does.
+    if (scalesChanged) {
+        engine_->SetProbeScales(sheet.frequencyScale, sheet.coefficientScale);
+    }
 }
 
 Outcome CKv4731xDoc::PerformCalibration() {

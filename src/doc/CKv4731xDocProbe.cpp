@@ -6,6 +6,7 @@
 
 #include "doc/CKv4731xDoc.h"
 #include "doc/OperatorUi.h"
+#include "persist/ReferenceLiquidFiles.h"
 
 namespace kv {
 
@@ -36,7 +37,130 @@ std::string NowIso8601() {
     return std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc) != 0 ? text : "";
 }
 
+std::string Number(double x, const char* format) {
+    char text[48];
+    std::snprintf(text, sizeof text, format, x);
+    return text;
+}
+
+// "20 to 30 C, 40 C": the temperatures a liquid is offered at.
+std::string OfferedText(const ReferenceLiquid& liquid) {
+    std::string offered;
+    for (const TemperatureRange& r : OfferedTemperatures(liquid)) {
+        offered += (offered.empty() ? "" : ", ") + TemperatureText(r.lowest) +
+                   (r.highest > r.lowest ? " to " + TemperatureText(r.highest) : std::string()) +
+                   " C";
+    }
+    return offered;
+}
+
+std::string ShownName(const ReferenceLiquid& liquid) {
+    return liquid.name.empty() ? liquid.id : liquid.name;
+}
+
+// "largest 3.1 %, rms 2 %"
+std::string DeviationText(const FitDeviation& d) {
+    return "largest " + Number(100.0 * d.largest, "%.4g") + " %, rms " +
+           Number(100.0 * d.rms, "%.4g") + " %";
+}
+
+CharacterisationReport Report(const Characterisation& c, const ReferenceLiquid& liquid) {
+    const ProbeFit& fit = *c.fit;
+    const CharacterisedProbe& p = c.probe;
+    CharacterisationReport r;
+    r.title = kCharacteriseCaption;
+    r.rows = {
+        {"Probe", p.name + " (KV47310" + (p.stockType == 0 ? "A" : "B/C") + " scaled)"},
+        {"Liquid", ShownName(liquid) + " at " + TemperatureText(p.liquidTemperature) +
+                       " C (calibration water at " + TemperatureText(p.waterTemperature) + " C)"},
+        {"Frequency scale", Number(fit.frequencyScale, "%.6g")},
+        {"Coefficient scale",
+         Number(fit.coefficientScale, "%.6g") +
+             (fit.coefficientScaleFitted ? std::string(" (fitted)")
+                                         : " (not fitted: " + fit.coefficientScaleNote + ")")},
+        {"Points", std::to_string(fit.points) + " from " + Number(fit.fromHz / 1e9, "%.10g") +
+                       " GHz to " + Number(fit.toHz / 1e9, "%.10g") + " GHz"},
+        {"Deviation before", DeviationText(fit.before)},
+        {"Deviation after", DeviationText(fit.after)},
+    };
+    r.curve = fit.curve;
+    return r;
+}
+
 }  // namespace
+
+std::string CKv4731xDoc::ProbeFolder() const {
+    return probeLibraryFolder.empty() ? ProbeLibraryFolder() : probeLibraryFolder;
+}
+
+void CKv4731xDoc::OnCharacteriseProbe() {
+    const std::vector<ReferenceLiquid> liquids =
+        LoadReferenceLiquids(ReferenceLiquidPaths()).liquids;
+    if (liquids.empty()) {
+        ui_.Message("No reference liquid is available.", kCharacteriseCaption, Buttons::Ok,
+                    Icon::Stop);
+        return;
+    }
+    const double water = engine_->calSettings.waterTemperature;
+    CharacterisePage page;
+    for (const ReferenceLiquid& liquid : liquids) {
+        page.liquids.push_back(ShownName(liquid));
+        page.offered.push_back(OfferedText(liquid));
+        // The liquid's only temperature, else the water's.
+        const std::vector<TemperatureRange> ranges = OfferedTemperatures(liquid);
+        page.defaultTemperatures.push_back(ranges.size() == 1 &&
+                                                   ranges.front().lowest == ranges.front().highest
+                                               ? ranges.front().lowest
+                                               : water);
+    }
+    page.temperature = page.defaultTemperatures.front();
+    const ReferenceLiquid* liquid = nullptr;
+    for (;;) {
+        if (!ui_.AskCharacterisation(page)) {
+            return;
+        }
+        if (page.liquid < 0 || page.liquid >= static_cast<int>(liquids.size())) {
+            continue;
+        }
+        liquid = &liquids[static_cast<std::size_t>(page.liquid)];
+        std::string refusal;
+        if (ValidProbeName(page.name, refusal)) {
+            refusal.clear();
+        }
+        if (refusal.empty() &&
+            !LiquidPermittivity(*liquid, page.temperature, liquid->lowestFrequency)) {
+            refusal = ShownName(*liquid) + " is not offered at " +
+                      TemperatureText(page.temperature) + " C; it is offered at " +
+                      OfferedText(*liquid) + ".";
+        }
+        if (refusal.empty()) {
+            break;
+        }
+        ui_.Message(refusal, kCharacteriseCaption, Buttons::Ok, Icon::Stop);
+    }
+
+    const int stockType = engine_->calSettings.probeType;
+    const double frequencyScale = engine_->model.frequencyScale;
+    const double coefficientScale = engine_->model.coefficientScale;
+    const Characterisation c = CharacteriseProbe(*liquid, page.temperature, page.name);
+    if (!c.outcome.Done()) {
+        return;
+    }
+    const CharacterisationReport report = Report(c, *liquid);
+    for (;;) {
+        if (!ui_.ShowCharacterisation(report)) {
+            UseProbe(stockType, frequencyScale, coefficientScale);
+            ui_.ShowStatusText("Probe characterisation cancelled");
+            return;
+        }
+        const Outcome saved = SaveProbeToLibrary(ProbeFolder(), c.probe);
+        if (saved.Done()) {
+            ui_.ShowStatusText("Probe " + c.probe.name + " saved");
+            return;
+        }
+        ui_.Message(saved.why, kCharacteriseCaption, Buttons::Ok, Icon::Stop);
+    }
+}
 
 Characterisation CKv4731xDoc::CharacteriseProbe(const ReferenceLiquid& liquid, double temperatureC,
                                                 const std::string& name) {

@@ -82,6 +82,7 @@ enum CommandId : int {
     ID_EXPORT_CHART = 32880,
     ID_EXPORT_TABLE = 32881,
     ID_EXPORT_TOUCHSTONE = 32882,
+    ID_CHARACTERISE_PROBE = 32890,
 };
 
 }  // namespace kv

@@ -54,6 +54,7 @@ const std::vector<CommandInfo> kCommands = {
     {ID_CONFIGURE_CAL, "Configure Cal...", "", "", T::Document, false},
     {ID_PERFORM_CAL, "Perform Cal...", "Perform Cal", "", T::Document, false},
     {ID_REFRESH_CAL, "Refresh Cal...", "", "", T::Document, false},
+    {ID_CHARACTERISE_PROBE, "Characterise Probe...", "Characterise Probe", "", T::Document, false},
     // Measure
     {ID_TRIGGER_MEASUREMENT, "Trigger measurement...", "Trigger measurement", "", T::Document,
      false},
@@ -130,7 +131,9 @@ const std::vector<MenuInfo> kMenus = {
     {"&View",
      {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, 0, ID_VIEW_CHART_ONLY, ID_VIEW_TABLE_ONLY,
       ID_VIEW_CHART_AND_TABLE}},
-    {"&Calibration", {ID_SET_FREQUENCY, ID_CONFIGURE_CAL, 0, ID_PERFORM_CAL, ID_REFRESH_CAL}},
+    {"&Calibration",
+     {ID_SET_FREQUENCY, ID_CONFIGURE_CAL, 0, ID_PERFORM_CAL, ID_REFRESH_CAL,
+      ID_CHARACTERISE_PROBE}},
     {"&Measure", {ID_TRIGGER_MEASUREMENT, ID_ARM_EXTERNAL_TRIGGER}},
     {"C&hart",
      {ID_FORMAT_E1, ID_FORMAT_E2, ID_FORMAT_TAN_E, ID_FORMAT_COLE_COLE, 0, ID_AUTOSCALE,
@@ -341,6 +344,9 @@ bool RunDocumentCommand(CKv4731xDoc& doc, int id) {
         case ID_REFRESH_CAL:
             doc.RefreshCalibration();
             return true;
+        case ID_CHARACTERISE_PROBE:
+            doc.OnCharacteriseProbe();
+            return true;
         case ID_TRIGGER_MEASUREMENT:
         case ID_ARM_EXTERNAL_TRIGGER:
             doc.Measure(id == ID_ARM_EXTERNAL_TRIGGER);
@@ -437,6 +443,10 @@ bool QueryDocumentCommand(const CKv4731xDoc& doc, int id, CommandState& state) {
     state.enabled = !doc.Busy() || AvailableDuringWait(id);
     if (id == ID_EXPORT_TOUCHSTONE) {
         state.enabled = state.enabled && doc.HasSampleReflection();
+    }
+    // A characterisation measures with the calibration in force.
+    if (id == ID_CHARACTERISE_PROBE) {
+        state.enabled = state.enabled && doc.HasInstrument() && doc.Engine().calibrated;
     }
     state.checked = info->checkable && DocumentCommandChecked(doc, id);
     return true;

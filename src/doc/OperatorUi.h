@@ -7,12 +7,14 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/DisplaySheets.h"
 #include "instrument/IComponentSettings.h"
 #include "probe/CalibrationSheet.h"
 #include "probe/EngineUi.h"
+#include "probefit/ProbeFit.h"
 
 namespace kv {
 
@@ -24,6 +26,27 @@ struct FileDialogRequest {
     std::string filter;            // e.g. "kv4731x Files (*.prn)|*.prn|All Files (*.*)|*.*||"
     std::string defaultExtension;  // without the dot
     std::string fileName;          // proposed name
+};
+
+// The dialog "Characterise Probe": the liquid (one of `liquids`, by its full name), its temperature
+// (Celsius) and the name to save the probe under. `offered` says, for each liquid, at which
+// temperatures it is offered, and `defaultTemperatures` is the temperature to propose when the
+// operator chooses it.
+struct CharacterisePage {
+    std::vector<std::string> liquids;
+    std::vector<std::string> offered;
+    std::vector<double> defaultTemperatures;
+    int liquid = 0;
+    double temperature = 25.0;
+    std::string name;
+};
+
+// The result of a characterisation as its dialog shows it: the rows of label and value, and the
+// points of the fit for the chart of the measured liquid against the liquid's model.
+struct CharacterisationReport {
+    std::string title;
+    std::vector<std::pair<std::string, std::string>> rows;
+    std::vector<FitPoint> curve;
 };
 
 inline constexpr const char* kDiscardCalibrationText =
@@ -70,6 +93,18 @@ public:
                                        std::vector<SettingDescription>& settings) {
         (void)title;
         (void)settings;
+        return false;
+    }
+
+    // The dialog "Characterise Probe" with `page` as it stands; true on OK with the values as the
+    // operator left them (checked by the caller).
+    virtual bool AskCharacterisation(CharacterisePage& page) {
+        (void)page;
+        return false;
+    }
+    // The result of a characterisation; true for Save, false for Cancel.
+    virtual bool ShowCharacterisation(const CharacterisationReport& report) {
+        (void)report;
         return false;
     }
 

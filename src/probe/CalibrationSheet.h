@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "probe/FieldList.h"
 
@@ -22,6 +23,16 @@ enum class CalibrationType : std::int32_t {
     UserStandards = 2,  // "User defined": the three standards of the user standards page
 };
 
+// A characterised probe as the type page offers it: its name, the stock type it scales (0 A, 1 B)
+// and its model's scales.
+struct ProbeOption {
+    std::string name;
+    int stockType = 1;
+    double frequencyScale = 1.0;
+    double coefficientScale = 1.0;
+    bool operator==(const ProbeOption&) const = default;
+};
+
 struct CalibrationSheet {
     int refreshStandard = 0;  // 0 "Air", 1 "Short", 2 "Water"
     CalibrationType calibrationType = CalibrationType::AirShortWater;
@@ -33,6 +44,12 @@ struct CalibrationSheet {
     std::array<double, 3> stdEo{1.0, 1e10, 80.4};
     std::array<std::string, 3> stdLabel{"Air", "Short", "Water"};
     std::array<double, 3> stdTau{0.0, 0.0, 9.3e-12};
+    // The probe in use, as the type page shows and chooses it: the scales of the probe model (1
+    // for the stock probe) and the characterised probes it may choose from. The engine's own
+    // scales are its model's; these are the sheet's copy, and no file stores them here.
+    double frequencyScale = 1.0;
+    double coefficientScale = 1.0;
+    std::vector<ProbeOption> probes{};
 
     bool operator==(const CalibrationSheet&) const = default;
 };

@@ -269,6 +269,11 @@ ProbeFit FitProbeScale(const CProbeEngine& calibrated, const std::vector<CComple
     // The fitted probe as the program then measures: with the model's inverse as it is.
     p.Measure(p.Model(fit.frequencyScale, fit.coefficientScale), false);
     fit.after = p.Summary();
+    // The model gives e' + j e'' as its permittivity's parts; the liquid's is e' - j e''.
+    for (std::size_t k = 0; k < used; ++k) {
+        fit.curve.push_back({p.frequencies[k], p.permittivity[k].re, p.permittivity[k].im,
+                             p.liquid[k].re, -p.liquid[k].im});
+    }
 
     // !(<=) refuses a deviation that is not a number as a larger one.
     if (!fit.converged) {

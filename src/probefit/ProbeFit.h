@@ -48,6 +48,16 @@ struct FitDeviation {
     double rms = 0.0;  // root mean square
 };
 
+// A point the fit used: the liquid's permittivity as the fitted probe measures it, and as the
+// liquid's model gives it (e' and e'' each, e'' positive for a lossy liquid).
+struct FitPoint {
+    double hz = 0.0;
+    double measuredReal = 0.0;
+    double measuredLoss = 0.0;
+    double liquidReal = 0.0;
+    double liquidLoss = 0.0;
+};
+
 struct ProbeFit {
     // Done, or Refused with one of the texts above.
     Outcome outcome;
@@ -66,6 +76,8 @@ struct ProbeFit {
     FitDeviation after;
     bool converged = false;
     int iterations = 0;
+    // The points used, measured with the fitted probe (empty when no point was used).
+    std::vector<FitPoint> curve;
 };
 
 // Fits the probe model's frequency scale (and the coefficient scale, when asked and the engine's

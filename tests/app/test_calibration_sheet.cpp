@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -24,6 +25,7 @@
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
 #include "doc/CommandTable.h"
+#include "persist/ProbeFiles.h"
 #include "persist/ProfileStore.h"
 #include "probe/CalibrationSheet.h"
 #include "support/FakeRegistry.h"
@@ -118,10 +120,10 @@ TEST(CalibrationSheetTest, PagesShowTheirControlsAndTheValues) {
             EXPECT_EQ(type->RefreshStandardButton(i)->text().toStdString(), refresh[i]);
             EXPECT_EQ(type->RefreshStandardButton(i)->isChecked(), i == 2) << i;
         }
-        EXPECT_EQ(type->ProbeTypeButton(0)->text().toStdString(), "KV47310A");
-        EXPECT_EQ(type->ProbeTypeButton(1)->text().toStdString(), "KV47310B/C");
-        EXPECT_TRUE(type->ProbeTypeButton(0)->isChecked());
-        EXPECT_FALSE(type->ProbeTypeButton(1)->isChecked());
+        ASSERT_EQ(type->ProbeList()->count(), 2);
+        EXPECT_EQ(type->ProbeList()->item(0)->text().toStdString(), "KV47310A");
+        EXPECT_EQ(type->ProbeList()->item(1)->text().toStdString(), "KV47310B/C");
+        EXPECT_EQ(type->ProbeList()->currentRow(), 0);
         EXPECT_EQ(Text(type->WaterTemperatureEdit()), "22.5");
         EXPECT_EQ(type->WaterTemperatureEdit()->alignment() & Qt::AlignHorizontal_Mask,
                   Qt::AlignHCenter);
@@ -150,7 +152,7 @@ TEST(CalibrationSheetTest, PagesShowTheirControlsAndTheValues) {
         }
 
         // Changes on both pages, then Cancel.
-        type->ProbeTypeButton(1)->click();
+        type->ProbeList()->setCurrentRow(1);
         type->WaterTemperatureEdit()->setText(QStringLiteral("30"));
         stds->Edit(2, CUserStds::kLabel)->setText(QStringLiteral("Methanol"));
         dialog->Tabs()->setCurrentIndex(1);
@@ -225,7 +227,7 @@ TEST(CalibrationSheetTest, OkTakesTheEditsOfBothPagesAndTheActivePage) {
         CCalType* type = TypePage(dialog);
         type->CalibrationTypeButton(2)->click();
         type->RefreshStandardButton(1)->click();
-        type->ProbeTypeButton(0)->click();
+        type->ProbeList()->setCurrentRow(0);
         // No range check: the standards clamp the temperature when they use it.
         type->WaterTemperatureEdit()->setText(QStringLiteral("-40"));
         type->PhysicalCorrectionBox()->setChecked(true);
@@ -261,7 +263,7 @@ TEST(CalibrationSheetTest, ANonNumberKeepsTheSheetOpenOnItsPage) {
         CCalType* type = TypePage(dialog);
         CUserStds* stds = StdsPage(dialog);
         type->WaterTemperatureEdit()->setText(QStringLiteral("25,5"));
-        type->ProbeTypeButton(0)->click();
+        type->ProbeList()->setCurrentRow(0);
         dialog->OkButton()->click();
         EXPECT_TRUE(dialog->isVisible());
         ASSERT_EQ(answerer.boxes.size(), 1u);
@@ -289,6 +291,64 @@ TEST(CalibrationSheetTest, ANonNumberKeepsTheSheetOpenOnItsPage) {
     }
 }
 
+// The probe list: the stock probes, the probe in use when no file has it, and the library's
+// probes; each row chosen sets the probe type and the scales.
+TEST(CalibrationSheetTest, TheProbeListOffersStockAndCharacterisedProbes) {
+    QtOperatorUi ui;
+    CalibrationSheet sheet = EngineDefaults();
+    sheet.probes = {{"P7", 1, 0.7, 1.0}, {"Wide", 0, 1.25, 0.875}};
+    struct Case {
+        double fs;
+        int type;
+        std::vector<std::string> rows;
+        int current;
+    };
+    const Case cases[] = {
+        {0.7, 1, {"KV47310A", "KV47310B/C", "P7", "Wide"}, 2},
+        {0.8, 1, {"KV47310A", "KV47310B/C", "KV47310B/C (scaled: fs 0.8, s 1)", "P7", "Wide"}, 2},
+        // The stock type with P7's scale is another probe than P7.
+        {0.7, 0, {"KV47310A", "KV47310B/C", "KV47310A (scaled: fs 0.7, s 1)", "P7", "Wide"}, 2},
+    };
+    for (const Case& c : cases) {
+        sheet.frequencyScale = c.fs;
+        sheet.probeType = c.type;
+        // Every row chosen in turn; the last OK gives its probe.
+        for (std::size_t row = 0; row < c.rows.size(); ++row) {
+            CalibrationSheet edited = sheet;
+            int page = 0;
+            OnNextModal<PropertySheet>([&](PropertySheet* dialog) {
+                QListWidget* list = TypePage(dialog)->ProbeList();
+                std::vector<std::string> shown;
+                for (int i = 0; i < list->count(); ++i) {
+                    shown.push_back(list->item(i)->text().toStdString());
+                }
+                EXPECT_EQ(shown, c.rows);
+                EXPECT_EQ(list->currentRow(), c.current);
+                list->setCurrentRow(static_cast<int>(row));
+                dialog->OkButton()->click();
+            });
+            ASSERT_TRUE(ui.EditCalibrationSheet(edited, page));
+            const std::string& text = c.rows[row];
+            const auto expect = [&](int type, double fs, double s) {
+                EXPECT_EQ(edited.probeType, type) << text;
+                EXPECT_EQ(edited.frequencyScale, fs) << text;
+                EXPECT_EQ(edited.coefficientScale, s) << text;
+            };
+            if (text == "KV47310A") {
+                expect(0, 1.0, 1.0);
+            } else if (text == "KV47310B/C") {
+                expect(1, 1.0, 1.0);
+            } else if (text == "P7") {
+                expect(1, 0.7, 1.0);
+            } else if (text == "Wide") {
+                expect(0, 1.25, 0.875);
+            } else {
+                expect(c.type, c.fs, 1.0);  // the scaled probe as it was
+            }
+        }
+    }
+}
+
 // ------------------------------------------------------------------ through the document
 
 class ConfigureCalTest : public ::testing::Test {
@@ -312,9 +372,9 @@ TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered)
     int opened = -1;
     OnNextModal<PropertySheet>([&opened](PropertySheet* dialog) {
         opened = dialog->ActivePage();
-        EXPECT_TRUE(TypePage(dialog)->ProbeTypeButton(1)->isChecked());
+        EXPECT_EQ(TypePage(dialog)->ProbeList()->currentRow(), 1);
         EXPECT_EQ(Text(StdsPage(dialog)->Edit(2, CUserStds::kTau)), "9.3e-012");
-        TypePage(dialog)->ProbeTypeButton(0)->click();
+        TypePage(dialog)->ProbeList()->setCurrentRow(0);
         StdsPage(dialog)->Edit(1, CUserStds::kLabel)->setText(QStringLiteral("Shorting block"));
         dialog->Tabs()->setCurrentIndex(1);
         dialog->OkButton()->click();
@@ -332,7 +392,7 @@ TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered)
     OnNextModal<PropertySheet>([&opened](PropertySheet* dialog) {
         opened = dialog->ActivePage();
         dialog->Tabs()->setCurrentIndex(0);
-        TypePage(dialog)->ProbeTypeButton(1)->click();
+        TypePage(dialog)->ProbeList()->setCurrentRow(1);
         dialog->CancelButton()->click();
     });
     ASSERT_TRUE(RunDocumentCommand(*doc, ID_CONFIGURE_CAL));
@@ -345,7 +405,7 @@ TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered)
     OnNextModal<PropertySheet>([&opened](PropertySheet* dialog) {
         opened = dialog->ActivePage();
         dialog->Tabs()->setCurrentIndex(0);
-        TypePage(dialog)->ProbeTypeButton(1)->click();
+        TypePage(dialog)->ProbeList()->setCurrentRow(1);
         dialog->OkButton()->click();
     });
     ASSERT_TRUE(RunDocumentCommand(*doc, ID_CONFIGURE_CAL));
@@ -353,6 +413,42 @@ TEST_F(ConfigureCalTest, ProbeTypeReplacesTheCoefficientsAndThePageIsRemembered)
     EXPECT_EQ(doc->Engine().calSettings.probeType, 1);
     EXPECT_EQ(doc->Engine().model.apertureScale, bcScale);
     EXPECT_EQ(doc->calSheetPage, 0);
+}
+
+// "Configure Cal..." lists the library's probes; one chosen becomes the engine's probe.
+TEST_F(ConfigureCalTest, AProbeOfTheLibraryChosenBecomesTheEnginesProbe) {
+    doc->probeLibraryFolder = TempFolder("ConfigureCalProbes") + "/probes";
+    CharacterisedProbe p7;
+    p7.name = "P7";
+    p7.stockType = 0;
+    p7.frequencyScale = 0.7;
+    p7.coefficientScale = 1.1;
+    p7.liquid = "acetone";
+    p7.date = "2026-12-08T20:40:00Z";
+    p7.points = 22;
+    ASSERT_TRUE(SaveProbeToLibrary(doc->probeLibraryFolder, p7).Done());
+    OnNextModal<PropertySheet>([](PropertySheet* dialog) {
+        QListWidget* list = TypePage(dialog)->ProbeList();
+        EXPECT_EQ(list->count(), 3);
+        EXPECT_EQ(list->item(list->count() - 1)->text().toStdString(), "P7");
+        list->setCurrentRow(2);
+        dialog->OkButton()->click();
+    });
+    ASSERT_TRUE(RunDocumentCommand(*doc, ID_CONFIGURE_CAL));
+    EXPECT_EQ(doc->Engine().calSettings.probeType, 0);
+    EXPECT_EQ(doc->Engine().model.frequencyScale, 0.7);
+    EXPECT_EQ(doc->Engine().model.coefficientScale, 1.1);
+    // Shown as P7 again; the stock probe B chosen puts the scales back to 1.
+    OnNextModal<PropertySheet>([](PropertySheet* dialog) {
+        QListWidget* list = TypePage(dialog)->ProbeList();
+        EXPECT_EQ(list->currentRow(), 2);
+        list->setCurrentRow(1);
+        dialog->OkButton()->click();
+    });
+    ASSERT_TRUE(RunDocumentCommand(*doc, ID_CONFIGURE_CAL));
+    EXPECT_EQ(doc->Engine().calSettings.probeType, 1);
+    EXPECT_EQ(doc->Engine().model.frequencyScale, 1.0);
+    EXPECT_EQ(doc->Engine().model.coefficientScale, 1.0);
 }
 
 }  // namespace

@@ -131,7 +131,8 @@ TEST_F(MainFrameTest, MenusListEveryCommandInOrder) {
         {"&Edit", {"Copy the chart", "&Copy the table\tCtrl+C", "-", "Include Sensitivity Data"}},
         {"&View", {"&Toolbar", "&Status Bar", "-", "&Chart only", "Table only", "Chart and Table"}},
         {"&Calibration",
-         {"Set Frequency", "Configure Cal...", "-", "Perform Cal...", "Refresh Cal..."}},
+         {"Set Frequency", "Configure Cal...", "-", "Perform Cal...", "Refresh Cal...",
+          "Characterise Probe..."}},
         {"&Measure", {"Trigger measurement...", "Arm external trigger"}},
         {"C&hart",
          {"e'", "e''", "Loss tangent e", "Cole - Cole", "-", "Autoscale ", "Set scale..", "Default",
@@ -597,6 +598,7 @@ TEST_F(MainFrameTest, NoCommandIsEnabledThatDoesNothing) {
                                         static_cast<std::size_t>(ui.scaleSheetRuns),
                                         static_cast<std::size_t>(ui.calibrationSheetRuns),
                                         static_cast<std::size_t>(ui.gpibSelectRuns),
+                                        static_cast<std::size_t>(ui.characterisePageRuns),
                                         static_cast<std::size_t>(ui.chartCopies),
                                         ui.clipboardText.size()};
     };

@@ -9,11 +9,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <tuple>
+#include <utility>
 
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
 #include "doc/CommandTable.h"
 #include "instrument/PluginRegistry.h"
+#include "persist/ProbeFiles.h"
 #include "persist/ProfileStore.h"
 #include "persist/ReferenceLiquidFiles.h"
 #include "probe/FrequencyList.h"
@@ -186,6 +189,129 @@ TEST_F(DemoDocument, ASetupFileKeepsTheCharacterisedProbe) {
     ASSERT_TRUE(again.OpenSetupFile(path).Done());
     EXPECT_EQ(again.Engine().model.frequencyScale, c.probe.frequencyScale);
     EXPECT_TRUE(again.Engine().calibrated);
+}
+
+// "Characterise Probe..." is enabled with an analyzer and a calibration only.
+TEST_F(DemoDocument, CharacteriseProbeNeedsAnAnalyzerAndACalibration) {
+    CKv4731xDoc alone(ui, registry, profile);
+    CommandState state;
+    ASSERT_TRUE(QueryDocumentCommand(alone, ID_CHARACTERISE_PROBE, state));
+    EXPECT_FALSE(state.enabled);
+    CKv4731xDoc& d = Connect();
+    ASSERT_TRUE(QueryDocumentCommand(d, ID_CHARACTERISE_PROBE, state));
+    EXPECT_FALSE(state.enabled);
+    RunDocumentCommand(d, ID_PERFORM_CAL);
+    ASSERT_TRUE(QueryDocumentCommand(d, ID_CHARACTERISE_PROBE, state));
+    EXPECT_TRUE(state.enabled);
+}
+
+// The command on the Demo's probe B scaled by 0.7 in acetone: a name or temperature refused asks
+// again; Cancel of the result puts the probe back; a save refused shows why and the result
+// again; Save keeps the probe in the library; the wrong liquid changes nothing.
+TEST_F(DemoDocument, CharacteriseProbeCommandAsksFitsAndSavesOrCancels) {
+    WriteIni("[probe]\ntype=B\nfs=0.7\n\n[sample]\nliquid=acetone\n");
+    CKv4731xDoc& d = Connect();
+    RunDocumentCommand(d, ID_PERFORM_CAL);
+    const std::vector<CComplex> terms = d.Engine().errorTracking;
+    const auto unchanged = [&] {
+        EXPECT_EQ(d.Engine().model.frequencyScale, 1.0);
+        ASSERT_EQ(d.Engine().errorTracking.size(), terms.size());
+        EXPECT_EQ(0, std::memcmp(d.Engine().errorTracking.data(), terms.data(),
+                                 terms.size() * sizeof(CComplex)));
+    };
+    const std::string blocker = Path("blocker");
+    QFile(QString::fromStdString(blocker)).open(QIODevice::WriteOnly);
+    d.probeLibraryFolder = blocker + "/probes";  // cannot be made
+
+    // The answers of the dialog in turn, as (liquid, temperature, name).
+    std::vector<std::tuple<std::string, double, std::string>> answers;
+    std::vector<CharacterisePage> shown;
+    ui.characterisePage = [&](CharacterisePage& page) {
+        shown.push_back(page);
+        if (answers.empty()) {
+            return false;
+        }
+        const auto [liquid, t, name] = answers.front();
+        answers.erase(answers.begin());
+        const auto at = std::find(page.liquids.begin(), page.liquids.end(), liquid);
+        page.liquid = static_cast<int>(at - page.liquids.begin());
+        page.temperature = t;
+        page.name = name;
+        return true;
+    };
+    answers = {{"Acetone", 25.0, "b"}, {"Acetone", 30.0, "P7"}, {"Acetone", 25.0, "P7"}};
+    ui.characterisationAnswers = {true, false};  // Save (refused), then Cancel
+    ui.messages.clear();
+    RunDocumentCommand(d, ID_CHARACTERISE_PROBE);
+    ASSERT_EQ(shown.size(), 3u);
+    const CharacterisePage& first = shown[0];
+    const auto acetone = std::find(first.liquids.begin(), first.liquids.end(), "Acetone");
+    const auto methanol = std::find(first.liquids.begin(), first.liquids.end(), "Methanol");
+    ASSERT_NE(acetone, first.liquids.end());
+    ASSERT_NE(methanol, first.liquids.end());
+    EXPECT_EQ(first.offered[acetone - first.liquids.begin()], "25 C");
+    EXPECT_EQ(first.offered[methanol - first.liquids.begin()], "10 to 50 C");
+    EXPECT_EQ(first.defaultTemperatures[acetone - first.liquids.begin()], 25.0);
+    EXPECT_EQ(first.defaultTemperatures[methanol - first.liquids.begin()], 25.0);  // the water's
+    // Asked again as the operator left it.
+    EXPECT_EQ(shown[2].name, "P7");
+    EXPECT_EQ(shown[2].temperature, 30.0);
+    ASSERT_EQ(ui.messages.size(), 3u);
+    EXPECT_EQ(ui.messages[0].text,
+              "The probe cannot be named b: A and B are the stock probe types.");
+    EXPECT_EQ(ui.messages[1].text, "Acetone is not offered at 30 C; it is offered at 25 C.");
+    CharacterisedProbe unsaved;
+    unsaved.name = "P7";
+    EXPECT_EQ(ui.messages[2].text, SaveProbeToLibrary(d.probeLibraryFolder, unsaved).why);
+    for (const auto& m : ui.messages) {
+        EXPECT_EQ(m.caption, "Characterise Probe");
+    }
+    ASSERT_EQ(ui.characterisationReports.size(), 2u);
+    const CharacterisationReport& report = ui.characterisationReports[0];
+    ASSERT_EQ(report.rows.size(), 7u);
+    using Row = std::pair<std::string, std::string>;
+    EXPECT_EQ(report.rows[0], (Row{"Probe", "P7 (KV47310B/C scaled)"}));
+    EXPECT_EQ(report.rows[1], (Row{"Liquid", "Acetone at 25 C (calibration water at 25 C)"}));
+    EXPECT_EQ(report.rows[2].first, "Frequency scale");
+    EXPECT_NEAR(std::stod(report.rows[2].second), 0.7, 1e-4);
+    EXPECT_EQ(report.rows[3],
+              (Row{"Coefficient scale", std::string("1 (not fitted: ") + kScaleCancels + ")"}));
+    // Every point of the sweep lies within acetone's 0.1 to 20 GHz.
+    EXPECT_EQ(report.rows[4], (Row{"Points", "51 from 0.2 GHz to 20 GHz"}));
+    EXPECT_EQ(report.rows[5].first, "Deviation before");
+    EXPECT_EQ(report.rows[6].first, "Deviation after");
+    ASSERT_EQ(report.curve.size(), 51u);
+    // The fitted probe measures the liquid: e' of the Debye term at 0.2 GHz, by hand:
+    // 1.9 + 19.3 / (1 + (2 pi 0.2e9 3.3e-12)^2) = 21.19967
+    EXPECT_NEAR(report.curve[0].liquidReal, 21.19967, 1e-4);
+    EXPECT_NEAR(report.curve[0].measuredReal, report.curve[0].liquidReal, 1e-3);
+    EXPECT_GT(report.curve[50].liquidLoss, 0.0);
+    unchanged();
+    EXPECT_EQ(ui.StatusShown("Probe characterisation cancelled"), 1);
+
+    // Saved into a library that can be made.
+    d.probeLibraryFolder = Path("probes");
+    answers = {{"Acetone", 25.0, "P7"}};
+    ui.characterisationAnswers = {true};
+    RunDocumentCommand(d, ID_CHARACTERISE_PROBE);
+    EXPECT_NEAR(d.Engine().model.frequencyScale, 0.7, 1e-4);
+    const ProbeLoad saved = FindProbe(d.probeLibraryFolder, "P7");
+    ASSERT_TRUE(saved.probe) << saved.error;
+    EXPECT_EQ(saved.probe->frequencyScale, d.Engine().model.frequencyScale);
+    EXPECT_EQ(saved.probe->liquid, "acetone");
+    EXPECT_EQ(ui.StatusShown("Probe P7 saved"), 1);
+
+    // Methanol is not in the probe's sample: the fit is refused, no result is shown.
+    d.UseProbe(1, 1.0, 1.0);
+    ui.characterisationReports.clear();
+    ui.messages.clear();
+    answers = {{"Methanol", 25.0, "P8"}};
+    RunDocumentCommand(d, ID_CHARACTERISE_PROBE);
+    EXPECT_TRUE(ui.characterisationReports.empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].caption, "Characterise Probe");
+    unchanged();
+    EXPECT_FALSE(FindProbe(d.probeLibraryFolder, "P8").probe);
 }
 
 // A list sweep of two rows (50 MHz to 1 GHz in 101 points, then on to 20 GHz in 200 points of

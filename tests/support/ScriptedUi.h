@@ -31,8 +31,13 @@ public:
     std::function<bool(CalibrationSheet&, int&)> calibrationSheet;   // default: Cancel
     std::function<bool(DisplaySheet&, int&)> displaySheet;           // default: Cancel
     std::function<bool(DisplayOptionsSheet&, int&)> displayOptions;  // default: Cancel
-    bool clipboardWorks = true;                                      // what the clipboard answers
-    std::string exportError;                                         // what ExportView answers
+    // The dialog "Characterise Probe" (default: Cancel) and its result (default: Cancel).
+    std::function<bool(CharacterisePage&)> characterisePage;
+    std::deque<bool> characterisationAnswers;
+    int characterisePageRuns = 0;
+    std::vector<CharacterisationReport> characterisationReports;
+    bool clipboardWorks = true;  // what the clipboard answers
+    std::string exportError;     // what ExportView answers
 
     // ---- records ----
     std::vector<std::string> traceChoiceCaptions;
@@ -89,6 +94,19 @@ public:
     bool EditCalibrationSheet(CalibrationSheet& sheet, int& page) override {
         ++calibrationSheetRuns;
         return calibrationSheet ? calibrationSheet(sheet, page) : false;
+    }
+    bool AskCharacterisation(CharacterisePage& page) override {
+        ++characterisePageRuns;
+        return characterisePage && characterisePage(page);
+    }
+    bool ShowCharacterisation(const CharacterisationReport& report) override {
+        characterisationReports.push_back(report);
+        if (characterisationAnswers.empty()) {
+            return false;
+        }
+        const bool save = characterisationAnswers.front();
+        characterisationAnswers.pop_front();
+        return save;
     }
     void AddRecentFile(const std::string& path) override { recentFiles.push_back(path); }
     bool EditDisplaySheet(DisplaySheet& sheet, int& page) override {
