@@ -133,6 +133,7 @@ CCalType::CCalType(CalibrationSheet& sheet, QWidget* parent)
     probeRows_ = ProbeRows(sheet_, current);
     for (const ProbeOption& row : probeRows_) {
         probeList_->addItem(QString::fromStdString(row.name));
+        probeList_->item(probeList_->count() - 1)->setToolTip(QString::fromStdString(row.name));
     }
     probeList_->setCurrentRow(current);
     ShowNumber(waterTemperature_, sheet_.waterTemperature);

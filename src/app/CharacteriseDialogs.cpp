@@ -131,7 +131,9 @@ void FitChart::paintEvent(QPaintEvent*) {
         hz.push_back(p.hz / 1e9);
         values.insert(values.end(), {p.measuredReal, p.measuredLoss, p.liquidReal, p.liquidLoss});
     }
-    const auto [x0, x1] = Span(hz);
+    // The frequencies end to end; the values with a little room.
+    const double x0 = *std::min_element(hz.begin(), hz.end());
+    const double x1 = std::max(*std::max_element(hz.begin(), hz.end()), x0 + 1e-9);
     const auto [y0, y1] = Span(values);
     const auto at = [&](double ghz, double v) {
         return QPointF(plot.left() + (ghz - x0) / (x1 - x0) * plot.width(),
