@@ -112,10 +112,14 @@ Outcome CKv4731xDoc::PutReferenceLiquid(const ReferenceLiquid& liquid, double te
     SetModified();
     UpdateAllViews();
     ui_.ShowStatusText(liquid.id + " " + Celsius(temperatureC) + " in " + kTraceCaptions[memory]);
-    if (Trace(kDataTrace).valid) {
-        ui_.Message(SummaryText(liquid, temperatureC,
-                                CompareWithLiquid(engine_->result, liquid, temperatureC)),
-                    kReferenceLiquidCaption, Buttons::Ok, Icon::Information);
+    // The comparison is of what the Data trace shows, wherever its values came from (a
+    // measurement, a data file, a setup file).
+    const CTrace& data = Trace(kDataTrace);
+    if (data.valid) {
+        const MeasurementResult shown{data.frequencies, data.permittivity, {}};
+        ui_.Message(
+            SummaryText(liquid, temperatureC, CompareWithLiquid(shown, liquid, temperatureC)),
+            kReferenceLiquidCaption, Buttons::Ok, Icon::Information);
     }
     return Outcome::Finished();
 }

@@ -64,8 +64,6 @@ TEST_F(ReferenceLiquidTest, MemoryHoldsTheModelAndTheMessageComparesTheMeasureme
     // Far off outside 0.5 to 2 GHz, where the liquid's model is not compared.
     data.permittivity = {{50, 50}, {21.0, 8.0}, {14.75, 10.75}, {50, 50}};
     data.valid = data.displayed = true;
-    d.Engine().result.frequencies = data.frequencies;
-    d.Engine().result.permittivity = data.permittivity;
     Answer({{"testol", "25", "2"}});
     EXPECT_TRUE(RunDocumentCommand(d, ID_REFERENCE_LIQUID));
 
