@@ -82,6 +82,7 @@ enum CommandId : int {
     ID_EXPORT_CHART = 32880,
     ID_EXPORT_TABLE = 32881,
     ID_EXPORT_TOUCHSTONE = 32882,
+    ID_REFERENCE_LIQUID = 32890,
 };
 
 }  // namespace kv
