@@ -97,9 +97,11 @@ std::optional<DemoMaterial> DemoOperator::FromPrompt(const std::string& text) co
     if (text == "Insert the probe in water.") {
         return DemoMaterial::Water(25.0);
     }
-    // The sample prompt, and the same prompt naming what the sample is (the liquid a probe is
-    // characterised on, "Insert probe into Acetone at 25 C."): the probe goes into the sample.
-    if (text == "Insert probe into sample." || StartsWith(text, "Insert probe into ")) {
+    // The sample prompt, and the same prompt naming what the sample is and its temperature (the
+    // liquid a probe is characterised on, "Insert probe into Acetone at 25 C."): the probe goes
+    // into the sample.
+    if (text == "Insert probe into sample." ||
+        (StartsWith(text, "Insert probe into ") && EndsWith(text, " C."))) {
         return Sample();
     }
     if (!StartsWith(text, kInsertInto)) {

@@ -122,9 +122,9 @@ public:
     }
 
     void Bad(const std::string& key, const std::string& expected) {
-        const std::string group = settings_.group().toStdString();
-        std::fprintf(stderr, "Demo analyzer: %s: [%s] %s is not %s; the default is used\n",
-                     file_.c_str(), group.c_str(), key.c_str(), expected.c_str());
+        const std::string text = DemoNotText(settings_.group().toStdString(), key, expected);
+        std::fprintf(stderr, "Demo analyzer: %s: %s; the default is used\n", file_.c_str(),
+                     text.c_str());
     }
 
     // A note on a key of the current group whose value cannot be used: "[group] what; outcome".
@@ -161,43 +161,62 @@ private:
 std::shared_ptr<const ReferenceLiquid> SampleLiquid(Reader& read, const std::string& id,
                                                     double temperature,
                                                     const std::string& temperatureText) {
-    const std::string named = "liquid \"" + id + "\"";
+    std::vector<ReferenceLiquid> library;
+    const std::string problem = DemoSampleLiquidProblem(id, temperature, temperatureText, &library);
+    if (!problem.empty()) {
+        read.Note(problem, kColeColeSample);
+        return nullptr;
+    }
+    return std::make_shared<const ReferenceLiquid>(
+        *FindReferenceLiquid(library, QString::fromStdString(id).toLower().toStdString()));
+}
+
+}  // namespace
+
+std::string DemoNotText(const std::string& group, const std::string& key,
+                        const std::string& expected) {
+    return "[" + group + "] " + key + " is not " + expected;
+}
+
+std::string LoadDemoLiquids(std::vector<ReferenceLiquid>& library) {
+    library.clear();
     const std::string file = ShippedLibraryFile();
     if (file.empty()) {
-        read.Note(named + " cannot be used: the library of reference liquids is not installed",
-                  kColeColeSample);
-        return nullptr;
+        return "the library of reference liquids is not installed";
     }
     std::string text;
     const RegularFileStatus status = ReadRegularFile(file, text, kMaxLibraryBytes);
     if (status != RegularFileStatus::Ok) {
-        read.Note(named + " cannot be used: " + file +
-                      " cannot be read: " + RegularFileReason(status, kMaxLibraryBytes),
-                  kColeColeSample);
-        return nullptr;
+        return file + " cannot be read: " + RegularFileReason(status, kMaxLibraryBytes);
     }
-    std::vector<ReferenceLiquid> library;
     std::string error;
     if (!ParseReferenceLiquids(text, file, library, error)) {
-        read.Note(named + " cannot be used: " + error, kColeColeSample);
-        return nullptr;
+        return error;
+    }
+    return "";
+}
+
+std::string DemoSampleLiquidProblem(const std::string& id, double temperature,
+                                    const std::string& temperatureText,
+                                    std::vector<ReferenceLiquid>* loaded) {
+    const std::string named = "liquid \"" + id + "\"";
+    std::vector<ReferenceLiquid> own;
+    std::vector<ReferenceLiquid>& library = loaded != nullptr ? *loaded : own;
+    const std::string why = LoadDemoLiquids(library);
+    if (!why.empty()) {
+        return named + " cannot be used: " + why;
     }
     const ReferenceLiquid* liquid =
         FindReferenceLiquid(library, QString::fromStdString(id).toLower().toStdString());
     if (liquid == nullptr) {
-        read.Note(named + " is not in the library of reference liquids", kColeColeSample);
-        return nullptr;
+        return named + " is not in the library of reference liquids";
     }
     if (!Offers(*liquid, temperature)) {
-        read.Note("temperature " + temperatureText + " is not offered for " + liquid->id +
-                      " (offered: " + OfferedText(*liquid) + ")",
-                  kColeColeSample);
-        return nullptr;
+        return "temperature " + temperatureText + " is not offered for " + liquid->id +
+               " (offered: " + OfferedText(*liquid) + ")";
     }
-    return std::make_shared<const ReferenceLiquid>(*liquid);
+    return "";
 }
-
-}  // namespace
 
 bool IsDemoMaterial(const std::string& name) {
     for (const char* m : kDemoMaterials) {

@@ -71,6 +71,21 @@ struct DemoSettings {
 inline constexpr const char* kDemoMaterials[] = {"air", "short", "water", "load", "sample"};
 bool IsDemoMaterial(const std::string& name);
 
+// What the reader says of a value it cannot take: "[probe] fs is not a positive number".
+std::string DemoNotText(const std::string& group, const std::string& key,
+                        const std::string& expected);
+
+// The shipped library of reference liquids, which the simulation's sample is taken from; the
+// reason when it cannot be read ("the library of reference liquids is not installed"), else empty.
+std::string LoadDemoLiquids(std::vector<ReferenceLiquid>& library);
+
+// Why a liquid (its identifier in any letter case) at a temperature cannot be the sample, as the
+// reader notes it: 'liquid "glycerol" is not in the library of reference liquids', "temperature 30
+// is not offered for acetone (offered: 25 C)"; empty when it can. `loaded` takes the library.
+std::string DemoSampleLiquidProblem(const std::string& id, double temperature,
+                                    const std::string& temperatureText,
+                                    std::vector<ReferenceLiquid>* loaded = nullptr);
+
 // The settings of an INI file; the defaults when the file does not exist.
 DemoSettings LoadDemoSettings(const std::string& path);
 

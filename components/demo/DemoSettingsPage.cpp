@@ -1,8 +1,10 @@
 // The Demo analyzer's settings as the program's settings page shows them: what a user of the
-// simulation changes most (the material at the probe, the sample, the probe type, noise and
-// drift), stored in its settings file. Every other key of that file stays as it is.
+// simulation changes most (the material at the probe, the probe and its scales, the sample as a
+// reference liquid or a Cole-Cole material, noise and drift), stored in its settings file. Every
+// other key of that file stays as it is.
 
 #include <QSettings>
+#include <cmath>
 #include <cstdio>
 
 #include "DemoAnalyzer.h"
@@ -70,6 +72,35 @@ std::vector<SettingDescription> DemoAnalyzer::DescribeSettings() const {
     list.push_back(probe);
 
     const double huge = kNoUpperEnd;
+    list.push_back(
+        Numeric("probe/fs", "Probe frequency scale", SettingKind::Number, 0, huge, "",
+                d.frequencyScale, settings_.frequencyScale,
+                "The simulated probe is the stock probe of its type scaled to another "
+                "size, its aperture admittance s squared times the stock probe's at fs f. A "
+                "positive number."));
+    list.push_back(Numeric("probe/s", "Probe coefficient scale", SettingKind::Number, 0, huge, "",
+                           d.coefficientScale, settings_.coefficientScale,
+                           "Cp and every coefficient of the stock probe multiplied by s. A "
+                           "positive number."));
+
+    SettingDescription liquid;
+    liquid.key = "sample/liquid";
+    liquid.name = "Sample liquid";
+    liquid.kind = SettingKind::Choice;
+    liquid.choices = {{"", "None: the Cole-Cole parameters below"}};
+    std::vector<ReferenceLiquid> library;
+    LoadDemoLiquids(library);
+    for (const ReferenceLiquid& l : library) {
+        liquid.choices.push_back({l.id, l.name.empty() ? l.id : l.name});
+    }
+    liquid.value = settings_.sampleLiquid != nullptr ? settings_.sampleLiquid->id : "";
+    liquid.help =
+        "A liquid of the library of reference liquids shipped with the program as the sample, at "
+        "the temperature below; its model takes the place of the Cole-Cole parameters.";
+    list.push_back(liquid);
+    list.push_back(Numeric("sample/temperature", "Sample liquid temperature", SettingKind::Number,
+                           -273.15, huge, "C", d.sampleTemperature, settings_.sampleTemperature,
+                           "The liquid's temperature in Celsius, one the library offers for it."));
     list.push_back(Numeric("sample/eo", "Sample static permittivity", SettingKind::Number, 1, huge,
                            "", d.sample.eo, settings_.sample.eo,
                            "The sample's Cole-Cole parameter Eo."));
@@ -108,8 +139,43 @@ std::vector<SettingDescription> DemoAnalyzer::DescribeSettings() const {
 
 bool DemoAnalyzer::StoreSettings(const std::map<std::string, std::string>& values,
                                  std::string& error) {
+    // The reader's checks of the values no description can say.
+    for (const char* key : {"fs", "s"}) {
+        const auto given = values.find(std::string("probe/") + key);
+        bool ok = false;
+        const double scale =
+            given == values.end() ? 1.0 : QString::fromStdString(given->second).toDouble(&ok);
+        if (given != values.end() && (!ok || !std::isfinite(scale) || !(scale > 0.0))) {
+            error = DemoNotText("probe", key, "a positive number") + ".";
+            return false;
+        }
+    }
+    const auto liquid = values.find("sample/liquid");
+    const bool noLiquid = liquid == values.end() || liquid->second.empty();
+    if (!noLiquid) {
+        const auto given = values.find("sample/temperature");
+        const std::string text = given == values.end() ? "25" : given->second;
+        bool ok = false;
+        const double temperature = QString::fromStdString(text).trimmed().toDouble(&ok);
+        if (!ok) {
+            error = DemoNotText("sample", "temperature", "a number") + ".";
+            return false;
+        }
+        const std::string problem = DemoSampleLiquidProblem(
+            liquid->second, temperature, QString::fromStdString(text).trimmed().toStdString());
+        if (!problem.empty()) {
+            error = "[sample] " + problem + ".";
+            return false;
+        }
+    }
     QSettings settings(QString::fromLatin1(kSettingsFile), QSettings::IniFormat);
     for (const auto& [key, value] : values) {
+        // Without a liquid the sample is its Cole-Cole material, and a temperature would only be
+        // noted as unused.
+        if (noLiquid && (key == "sample/liquid" || key == "sample/temperature")) {
+            settings.remove(QString::fromStdString(key));
+            continue;
+        }
         settings.setValue(QString::fromStdString(key), QString::fromStdString(value));
     }
     settings.sync();

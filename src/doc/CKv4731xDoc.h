@@ -135,6 +135,20 @@ public:
     // A probe to measure with: a stock type (0 A, 1 B) and the scales of its model (both 1 for
     // the stock probe). A calibration in force is computed anew for it; the setup is modified.
     void UseProbe(int stockType, double frequencyScale, double coefficientScale);
+    // Puts a reference liquid's permittivity at a temperature (Celsius) on the current frequencies
+    // into a memory (1 to 3): valid, displayed and labelled "< <id> <T> C", the setup modified.
+    // The model is computed at every point, also outside the liquid's frequency range (the chart
+    // shows where it leads), and only a point it cannot be computed at holds 9999 in both parts.
+    // When the Data trace holds a valid measurement, the message "Reference Liquid" then gives
+    // the comparison of the measurement with the liquid over the points within that range (the
+    // numbers of the terminal's --check). Refused, with a message, for a temperature the liquid
+    // is not offered at and for a trace that is not a memory.
+    Outcome PutReferenceLiquid(const ReferenceLiquid& liquid, double temperatureC, int memory);
+    // "Reference Liquid...": asks the liquid, its temperature and the memory on a page of plain
+    // values, again after a refusal, and puts the liquid into the memory.
+    void OnReferenceLiquid();
+    // The files the library of reference liquids is read from; empty: ReferenceLiquidPaths().
+    std::vector<std::string> referenceLiquidPaths;
     // "Characterise Probe...": the dialog of the liquid, its temperature and the probe's name
     // (asked again after a refusal), the characterisation, and its result with Save (into the
     // probe library; a refused save shows why and the result again) or Cancel (the probe as it
@@ -391,6 +405,18 @@ private:
     int busyDepth_ = 0;
     // Set while the operator already agreed to give up the calibration.
     bool discardConfirmed_ = false;
+    // A memory labelled for a reference liquid: the label it had before and the liquid's label.
+    // A memory that takes other values gets its label back, unless the operator changed it.
+    struct LiquidLabel {
+        std::string before;
+        std::string liquid;
+    };
+    std::array<std::optional<LiquidLabel>, kTraceCount> liquidLabels_;
+    void RestoreLabel(int trace);
+    // The last answers of "Reference Liquid..." (identifier, temperature text, memory 1 to 3).
+    std::string lastLiquid_;
+    std::string lastLiquidTemperature_;
+    int lastLiquidMemory_ = 1;
 };
 
 }  // namespace kv

@@ -62,6 +62,7 @@ void CKv4731xDoc::OnDisplaySheet(int page) {
         traces_[i].displayed = sheet.displayed[i];
     }
     if (sheet.memory >= 0 && sheet.memory < kTraceCount - 1) {
+        RestoreLabel(sheet.memory + 1);
         traces_[static_cast<std::size_t>(sheet.memory + 1)].CopyFrom(traces_[kDataTrace]);
     }
     mathMode = sheet.mathMode;

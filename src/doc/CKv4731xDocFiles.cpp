@@ -217,6 +217,7 @@ Outcome CKv4731xDoc::LoadSetupFile(const std::string& path) {
     }
 
     for (int i = 0; i < kTraceCount; ++i) {
+        RestoreLabel(i);
         TakeTraceRecord(Trace(i), image.traces[static_cast<std::size_t>(i)]);
     }
     for (int i = 0; i < kFormatCount; ++i) {
@@ -360,6 +361,7 @@ void CKv4731xDoc::LoadDataFile(const std::string& path) {
         // A trace the operator just loaded is shown at once: loading a file to look at it and
         // finding nothing drawn would read as a failed load.
         record.displayed = true;
+        RestoreLabel(chosen);
         Trace(chosen).CopyFrom(record);
         SetModified();
         UpdateAllViews();

@@ -95,7 +95,9 @@ std::string CKv4731xDoc::ProbeFolder() const {
 
 void CKv4731xDoc::OnCharacteriseProbe() {
     const std::vector<ReferenceLiquid> liquids =
-        LoadReferenceLiquids(ReferenceLiquidPaths()).liquids;
+        LoadReferenceLiquids(referenceLiquidPaths.empty() ? ReferenceLiquidPaths()
+                                                          : referenceLiquidPaths)
+            .liquids;
     if (liquids.empty()) {
         ui_.Message("No reference liquid is available.", kCharacteriseCaption, Buttons::Ok,
                     Icon::Stop);

@@ -80,6 +80,7 @@ const std::vector<CommandInfo> kCommands = {
     {ID_TRACES_DISPLAYED, "Traces Displayed...", "Traces Displayed", "", T::Document, false},
     {ID_TRACE_MATH, "Trace Math...", "Trace Math", "", T::Document, false},
     {ID_ALL_OF_THE_ABOVE, "All of the above...", "", "", T::Document, false},
+    {ID_REFERENCE_LIQUID, "Reference Liquid...", "Reference Liquid", "", T::Document, false},
     // Preferences
     {ID_PREF_TITLE, "Title...", "", "", T::Document, false},
     {ID_PREF_SUBTITLE, "Sub Title...", "", "", T::Document, false},
@@ -141,7 +142,7 @@ const std::vector<MenuInfo> kMenus = {
     {"&Table", {ID_TABLE_REAL_IMAG, ID_TABLE_REAL_TAN}},
     {"&Display",
      {ID_DATA_TO_MEMORY, ID_MEMORY_TO_DATA, ID_TRACES_DISPLAYED, ID_TRACE_MATH, 0,
-      ID_ALL_OF_THE_ABOVE}},
+      ID_ALL_OF_THE_ABOVE, 0, ID_REFERENCE_LIQUID}},
     {"&Preferences",
      {ID_PREF_TITLE, ID_PREF_SUBTITLE, ID_PREF_TIME_DATE, ID_PREF_PARAMETER_FONTS,
       ID_PREF_SCALE_FONT, ID_PREF_GRID, ID_PREF_TABLE_FONT, 0, ID_PREF_DATA, ID_PREF_MEMORY1,
@@ -383,6 +384,9 @@ bool RunDocumentCommand(CKv4731xDoc& doc, int id) {
             return true;
         case ID_ALL_OF_THE_ABOVE:
             doc.OnDisplaySheet(-1);
+            return true;
+        case ID_REFERENCE_LIQUID:
+            doc.OnReferenceLiquid();
             return true;
 
         case ID_DISPLAY_OPTIONS:

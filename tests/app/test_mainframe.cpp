@@ -140,7 +140,7 @@ TEST_F(MainFrameTest, MenusListEveryCommandInOrder) {
         {"&Table", {"real and imaginary", "real and tan d"}},
         {"&Display",
          {"Data->Memory...", "Memory->Data...", "Traces Displayed...", "Trace Math...", "-",
-          "All of the above..."}},
+          "All of the above...", "-", "Reference Liquid..."}},
         {"&Preferences",
          {"Title...", "Sub Title...", "Time and Date...", "Parameter fonts...", "Scale font...",
           "Grid...", "Table font", "-", "Data ...", "Memory 1...", "Memory 2...", "Memory 3...",
@@ -598,6 +598,7 @@ TEST_F(MainFrameTest, NoCommandIsEnabledThatDoesNothing) {
                                         static_cast<std::size_t>(ui.scaleSheetRuns),
                                         static_cast<std::size_t>(ui.calibrationSheetRuns),
                                         static_cast<std::size_t>(ui.gpibSelectRuns),
+                                        static_cast<std::size_t>(ui.componentSettingsRuns),
                                         static_cast<std::size_t>(ui.characterisePageRuns),
                                         static_cast<std::size_t>(ui.chartCopies),
                                         ui.clipboardText.size()};

@@ -144,6 +144,20 @@ TEST(CliCheck, ACharacterisedDemoProbeMeasuresAnotherLiquidAsPublished) {
     ASSERT_TRUE(std::regex_search(printed, m, std::regex(R"(frequency scale: ([0-9.]+))")));
     EXPECT_NEAR(std::stod(m[1]), 0.7, 1e-4);
 
+    // After a load/air/short calibration the coefficient scale is fitted too.
+    folder.Write("demo-analyzer.ini",
+                 "[probe]\ntype=B\nfs=0.7\ns=0.8\n\n[sample]\nliquid=acetone\n");
+    const CliResult both =
+        folder.Run({"characterise", "--yes", "--instrument", "Demo", "--cal", "load-air-short",
+                    "--liquid", "acetone", "--probe-file", folder.Path("p8.json")});
+    ASSERT_EQ(both.status, 0) << both.err;
+    const std::string scales = both.err + both.out;
+    ASSERT_TRUE(std::regex_search(
+        scales, m,
+        std::regex(R"(frequency scale: ([0-9.]+)\ncoefficient scale: ([0-9.]+) \(fitted\))")));
+    EXPECT_NEAR(std::stod(m[1]), 0.7, 1e-4);
+    EXPECT_NEAR(std::stod(m[2]), 0.8, 1e-4);
+
     folder.Write("demo-analyzer.ini",
                  "[probe]\ntype=B\nfs=0.7\n\n[sample]\nliquid=methanol-barthel\n");
     for (const std::string& probe : {folder.Path("p7.json"), std::string("B")}) {

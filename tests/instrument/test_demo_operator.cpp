@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
 
+#include "DemoAnalyzer.h"
 #include "DemoOperator.h"
 #include "DemoSettings.h"
 #include "DemoTestSupport.h"
@@ -176,6 +178,67 @@ TEST(DemoSettings, ProbeScalesAndLiquidSampleAreTakenOrNamedWithTheirValue) {
         EXPECT_EQ(s.sampleLiquid ? s.sampleLiquid->id : "", c.liquid) << c.ini;
         EXPECT_EQ(s.sampleTemperature, c.temperature) << c.ini;
     }
+}
+
+}  // namespace
+}  // namespace kv::test
+
+namespace kv::test {
+namespace {
+
+// The settings page offers the probe's scales and the sample liquid, refuses what the reader
+// would not take with the reader's words, and what it stores reads back.
+TEST(DemoSettingsPage, ProbeScalesAndSampleLiquidAreWrittenAndReadBack) {
+    QTemporaryDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    DemoAnalyzer demo(LoadDemoSettings(DemoAnalyzer::kSettingsFile));
+    std::map<std::string, std::string> values;
+    for (const SettingDescription& s : demo.DescribeSettings()) {
+        values[s.key] = s.value;
+    }
+    for (const char* key : {"probe/fs", "probe/s", "sample/liquid", "sample/temperature"}) {
+        ASSERT_EQ(values.count(key), 1u) << key;
+    }
+    std::string error;
+    const std::pair<std::map<std::string, std::string>, std::string> refused[] = {
+        {{{"probe/fs", "0"}}, "[probe] fs is not a positive number."},
+        {{{"probe/s", "-2"}}, "[probe] s is not a positive number."},
+        {{{"sample/liquid", "acetone"}, {"sample/temperature", "30"}},
+         "[sample] temperature 30 is not offered for acetone (offered: 25 C)."},
+        {{{"sample/liquid", "glycerol"}},
+         "[sample] liquid \"glycerol\" is not in the library of reference liquids."},
+    };
+    for (const auto& [changes, text] : refused) {
+        std::map<std::string, std::string> tried = values;
+        for (const auto& [key, value] : changes) {
+            tried[key] = value;
+        }
+        EXPECT_FALSE(demo.StoreSettings(tried, error));
+        EXPECT_EQ(error, text);
+    }
+    EXPECT_FALSE(QFile::exists(DemoAnalyzer::kSettingsFile));
+
+    values["probe/fs"] = "0.7";
+    values["probe/s"] = "1.25";
+    values["sample/liquid"] = "ethanol";
+    values["sample/temperature"] = "30";
+    ASSERT_TRUE(demo.StoreSettings(values, error)) << error;
+    const DemoSettings back = LoadDemoSettings(DemoAnalyzer::kSettingsFile);
+    EXPECT_EQ(back.frequencyScale, 0.7);
+    EXPECT_EQ(back.coefficientScale, 1.25);
+    ASSERT_NE(back.sampleLiquid, nullptr);
+    EXPECT_EQ(back.sampleLiquid->id, "ethanol");
+    EXPECT_EQ(back.sampleTemperature, 30.0);
+
+    // No liquid: the sample is the Cole-Cole material again, with no unused temperature left.
+    values["sample/liquid"] = "";
+    ASSERT_TRUE(demo.StoreSettings(values, error)) << error;
+    QFile file(DemoAnalyzer::kSettingsFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_FALSE(text.contains("liquid") || text.contains("temperature")) << text.constData();
+    QDir::setCurrent(previous);
 }
 
 }  // namespace

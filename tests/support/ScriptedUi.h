@@ -44,6 +44,7 @@ public:
     std::vector<std::array<bool, 4>> traceChoiceEnabled;
     std::vector<std::string> recentFiles;
     int gpibSelectRuns = 0;
+    int componentSettingsRuns = 0;
     int displaySheetRuns = 0;
     int fileDialogs = 0;
     int scaleSheetRuns = 0;
@@ -62,6 +63,7 @@ public:
 
     bool EditComponentSettings(const std::string& title,
                                std::vector<SettingDescription>& settings) override {
+        ++componentSettingsRuns;
         return componentSettings && componentSettings(title, settings);
     }
 
