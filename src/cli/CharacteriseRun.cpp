@@ -29,11 +29,7 @@ double LiquidTemperature(const ReferenceLiquid& liquid, const CliOptions& o, dou
     if (o.liquidTemperature) {
         return *o.liquidTemperature;
     }
-    const std::vector<TemperatureRange> ranges = OfferedTemperatures(liquid);
-    if (ranges.size() == 1 && ranges.front().lowest == ranges.front().highest) {
-        return ranges.front().lowest;
-    }
-    return water;
+    return DefaultLiquidTemperature(liquid, water);
 }
 
 // False, saying at which temperatures the liquid is offered, when it is not offered at `t`.

@@ -1,5 +1,6 @@
 #include "cli/LiquidCheckRun.h"
 
+#include <cmath>
 #include <string>
 
 #include "persist/ReferenceLiquidFiles.h"
@@ -11,32 +12,7 @@ namespace {
 
 constexpr double kGHz = 1e9;
 
-std::string Celsius(double t) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%g C", t);
-    return text;
-}
-
-bool Offers(const ReferenceLiquid& liquid, double t) {
-    for (const TemperatureRange& r : OfferedTemperatures(liquid)) {
-        if (t >= r.lowest && t <= r.highest) {
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace
-
-std::string OfferedTemperaturesText(const ReferenceLiquid& liquid) {
-    std::string text;
-    for (const TemperatureRange& r : OfferedTemperatures(liquid)) {
-        text += text.empty() ? "" : " and ";
-        text += r.lowest == r.highest ? "at " + Celsius(r.lowest)
-                                      : "from " + Celsius(r.lowest) + " to " + Celsius(r.highest);
-    }
-    return text.empty() ? "at no temperature" : text;
-}
 
 bool LiquidCheckRun::Prepare(const CliOptions& o, std::FILE* err) {
     ReferenceLiquidLibrary loaded = LoadReferenceLiquids(ReferenceLiquidPaths());
@@ -57,10 +33,10 @@ bool LiquidCheckRun::Prepare(const CliOptions& o, std::FILE* err) {
         return false;
     }
     given_ = o.checkTemperature;
-    if (given_ && !Offers(*liquid_, *given_)) {
+    if (given_ && !OffersTemperature(*liquid_, *given_)) {
         std::fprintf(err, "kv47310-cli: --check: %s (%s) is offered %s, not at %s\n",
                      liquid_->id.c_str(), liquid_->name.c_str(),
-                     OfferedTemperaturesText(*liquid_).c_str(), Celsius(*given_).c_str());
+                     OfferedTemperaturesText(*liquid_).c_str(), CelsiusText(*given_).c_str());
         return false;
     }
     return true;
@@ -71,18 +47,18 @@ bool LiquidCheckRun::SettleTemperature(double waterTemperature, std::FILE* err) 
         temperature_ = *given_;
         return true;
     }
-    const std::vector<TemperatureRange> offered = OfferedTemperatures(*liquid_);
-    if (offered.size() == 1 && offered.front().lowest == offered.front().highest) {
-        temperature_ = offered.front().lowest;
+    const double t = DefaultLiquidTemperature(*liquid_, std::nan(""));
+    if (!std::isnan(t)) {
+        temperature_ = t;
         return true;
     }
-    if (!Offers(*liquid_, waterTemperature)) {
+    if (!OffersTemperature(*liquid_, waterTemperature)) {
         std::fprintf(err,
                      "kv47310-cli: --check: %s (%s) is offered %s, not at the water temperature "
                      "%s; give one with --check %s:T\n",
                      liquid_->id.c_str(), liquid_->name.c_str(),
-                     OfferedTemperaturesText(*liquid_).c_str(), Celsius(waterTemperature).c_str(),
-                     liquid_->id.c_str());
+                     OfferedTemperaturesText(*liquid_).c_str(),
+                     CelsiusText(waterTemperature).c_str(), liquid_->id.c_str());
         return false;
     }
     temperature_ = waterTemperature;

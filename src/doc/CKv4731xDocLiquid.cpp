@@ -19,44 +19,8 @@ namespace {
 const char* const kReferenceLiquidCaption = "Reference Liquid";
 constexpr double kGHz = 1e9;
 
-// 25 C, 22.5 C
-std::string Celsius(double t) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%g C", t);
-    return text;
-}
-
-bool Offers(const ReferenceLiquid& liquid, double t) {
-    for (const TemperatureRange& r : OfferedTemperatures(liquid)) {
-        if (t >= r.lowest && t <= r.highest) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// "at 25 C", "from 10 C to 50 C", joined by " and ".
-std::string OfferedText(const ReferenceLiquid& liquid) {
-    std::string text;
-    for (const TemperatureRange& r : OfferedTemperatures(liquid)) {
-        text += text.empty() ? "" : " and ";
-        text += r.lowest == r.highest ? "at " + Celsius(r.lowest)
-                                      : "from " + Celsius(r.lowest) + " to " + Celsius(r.highest);
-    }
-    return text.empty() ? "at no temperature" : text;
-}
-
 const std::string& ShownName(const ReferenceLiquid& liquid) {
     return liquid.name.empty() ? liquid.id : liquid.name;
-}
-
-// The temperature a liquid is put in at when none is given: its only one, else the water's.
-double DefaultTemperature(const ReferenceLiquid& liquid, double waterTemperature) {
-    const std::vector<TemperatureRange> offered = OfferedTemperatures(liquid);
-    if (offered.size() == 1 && offered.front().lowest == offered.front().highest) {
-        return offered.front().lowest;
-    }
-    return waterTemperature;
 }
 
 // The comparison's summary, in the numbers of the terminal's check line.
@@ -86,9 +50,10 @@ Outcome CKv4731xDoc::PutReferenceLiquid(const ReferenceLiquid& liquid, double te
     if (memory < 1 || memory >= kTraceCount) {
         return Outcome::Refusal("A reference liquid goes into Memory 1, 2 or 3.");
     }
-    if (!std::isfinite(temperatureC) || !Offers(liquid, temperatureC)) {
-        const std::string text = ShownName(liquid) + " is offered " + OfferedText(liquid) +
-                                 ", not at " + Celsius(temperatureC) + ".";
+    if (!std::isfinite(temperatureC) || !OffersTemperature(liquid, temperatureC)) {
+        const std::string text = ShownName(liquid) + " is offered " +
+                                 OfferedTemperaturesText(liquid) + ", not at " +
+                                 CelsiusText(temperatureC) + ".";
         ui_.Message(text, kReferenceLiquidCaption, Buttons::Ok, Icon::Stop);
         return Outcome::Refusal(text);
     }
@@ -106,12 +71,13 @@ Outcome CKv4731xDoc::PutReferenceLiquid(const ReferenceLiquid& liquid, double te
     CTrace& trace = Trace(memory);
     RestoreLabel(memory);
     trace.CopyFrom(values);
-    LiquidLabel label{trace.label, "< " + liquid.id + " " + Celsius(temperatureC)};
+    LiquidLabel label{trace.label, "< " + liquid.id + " " + CelsiusText(temperatureC)};
     trace.label = label.liquid;
     liquidLabels_[static_cast<std::size_t>(memory)] = std::move(label);
     SetModified();
     UpdateAllViews();
-    ui_.ShowStatusText(liquid.id + " " + Celsius(temperatureC) + " in " + kTraceCaptions[memory]);
+    ui_.ShowStatusText(liquid.id + " " + CelsiusText(temperatureC) + " in " +
+                       kTraceCaptions[memory]);
     // The comparison is of what the Data trace shows, wherever its values came from (a
     // measurement, a data file, a setup file).
     const CTrace& data = Trace(kDataTrace);
@@ -166,12 +132,12 @@ void CKv4731xDoc::OnReferenceLiquid() {
     temperatureField.key = "temperature";
     temperatureField.name = "Temperature (C)";
     temperatureField.kind = SettingKind::Text;
-    temperatureField.defaultValue = "as offered, else " + Celsius(water);
+    temperatureField.defaultValue = "as offered, else " + CelsiusText(water);
     temperatureField.value = lastLiquidTemperature_;
     temperatureField.help =
         "The liquid's temperature in Celsius. Empty: the liquid's temperature when it is offered "
         "at one only, else the calibration's water temperature (" +
-        Celsius(water) + ").";
+        CelsiusText(water) + ").";
     SettingDescription& memoryField = page[2];
     memoryField.key = "memory";
     memoryField.name = "Memory";
@@ -191,7 +157,7 @@ void CKv4731xDoc::OnReferenceLiquid() {
         }
         const std::string& given = temperatureField.value;
         const auto first = given.find_first_not_of(' ');
-        double t = DefaultTemperature(*liquid, water);
+        double t = DefaultLiquidTemperature(*liquid, water);
         if (first != std::string::npos) {
             const auto last = given.find_last_not_of(' ');
             const char* end = given.data() + last + 1;

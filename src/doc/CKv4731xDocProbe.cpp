@@ -108,12 +108,7 @@ void CKv4731xDoc::OnCharacteriseProbe() {
     for (const ReferenceLiquid& liquid : liquids) {
         page.liquids.push_back(ShownName(liquid));
         page.offered.push_back(OfferedText(liquid));
-        // The liquid's only temperature, else the water's.
-        const std::vector<TemperatureRange> ranges = OfferedTemperatures(liquid);
-        page.defaultTemperatures.push_back(ranges.size() == 1 &&
-                                                   ranges.front().lowest == ranges.front().highest
-                                               ? ranges.front().lowest
-                                               : water);
+        page.defaultTemperatures.push_back(DefaultLiquidTemperature(liquid, water));
     }
     page.temperature = page.defaultTemperatures.front();
     const ReferenceLiquid* liquid = nullptr;

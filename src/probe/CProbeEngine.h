@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -235,6 +236,10 @@ private:
     // its end when the list is shorter than numPoints (a log sweep before verification).
     int PointCount() const;
     void FillResult();
+    // The prompt, the operator's answer and one reading, handed to `take` before the prompt ends;
+    // refused without a calibration, aborted or failed as Measure is.
+    Outcome ReadAtPrompt(const std::string& prompt, const std::string& measuring,
+                         const std::function<void(std::vector<CComplex>&&)>& take);
     // A message box; without an operator interface the unattended answer (UnattendedAnswer).
     Answer Ask(const std::string& text, const std::string& caption, Buttons buttons = Buttons::Ok,
                Icon icon = Icon::None);

@@ -2,6 +2,7 @@
 // engine does after a setup file was read into it.
 
 #include <algorithm>
+#include <functional>
 
 #include "instrument/PrintableText.h"
 #include "probe/CProbeEngine.h"
@@ -27,37 +28,23 @@ constexpr std::size_t kStoredNameLength = 200;
 }  // namespace
 
 Outcome CProbeEngine::Measure() {
-    if (!calibrated) {
-        Ask(kNotCalibrated, kMeasureCaption, Buttons::Ok, Icon::Stop);
-        return Outcome::Refusal(kNotCalibrated);
-    }
-    Prompt("Insert probe into sample.", "Measuring sample...", 2);
-    if (!WaitForOperator()) {
-        return Outcome::Abort(kMeasureAborted);
-    }
     // A failed reading leaves the last sample and the Data trace as they were.
-    std::vector<CComplex> reading;
-    if (!TakeTrace(reading)) {
-        AbortPrompt();
-        // A reading the operator ended leaves everything as an abort at the prompt does.
-        return waitAborted_ ? Outcome::Abort(kMeasureAborted)
-                            : ReportFailedReading(kMeasureCaption);
-    }
-    sampleMeasured = std::move(reading);
-    ShowStatus(kComputingValues);
-    FillResult();
-    if (driver_ != nullptr) {
-        driver_->EndOperatorResponse();
-    }
-    EndPrompt();
-    if (driver_ != nullptr) {
-        driver_->EndSequence();
-    }
-    return Outcome::Finished();
+    return ReadAtPrompt("Insert probe into sample.", "Measuring sample...",
+                        [this](std::vector<CComplex>&& reading) {
+                            sampleMeasured = std::move(reading);
+                            ShowStatus(kComputingValues);
+                            FillResult();
+                        });
 }
 
 Outcome CProbeEngine::MeasureReading(const std::string& prompt, const std::string& measuring,
                                      std::vector<CComplex>& reading) {
+    return ReadAtPrompt(prompt, measuring,
+                        [&reading](std::vector<CComplex>&& taken) { reading = std::move(taken); });
+}
+
+Outcome CProbeEngine::ReadAtPrompt(const std::string& prompt, const std::string& measuring,
+                                   const std::function<void(std::vector<CComplex>&&)>& take) {
     if (!calibrated) {
         Ask(kNotCalibrated, kMeasureCaption, Buttons::Ok, Icon::Stop);
         return Outcome::Refusal(kNotCalibrated);
@@ -66,13 +53,14 @@ Outcome CProbeEngine::MeasureReading(const std::string& prompt, const std::strin
     if (!WaitForOperator()) {
         return Outcome::Abort(kMeasureAborted);
     }
-    std::vector<CComplex> taken;
-    if (!TakeTrace(taken)) {
+    std::vector<CComplex> reading;
+    if (!TakeTrace(reading)) {
         AbortPrompt();
+        // A reading the operator ended leaves everything as an abort at the prompt does.
         return waitAborted_ ? Outcome::Abort(kMeasureAborted)
                             : ReportFailedReading(kMeasureCaption);
     }
-    reading = std::move(taken);
+    take(std::move(reading));
     if (driver_ != nullptr) {
         driver_->EndOperatorResponse();
     }

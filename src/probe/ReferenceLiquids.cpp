@@ -1,5 +1,7 @@
 #include "probe/ReferenceLiquids.h"
 
+#include <cstdio>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -449,6 +451,40 @@ const ReferenceLiquid* FindReferenceLiquid(const std::vector<ReferenceLiquid>& l
         }
     }
     return nullptr;
+}
+
+bool OffersTemperature(const ReferenceLiquid& liquid, double celsius) {
+    for (const TemperatureRange& r : OfferedTemperatures(liquid)) {
+        if (celsius >= r.lowest && celsius <= r.highest) {
+            return true;
+        }
+    }
+    return false;
+}
+
+double DefaultLiquidTemperature(const ReferenceLiquid& liquid, double fallback) {
+    const std::vector<TemperatureRange> offered = OfferedTemperatures(liquid);
+    if (offered.size() == 1 && offered.front().lowest == offered.front().highest) {
+        return offered.front().lowest;
+    }
+    return fallback;
+}
+
+std::string CelsiusText(double celsius) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%g C", celsius);
+    return text;
+}
+
+std::string OfferedTemperaturesText(const ReferenceLiquid& liquid) {
+    std::string text;
+    for (const TemperatureRange& r : OfferedTemperatures(liquid)) {
+        text += text.empty() ? "" : " and ";
+        text += r.lowest == r.highest
+                    ? "at " + CelsiusText(r.lowest)
+                    : "from " + CelsiusText(r.lowest) + " to " + CelsiusText(r.highest);
+    }
+    return text.empty() ? "at no temperature" : text;
 }
 
 }  // namespace kv

@@ -70,6 +70,16 @@ struct TemperatureRange {
 // The temperatures at which the liquid's permittivity is offered, in increasing order: tables that
 // share a boundary form one range.
 std::vector<TemperatureRange> OfferedTemperatures(const ReferenceLiquid& liquid);
+// Whether the liquid is offered at `celsius`.
+bool OffersTemperature(const ReferenceLiquid& liquid, double celsius);
+// The temperature a liquid is taken at when none is given: its only one, else `fallback` (the
+// calibration's water temperature).
+double DefaultLiquidTemperature(const ReferenceLiquid& liquid, double fallback);
+// "25 C", "22.5 C".
+std::string CelsiusText(double celsius);
+// The offered temperatures in words: "at 25 C", "from 10 C to 50 C", joined by " and "; "at no
+// temperature" when there is none.
+std::string OfferedTemperaturesText(const ReferenceLiquid& liquid);
 
 // e' - j e'' at a temperature (Celsius) and a frequency (Hz), or nothing when the temperature is
 // not offered or the frequency is negative or not finite.
