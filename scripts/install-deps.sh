@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl1-mesa-dev
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-serialport-dev libgl1-mesa-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libgsl-dev
     liblxi-dev libtirpc-dev rpcsvc-proto
