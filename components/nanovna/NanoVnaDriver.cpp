@@ -32,8 +32,7 @@ std::string Number(double v) {
 }
 
 bool SameClsid(const std::string& a, const char* b) {
-    return a.size() == std::strlen(b) &&
-           std::equal(a.begin(), a.end(), b, [](char x, char y) {
+    return a.size() == std::strlen(b) && std::equal(a.begin(), a.end(), b, [](char x, char y) {
                return std::toupper(static_cast<unsigned char>(x)) ==
                       std::toupper(static_cast<unsigned char>(y));
            });
@@ -309,8 +308,8 @@ std::string NanoVnaDriver::RangeRefusal(std::span<const double> frequencies) con
     }
     if (frequencies.size() > static_cast<std::size_t>(kNanoVnaMaxPoints)) {
         return "The sweep holds " + std::to_string(frequencies.size()) +
-               " points; the NanoVNA driver measures at most " +
-               std::to_string(kNanoVnaMaxPoints) + ".";
+               " points; the NanoVNA driver measures at most " + std::to_string(kNanoVnaMaxPoints) +
+               ".";
     }
     for (std::size_t i = 0; i < frequencies.size(); ++i) {
         const double f = frequencies[i];
@@ -333,8 +332,7 @@ std::string NanoVnaDriver::ListRefusal(std::span<const double> frequencies) cons
     return RangeRefusal(frequencies);
 }
 
-int NanoVnaDriver::SetFrequencyList(std::span<const double> frequencies, int count,
-                                    int sweepType) {
+int NanoVnaDriver::SetFrequencyList(std::span<const double> frequencies, int count, int sweepType) {
     ClearError();
     const std::size_t n =
         std::min(frequencies.size(), static_cast<std::size_t>(std::max(count, 0)));
@@ -402,8 +400,8 @@ bool NanoVnaDriver::Measure(std::vector<CComplex>& raw) {
         if (scan.frequencies.size() != static_cast<std::size_t>(piece.points) ||
             scan.s11.size() != scan.frequencies.size()) {
             DropLink();
-            Fail("The analyzer returned " + std::to_string(scan.s11.size()) + " points for a scan of " +
-                 std::to_string(piece.points) + ".");
+            Fail("The analyzer returned " + std::to_string(scan.s11.size()) +
+                 " points for a scan of " + std::to_string(piece.points) + ".");
             return false;
         }
         for (int k = 0; k < piece.count; ++k) {
@@ -506,8 +504,8 @@ int NanoVnaDriver::RestoreCalibrationState(const CalState& state, std::uint16_t 
                       GetF64(state, size, pos, start) && GetF64(state, size, pos, stop) &&
                       GetU32(state, size, pos, points) && GetU32(state, size, pos, kind);
     const std::size_t body = pos;
-    if (!read || !GetU32(state, size, pos, checksum) ||
-        checksum != Checksum(state.data(), body) || pos != size) {
+    if (!read || !GetU32(state, size, pos, checksum) || checksum != Checksum(state.data(), body) ||
+        pos != size) {
         return Fail("The stored calibration state is not one of the NanoVNA.");
     }
     if (points < 1 || points > static_cast<std::uint32_t>(kNanoVnaMaxPoints) ||

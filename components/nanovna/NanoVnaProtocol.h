@@ -18,8 +18,8 @@ namespace kv {
 
 // What the analyzer is and what one scan of it can do, learned when it is taken over.
 struct NanoVnaLimits {
-    std::string name;         // for the operator: "NanoVNA-H 4 (shell, firmware 1.2.00, ...)"
-    double minHz = 50e3;      // the family's frequency range
+    std::string name;     // for the operator: "NanoVNA-H 4 (shell, firmware 1.2.00, ...)"
+    double minHz = 50e3;  // the family's frequency range
     double maxHz = 900e6;
     int maxScanPoints = 101;  // the most points one scan returns
     int minScanPoints = 2;    // the fewest points one scan may ask for

@@ -67,8 +67,8 @@ void SplitWhole(std::span<const double> list, int a, int b, const NanoVnaLimits&
         int end = start;
         const double f0 = static_cast<double>(Whole(list[static_cast<std::size_t>(start)]));
         for (int j = start + 1; j <= b; ++j) {
-            const double step =
-                std::round((list[static_cast<std::size_t>(j)] - f0) / static_cast<double>(j - start));
+            const double step = std::round((list[static_cast<std::size_t>(j)] - f0) /
+                                           static_cast<double>(j - start));
             bool fits = step >= 1;
             for (int i = start; i <= j && fits; ++i) {
                 fits = std::fabs(f0 + (i - start) * step - list[static_cast<std::size_t>(i)]) <=

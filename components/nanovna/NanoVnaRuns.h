@@ -16,9 +16,9 @@ struct NanoVnaPiece {
     std::uint64_t startHz = 0;  // the scan sent
     std::uint64_t stopHz = 0;
     int points = 0;
-    int first = 0;     // the scan's point that is the list's point `listIndex`
+    int first = 0;  // the scan's point that is the list's point `listIndex`
     int listIndex = 0;
-    int count = 0;     // the list's points this scan measures (from `first` on)
+    int count = 0;  // the list's points this scan measures (from `first` on)
 };
 
 // The list (strictly increasing, Hz) as scans: its linear runs (LinearRuns.h), each cut into

@@ -132,10 +132,9 @@ public:
 
     bool Scan(SerialLink& link, std::uint64_t startHz, std::uint64_t stopHz, int points,
               int timeoutMs, NanoVnaScan& scan, std::string& error) override {
-        const unsigned mask = kOutFrequency | kOutS11 |
-                              (noCalibrationMask_
-                                   ? kNoCalibration | kNoElectricalDelay | kNoS21Offset
-                                   : 0u);
+        const unsigned mask =
+            kOutFrequency | kOutS11 |
+            (noCalibrationMask_ ? kNoCalibration | kNoElectricalDelay | kNoS21Offset : 0u);
         const std::string command = "scan " + std::to_string(startHz) + " " +
                                     std::to_string(stopHz) + " " + std::to_string(points) + " " +
                                     std::to_string(mask);
@@ -202,8 +201,8 @@ private:
             }
             if (state == ShellReplyState::Complete) {
                 if (used != bytes.size()) {
-                    error = "The analyzer sent more after its prompt in answer to \"" + command +
-                            "\".";
+                    error =
+                        "The analyzer sent more after its prompt in answer to \"" + command + "\".";
                     return false;
                 }
                 return true;
@@ -215,7 +214,9 @@ private:
                 }
                 error = why + (why.empty() || why.back() == '.' ? " " : ". ") +
                         "No complete answer to \"" + command + "\"" +
-                        (bytes.empty() ? "" : " (the prompt never came)") + ".";
+                        (bytes.size() <= command.size() + 2 ? " (nothing after the echo)"
+                                                            : " (the prompt never came)") +
+                        ".";
                 if (why == IDriverWait::kAbortedText) {
                     error = why;
                 }
@@ -253,9 +254,10 @@ NanoVnaAnswer DetectNanoVna(SerialLink& link, int timeoutMs, std::string& error)
             if (why == IDriverWait::kAbortedText) {
                 error = why;
             } else {
-                error = "No NanoVNA answered on the port: neither the shell's prompt \"ch> \" nor "
-                        "the V2 protocol's \"2\" came back within " +
-                        std::to_string(timeoutMs) + " ms of a carriage return.";
+                error =
+                    "No NanoVNA answered on the port: neither the shell's prompt \"ch> \" nor "
+                    "the V2 protocol's \"2\" came back within " +
+                    std::to_string(timeoutMs) + " ms of a carriage return.";
             }
             return NanoVnaAnswer::Unknown;
         }

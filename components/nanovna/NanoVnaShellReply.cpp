@@ -80,8 +80,8 @@ ShellReplyState ReadShellReply(std::string_view bytes, std::string_view command,
                 break;
             }
             if ((c < 32 && c != '\t') || c == 127 || c == '\n') {
-                error = "the reply holds the control byte " + std::to_string(c) + " in the line \"" +
-                        Shown(rest.substr(0, i)) + "\"";
+                error = "the reply holds the control byte " + std::to_string(c) +
+                        " in the line \"" + Shown(rest.substr(0, i)) + "\"";
                 return ShellReplyState::Malformed;
             }
         }
@@ -119,8 +119,7 @@ bool ParseShellScanLine(std::string_view line, unsigned mask, ShellScanPoint& po
             fields.push_back(line.substr(start, i - start));
         }
     }
-    const std::size_t expected =
-        ((mask & 1) ? 1 : 0) + ((mask & 2) ? 2 : 0) + ((mask & 4) ? 2 : 0);
+    const std::size_t expected = ((mask & 1) ? 1 : 0) + ((mask & 2) ? 2 : 0) + ((mask & 4) ? 2 : 0);
     if (fields.size() != expected) {
         error = "the line \"" + Shown(line) + "\" holds " + std::to_string(fields.size()) +
                 " fields where " + std::to_string(expected) + " were expected";
@@ -146,10 +145,11 @@ bool ParseShellScanLine(std::string_view line, unsigned mask, ShellScanPoint& po
 
 int ShellPointsLimit(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) {
-        for (std::string_view key : {std::string_view("sweep points exceeds range "),
-                                     std::string_view("p:")}) {
+        for (std::string_view key :
+             {std::string_view("sweep points exceeds range "), std::string_view("p:")}) {
             const std::size_t at = line.find(key);
-            if (at == std::string::npos || (key == "p:" && at > 0 && std::isalnum(static_cast<unsigned char>(line[at - 1])))) {
+            if (at == std::string::npos ||
+                (key == "p:" && at > 0 && std::isalnum(static_cast<unsigned char>(line[at - 1])))) {
                 continue;
             }
             std::size_t end = at + key.size();
