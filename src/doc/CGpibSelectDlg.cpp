@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "doc/OperatorUi.h"
+#include "instrument/IAddressSearch.h"
 #include "instrument/IComponentSettings.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "instrument/PrintableText.h"
@@ -309,6 +310,23 @@ void CGpibSelectDlg::Find() {
                         instrumentAddress = kDefaultVxi11Device;
                         probe();
                     }
+                }
+                // The addresses the driver lists on this card (the serial ports with its USB
+                // ids), besides the typed one.
+                auto* search = cardAccepted ? dynamic_cast<IAddressSearch*>(driver.get()) : nullptr;
+                const std::vector<std::string> listed =
+                    search != nullptr ? search->SearchCardAddresses() : std::vector<std::string>();
+                progressRange += static_cast<int>(listed.size());
+                for (const std::string& address : listed) {
+                    if (!go()) {
+                        break;
+                    }
+                    if (address == Trim(chosenCardAddress)) {
+                        continue;
+                    }
+                    cardAddress = address;
+                    instrumentAddress = Trim(chosenInstrumentAddress);
+                    probe();
                 }
                 continue;
             }

@@ -59,7 +59,8 @@ public:
     // addresses back as they were; when it ran to its end (not aborted) it says so. Analyzers
     // whose metadata forbids it are never tried; a card with text addresses cannot be scanned,
     // so only the typed addresses are tried there (nothing without a card address; with no
-    // instrument address, the empty one and then kDefaultVxi11Device).
+    // instrument address, the empty one and then kDefaultVxi11Device), and then every card
+    // address a driver that lists them (IAddressSearch) gives for that card.
     void Find();
     void Test();
     void Abort() { abortPressed_ = true; }

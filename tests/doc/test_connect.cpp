@@ -6,6 +6,7 @@
 #include "doc/CGpibSelectDlg.h"
 #include "doc/CommandIds.h"
 #include "doc/CommandTable.h"
+#include "instrument/IAddressSearch.h"
 #include "instrument/IComponentSettings.h"
 
 namespace kv::test {
@@ -478,6 +479,39 @@ TEST_F(Connection, FindOnANetworkCardTriesInst0WhenNoInstrumentAddressIsTyped) {
     ui.messages.clear();
     dialog.Find();
     EXPECT_EQ(dialog.probes, 1);
+    EXPECT_EQ(ui.MessageTexts(), (std::vector<std::string>{"Instrument not found."}));
+}
+
+// A driver that lists card addresses (the serial ports with its USB ids) has each of them
+// probed after the typed one, with the typed instrument address.
+TEST_F(Connection, FindProbesTheCardAddressesTheDriverLists) {
+    class ListingDriver : public AddressedDriver, public IAddressSearch {
+    public:
+        ListingDriver() : AddressedDriver("/dev/ttyACM1", "") {}
+        std::vector<std::string> SearchCardAddresses() override {
+            return {"/dev/ttyACM0", "/dev/ttyACM1", "/dev/ttyACM2"};
+        }
+    };
+    registry.cards.clear();
+    registry.AddTextCard();
+    registry.factories[kFakeInstrumentClsid] = [] { return std::make_shared<ListingDriver>(); };
+    Make();
+    CGpibSelectDlg dialog(registry, ui);
+    dialog.Initialize();
+    // Nothing typed: the listed ports in turn, until the analyzer answers and is taken.
+    dialog.cardAddress = "";
+    dialog.instrumentAddress = "";
+    ui.answers = {Answer::Yes};
+    dialog.Find();
+    EXPECT_EQ(dialog.probes, 2);
+    EXPECT_EQ(dialog.progressRange, 2 + 3);
+    EXPECT_EQ(dialog.cardAddress, "/dev/ttyACM1");
+    // The typed port is probed once, not again as a listed one.
+    dialog.cardAddress = "/dev/ttyACM0";
+    dialog.instrumentAddress = "x";
+    ui.messages.clear();
+    dialog.Find();
+    EXPECT_EQ(dialog.probes, 3);
     EXPECT_EQ(ui.MessageTexts(), (std::vector<std::string>{"Instrument not found."}));
 }
 
