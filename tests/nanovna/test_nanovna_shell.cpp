@@ -5,14 +5,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
 #include <sstream>
 
+#include "NanoVnaDriver.h"
 #include "NanoVnaRuns.h"
 #include "NanoVnaShellReply.h"
 #include "ShellEmulator.h"
 #include "e2e/CliRun.h"
+#include "instrument/SerialCardId.h"
 #include "probe/Standards.h"
 
 namespace kv::test {
@@ -171,6 +174,42 @@ TEST(NanoVnaShellCli, APortThatIsNoAnalyzerOrMayNotBeOpenedSaysSo) {
     EXPECT_NE(r.err.find("Permission to open " + port + " was denied"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("dialout group"), std::string::npos);
     EXPECT_TRUE(emulator.Commands().empty());
+}
+
+// The operator's abort ends a wait that would last an hour; the next command opens the port
+// anew and is answered.
+TEST(NanoVnaShellDriver, AbortEndsAWaitAndTheNextCommandReopens) {
+    // Qt Serial Port's notifiers want the thread of an application.
+    static int argc = 1;
+    static char name[] = "test_nanovna_shell";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    ShellOptions options;
+    options.fault = ShellFault::Silent;
+    ShellEmulator emulator(options);
+    const std::string port = emulator.Start();
+    NanoVnaSettings settings;
+    settings.timeout = 3600;
+    NanoVnaDriver driver(settings, MakeSerialPortLink, [] { return std::vector<std::string>(); });
+    ASSERT_EQ(driver.SelectGpibCard(kSerialCardClsid), 0);
+    ASSERT_EQ(driver.SetAddresses(port, ""), 0);
+    ASSERT_EQ(driver.CheckInstrument(), 0) << driver.LastError();
+    const std::vector<double> list = {100e6, 500e6, 900e6};
+    ASSERT_EQ(driver.SetFrequencyList(list, 3, kLinearSweep), 0);
+    int calls = 0;
+    driver.SetWaitHook([&] {
+        ++calls;
+        return Count(emulator.Commands(), "scan ") > 0;
+    });
+    std::vector<CComplex> trace(3);
+    EXPECT_NE(driver.MeasureTrace(trace), 0);
+    EXPECT_EQ(driver.LastError(), IDriverWait::kAbortedText);
+    EXPECT_GT(calls, 0);
+    driver.SetWaitHook({});
+    ASSERT_EQ(driver.MeasureTrace(trace), 0) << driver.LastError();
+    const CComplex raw = emulator.RawAt(DemoMaterial::Air(), 500e6);
+    EXPECT_NEAR(trace[1].re, raw.re, 5e-7);
+    EXPECT_NEAR(trace[1].im, raw.im, 5e-7);
 }
 
 TEST(NanoVnaShellReply, ReadsRepliesAndRefusesWhatIsNone) {
