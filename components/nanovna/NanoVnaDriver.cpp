@@ -199,11 +199,23 @@ void NanoVnaDriver::DropLink() {
 }
 
 void NanoVnaDriver::Release() {
+    if (protocol_ && taken_ && !(link_ && link_->IsOpen() && begun_) && !port_.empty()) {
+        // The link was dropped after a fault: the analyzer is given back on a new one when it
+        // still answers.
+        DropLink();
+        auto link = links_(port_);
+        std::string error;
+        if (link->Open(error) && DetectNanoVna(*link, kNanoVnaDetectMs, error) == family_) {
+            link_ = std::move(link);
+            begun_ = true;
+        }
+    }
     if (link_ && link_->IsOpen() && protocol_ && begun_) {
         // Giving the analyzer back is not interrupted by an abort already asked for.
         link_->SetWaitHook({});
         protocol_->End(*link_, ScanTimeoutMs(1));
     }
+    taken_ = false;
     DropLink();
 }
 
@@ -248,6 +260,7 @@ bool NanoVnaDriver::Connect() {
     identification_ = limits.name;
     link_ = std::move(link);
     begun_ = true;
+    taken_ = true;
     // A sweep planned before the limits were learned is planned anew.
     if (!frequencies_.empty()) {
         pieces_ = PlanNanoVnaScans(frequencies_, limits_);

@@ -125,6 +125,7 @@ private:
     std::unique_ptr<NanoVnaProtocol> protocol_;
     NanoVnaAnswer family_ = NanoVnaAnswer::Unknown;
     bool begun_ = false;  // the protocol took the analyzer over on the open link
+    bool taken_ = false;  // ... on this port, and has not given it back yet
     NanoVnaLimits limits_;
     std::string identification_;
 

@@ -154,6 +154,8 @@ TEST(NanoVnaShellCli, BrokenRepliesNameTheCommand) {
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find(c.text), std::string::npos) << r.err;
         EXPECT_NE(r.err.find("scan 100000000 900000000 11 59"), std::string::npos) << r.err;
+        // Given back on a new connection all the same.
+        EXPECT_EQ(emulator.Commands().back(), "resume");
     }
 }
 
