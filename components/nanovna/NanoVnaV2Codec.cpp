@@ -146,8 +146,10 @@ struct V2Board {
 
 // The boards of the NanoVNA2 firmware (board_v2_*/board.hpp: BOARD_REVISION, USB_POINTS_MAX).
 constexpr V2Board kBoards[] = {
-    {0, "NanoVNA V2_0", 1024},    {1, "NanoVNA V2_1", 1024},      {2, "NanoVNA V2_2", 1024},
-    {3, "NanoVNA V2 Plus", 1024}, {4, "NanoVNA V2 Plus4", 65535},
+    {1, "NanoVNA V2_1", 1024},
+    {2, "NanoVNA V2_2", 1024},
+    {3, "NanoVNA V2 Plus", 1024},
+    {4, "NanoVNA V2 Plus4", 65535},
 };
 
 }  // namespace
@@ -165,6 +167,7 @@ bool V2LimitsFor(const V2Identity& id, NanoVnaLimits& limits, bool& extraLeading
     std::string name;
     int maxPoints = 1024;
     if (id.variant == 2) {
+        name = "NanoVNA V2";
         for (const V2Board& b : kBoards) {
             if (b.hardware == id.hardware) {
                 name = b.name;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "NanoVnaProtocol.h"
 #include "NanoVnaV2Codec.h"
@@ -14,6 +15,10 @@ namespace kv {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// How long the analyzer is given to finish a point measured under its old sweep settings (as
+// NanoVNA-Saver waits after writing them).
+constexpr int kSettleMs = 50;
 
 std::string Hex(unsigned value) {
     char text[8];
@@ -92,15 +97,19 @@ public:
         const std::uint64_t sweepStart = startHz - step * static_cast<std::uint64_t>(lead);
         const int total = points + lead;
 
-        std::string setup = V2Reset();
+        Discard(link);
         if (!sweepKnown_ || sweepStart != sweepStart_ || step != sweepStep_ ||
             total != sweepPoints_) {
-            setup += V2SweepCommands(sweepStart, step, total);
+            if (!Send(link, V2Reset() + V2SweepCommands(sweepStart, step, total), deadline,
+                      "setting the sweep (0x23 0x00, 0x23 0x10, 0x21 0x20, 0x21 0x22)", error)) {
+                return Fail(error);
+            }
+            // A point the analyzer was measuring under the old settings may still be queued
+            // after the write; it is let through before the FIFO is cleared.
+            std::this_thread::sleep_for(std::chrono::milliseconds(kSettleMs));
         }
-        setup += V2Write1(kV2ValuesFifo, 0);
-        Discard(link);
-        if (!Send(link, setup, deadline, "setting the sweep (0x23, 0x21) and clearing the FIFO",
-                  error)) {
+        if (!Send(link, V2Reset() + V2Write1(kV2ValuesFifo, 0), deadline,
+                  "clearing the FIFO (0x20 0x30)", error)) {
             return Fail(error);
         }
         sweepKnown_ = true;

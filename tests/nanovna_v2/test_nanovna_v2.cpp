@@ -175,7 +175,7 @@ TEST(V2Codec, BoardTable) {
          true},
         {{2, 1, 0, 0, 9},
          true,
-         "NanoVNA V2_0 (V2 protocol 1, hardware revision 0, firmware 0.9)",
+         "NanoVNA V2 (V2 protocol 1, hardware revision 0, firmware 0.9)",
          1023,
          3e9,
          true},
