@@ -19,7 +19,9 @@ namespace {
 constexpr const char* kUsage =
     "usage: nanovna-v2-emulator [--hardware N] [--firmware MAJOR.MINOR]\n"
     "                           [--sequence air,short,water,load,sample,...]\n"
-    "                           [--drop-every N] [--until-stopped]\n"
+    "                           [--drop-every N] [--silent] [--indicate-answer C]\n"
+    "                           [--short-fifo N] [--wrong-index] [--lost-index N]\n"
+    "                           [--until-stopped]\n"
     "\n"
     "Serves an analyzer of the V2 binary protocol on a pseudo terminal and prints its path. It\n"
     "runs until its standard input ends (started in the background with no input it ends at\n"
@@ -30,7 +32,14 @@ constexpr const char* kUsage =
     "  --firmware     firmware version (registers 0xf3, 0xf4); 1.1 and older make the first\n"
     "                 point of every sweep unreliable; default 1.3\n"
     "  --sequence     what is at the probe at each measurement, in turn (the last one stays)\n"
-    "  --drop-every   every N-th record is lost, as when the analyzer's queue is full\n";
+    "  --drop-every   every N-th record is lost, as when the analyzer's queue is full\n"
+    "\n"
+    "Broken analyzers:\n"
+    "  --silent           nothing is ever answered\n"
+    "  --indicate-answer  this character answers 0x0d instead of 2\n"
+    "  --short-fifo       a FIFO read sends only N records, then nothing\n"
+    "  --wrong-index      the third record of each FIFO read has an index past the sweep\n"
+    "  --lost-index       point N never comes (may be given more than once)\n";
 
 }  // namespace
 
@@ -50,6 +59,16 @@ int main(int argc, char** argv) {
             }
         } else if (a == "--drop-every" && i + 1 < argc) {
             options.dropEvery = std::atoi(argv[++i]);
+        } else if (a == "--silent") {
+            options.silent = true;
+        } else if (a == "--indicate-answer" && i + 1 < argc && argv[i + 1][0] != '\0') {
+            options.indicateAnswer = argv[++i][0];
+        } else if (a == "--short-fifo" && i + 1 < argc) {
+            options.shortFifoRecords = std::atoi(argv[++i]);
+        } else if (a == "--wrong-index") {
+            options.wrongIndex = true;
+        } else if (a == "--lost-index" && i + 1 < argc) {
+            options.lostIndexes.push_back(std::atoi(argv[++i]));
         } else if (a == "--until-stopped") {
             untilStopped = true;
         } else if (a == "--help") {
