@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the file-reader (setup, data and Touchstone files), SCPI answer-reader and NanoVNA
-# shell-reply fuzz targets with clang and runs each for a bounded time. A crash, leak
+# Builds the file-reader (setup, data and Touchstone files), SCPI answer-reader, NanoVNA
+# shell-reply and NanoVNA V2 record-reader fuzz targets with clang and runs each for a bounded
+# time. A crash, leak
 # or sanitizer report makes the script fail.
 #
 #   fuzz/run.sh [seconds per target, default 60] [build folder, default build-fuzz]
@@ -25,11 +26,12 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     cat "$build/configure.log" >&2
     exit 1
 }
-cmake --build "$build" --target fuzz_setup_file fuzz_data_file fuzz_touchstone fuzz_scpi_answer \
-    fuzz_nanovna_shell -j2
+targets=(fuzz_setup_file fuzz_data_file fuzz_touchstone fuzz_scpi_answer fuzz_nanovna_shell
+    fuzz_nanovna_v2)
+cmake --build "$build" --target "${targets[@]}" -j2
 
 status=0
-for target in fuzz_setup_file fuzz_data_file fuzz_touchstone fuzz_scpi_answer fuzz_nanovna_shell; do
+for target in "${targets[@]}"; do
     work="$root/fuzz-corpus-work/$target"
     mkdir -p "$work"
     log="$build/$target.log"
