@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the file-reader (setup, data and Touchstone files) and SCPI answer-reader fuzz targets with clang and runs each for a bounded time. A crash, leak
+# Builds the file-reader (setup, data and Touchstone files), SCPI answer-reader and LibreVNA
+# trace-reader fuzz targets with clang and runs each for a bounded time. A crash, leak
 # or sanitizer report makes the script fail.
 #
 #   fuzz/run.sh [seconds per target, default 60] [build folder, default build-fuzz]
@@ -24,10 +25,10 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     cat "$build/configure.log" >&2
     exit 1
 }
-cmake --build "$build" --target fuzz_setup_file fuzz_data_file fuzz_touchstone fuzz_scpi_answer -j2
+cmake --build "$build" --target fuzz_setup_file fuzz_data_file fuzz_touchstone fuzz_scpi_answer fuzz_librevna_trace -j2
 
 status=0
-for target in fuzz_setup_file fuzz_data_file fuzz_touchstone fuzz_scpi_answer; do
+for target in fuzz_setup_file fuzz_data_file fuzz_touchstone fuzz_scpi_answer fuzz_librevna_trace; do
     work="$root/fuzz-corpus-work/$target"
     mkdir -p "$work"
     log="$build/$target.log"
