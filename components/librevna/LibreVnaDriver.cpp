@@ -223,16 +223,16 @@ int LibreVnaDriver::SetAddresses(const std::string& cardAddress,
                                  const std::string& instrumentAddress) {
     LanAddress address;
     std::string error;
-    const std::string port = TrimBlanks(instrumentAddress).empty()
-                                 ? std::to_string(kLibreVnaPort)
-                                 : instrumentAddress;
+    const std::string port =
+        TrimBlanks(instrumentAddress).empty() ? std::to_string(kLibreVnaPort) : instrumentAddress;
     if (!ParseLanAddress(cardAddress, port, address, error)) {
         return Fail(error);
     }
     if (address.kind != LanAddress::Kind::RawSocket) {
-        return Fail("The instrument address of the LibreVNA analyzer is the port of the GUI's SCPI "
-                    "server (empty for 19542), not \"" +
-                    instrumentAddress + "\".");
+        return Fail(
+            "The instrument address of the LibreVNA analyzer is the port of the GUI's SCPI "
+            "server (empty for 19542), not \"" +
+            instrumentAddress + "\".");
     }
     cardAddress_ = cardAddress;
     instrumentAddress_ = instrumentAddress;
@@ -391,15 +391,13 @@ int LibreVnaDriver::CheckInstrument() {
     }
     int version[3] = {0, 0, 0};
     if (!ReadGuiVersion(idn, version)) {
-        return Fail("The analyzer at " + Where() + " identifies itself as \"" +
-                    idn.substr(0, 80) +
+        return Fail("The analyzer at " + Where() + " identifies itself as \"" + idn.substr(0, 80) +
                     "\", which names no GUI version. The LibreVNA analyzer needs the LibreVNA "
                     "GUI, version 1.6.0 or later.");
     }
     if (std::lexicographical_compare(version, version + 3, kMinVersion, kMinVersion + 3)) {
-        return Fail("The LibreVNA GUI at " + Where() + " is version " +
-                    std::to_string(version[0]) + "." + std::to_string(version[1]) + "." +
-                    std::to_string(version[2]) +
+        return Fail("The LibreVNA GUI at " + Where() + " is version " + std::to_string(version[0]) +
+                    "." + std::to_string(version[1]) + "." + std::to_string(version[2]) +
                     "; the program needs version 1.6.0 or later, whose SCPI server answers no "
                     "set command and reports errors through *ESR?. Update the GUI.");
     }
@@ -582,10 +580,11 @@ std::string LibreVnaDriver::ListRefusal(std::span<const double> frequencies) con
 
 bool LibreVnaDriver::ProgramRun(const Run& run, bool verify) {
     // Start again after stop, so that neither is moved by the other's old value.
-    if (!SendChecked({":VNA:FREQ:START " + WholeHz(run.start), ":VNA:FREQ:STOP " + WholeHz(run.stop),
-                      ":VNA:FREQ:START " + WholeHz(run.start),
-                      ":VNA:ACQ:POINTS " + std::to_string(run.points)},
-                     "the sweep")) {
+    if (!SendChecked(
+            {":VNA:FREQ:START " + WholeHz(run.start), ":VNA:FREQ:STOP " + WholeHz(run.stop),
+             ":VNA:FREQ:START " + WholeHz(run.start),
+             ":VNA:ACQ:POINTS " + std::to_string(run.points)},
+            "the sweep")) {
         return false;
     }
     if (!verify) {
@@ -671,8 +670,8 @@ int LibreVnaDriver::GetFrequencyList(std::vector<double>& frequencies) {
 
 bool LibreVnaDriver::WaitForSweep(const Run& run, const QElapsedTimer& started) {
     // The GUI's sweep takes about a point per IF bandwidth period and some overhead per point.
-    const double budget = settings_.timeout + settings_.averaging * run.points *
-                                                  (2.0 / settings_.ifBandwidth + 0.001);
+    const double budget = settings_.timeout +
+                          settings_.averaging * run.points * (2.0 / settings_.ifBandwidth + 0.001);
     QDeadlineTimer deadline(static_cast<qint64>(budget * 1000.0));
     bool sawUnfinished = false;
     for (;;) {
@@ -824,16 +823,16 @@ int LibreVnaDriver::RestoreCalibrationState(const CalState& state, std::uint16_t
                       GetF64(state, size, pos, ifbw) && GetF64(state, size, pos, power) &&
                       GetU32(state, size, pos, averaging);
     const std::size_t body = pos;
-    if (!read || !GetU32(state, size, pos, checksum) ||
-        checksum != Checksum(state.data(), body) || pos != size) {
+    if (!read || !GetU32(state, size, pos, checksum) || checksum != Checksum(state.data(), body) ||
+        pos != size) {
         return Fail("The stored calibration state is not one of the LibreVNA analyzer.");
     }
     LibreVnaSettings restored = settings_;
     std::string error;
     if (!SetLibreVnaSetting(restored, "ifbw", Number(ifbw), error) ||
         !SetLibreVnaSetting(restored, "power", Number(power), error) ||
-        !SetLibreVnaSetting(restored, "average", std::to_string(averaging), error) ||
-        points < 2 || points > 100000 || kind > static_cast<std::uint32_t>(kListSweep)) {
+        !SetLibreVnaSetting(restored, "average", std::to_string(averaging), error) || points < 2 ||
+        points > 100000 || kind > static_cast<std::uint32_t>(kListSweep)) {
         return Fail("The stored calibration state holds values out of range.");
     }
     std::vector<double> list;

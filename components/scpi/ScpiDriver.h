@@ -1,9 +1,9 @@
 #pragma once
 
 // The SCPI network analyzer: any analyzer that speaks SCPI over a LAN card or, plugged in by USB,
-// over the USBTMC card, its commands taken from the table of its command family (ScpiTables.h). The driver corrects the analyzer's raw S11
-// itself with the three terms the program downloads, so nothing is written into the analyzer's
-// calibration memory.
+// over the USBTMC card, its commands taken from the table of its command family (ScpiTables.h). The
+// driver corrects the analyzer's raw S11 itself with the three terms the program downloads, so
+// nothing is written into the analyzer's calibration memory.
 
 #include <memory>
 #include <string>
@@ -179,9 +179,9 @@ private:
     std::string host_;
     LanAddress::Kind kind_ = LanAddress::Kind::RawSocket;
     int port_ = 0;
-    std::string device_;  // VXI-11
-    bool usbtmc_ = false;       // the USBTMC card is selected
-    std::string usbtmcPath_;    // its device file
+    std::string device_;      // VXI-11
+    bool usbtmc_ = false;     // the USBTMC card is selected
+    std::string usbtmcPath_;  // its device file
     UsbtmcOpener usbtmcOpener_ = OpenUsbtmcDevice;
     std::string usbtmcFolder_ = "/dev";
     std::string identification_;

@@ -107,26 +107,29 @@ std::vector<std::string> ListUsbtmcDevices(const std::string& folder) {
     return paths;
 }
 
+std::string UsbtmcOpenError(const std::string& path, int err) {
+    if (err == EACCES || err == EPERM) {
+        return "You have no permission to open " + path +
+               ". Install the program's udev rule for USB test and measurement devices (the "
+               "Debian package installs it as 70-kv47310-usbtmc.rules), then unplug the "
+               "analyzer and plug it in again; or ask your administrator for read and write "
+               "access to the device.";
+    }
+    if (err == ENOENT || err == ENODEV || err == ENXIO) {
+        return "There is no " + path +
+               ": the analyzer is not plugged in or not switched on, or the kernel's usbtmc "
+               "driver is not loaded.";
+    }
+    return "Cannot open " + path + ": " + std::strerror(err) + ".";
+}
+
 std::unique_ptr<UsbtmcPort> OpenUsbtmcDevice(const std::string& path, std::string& error) {
     const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd >= 0) {
-        return std::make_unique<KernelUsbtmcPort>(fd);
+    if (fd < 0) {
+        error = UsbtmcOpenError(path, errno);
+        return nullptr;
     }
-    const int err = errno;
-    if (err == EACCES || err == EPERM) {
-        error = "You have no permission to open " + path +
-                ". Install the program's udev rule for USB test and measurement devices (the "
-                "Debian package installs it as 70-kv47310-usbtmc.rules), then unplug the "
-                "analyzer and plug it in again; or ask your administrator for read and write "
-                "access to the device.";
-    } else if (err == ENOENT || err == ENODEV || err == ENXIO) {
-        error = "There is no " + path +
-                ": the analyzer is not plugged in or not switched on, or the kernel's usbtmc "
-                "driver is not loaded.";
-    } else {
-        error = "Cannot open " + path + ": " + std::strerror(err) + ".";
-    }
-    return nullptr;
+    return std::make_unique<KernelUsbtmcPort>(fd);
 }
 
 UsbtmcTransport::UsbtmcTransport(std::string path, UsbtmcOpener opener)
@@ -250,8 +253,8 @@ bool UsbtmcTransport::Read(ScpiAnswer& answer, long long indefiniteBytes, int ti
     }
     // The message holds one answer; a text line may come without its newline.
     std::size_t consumed = 0;
-    ScpiParse r = ParseScpiAnswer(message.data(), message.size(), indefiniteBytes,
-                                  kMaxAnswerBytes, answer, consumed, error);
+    ScpiParse r = ParseScpiAnswer(message.data(), message.size(), indefiniteBytes, kMaxAnswerBytes,
+                                  answer, consumed, error);
     if (r == ScpiParse::NeedMore) {
         message += '\n';
         r = ParseScpiAnswer(message.data(), message.size(), indefiniteBytes, kMaxAnswerBytes,

@@ -40,6 +40,9 @@ using UsbtmcOpener =
 // The kernel's: open(2) and the usbtmc ioctls.
 std::unique_ptr<UsbtmcPort> OpenUsbtmcDevice(const std::string& path, std::string& error);
 
+// Why the device file could not be opened (errno `err`); a denied permission says what to do.
+std::string UsbtmcOpenError(const std::string& path, int err);
+
 // Whether `path` names a usbtmc device file (/dev/usbtmc0 ... /dev/usbtmc255).
 bool IsUsbtmcPath(const std::string& path);
 
