@@ -181,7 +181,8 @@ bool UsbtmcTransport::Write(const std::string& message, std::string& error) {
         error = "The connection to the analyzer is closed.";
         return false;
     }
-    if (!SetTimeout(timeoutMs_ == 0 ? 5000 : timeoutMs_, error)) {
+    // A message is taken at once; the kernel's default bounds the wait.
+    if (!SetTimeout(kWriteTimeoutMs, error)) {
         return false;
     }
     if (const int err = port_->Write(message + "\n"); err != 0) {

@@ -54,6 +54,8 @@ class UsbtmcTransport : public ScpiTransport {
 public:
     // The driver's shortest timeout.
     static constexpr unsigned kMinTimeoutMs = 100;
+    // The timeout of a write.
+    static constexpr unsigned kWriteTimeoutMs = 5000;
     // The largest transfer asked for in one read.
     static constexpr std::size_t kTransferBytes = 64 * 1024;
     static constexpr std::size_t kMaxAnswerBytes = 64u << 20;
