@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Builds the file-reader (setup, data and Touchstone files), SCPI answer-reader, NanoVNA
-# shell-reply and NanoVNA V2 record-reader fuzz targets with clang and runs each for a bounded
-# time. A crash, leak
-# or sanitizer report makes the script fail.
+# shell-reply, NanoVNA V2 record-reader and LibreVNA trace-reader fuzz targets with clang and runs
+# each for a bounded time. A crash, leak or sanitizer report makes the script fail.
 #
 #   fuzz/run.sh [seconds per target, default 60] [build folder, default build-fuzz]
 #
@@ -27,7 +26,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     exit 1
 }
 targets=(fuzz_setup_file fuzz_data_file fuzz_touchstone fuzz_scpi_answer fuzz_nanovna_shell
-    fuzz_nanovna_v2)
+    fuzz_nanovna_v2 fuzz_librevna_trace)
 cmake --build "$build" --target "${targets[@]}" -j2
 
 status=0

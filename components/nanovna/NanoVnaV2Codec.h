@@ -3,7 +3,7 @@
 // The pure parts of the V2 binary protocol (NanoVNA V2, V2 Plus, V2 Plus4 and the analyzers built
 // on their firmware): the command bytes, the 32-byte records of the values FIFO placed by their
 // frequency index, and the table of what each board can do. No input/output here, so that the
-// fuzz target and the benchmark reach the reader directly. docs/usb-analyzers-v2.md describes
+// fuzz target and the benchmark reach the reader directly. docs/usb-analyzers.md describes
 // every byte and where it comes from.
 
 #include <cstddef>

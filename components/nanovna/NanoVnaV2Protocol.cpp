@@ -1,5 +1,5 @@
 // The V2 binary protocol: registers written and read with one-byte opcodes, sweeps read from the
-// values FIFO as 32-byte records. docs/usb-analyzers-v2.md lists every command sent here.
+// values FIFO as 32-byte records. docs/usb-analyzers.md lists every command sent here.
 
 #include <algorithm>
 #include <chrono>

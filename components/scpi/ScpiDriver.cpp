@@ -11,6 +11,7 @@
 #include "instrument/LanAddress.h"
 #include "instrument/LanCardId.h"
 #include "instrument/RegularFile.h"
+#include "instrument/UsbtmcCardId.h"
 #ifdef KV_WITH_VXI11
 #include "Vxi11Transport.h"
 #endif
@@ -238,19 +239,49 @@ ScpiDriver::ScpiDriver(ScpiSettings settings, std::vector<std::string> tableFile
 
 ScpiDriver::~ScpiDriver() = default;
 
+namespace {
+
+bool SameClsid(const std::string& a, const char* b) {
+    return a.size() == std::strlen(b) && std::equal(a.begin(), a.end(), b, [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+}  // namespace
+
 int ScpiDriver::SelectGpibCard(const std::string& cardClsid) {
     cardClsid_ = cardClsid;
-    if (cardClsid.size() != std::strlen(kLanCardClsid) ||
-        !std::equal(cardClsid.begin(), cardClsid.end(), kLanCardClsid, [](char a, char b) {
-            return std::toupper(static_cast<unsigned char>(a)) ==
-                   std::toupper(static_cast<unsigned char>(b));
-        })) {
-        return Fail("The SCPI network analyzer works only on the LAN (TCP/IP) card.");
+    const bool usbtmc = SameClsid(cardClsid, kUsbtmcCardClsid);
+    if (!usbtmc && !SameClsid(cardClsid, kLanCardClsid)) {
+        return Fail(
+            "The SCPI network analyzer works only on the LAN (TCP/IP) card and the USBTMC card.");
+    }
+    if (usbtmc != usbtmc_) {
+        Disconnect();
+        usbtmc_ = usbtmc;
+        host_.clear();
+        usbtmcPath_.clear();
     }
     return 0;
 }
 
 int ScpiDriver::SetAddresses(const std::string& cardAddress, const std::string& instrumentAddress) {
+    if (usbtmc_) {
+        const std::string path = TrimBlanks(cardAddress);
+        if (!IsUsbtmcPath(path)) {
+            return Fail("\"" + cardAddress +
+                        "\" is no USB test and measurement device: the card address of the "
+                        "USBTMC card is a device file such as /dev/usbtmc0.");
+        }
+        cardAddress_ = cardAddress;
+        instrumentAddress_ = instrumentAddress;
+        if (path != usbtmcPath_) {
+            Disconnect();
+            usbtmcPath_ = path;
+        }
+        return 0;
+    }
     LanAddress address;
     std::string error;
     if (!ParseLanAddress(cardAddress, instrumentAddress, address, error)) {
@@ -276,6 +307,10 @@ int ScpiDriver::SetAddresses(const std::string& cardAddress, const std::string& 
     return 0;
 }
 
+std::vector<std::string> ScpiDriver::SearchCardAddresses() {
+    return usbtmc_ ? ListUsbtmcDevices(usbtmcFolder_) : std::vector<std::string>{};
+}
+
 void ScpiDriver::Disconnect() {
     if (transport_) {
         transport_->Close();
@@ -287,11 +322,14 @@ bool ScpiDriver::Connect() {
     if (transport_ && transport_->IsOpen()) {
         return true;
     }
-    if (host_.empty()) {
+    if (usbtmc_ ? usbtmcPath_.empty() : host_.empty()) {
         Fail("No analyzer address is set.");
         return false;
     }
     std::unique_ptr<ScpiTransport> transport;
+    if (usbtmc_) {
+        transport = std::make_unique<UsbtmcTransport>(usbtmcPath_, usbtmcOpener_);
+    }
 #ifdef KV_WITH_VXI11
     if (kind_ == LanAddress::Kind::Vxi11) {
         transport = std::make_unique<Vxi11Transport>(host_, device_);

@@ -1,9 +1,9 @@
 #pragma once
 
-// The SCPI network analyzer: any analyzer that speaks SCPI over a LAN card, its commands taken
-// from the table of its command family (ScpiTables.h). The driver corrects the analyzer's raw S11
-// itself with the three terms the program downloads, so nothing is written into the analyzer's
-// calibration memory.
+// The SCPI network analyzer: any analyzer that speaks SCPI over a LAN card or, plugged in by USB,
+// over the USBTMC card, its commands taken from the table of its command family (ScpiTables.h). The
+// driver corrects the analyzer's raw S11 itself with the three terms the program downloads, so
+// nothing is written into the analyzer's calibration memory.
 
 #include <memory>
 #include <string>
@@ -11,7 +11,9 @@
 
 #include "ScpiTables.h"
 #include "ScpiTransport.h"
+#include "UsbtmcTransport.h"
 #include "instrument/DownloadedTerms.h"
+#include "instrument/IAddressSearch.h"
 #include "instrument/IComponentSettings.h"
 #include "instrument/IDriverSettings.h"
 #include "instrument/IDriverWait.h"
@@ -46,7 +48,8 @@ class ScpiDriver : public InstrumentDriverBase,
                    public IDriverSettings,
                    public IDriverWait,
                    public IComponentSettings,
-                   public IListSweep {
+                   public IListSweep,
+                   public IAddressSearch {
 public:
     // The tables file shipped beside the plugin.
     static constexpr const char* kTablesFile = "scpi-analyzers.tables";
@@ -101,6 +104,15 @@ public:
     std::vector<SettingDescription> DescribeSettings() const override;
     bool StoreSettings(const std::map<std::string, std::string>& values,
                        std::string& error) override;
+
+    // On the USBTMC card: the /dev/usbtmc* devices the user may open; nothing on the LAN card.
+    std::vector<std::string> SearchCardAddresses() override;
+
+    // For tests: how a USBTMC device is opened, and the folder its device files are listed in.
+    void SetUsbtmcOpener(UsbtmcOpener opener, std::string deviceFolder = "/dev") {
+        usbtmcOpener_ = std::move(opener);
+        usbtmcFolder_ = std::move(deviceFolder);
+    }
 
     // For tests and the benchmarks.
     const ScpiSettings& Settings() const { return settings_; }
@@ -167,7 +179,11 @@ private:
     std::string host_;
     LanAddress::Kind kind_ = LanAddress::Kind::RawSocket;
     int port_ = 0;
-    std::string device_;  // VXI-11
+    std::string device_;      // VXI-11
+    bool usbtmc_ = false;     // the USBTMC card is selected
+    std::string usbtmcPath_;  // its device file
+    UsbtmcOpener usbtmcOpener_ = OpenUsbtmcDevice;
+    std::string usbtmcFolder_ = "/dev";
     std::string identification_;
     bool genericByDefault_ = false;  // no table matched the identification
     std::string connectionNote_;

@@ -1,6 +1,6 @@
 #pragma once
 
-// An analyzer that speaks the V2 binary protocol (docs/usb-analyzers-v2.md) on a pseudo terminal,
+// An analyzer that speaks the V2 binary protocol (docs/usb-analyzers.md) on a pseudo terminal,
 // written from that description, not from the driver. It serves in a thread of its own and keeps
 // the terminal's other end open, so a client may close and reopen the path.
 //

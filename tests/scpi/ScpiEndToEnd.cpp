@@ -18,17 +18,19 @@
 namespace kv::test {
 
 void ExpectMethanolThroughTheDocument(ScpiSimulator& sim, const ScpiSettings& settings,
-                                      const std::string& instrumentAddress, SweepKind sweepType) {
+                                      const std::string& instrumentAddress, SweepKind sweepType,
+                                      const std::string& cardClsid, const std::string& cardAddress,
+                                      UsbtmcOpener opener) {
     QTemporaryDir folder;
     const QString previous = QDir::currentPath();
     QDir::setCurrent(folder.path());
 
     ScriptedUi ui;
-    ScpiRegistry registry(settings);
+    ScpiRegistry registry(settings, std::move(opener));
     MemoryProfileStore profile;
-    profile.values[kProfileCardClsid] = kLanCardClsid;
+    profile.values[kProfileCardClsid] = cardClsid;
     profile.values[kProfileInstrumentClsid] = kScpiClsid;
-    profile.values[kProfileCardAddress] = "127.0.0.1";
+    profile.values[kProfileCardAddress] = cardAddress;
     profile.values[kProfileInstrumentAddress] = instrumentAddress;
     ui.onPump = [&] {
         if (ui.prompts.empty()) {

@@ -222,7 +222,8 @@ TEST(ScpiDriver, FailuresAreReportedAndTheConnectionRecovers) {
 
     // Another card is refused.
     EXPECT_NE(d->SelectGpibCard("{FEA82D79-C945-4487-82CB-28C1E3267370}"), 0);
-    EXPECT_EQ(d->LastError(), "The SCPI network analyzer works only on the LAN (TCP/IP) card.");
+    EXPECT_EQ(d->LastError(),
+              "The SCPI network analyzer works only on the LAN (TCP/IP) card and the USBTMC card.");
 }
 
 // A family without a segment sweep offers no logarithmic sweep; one without an external trigger

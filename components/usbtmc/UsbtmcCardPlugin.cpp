@@ -1,0 +1,1 @@
+#include "UsbtmcCardPlugin.h"
