@@ -187,12 +187,13 @@ Sweep (default: the analyzer's range, 51 points, linear):
   --list FILE            a list sweep instead: the frequencies in FILE, one a line, in Hz or
                          with a unit as --start takes it, or those of a Touchstone file (.s1p)
 Analyzer settings for this run, not stored (analyzers that have them):
-  --ifbw HZ              IF bandwidth (SCPI analyzer)
-  --power DBM            source power (SCPI analyzer)
-  --average N            sweeps averaged per measurement (SCPI analyzer)
+  --ifbw HZ              IF bandwidth (SCPI analyzer, LibreVNA)
+  --power DBM            source power (SCPI analyzer, LibreVNA)
+  --average N            sweeps averaged per measurement (SCPI analyzer, LibreVNA)
   --family NAME          command table by name, whatever the identification says; "auto"
                          picks it by the identification (SCPI analyzer)
-  --timeout S            seconds to wait for every answer, 0.01..3600 (SCPI analyzer)
+  --timeout S            seconds to wait for every answer (SCPI analyzer and NanoVNA:
+                         0.01..3600; LibreVNA: 0.1..3600)
   --material M           what is at the probe until a prompt says otherwise: air, short,
                          water, load or sample (Demo analyzer; for sweep)
 Calibration:
