@@ -333,6 +333,9 @@ public:
     bool defaultsValid = false;
     bool reverseUnsupported = false;
     bool firstShowDone = false;
+    // The next data file saved gets the u(e') and u(e'') columns (and the sensitivity column):
+    // the save dialog's check box, the terminal's --uncertainty with --out.
+    bool includeUncertainty = false;
 
     // Used by the chart view's line width (belongs to the chart view; 1 at every start).
     int chartLineWidth = 1;

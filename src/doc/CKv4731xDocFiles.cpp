@@ -352,7 +352,7 @@ void CKv4731xDoc::LoadDataFile(const std::string& path) {
                 ui_.Message(kNoSensitivityText, kOpenDataCaption, Buttons::Ok);
                 continue;
             }
-            engine_->result = {file.frequencies, file.permittivity, file.sensitivity};
+            engine_->result = {file.frequencies, file.permittivity, file.sensitivity, {}, {}};
         }
         CTrace record;
         record.frequencies = file.frequencies;

@@ -82,7 +82,7 @@ Outcome CKv4731xDoc::PutReferenceLiquid(const ReferenceLiquid& liquid, double te
     // measurement, a data file, a setup file).
     const CTrace& data = Trace(kDataTrace);
     if (data.valid) {
-        const MeasurementResult shown{data.frequencies, data.permittivity, {}};
+        const MeasurementResult shown{data.frequencies, data.permittivity, {}, {}, {}};
         ui_.Message(
             SummaryText(liquid, temperatureC, CompareWithLiquid(shown, liquid, temperatureC)),
             kReferenceLiquidCaption, Buttons::Ok, Icon::Information);

@@ -26,6 +26,7 @@
 #include "probe/Outcome.h"
 #include "probe/ProbeModel.h"
 #include "probe/Sweep.h"
+#include "probe/UncertaintyBudget.h"
 
 namespace kv {
 
@@ -176,6 +177,9 @@ public:
     // sample and the result stay as they were. `reading` is set only when done.
     Outcome MeasureReading(const std::string& prompt, const std::string& measuring,
                            std::vector<CComplex>& reading);
+    // The uncertainty budget of the result's point `point`; nothing when the result has no
+    // uncertainty or no such point.
+    std::optional<UncertaintyBudget> BudgetAt(std::size_t point) const;
     // Arms the external trigger and waits for it: done when it came.
     Outcome WaitForTrigger();
 

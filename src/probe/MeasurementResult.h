@@ -15,6 +15,12 @@ struct MeasurementResult {
     // Standards.h and ReferenceLiquids.h). A point the model could not compute is 9999 in both.
     std::vector<CComplex> permittivity;
     std::vector<double> sensitivity;
+    // The standard uncertainties (k = 1) of e' and e'' at each point, propagated from the
+    // analyzer's scatter, the water's temperature and the other terms of the calibration's
+    // budget; 9999 where the point could not be computed. Empty when none was computed (a data
+    // file without them, a measurement made before the uncertainty was known).
+    std::vector<double> uncertaintyE1;
+    std::vector<double> uncertaintyE2;
 };
 
 }  // namespace kv
