@@ -22,11 +22,11 @@ struct NanoVnaPiece {
 };
 
 // The list (strictly increasing, Hz) as scans: its linear runs (LinearRuns.h), each cut into
-// pieces of at most maxScanPoints, none shorter than minScanPoints; with wholeHertzStep, a run
-// is split further wherever start + i * step with a whole-hertz step would put a point more than
-// 1 Hz from the list. A piece with fewer points than the minimum is scanned as part of a longer
-// run (extra points below it, or above it at the lowest frequencies) whose extra points are
-// dropped.
+// pieces of at most maxScanPoints, none shorter than minScanPoints. With wholeHertzStep the runs
+// are instead the longest whose points lie within 1 Hz of start + i * step with start and step
+// in whole hertz, and every piece of one lies on that grid (stop - start is a whole multiple of
+// points - 1). A piece with fewer points than the minimum is scanned as part of a longer run
+// (extra points below it, or above it at the lowest frequencies) whose extra points are dropped.
 std::vector<NanoVnaPiece> PlanNanoVnaScans(std::span<const double> list,
                                            const NanoVnaLimits& limits);
 

@@ -254,10 +254,22 @@ NanoVnaAnswer DetectNanoVna(SerialLink& link, int timeoutMs, std::string& error)
             if (why == IDriverWait::kAbortedText) {
                 error = why;
             } else {
+                // What did come, so that the operator can tell a silent port from another
+                // device's answer.
+                std::string came;
+                for (std::size_t i = 0; i < bytes.size() && i < 16; ++i) {
+                    char hex[8];
+                    std::snprintf(hex, sizeof hex, " 0x%02x",
+                                  static_cast<unsigned>(static_cast<unsigned char>(bytes[i])));
+                    came += hex;
+                }
                 error =
                     "No NanoVNA answered on the port: neither the shell's prompt \"ch> \" nor "
                     "the V2 protocol's \"2\" came back within " +
-                    std::to_string(timeoutMs) + " ms of a carriage return.";
+                    std::to_string(timeoutMs) + " ms of a carriage return (" +
+                    (bytes.empty() ? std::string("nothing came")
+                                   : "it sent" + came + (bytes.size() > 16 ? " ..." : "")) +
+                    ").";
             }
             return NanoVnaAnswer::Unknown;
         }

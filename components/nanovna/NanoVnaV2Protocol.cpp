@@ -120,17 +120,21 @@ public:
         V2RecordPlacer placer(total);
         const long long mostRecords = 3LL * total + kV2MaxFifoRecords;
         long long records = 0;
+        // "after 859 records, 2 of the 201 points never came (index 5, 9)"
+        auto never = [&] {
+            std::string text = "after " + std::to_string(records) + " records, " +
+                               std::to_string(placer.Missing()) + " of the " +
+                               std::to_string(total) + " points never came (index";
+            const std::vector<int> missing = placer.MissingIndexes(5);
+            for (std::size_t i = 0; i < missing.size(); ++i) {
+                text += (i == 0 ? " " : ", ") + std::to_string(missing[i]);
+            }
+            return text + (placer.Missing() > static_cast<int>(missing.size()) ? ", ...)" : ")");
+        };
         std::string bytes;
         while (!placer.Complete()) {
             if (records >= mostRecords) {
-                error = "reading the FIFO (0x18 0x30): after " + std::to_string(records) +
-                        " records, " + std::to_string(placer.Missing()) + " of the " +
-                        std::to_string(total) + " points never came (index";
-                const std::vector<int> missing = placer.MissingIndexes(5);
-                for (std::size_t i = 0; i < missing.size(); ++i) {
-                    error += (i == 0 ? " " : ", ") + std::to_string(missing[i]);
-                }
-                error += placer.Missing() > static_cast<int>(missing.size()) ? ", ...)" : ")";
+                error = "reading the FIFO (0x18 0x30): " + never();
                 return Fail(error);
             }
             const int ask = std::min(placer.Missing(), kV2MaxFifoRecords);
@@ -138,6 +142,11 @@ public:
             if (!Send(link, V2ReadFifo(kV2ValuesFifo, ask), deadline, what, error) ||
                 !Receive(link, static_cast<std::size_t>(ask) * kV2RecordBytes, deadline, what,
                          bytes, error)) {
+                // Time ran out while points were still missing from records that did come:
+                // those points are the fault, not the last read alone.
+                if (records > 0 && error != IDriverWait::kAbortedText) {
+                    error += "; " + never();
+                }
                 return Fail(error);
             }
             std::string why;

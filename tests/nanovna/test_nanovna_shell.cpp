@@ -8,29 +8,16 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <cmath>
-#include <sstream>
 
+#include "NanoVnaCli.h"
 #include "NanoVnaDriver.h"
 #include "NanoVnaRuns.h"
 #include "NanoVnaShellReply.h"
 #include "ShellEmulator.h"
-#include "e2e/CliRun.h"
 #include "instrument/SerialCardId.h"
-#include "probe/Standards.h"
 
 namespace kv::test {
 namespace {
-
-const ColeCole kMethanol{32.66, 5.563, 0.0, 5.067e-11};
-
-std::vector<std::string> Connection(const std::string& port) {
-    return {"--instrument", "NanoVNA", "--card", "Serial", "--card-address", port};
-}
-
-std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
 
 std::size_t Count(const std::vector<std::string>& commands, const std::string& prefix) {
     return static_cast<std::size_t>(
@@ -59,21 +46,16 @@ TEST(NanoVnaShellCli, MeasuresMethanolOnEveryKindOfSweep) {
             ShellEmulator emulator(options);
             emulator.SetSequence({DemoMaterial::Air(), DemoMaterial::Short(),
                                   DemoMaterial::Water(25.0),
-                                  DemoMaterial::Relaxation(kMethanol, "sample")});
+                                  DemoMaterial::Relaxation(kNanoVnaMethanol, "sample")});
             const std::string port = emulator.Start();
             ASSERT_FALSE(port.empty());
             CliFolder folder;
             const CliResult r =
-                folder.Run(Join(Join({"measure"}, Connection(port)), Join(sweep.args, {"--yes"})));
+                folder.Run(NanoVnaRun("measure", port, Join(sweep.args, {"--yes"})));
             ASSERT_EQ(r.status, 0) << r.err;
             const auto rows = ParseRows(r.out);
             ASSERT_EQ(rows.size(), sweep.points) << r.err;
-            for (const auto& row : rows) {
-                const CComplex eps = ColeColePermittivity(row.frequency, kMethanol);
-                const double m = std::hypot(eps.re, eps.im);
-                EXPECT_LT(std::fabs(row.e1 - eps.re) / m, 1e-3) << row.frequency;
-                EXPECT_LT(std::fabs(row.e2 + eps.im) / m, 1e-3) << row.frequency;
-            }
+            ExpectMethanol(rows);
             EXPECT_EQ(emulator.Sweeps(), 4);
             const auto commands = emulator.Commands();
             ASSERT_GE(commands.size(), 3u);
@@ -100,30 +82,22 @@ TEST(NanoVnaShellCli, SweepWritesTheAnalyzersDigits) {
     ShellEmulator emulator;
     const std::string port = emulator.Start();
     CliFolder folder;
-    const CliResult r = folder.Run(Join(
-        Join({"sweep"}, Connection(port)),
+    const CliResult r = folder.Run(NanoVnaRun(
+        "sweep", port,
         {"--start", "300MHz", "--stop", "900MHz", "--points", "1601", "--touchstone", "s.s1p"}));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(Count(emulator.Commands(), "scan "), 16u);
     const auto printed = emulator.Printed();
-    std::istringstream in(folder.Read("s.s1p"));
-    std::string line;
-    int rows = 0;
-    while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '!' || line[0] == '#') {
-            continue;
-        }
-        double f = 0, re = 0, im = 0;
-        ASSERT_EQ(std::sscanf(line.c_str(), "%lf %lf %lf", &f, &re, &im), 3) << line;
-        const auto it = printed.find(static_cast<std::uint64_t>(std::llround(f)));
-        ASSERT_NE(it, printed.end()) << f;
+    const auto rows = TouchstoneRows(folder.Read("s.s1p"));
+    for (const TouchstoneRow& row : rows) {
+        const auto it = printed.find(static_cast<std::uint64_t>(std::llround(row.hz)));
+        ASSERT_NE(it, printed.end()) << row.hz;
         double pre = 0, pim = 0;
         std::sscanf(it->second.c_str(), "%lf %lf", &pre, &pim);
-        EXPECT_EQ(re, pre) << line;
-        EXPECT_EQ(im, pim) << line;
-        ++rows;
+        EXPECT_EQ(row.re, pre) << row.hz;
+        EXPECT_EQ(row.im, pim) << row.hz;
     }
-    EXPECT_EQ(rows, 1601);
+    EXPECT_EQ(rows.size(), 1601u);
 }
 
 // Every kind of broken reply ends the run with a message naming the command, without a hang.
@@ -148,9 +122,9 @@ TEST(NanoVnaShellCli, BrokenRepliesNameTheCommand) {
         ShellEmulator emulator(options);
         const std::string port = emulator.Start();
         CliFolder folder;
-        const CliResult r = folder.Run(
-            Join(Join({"sweep"}, Connection(port)),
-                 {"--start", "100MHz", "--stop", "900MHz", "--points", "11", "--timeout", "0.5"}));
+        const CliResult r = folder.Run(NanoVnaRun(
+            "sweep", port,
+            {"--start", "100MHz", "--stop", "900MHz", "--points", "11", "--timeout", "0.5"}));
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find(c.text), std::string::npos) << r.err;
         EXPECT_NE(r.err.find("scan 100000000 900000000 11 59"), std::string::npos) << r.err;
@@ -161,7 +135,7 @@ TEST(NanoVnaShellCli, BrokenRepliesNameTheCommand) {
 
 TEST(NanoVnaShellCli, APortThatIsNoAnalyzerOrMayNotBeOpenedSaysSo) {
     CliFolder folder;
-    CliResult r = folder.Run(Join({"sweep"}, Connection(folder.Path("none"))));
+    CliResult r = folder.Run(NanoVnaRun("sweep", folder.Path("none")));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("There is no serial port " + folder.Path("none")), std::string::npos)
         << r.err;
@@ -171,7 +145,7 @@ TEST(NanoVnaShellCli, APortThatIsNoAnalyzerOrMayNotBeOpenedSaysSo) {
     ShellEmulator emulator;
     const std::string port = emulator.Start();
     ASSERT_EQ(chmod(port.c_str(), 0), 0);
-    r = folder.Run(Join({"sweep"}, Connection(port)));
+    r = folder.Run(NanoVnaRun("sweep", port));
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("Permission to open " + port + " was denied"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("dialout group"), std::string::npos);
@@ -297,6 +271,7 @@ TEST(NanoVnaRuns, CutsListsIntoScansTheAnalyzerAccepts) {
     const auto whole = PlanNanoVnaScans(thirds, limits);
     ASSERT_EQ(whole.size(), 2u);
     EXPECT_EQ(whole[0].points, 3);          // step 1: 3 against 4.2 would be 1.2 Hz off
+    EXPECT_EQ(whole[0].stopHz, 1000002u);   // on the grid, not 2.8 rounded
     EXPECT_EQ(whole[1].startHz, 1000004u);  // then 4 and 6 against 4.2 and 5.6
     EXPECT_EQ(whole[1].points, 2);
 }

@@ -91,6 +91,11 @@ int V2Emulator::Measurements() const {
     return measurements_;
 }
 
+std::map<std::uint64_t, CComplex> V2Emulator::Sent() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return sent_;
+}
+
 CComplex V2Emulator::RawAt(const DemoMaterial& material, double f) const {
     return RawReflection(DemoErrorTerms(f, 0.0), material.Reflection(model_, f));
 }
@@ -266,10 +271,21 @@ void V2Emulator::SendFifo(int records) {
         const double phi = 0.3 * index;
         const double fre = a * std::cos(phi);
         const double fim = a * std::sin(phi);
-        PutInt32(out, Round32(fre));
-        PutInt32(out, Round32(fim));
-        PutInt32(out, Round32(s11.re * fre - s11.im * fim));
-        PutInt32(out, Round32(s11.re * fim + s11.im * fre));
+        const std::int32_t waves[4] = {Round32(fre), Round32(fim),
+                                       Round32(s11.re * fre - s11.im * fim),
+                                       Round32(s11.re * fim + s11.im * fre)};
+        long double w[4];
+        for (int k = 0; k < 4; ++k) {
+            PutInt32(out, waves[k]);
+            w[k] = waves[k];
+        }
+        const long double norm = w[0] * w[0] + w[1] * w[1];
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            sent_[start + step * static_cast<std::uint64_t>(index)] =
+                CComplex(static_cast<double>((w[2] * w[0] + w[3] * w[1]) / norm),
+                         static_cast<double>((w[3] * w[0] - w[2] * w[1]) / norm));
+        }
         PutInt32(out, Round32(0.01 * fre));
         PutInt32(out, Round32(0.01 * fim));
         const int shown = options_.wrongIndex && sent == 2 ? points + 3 : index;

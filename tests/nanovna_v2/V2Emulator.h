@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -64,6 +65,9 @@ public:
 
     // The raw reflection the emulator gives at f for a material (the reference for tests).
     CComplex RawAt(const DemoMaterial& material, double f) const;
+    // By frequency (Hz), the S11 of the last record sent: its reverse wave at port 1 over its
+    // forward wave, the integers sent divided in long double.
+    std::map<std::uint64_t, CComplex> Sent() const;
 
 private:
     void Run();
@@ -89,6 +93,7 @@ private:
     DemoMaterial material_ = DemoMaterial::Air();
     bool usbMode_ = false;
     int measurements_ = 0;
+    std::map<std::uint64_t, CComplex> sent_;
 
     // The command parser (touched by the server thread only).
     unsigned char registers_[256] = {};
