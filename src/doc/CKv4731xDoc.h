@@ -17,6 +17,7 @@
 #include "display/ChartFormats.h"
 #include "display/DisplaySheets.h"
 #include "display/LogFont.h"
+#include "display/TimeSeries.h"
 #include "instrument/ComponentRegistry.h"
 #include "instrument/IInstrumentDriver.h"
 #include "persist/ProbeFiles.h"
@@ -336,6 +337,9 @@ public:
     // The next data file saved gets the u(e') and u(e'') columns (and the sensitivity column):
     // the save dialog's check box, the terminal's --uncertainty with --out.
     bool includeUncertainty = false;
+    // The records of the series being measured (or the last one), for the time chart; no file
+    // keeps them.
+    TimeSeries timeSeries;
 
     // Used by the chart view's line width (belongs to the chart view; 1 at every start).
     int chartLineWidth = 1;
