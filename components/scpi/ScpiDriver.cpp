@@ -164,7 +164,7 @@ ScpiSettings LoadScpiSettings() {
     ScpiSettings s;
     QSettings settings;
     settings.beginGroup(kScpiSettingsGroup);
-    for (const char* key : {"ifbw", "power", "average", "timeout"}) {
+    for (const char* key : {"ifbw", "power", "average", "timeout", "noise"}) {
         if (settings.contains(key)) {
             std::string error;
             if (!SetScpiSetting(s, key, settings.value(key).toString().toStdString(), error)) {
@@ -213,6 +213,12 @@ bool SetScpiSetting(ScpiSettings& settings, const std::string& key, const std::s
             return false;
         }
         settings.timeout = v;
+    } else if (key == "noise") {
+        if (!(v >= 0) || v > 1) {
+            error = "The trace noise must lie between 0 and 1.";
+            return false;
+        }
+        settings.traceNoise = v;
     } else {
         error = "The SCPI network analyzer has no setting \"" + key + "\".";
         return false;
