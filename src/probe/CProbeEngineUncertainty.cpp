@@ -16,7 +16,7 @@ namespace {
 
 // The value of a per-point array at i, or (0, 0) past its end.
 Cplx At(const std::vector<CComplex>& values, std::size_t i) {
-    return i < values.size() ? ToStd(values[i]) : Cplx();
+    return i < values.size() ? ToCplx(values[i]) : Cplx();
 }
 
 bool Invalid(CComplex e) {
@@ -88,8 +88,9 @@ std::vector<CProbeEngine::TermInput> CProbeEngine::CalibrationInputsAt(
         return inputs;
     }
     const double f = frequencies[i];
-    const std::array<Cplx, 3> g = {ToStd(StandardReflection(1, f)), ToStd(StandardReflection(2, f)),
-                                   ToStd(StandardReflection(3, f))};
+    const std::array<Cplx, 3> g = {ToCplx(StandardReflection(1, f)),
+                                   ToCplx(StandardReflection(2, f)),
+                                   ToCplx(StandardReflection(3, f))};
     const std::array<Cplx, 3> m = {At(stdMeasured1, i), At(stdMeasured2, i), At(stdMeasured3, i)};
     const TermSolution cal = SolveTermsWithDerivatives(g, m);
     if (!cal.solved) {
@@ -107,7 +108,7 @@ std::vector<CProbeEngine::TermInput> CProbeEngine::CalibrationInputsAt(
         now = {At(errorDirectivity, i), At(errorSourceMatch, i), At(errorTracking, i)};
         rho = cal.terms[2] != Cplx() ? now[2] / cal.terms[2] : Cplx(1.0);
         reading = At(refreshMeasured, i);
-        expected = ToStd(RefreshReflection(f));
+        expected = ToCplx(RefreshReflection(f));
     }
     auto mapped = [&](std::array<Cplx, 3> d) {
         d[1] *= rho;
@@ -139,7 +140,7 @@ std::vector<CProbeEngine::TermInput> CProbeEngine::CalibrationInputsAt(
     if (waterStandard || waterRefresh) {
         bool clamped = false;
         const double t = calSettings.waterTemperature;
-        const Cplx epsWater = ToStd(WaterPermittivity(f, t));
+        const Cplx epsWater = ToCplx(WaterPermittivity(f, t));
         const Cplx dGdT =
             ModelDerivative(model, f, epsWater) * WaterTemperatureDerivative(f, t, &clamped);
         std::array<Cplx, 3> d{};
@@ -179,7 +180,7 @@ std::vector<CProbeEngine::TermInput> CProbeEngine::CalibrationInputsAt(
             }
             const ColeCole material{calSettings.stdEo[k], calSettings.stdEinf[k],
                                     calSettings.stdAlpha[k], calSettings.stdTau[k]};
-            const Cplx dG = ModelDerivative(model, f, ToStd(ColeColePermittivity(f, material)));
+            const Cplx dG = ModelDerivative(model, f, ToCplx(ColeColePermittivity(f, material)));
             const auto dEps = ColeColeDerivatives(f, material);
             TermInput in;
             in.name = calSettings.stdLabel[k] + " parameters";
@@ -381,12 +382,12 @@ CProbeEngine::MonteCarloResult CProbeEngine::MonteCarlo(int draws, std::uint64_t
         raw[i] = RawFromCorrected(At(sampleMeasured, i), now[i]);
         if (refresh) {
             const double f = frequencies[i];
-            const std::array<Cplx, 3> g = {ToStd(StandardReflection(1, f)),
-                                           ToStd(StandardReflection(2, f)),
-                                           ToStd(StandardReflection(3, f))};
+            const std::array<Cplx, 3> g = {ToCplx(StandardReflection(1, f)),
+                                           ToCplx(StandardReflection(2, f)),
+                                           ToCplx(StandardReflection(3, f))};
             const TermSolution cal = SolveTermsWithDerivatives(
                 g, {At(stdMeasured1, i), At(stdMeasured2, i), At(stdMeasured3, i)});
-            const Cplx last = At(refreshMeasured, i) / ToStd(RefreshReflection(f));
+            const Cplx last = At(refreshMeasured, i) / ToCplx(RefreshReflection(f));
             if (cal.solved && cal.terms[2] != Cplx() && last != Cplx()) {
                 earlierRatio[i] = now[i][2] / cal.terms[2] / last;
             }
@@ -410,9 +411,9 @@ CProbeEngine::MonteCarloResult CProbeEngine::MonteCarlo(int draws, std::uint64_t
         }
         for (std::size_t i = 0; i < n; ++i) {
             const double f = frequencies[i];
-            const std::array<Cplx, 3> g = {ToStd(StandardReflectionOf(sheet, model, 1, f)),
-                                           ToStd(StandardReflectionOf(sheet, model, 2, f)),
-                                           ToStd(StandardReflectionOf(sheet, model, 3, f))};
+            const std::array<Cplx, 3> g = {ToCplx(StandardReflectionOf(sheet, model, 1, f)),
+                                           ToCplx(StandardReflectionOf(sheet, model, 2, f)),
+                                           ToCplx(StandardReflectionOf(sheet, model, 3, f))};
             const std::array<Cplx, 3> m = {drawn(At(stdMeasured1, i), stdScatter[0], i),
                                            drawn(At(stdMeasured2, i), stdScatter[1], i),
                                            drawn(At(stdMeasured3, i), stdScatter[2], i)};
@@ -426,7 +427,7 @@ CProbeEngine::MonteCarloResult CProbeEngine::MonteCarlo(int draws, std::uint64_t
                     r = drawn(r, refreshScatter, i);
                 }
                 const Cplx ratio =
-                    earlierRatio[i] * r / ToStd(RefreshReflectionOf(sheet, model, f));
+                    earlierRatio[i] * r / ToCplx(RefreshReflectionOf(sheet, model, f));
                 t[1] *= ratio;
                 t[2] *= ratio;
             }
@@ -436,7 +437,7 @@ CProbeEngine::MonteCarloResult CProbeEngine::MonteCarlo(int draws, std::uint64_t
             } else if (sampleScatter.Known()) {
                 sample = RawFromCorrected(drawn(At(sampleMeasured, i), sampleScatter, i), now[i]);
             }
-            gamma[i] = FromStd(Corrected(sample, t));
+            gamma[i] = ToCComplex(Corrected(sample, t));
         }
         ComputePermittivity(frequencies.data(), gamma.data(), eps.data(), sensitivity.data(),
                             static_cast<int>(n));

@@ -23,10 +23,10 @@ namespace kv {
 
 using Cplx = std::complex<double>;
 
-inline Cplx ToStd(CComplex z) {
+inline Cplx ToCplx(CComplex z) {
     return {z.re, z.im};
 }
-inline CComplex FromStd(Cplx z) {
+inline CComplex ToCComplex(Cplx z) {
     return {z.real(), z.imag()};
 }
 
