@@ -197,6 +197,10 @@ public:
     // standards' parameters and a refresh. Computed after a calibration, a refresh, a change of
     // probe and a load; empty without a calibration.
     void ComputeCalibrationUncertainty();
+    // result.uncertaintyE1/E2 of the result computed from the sample's reading (FillResult does
+    // it at every measurement): the calibration's part and the sample's scatter propagated to e'
+    // and e''. Nothing without a calibration.
+    void FillUncertainty();
     // Whether anything an extended setup file keeps differs from a plain one's: an uncertainty
     // input away from its default, or a reading's known scatter.
     bool HoldsUncertainty() const;
@@ -280,8 +284,6 @@ private:
     // its end when the list is shorter than numPoints (a log sweep before verification).
     int PointCount() const;
     void FillResult();
-    // result.uncertaintyE1/E2 from the calibration's part and the sample's scatter.
-    void FillUncertainty();
     // One input of the budget at a point, by its effect on the error terms: each part an
     // independent complex input (its covariance) and the terms' derivatives by it.
     struct TermInput {
