@@ -124,11 +124,6 @@ std::vector<SettingDescription> DemoAnalyzer::DescribeSettings() const {
                            "degrees per sweep", d.drift, settings_.drift,
                            "How far the cable's phase turns with every sweep, so that a refresh "
                            "of the calibration has something to correct."));
-    list.push_back(Numeric("water/temperature_offset", "Water temperature offset",
-                           SettingKind::Number, -75, 75, "K", d.waterTemperatureOffset,
-                           settings_.waterTemperatureOffset,
-                           "How much warmer the simulated water is than the temperature the "
-                           "program states (negative: colder)."));
 
     SettingDescription answer;
     answer.key = "analyzer/auto_continue";

@@ -631,7 +631,7 @@ TEST(ScpiDriver, SettingsPageDescribesTheTablesAndStoresWhatTheNextDriverReads) 
         keys.push_back(s.key);
     }
     EXPECT_EQ(keys, (std::vector<std::string>{"family", "timeout", "ifbw", "power", "average",
-                                              "ascii", "tables"}));
+                                              "noise", "ascii", "tables"}));
     ASSERT_GE(page[0].choices.size(), 2u);
     EXPECT_EQ(page[0].choices[0].value, "");
     EXPECT_EQ(page[0].choices.back().value, "generic");
