@@ -882,7 +882,8 @@ bool LibreVnaDriver::SetRunSetting(const std::string& key, const std::string& va
     }
     const LibreVnaSettings before = settings_;
     settings_ = changed;
-    if (transport_ && key != "timeout" && !identification_.empty() && !ApplySettings()) {
+    if (transport_ && key != "timeout" && key != "noise" && !identification_.empty() &&
+        !ApplySettings()) {
         error = LastError();
         settings_ = before;
         return false;

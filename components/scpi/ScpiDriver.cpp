@@ -1241,7 +1241,7 @@ bool ScpiDriver::SetRunSetting(const std::string& key, const std::string& value,
         }
         return true;
     }
-    if (table_ != nullptr && transport_ && key != "timeout" && !ApplySettings()) {
+    if (table_ != nullptr && transport_ && key != "timeout" && key != "noise" && !ApplySettings()) {
         error = LastError();
         settings_ = before;
         return false;
