@@ -286,6 +286,11 @@ void CProbeEngine::FillUncertainty() {
         }
         const Cov2 eps = Through(1.0 / slope, gamma);
         const double probe = ProbeTerm(calSettings.probeDeviation, e);
+        // Terms that determine nothing (zero terms from a damaged calibration) give no number:
+        // the point keeps 9999.
+        if (!std::isfinite(eps.rr) || !std::isfinite(eps.ii)) {
+            continue;
+        }
         result.uncertaintyE1[i] = std::sqrt(std::max(0.0, eps.rr) + probe * probe);
         result.uncertaintyE2[i] = std::sqrt(std::max(0.0, eps.ii) + probe * probe);
     }

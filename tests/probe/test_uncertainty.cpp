@@ -5,6 +5,7 @@
 
 #include <functional>
 
+#include "probe/CProbeEngine.h"
 #include "probe/ProbeModel.h"
 #include "probe/Standards.h"
 #include "probe/Uncertainty.h"
@@ -155,6 +156,28 @@ TEST(Uncertainty, CovarianceArithmetic) {
     EXPECT_DOUBLE_EQ(back.rr, 16.0);
     EXPECT_DOUBLE_EQ(back.ri, 0.0);
     EXPECT_DOUBLE_EQ(back.ii, 0.0);
+}
+
+// A point whose terms determine nothing (zero terms, as a damaged setup file may bring) gets the
+// 9999 of a point without a value, never a number that is none.
+TEST(Uncertainty, APointWithoutTermsHasNoUncertainty) {
+    CProbeEngine e;
+    e.sweep.numPoints = 2;
+    e.BuildFrequencyList();
+    e.calibrated = true;
+    e.errorDirectivity.assign(2, CComplex());
+    e.errorSourceMatch.assign(2, CComplex());
+    e.errorTracking = {CComplex(), CComplex(1.0, 0.0)};
+    e.sampleMeasured.assign(2, CComplex(0.5, -0.2));
+    e.sampleScatter = {std::vector<Cov2>(2, Cov2::Isotropic(0.001)), 1, 0.001};
+    e.result.frequencies = e.frequencies;
+    e.result.permittivity.assign(2, CComplex(30.0, 5.0));
+    e.FillUncertainty();
+    ASSERT_EQ(e.result.uncertaintyE1.size(), 2U);
+    EXPECT_EQ(e.result.uncertaintyE1[0], kInvalidValue);
+    EXPECT_EQ(e.result.uncertaintyE2[0], kInvalidValue);
+    EXPECT_GT(e.result.uncertaintyE1[1], 0.0);
+    EXPECT_LT(e.result.uncertaintyE1[1], kInvalidValue);
 }
 
 }  // namespace
