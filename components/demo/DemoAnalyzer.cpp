@@ -213,9 +213,14 @@ void DemoAnalyzer::Sweep() {
     // Terms downloaded for another number of points do not belong to this sweep.
     const bool correct = CorrectionOn() && terms_.Size() == n;
     lastTrace_.assign(n, CComplex());
+    // The water is warmer or colder than the prompt said by the settings' offset.
+    DemoMaterial at = material_;
+    if (at.kind == DemoMaterial::Kind::Water) {
+        at.temperature += settings_.waterTemperatureOffset;
+    }
     for (std::size_t i = 0; i < n; ++i) {
         const double f = frequencies_[i];
-        const CComplex gamma = material_.Reflection(model_, f);
+        const CComplex gamma = at.Reflection(model_, f);
         CComplex m = RawReflection(DemoErrorTerms(f, cablePhase), gamma);
         if (settings_.noise > 0.0) {
             m = CComplex::Add(m, noise_.Next(settings_.noise));

@@ -18,6 +18,7 @@
 #include "instrument/IComponentSettings.h"
 #include "instrument/IDriverSettings.h"
 #include "instrument/IListSweep.h"
+#include "instrument/ITraceNoise.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "probe/ProbeModel.h"
 
@@ -27,7 +28,8 @@ namespace kv {
 class DemoAnalyzer : public InstrumentDriverBase,
                      public IDriverSettings,
                      public IComponentSettings,
-                     public IListSweep {
+                     public IListSweep,
+                     public ITraceNoise {
 public:
     // The settings file the plugin reads, in the working directory.
     static constexpr const char* kSettingsFile = "demo-analyzer.ini";
@@ -74,6 +76,9 @@ public:
     // sweep of that many points between its ends (as GetNumberOfPoints reports).
     std::string ListRefusal(std::span<const double> frequencies) const override;
     int GetFrequencyList(std::vector<double>& frequencies) override;
+
+    // ITraceNoise: the settings' noise.
+    double TraceNoise() const override { return settings_.noise; }
 
     // For one run: "material" (air, short, water, load, sample) puts that at the probe.
     bool SetRunSetting(const std::string& key, const std::string& value,

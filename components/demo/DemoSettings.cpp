@@ -320,6 +320,10 @@ DemoSettings LoadDemoSettings(const std::string& path) {
     read.Number("drift", s.drift);
     settings.endGroup();
 
+    settings.beginGroup("water");
+    read.Number("temperature_offset", s.waterTemperatureOffset);
+    settings.endGroup();
+
     settings.beginGroup("sample");
     read.Number("eo", s.sample.eo);
     read.Number("einf", s.sample.einf);

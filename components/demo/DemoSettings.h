@@ -53,7 +53,11 @@ struct DemoSettings {
     double coefficientScale = 1.0;  // s
 
     // [cable]
-    double drift = 0.0;  // degrees of the cable's round-trip phase per sweep
+    double drift = 0.0;
+
+    // [water]: how much warmer (kelvin) the simulated water is than the temperature the program's
+    // prompt states.
+    double waterTemperatureOffset = 0.0;  // degrees of the cable's round-trip phase per sweep
 
     // [sample]: methanol at 25 C.
     ColeCole sample{32.66, 5.563, 0.0, 5.067e-11};

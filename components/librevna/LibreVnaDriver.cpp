@@ -126,7 +126,7 @@ LibreVnaSettings LoadLibreVnaSettings() {
     LibreVnaSettings s;
     QSettings settings;
     settings.beginGroup(kLibreVnaSettingsGroup);
-    for (const char* key : {"ifbw", "power", "average", "timeout"}) {
+    for (const char* key : {"ifbw", "power", "average", "timeout", "noise"}) {
         if (settings.contains(key)) {
             std::string error;
             if (!SetLibreVnaSetting(s, key, settings.value(key).toString().toStdString(), error)) {
@@ -168,6 +168,12 @@ bool SetLibreVnaSetting(LibreVnaSettings& settings, const std::string& key,
             return false;
         }
         settings.timeout = v;
+    } else if (key == "noise") {
+        if (!(v >= 0) || v > 1) {
+            error = "The trace noise must lie between 0 and 1.";
+            return false;
+        }
+        settings.traceNoise = v;
     } else {
         error = "The LibreVNA analyzer has no setting \"" + key + "\".";
         return false;
@@ -876,7 +882,8 @@ bool LibreVnaDriver::SetRunSetting(const std::string& key, const std::string& va
     }
     const LibreVnaSettings before = settings_;
     settings_ = changed;
-    if (transport_ && key != "timeout" && !identification_.empty() && !ApplySettings()) {
+    if (transport_ && key != "timeout" && key != "noise" && !identification_.empty() &&
+        !ApplySettings()) {
         error = LastError();
         settings_ = before;
         return false;

@@ -21,6 +21,7 @@
 #include "instrument/IDriverSettings.h"
 #include "instrument/IDriverWait.h"
 #include "instrument/IListSweep.h"
+#include "instrument/ITraceNoise.h"
 #include "instrument/InstrumentDriverBase.h"
 
 namespace kv {
@@ -29,6 +30,7 @@ struct LibreVnaSettings {
     double ifBandwidth = 1000.0;  // Hz
     double power = -10.0;         // dBm
     int averaging = 1;            // sweeps averaged by the GUI per reading
+    double traceNoise = 0.0;      // the stated noise of a raw reading; 0 states none
     double timeout = 10.0;        // s, every answer
 };
 
@@ -49,7 +51,8 @@ class LibreVnaDriver : public InstrumentDriverBase,
                        public IDriverSettings,
                        public IDriverWait,
                        public IComponentSettings,
-                       public IListSweep {
+                       public IListSweep,
+                       public ITraceNoise {
 public:
     // The oldest GUI whose SCPI server has *ESR? and answers no set command.
     static constexpr int kMinVersion[3] = {1, 6, 0};
@@ -99,6 +102,8 @@ public:
 
     std::string SettingsTitle() const override;
     std::vector<SettingDescription> DescribeSettings() const override;
+    // ITraceNoise: the "noise" setting.
+    double TraceNoise() const override { return settings_.traceNoise; }
     bool StoreSettings(const std::map<std::string, std::string>& values,
                        std::string& error) override;
 

@@ -107,11 +107,12 @@ NanoVnaSettings LoadNanoVnaSettings() {
     NanoVnaSettings s;
     QSettings settings;
     settings.beginGroup(kNanoVnaSettingsGroup);
-    if (settings.contains("timeout")) {
-        std::string error;
-        if (!SetNanoVnaSetting(s, "timeout", settings.value("timeout").toString().toStdString(),
-                               error)) {
-            std::fprintf(stderr, "NanoVNA: setting timeout: %s\n", error.c_str());
+    for (const char* key : {"timeout", "noise"}) {
+        if (settings.contains(key)) {
+            std::string error;
+            if (!SetNanoVnaSetting(s, key, settings.value(key).toString().toStdString(), error)) {
+                std::fprintf(stderr, "NanoVNA: setting %s: %s\n", key, error.c_str());
+            }
         }
     }
     return s;
@@ -119,7 +120,7 @@ NanoVnaSettings LoadNanoVnaSettings() {
 
 bool SetNanoVnaSetting(NanoVnaSettings& settings, const std::string& key, const std::string& value,
                        std::string& error) {
-    if (key != "timeout") {
+    if (key != "timeout" && key != "noise") {
         error = "The NanoVNA has no setting \"" + key + "\".";
         return false;
     }
@@ -128,6 +129,14 @@ bool SetNanoVnaSetting(NanoVnaSettings& settings, const std::string& key, const 
     if (value.empty() || end != value.c_str() + value.size() || !std::isfinite(v)) {
         error = "\"" + value + "\" is not a number.";
         return false;
+    }
+    if (key == "noise") {
+        if (v < 0 || v > 1) {
+            error = "The trace noise must lie between 0 and 1.";
+            return false;
+        }
+        settings.traceNoise = v;
+        return true;
     }
     if (v < 0.01 || v > 3600) {
         error = "The timeout must lie between 0.01 and 3600 s.";
@@ -580,7 +589,18 @@ std::vector<SettingDescription> NanoVnaDriver::DescribeSettings() const {
     s.help =
         "How long the driver waits for every answer of the analyzer before it gives up; a scan "
         "of more than 101 points waits longer in proportion.";
-    return {s};
+    SettingDescription noise;
+    noise.key = "noise";
+    noise.name = "Trace noise";
+    noise.kind = SettingKind::Number;
+    noise.minimum = 0;
+    noise.maximum = 1;
+    noise.defaultValue = Number(NanoVnaSettings{}.traceNoise);
+    noise.value = Number(settings_.traceNoise);
+    noise.help =
+        "The standard deviation of the real and imaginary part of one raw reading; the program "
+        "takes it as the uncertainty of a reading of one sweep. 0 states none.";
+    return {s, noise};
 }
 
 bool NanoVnaDriver::StoreSettings(const std::map<std::string, std::string>& values,

@@ -19,12 +19,14 @@
 #include "instrument/IDriverSettings.h"
 #include "instrument/IDriverWait.h"
 #include "instrument/IListSweep.h"
+#include "instrument/ITraceNoise.h"
 #include "instrument/InstrumentDriverBase.h"
 
 namespace kv {
 
 struct NanoVnaSettings {
-    double timeout = 10.0;  // s, every answer, scaled by the points of a scan
+    double timeout = 10.0;    // s, every answer, scaled by the points of a scan
+    double traceNoise = 0.0;  // the stated noise of a raw reading; 0 states none
 };
 
 inline constexpr const char* kNanoVnaSettingsGroup = "NanoVna";
@@ -36,7 +38,7 @@ inline constexpr int kNanoVnaTimeoutPoints = 101;
 inline constexpr int kNanoVnaDetectMs = 1000;
 
 NanoVnaSettings LoadNanoVnaSettings();
-// Checks and stores one setting by its key (timeout); false with the reason.
+// Checks and stores one setting by its key (timeout, noise); false with the reason.
 bool SetNanoVnaSetting(NanoVnaSettings& settings, const std::string& key, const std::string& value,
                        std::string& error);
 
@@ -48,7 +50,8 @@ class NanoVnaDriver : public InstrumentDriverBase,
                       public IDriverWait,
                       public IComponentSettings,
                       public IListSweep,
-                      public IAddressSearch {
+                      public IAddressSearch,
+                      public ITraceNoise {
 public:
     using LinkFactory = std::function<std::unique_ptr<SerialLink>(const std::string& path)>;
     using PortLister = std::function<std::vector<std::string>()>;
@@ -92,6 +95,8 @@ public:
 
     std::string SettingsTitle() const override;
     std::vector<SettingDescription> DescribeSettings() const override;
+    // ITraceNoise: the "noise" setting.
+    double TraceNoise() const override { return settings_.traceNoise; }
     bool StoreSettings(const std::map<std::string, std::string>& values,
                        std::string& error) override;
 

@@ -164,7 +164,7 @@ ScpiSettings LoadScpiSettings() {
     ScpiSettings s;
     QSettings settings;
     settings.beginGroup(kScpiSettingsGroup);
-    for (const char* key : {"ifbw", "power", "average", "timeout"}) {
+    for (const char* key : {"ifbw", "power", "average", "timeout", "noise"}) {
         if (settings.contains(key)) {
             std::string error;
             if (!SetScpiSetting(s, key, settings.value(key).toString().toStdString(), error)) {
@@ -213,6 +213,12 @@ bool SetScpiSetting(ScpiSettings& settings, const std::string& key, const std::s
             return false;
         }
         settings.timeout = v;
+    } else if (key == "noise") {
+        if (!(v >= 0) || v > 1) {
+            error = "The trace noise must lie between 0 and 1.";
+            return false;
+        }
+        settings.traceNoise = v;
     } else {
         error = "The SCPI network analyzer has no setting \"" + key + "\".";
         return false;
@@ -1235,7 +1241,7 @@ bool ScpiDriver::SetRunSetting(const std::string& key, const std::string& value,
         }
         return true;
     }
-    if (table_ != nullptr && transport_ && key != "timeout" && !ApplySettings()) {
+    if (table_ != nullptr && transport_ && key != "timeout" && key != "noise" && !ApplySettings()) {
         error = LastError();
         settings_ = before;
         return false;

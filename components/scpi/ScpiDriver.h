@@ -18,6 +18,7 @@
 #include "instrument/IDriverSettings.h"
 #include "instrument/IDriverWait.h"
 #include "instrument/IListSweep.h"
+#include "instrument/ITraceNoise.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "instrument/LanAddress.h"
 #include "instrument/LinearRuns.h"
@@ -29,6 +30,7 @@ struct ScpiSettings {
     double ifBandwidth = 1000.0;  // Hz
     double power = 0.0;           // dBm
     int averaging = 1;            // sweeps averaged per measurement
+    double traceNoise = 0.0;      // the stated noise of a raw reading; 0 states none
     double timeout = 10.0;        // s, every read
     bool asciiTransfer = false;   // numbers as text instead of 64-bit binary
     std::string family;           // a table by name, whatever the identification says
@@ -49,7 +51,8 @@ class ScpiDriver : public InstrumentDriverBase,
                    public IDriverWait,
                    public IComponentSettings,
                    public IListSweep,
-                   public IAddressSearch {
+                   public IAddressSearch,
+                   public ITraceNoise {
 public:
     // The tables file shipped beside the plugin.
     static constexpr const char* kTablesFile = "scpi-analyzers.tables";
@@ -102,6 +105,8 @@ public:
     // among the tables this driver read.
     std::string SettingsTitle() const override;
     std::vector<SettingDescription> DescribeSettings() const override;
+    // ITraceNoise: the "noise" setting.
+    double TraceNoise() const override { return settings_.traceNoise; }
     bool StoreSettings(const std::map<std::string, std::string>& values,
                        std::string& error) override;
 

@@ -72,6 +72,11 @@ std::vector<SettingDescription> ScpiDriver::DescribeSettings() const {
            settings_.power, "The power the analyzer sends to the probe.");
     number("average", "Averaging", SettingKind::Integer, 1, 1000, "sweeps", defaults.averaging,
            settings_.averaging, "Sweeps averaged for every reading; 1 takes a single sweep.");
+    number("noise", "Trace noise", SettingKind::Number, 0, 1, "", defaults.traceNoise,
+           settings_.traceNoise,
+           "The standard deviation of the real and imaginary part of one raw reading, as the "
+           "analyzer's data sheet or a test gives it; the program takes it as the uncertainty "
+           "of a reading of one sweep. 0 states none.");
 
     SettingDescription format;
     format.key = "ascii";

@@ -17,6 +17,7 @@
 #include "instrument/DownloadedTerms.h"
 #include "instrument/IComponentSettings.h"
 #include "instrument/IListSweep.h"
+#include "instrument/ITraceNoise.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "touchstone/Touchstone.h"
 
@@ -24,9 +25,15 @@ namespace kv {
 
 class TouchstoneAnalyzer : public InstrumentDriverBase,
                            public IComponentSettings,
-                           public IListSweep {
+                           public IListSweep,
+                           public ITraceNoise {
 public:
     static constexpr const char* kName = "Touchstone files";
+
+    // ITraceNoise: a file states no noise, and every sweep of it is the same, so a reading is one
+    // sweep however many are asked for.
+    double TraceNoise() const override { return 0.0; }
+    bool RepeatsOneSweep() const override { return true; }
 
     // The files by their settings key (kTouchstoneFileKeys); empty paths are left out.
     explicit TouchstoneAnalyzer(std::map<std::string, std::string> files);

@@ -58,6 +58,10 @@ namespace {
 bool SweepOptionsOnly(const CliOptions& o, std::string& error) {
     const char* misplaced = o.calibrationType             ? "--cal"
                             : o.waterTemperature          ? "--water-temperature"
+                            : o.sweeps                    ? "--sweeps"
+                            : o.uWaterTemperature         ? "--u-water-temperature"
+                            : o.uncertainty               ? "--uncertainty"
+                            : o.monteCarlo                ? "--monte-carlo"
                             : !o.probe.empty()            ? "--probe"
                             : o.refresh                   ? "--refresh"
                             : o.trigger                   ? "--trigger"
@@ -95,6 +99,8 @@ bool CharacteriseOptions(const CliOptions& o, std::string& error) {
     const char* misplaced = o.trigger                     ? "--trigger"
                             : !o.dataOut.empty()          ? "--out"
                             : o.sensitivity               ? "--sensitivity"
+                            : o.uncertainty               ? "--uncertainty"
+                            : o.monteCarlo                ? "--monte-carlo"
                             : !o.chartFile.empty()        ? "--chart"
                             : !o.tableFile.empty()        ? "--table"
                             : o.autoscale                 ? "--autoscale"
@@ -199,6 +205,11 @@ Analyzer settings for this run, not stored (analyzers that have them):
 Calibration:
   --cal TYPE             air-short-water (default), load-air-short or user
   --water-temperature T  degrees Celsius (default 25)
+  --u-water-temperature K
+                         the water temperature's standard uncertainty in kelvin (default 0.1)
+  --sweeps N             take every reading (standards and sample) as the mean of N sweeps;
+                         from 2 on their scatter gives the reading's uncertainty (default 1:
+                         the analyzer's stated trace noise, where it states one)
   --probe P              the probe: A or B (any case) for a stock probe type (default B), a
                          characterised probe's file (a path with '/' or ending in .json)
                          or the name of one in the program's library of probes
@@ -206,6 +217,10 @@ Calibration:
 Measurement:
   --trigger              wait for the analyzer's external trigger instead of a prompt
   --yes                  continue every prompt at once (also when standard input is no terminal)
+  --uncertainty          print u(e') and u(e''), the standard uncertainties (k = 1), after the
+                         sensitivity; with --out the data file gets the same columns
+  --monte-carlo M        also draw every input M times, compute the whole chain for each draw
+                         and print the standard deviations as mc(e') and mc(e'') after them
   --check ID[:T]         compare the result with the reference liquid ID at T degrees Celsius
                          (default: the liquid's only temperature, else the water temperature)
                          over the liquid's frequency range; one line "check ..." on standard
@@ -303,6 +318,28 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
             o.trigger = true;
         } else if (a == "--sensitivity") {
             o.sensitivity = true;
+        } else if (a == "--uncertainty") {
+            o.uncertainty = true;
+        } else if (a == "--sweeps" || a == "--monte-carlo") {
+            if (!value(v))
+                return std::nullopt;
+            int n = 0;
+            const int least = a == "--sweeps" ? 1 : 2;
+            if (!ParseInt(v, n) || n < least) {
+                error = a + ": expected a whole number of at least " + std::to_string(least) +
+                        ", not " + v;
+                return std::nullopt;
+            }
+            (a == "--sweeps" ? o.sweeps : o.monteCarlo) = n;
+        } else if (a == "--u-water-temperature") {
+            if (!value(v))
+                return std::nullopt;
+            double u = 0;
+            if (!ParseNumber(v, u) || !std::isfinite(u) || u < 0) {
+                error = "--u-water-temperature: expected kelvin of at least 0, not " + v;
+                return std::nullopt;
+            }
+            o.uWaterTemperature = u;
         } else if (a == "--autoscale") {
             o.autoscale = true;
         } else if (a == "--help" || a == "-h") {

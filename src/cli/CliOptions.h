@@ -45,6 +45,9 @@ struct CliOptions {
     // Calibration.
     std::optional<CalibrationType> calibrationType;
     std::optional<double> waterTemperature;
+    // Uncertainty inputs: sweeps per reading (the mean of them is used) and u(T) in kelvin.
+    std::optional<int> sweeps;
+    std::optional<double> uWaterTemperature;
     // The probe as --probe names it: A or B (any case) for a stock probe, a characterised
     // probe's file (a text with '/' or ending in .json) or its name in the program's library.
     std::string probe;
@@ -68,6 +71,10 @@ struct CliOptions {
     std::string setupOut;
     std::string dataOut;
     bool sensitivity = false;
+    // Print (and with --out write) u(e') and u(e''); --monte-carlo M adds the Monte Carlo check
+    // of M draws as mc(e') and mc(e'').
+    bool uncertainty = false;
+    std::optional<int> monteCarlo;
     std::string chartFile;           // .png, .svg or .pdf
     std::string tableFile;           // .png, .svg or .pdf
     std::string chartFormat = "e1";  // a --format name of the chart formats (ChartFormats.h)

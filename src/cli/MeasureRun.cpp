@@ -131,6 +131,43 @@ bool ChooseAcceptedCard(const CliOptions& o, IComponentRegistry& registry,
     return false;
 }
 
+// The Monte Carlo check's columns after the header's u(e'').
+constexpr const char* kMonteCarloHeader = "\tmc(e')\tmc(e'')";
+
+// What the measurement prints: the data file's layout with the sensitivity column; with
+// --uncertainty or --monte-carlo u(e') and u(e''), and with --monte-carlo mc(e') and mc(e'').
+std::string ResultTable(const CKv4731xDoc& doc, const CliOptions& o) {
+    const MeasurementResult& r = doc.Result();
+    if (!o.uncertainty && !o.monteCarlo) {
+        return FormatDataFile(r.frequencies, r.permittivity, &r.sensitivity);
+    }
+    std::string table = FormatDataFileWithUncertainty(r.frequencies, r.permittivity, r.sensitivity,
+                                                      r.uncertaintyE1, r.uncertaintyE2);
+    if (!o.monteCarlo) {
+        return table;
+    }
+    const CProbeEngine::MonteCarloResult mc = doc.Engine().MonteCarlo(*o.monteCarlo);
+    std::string withMc;
+    withMc.reserve(table.size() + r.permittivity.size() * 26);
+    std::size_t line = 0;
+    std::size_t start = 0;
+    while (start < table.size()) {
+        const std::size_t end = table.find('\n', start);
+        withMc.append(table, start, end - start);
+        if (line == 0) {
+            withMc += kMonteCarloHeader;
+        } else {
+            const std::size_t i = line - 1;
+            withMc += UncertaintyColumns(i < mc.e1.size() ? mc.e1[i] : kInvalidValue,
+                                         i < mc.e2.size() ? mc.e2[i] : kInvalidValue);
+        }
+        withMc += '\n';
+        start = end + 1;
+        ++line;
+    }
+    return withMc;
+}
+
 }  // namespace
 
 int RunComponents(IComponentRegistry& registry, std::FILE* out, std::FILE* err) {
@@ -262,7 +299,7 @@ std::optional<ProbeChoice> ResolveProbe(const std::string& text, std::FILE* err)
         return std::nullopt;
     }
     return ProbeChoice{load.probe->stockType, load.probe->frequencyScale,
-                       load.probe->coefficientScale};
+                       load.probe->coefficientScale, load.probe->after.rms};
 }
 
 int CalibrateForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xDoc& doc,
@@ -292,15 +329,20 @@ int CalibrateForRun(const CliOptions& o, IComponentRegistry& registry, CKv4731xD
     }
 
     // ---- calibration settings
-    const bool calibrationGiven = o.calibrationType || o.waterTemperature || probe;
-    if (calibrationGiven) {
+    // Sweeps per reading change how the standards are read; u(T) only the calibration's
+    // uncertainty, which follows it without calibrating again.
+    const bool calibrationGiven = o.calibrationType || o.waterTemperature || probe || o.sweeps;
+    if (calibrationGiven || o.uWaterTemperature) {
         CalibrationSheet sheet = doc.CalibrationSettings();
         sheet.calibrationType = o.calibrationType.value_or(sheet.calibrationType);
         sheet.probeType = probe ? probe->stockType : sheet.probeType;
         sheet.waterTemperature = o.waterTemperature.value_or(sheet.waterTemperature);
+        sheet.sweepsPerReading = o.sweeps.value_or(sheet.sweepsPerReading);
+        sheet.uWaterTemperature = o.uWaterTemperature.value_or(sheet.uWaterTemperature);
         doc.ConfigureCalibration(sheet);
         if (probe) {
-            doc.UseProbe(probe->stockType, probe->frequencyScale, probe->coefficientScale);
+            doc.UseProbe(probe->stockType, probe->frequencyScale, probe->coefficientScale,
+                         probe->deviation);
         }
     }
     if (check && !check->SettleTemperature(doc.CalibrationSettings().waterTemperature, err)) {
@@ -338,8 +380,7 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
     }
     TerminalUi ui(o.yes, err);
     CKv4731xDoc doc(ui, registry, profile);
-    if (const int status =
-            CalibrateForRun(o, registry, doc, probe, err, check ? &*check : nullptr);
+    if (const int status = CalibrateForRun(o, registry, doc, probe, err, check ? &*check : nullptr);
         status != kExitOk) {
         return status;
     }
@@ -355,10 +396,10 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
         return kExitFailed;
     }
 
-    // ---- result: the data-file layout with the sensitivity column
+    // ---- result: the data-file layout with the sensitivity column (and the uncertainty's)
     const MeasurementResult& measured = doc.Result();
     const std::vector<CComplex>& result = measured.permittivity;
-    const std::string table = FormatDataFile(measured.frequencies, result, &measured.sensitivity);
+    const std::string table = ResultTable(doc, o);
     std::fwrite(table.data(), 1, table.size(), out);
     std::fflush(out);
 
@@ -383,7 +424,8 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
 
     // ---- files
     if (!o.dataOut.empty()) {
-        doc.includeSensitivity = o.sensitivity;
+        doc.includeSensitivity = o.sensitivity || o.uncertainty;
+        doc.includeUncertainty = o.uncertainty;
         if (!doc.SaveDataFile(o.dataOut, kDataTrace).Done()) {
             std::fprintf(err, "kv47310-cli: the data file was not written\n");
             status = kExitFailed;

@@ -40,6 +40,7 @@ struct ProbeChoice {
     int stockType = 1;  // 0 A, 1 B
     double frequencyScale = 1.0;
     double coefficientScale = 1.0;
+    double deviation = 0.0;  // a characterised probe's relative deviation after its fit (rms)
 };
 std::optional<ProbeChoice> ResolveProbe(const std::string& text, std::FILE* err);
 

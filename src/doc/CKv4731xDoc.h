@@ -135,7 +135,10 @@ public:
                                        const std::string& name);
     // A probe to measure with: a stock type (0 A, 1 B) and the scales of its model (both 1 for
     // the stock probe). A calibration in force is computed anew for it; the setup is modified.
-    void UseProbe(int stockType, double frequencyScale, double coefficientScale);
+    // `relativeDeviation` is a characterised probe's remaining relative deviation after its fit
+    // (a type B term of the uncertainty; 0 for a stock probe).
+    void UseProbe(int stockType, double frequencyScale, double coefficientScale,
+                  double relativeDeviation = 0.0);
     // Puts a reference liquid's permittivity at a temperature (Celsius) on the current frequencies
     // into a memory (1 to 3): valid, displayed and labelled "< <id> <T> C", the setup modified.
     // The model is computed at every point, also outside the liquid's frequency range (the chart

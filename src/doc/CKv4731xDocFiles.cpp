@@ -17,6 +17,9 @@ namespace kv {
 
 namespace {
 
+// No values: the uncertainty columns of a trace without them.
+const std::vector<double> kNone{};
+
 constexpr const char* kAppTitle = "Tarvel Technologies 47310C";
 constexpr const char* kReadingSetupCaption = "Reading Setup file";
 constexpr const char* kSavingSetupCaption = "Save Setup File";
@@ -273,9 +276,16 @@ Outcome CKv4731xDoc::SaveDataFile(const std::string& path, int trace) {
     if (!TraceValid(trace)) {
         return Outcome::Refusal("The trace holds no valid data.");
     }
+    // The uncertainty columns are those of the Data trace's result: another trace gets 9999
+    // there, as a point without them.
+    const MeasurementResult& r = engine_->result;
+    const bool own = trace == kDataTrace;
     const std::string text =
-        FormatDataFile(engine_->frequencies, Trace(trace).permittivity,
-                       includeSensitivity ? &engine_->result.sensitivity : nullptr);
+        includeUncertainty ? FormatDataFileWithUncertainty(
+                                 engine_->frequencies, Trace(trace).permittivity, r.sensitivity,
+                                 own ? r.uncertaintyE1 : kNone, own ? r.uncertaintyE2 : kNone)
+                           : FormatDataFile(engine_->frequencies, Trace(trace).permittivity,
+                                            includeSensitivity ? &r.sensitivity : nullptr);
     if (WriteFileAtomically(path, text) != FileStatus::Ok) {
         ui_.Message(WriteErrorText(path), kSaveDataCaption, Buttons::Ok);
         return Outcome::Failure(WriteErrorText(path));
@@ -352,7 +362,8 @@ void CKv4731xDoc::LoadDataFile(const std::string& path) {
                 ui_.Message(kNoSensitivityText, kOpenDataCaption, Buttons::Ok);
                 continue;
             }
-            engine_->result = {file.frequencies, file.permittivity, file.sensitivity, {}, {}};
+            engine_->result = {file.frequencies, file.permittivity, file.sensitivity,
+                               file.uncertaintyE1, file.uncertaintyE2};
         }
         CTrace record;
         record.frequencies = file.frequencies;

@@ -53,6 +53,8 @@ void CKv4731xDoc::ConfigureCalibration(const CalibrationSheet& sheet) {
     if (scalesChanged) {
         engine_->SetProbeScales(sheet.frequencyScale, sheet.coefficientScale);
     }
+    // The uncertainty inputs may have changed: the calibration's part follows them.
+    engine_->ComputeCalibrationUncertainty();
 }
 
 Outcome CKv4731xDoc::PerformCalibration() {

@@ -228,9 +228,11 @@ Characterisation CKv4731xDoc::CharacteriseProbe(const ReferenceLiquid& liquid, d
     return c;
 }
 
-void CKv4731xDoc::UseProbe(int stockType, double frequencyScale, double coefficientScale) {
+void CKv4731xDoc::UseProbe(int stockType, double frequencyScale, double coefficientScale,
+                           double relativeDeviation) {
     SetModified();
     engine_->calSettings.probeType = stockType == 0 ? 0 : 1;
+    engine_->calSettings.probeDeviation = relativeDeviation;
     engine_->SetProbeScales(frequencyScale, coefficientScale);
 }
 

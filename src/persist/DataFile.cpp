@@ -45,6 +45,10 @@ std::string DataFileLine(double frequency, CComplex value, double sensitivity) {
            FormatFixed(Writable(sensitivity), 15, 4) + '\n';
 }
 
+std::string UncertaintyColumns(double uE1, double uE2) {
+    return '\t' + FormatFixed(Writable(uE1), 11, 6) + '\t' + FormatFixed(Writable(uE2), 11, 6);
+}
+
 bool IsDataFilePath(const std::string& path) {
     return path.find(".prn") != std::string::npos || path.find(".PRN") != std::string::npos;
 }
@@ -73,6 +77,25 @@ std::string FormatDataFile(const std::vector<double>& frequencies,
         } else {
             text += DataFileLine(frequencies[i], values[i]);
         }
+    }
+    return text;
+}
+
+std::string FormatDataFileWithUncertainty(const std::vector<double>& frequencies,
+                                          const std::vector<CComplex>& values,
+                                          const std::vector<double>& sensitivity,
+                                          const std::vector<double>& uE1,
+                                          const std::vector<double>& uE2) {
+    const std::size_t n = std::min(frequencies.size(), values.size());
+    auto at = [](const std::vector<double>& v, std::size_t i) {
+        return i < v.size() ? v[i] : kInvalidValue;
+    };
+    std::string text = kDataHeaderWithUncertainty;
+    text.reserve(text.size() + n * 76);
+    for (std::size_t i = 0; i < n; ++i) {
+        std::string line = DataFileLine(frequencies[i], values[i], at(sensitivity, i));
+        line.pop_back();
+        text += line + UncertaintyColumns(at(uE1, i), at(uE2, i)) + '\n';
     }
     return text;
 }
@@ -142,7 +165,9 @@ DataFileParse ParseDataFile(std::string_view text) {
     // A permeability file's lines are read as frequency, e', e'', u', u'': a sensitivity column
     // there has no place in them.
     c.hasSensitivity = !c.hasPermeability && line.find("sen") != std::string_view::npos;
-    const int fields = c.hasPermeability ? 5 : (c.hasSensitivity ? 4 : 3);
+    c.hasUncertainty = c.hasSensitivity && line.find("u(e')") != std::string_view::npos &&
+                       line.find("u(e'')") != std::string_view::npos;
+    const int fields = c.hasPermeability ? 5 : (c.hasUncertainty ? 6 : (c.hasSensitivity ? 4 : 3));
 
     int lineNumber = 1;
     while (nextLine(line, length)) {
@@ -150,7 +175,7 @@ DataFileParse ParseDataFile(std::string_view text) {
         if (length <= 5) {
             break;
         }
-        double v[5] = {};
+        double v[6] = {};
         std::string_view rest = line;
         for (int k = 0; k < fields; ++k) {
             if (!ScanFloat(rest, v[k])) {
@@ -163,6 +188,10 @@ DataFileParse ParseDataFile(std::string_view text) {
         c.frequencies.push_back(v[0]);
         c.permittivity.push_back({v[1], v[2]});
         c.sensitivity.push_back(c.hasSensitivity ? v[3] : kInvalidValue);
+        if (c.hasUncertainty) {
+            c.uncertaintyE1.push_back(v[4]);
+            c.uncertaintyE2.push_back(v[5]);
+        }
     }
     if (c.frequencies.empty()) {
         parse.status = DataFileStatus::NoData;

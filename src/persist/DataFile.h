@@ -14,6 +14,12 @@ namespace kv {
 
 inline constexpr const char* kDataHeader = "frequency\te'\te''\n";
 inline constexpr const char* kDataHeaderWithSensitivity = "frequency\te'\te''\tsensitivity\n";
+// With the standard uncertainties (k = 1) of e' and e'' after the sensitivity. The columns are
+// never headed u' or u'', which name permeability.
+inline constexpr const char* kDataHeaderWithUncertainty =
+    "frequency\te'\te''\tsensitivity\tu(e')\tu(e'')\n";
+// How the uncertainty columns' numbers are written (each after a tab).
+inline constexpr const char* kUncertaintyFormat = "%11.6f";
 // The file dialogs' filter and default extension (without the dot) of data files.
 inline constexpr const char* kDataFileFilter = "kv4731x Files (*.prn)|*.prn|All Files (*.*)|*.*||";
 inline constexpr const char* kDataFileExtension = "prn";
@@ -31,6 +37,9 @@ std::string DataFileLine(double frequency, CComplex value);
 // "%15.4f\t%9.4f\t%9.4f\t%15.4f\n": frequency, e', e'', sensitivity.
 std::string DataFileLine(double frequency, CComplex value, double sensitivity);
 
+// The uncertainty columns of a line: "\t%11.6f\t%11.6f" (9999 for a value that is not finite).
+std::string UncertaintyColumns(double uE1, double uE2);
+
 // A table of uncorrected reflections in the same column layout: "frequency\tS11 real\tS11
 // imaginary\n", then "%15.4f\t%12.9f\t%12.9f\n" per point (min(frequencies, values) lines).
 std::string FormatReflectionTable(const std::vector<double>& frequencies,
@@ -41,13 +50,23 @@ std::string FormatReflectionTable(const std::vector<double>& frequencies,
 std::string FormatDataFile(const std::vector<double>& frequencies,
                            const std::vector<CComplex>& values,
                            const std::vector<double>* sensitivity);
+// The same with the sensitivity and the u(e') and u(e'') columns; a point without an uncertainty
+// gets 9999.
+std::string FormatDataFileWithUncertainty(const std::vector<double>& frequencies,
+                                          const std::vector<CComplex>& values,
+                                          const std::vector<double>& sensitivity,
+                                          const std::vector<double>& uE1,
+                                          const std::vector<double>& uE2);
 
 struct DataFileContents {
     bool hasPermeability = false;
     bool hasSensitivity = false;
+    bool hasUncertainty = false;  // u(e') and u(e'') after the sensitivity
     std::vector<double> frequencies;
     std::vector<CComplex> permittivity;  // e' as real part, e'' as imaginary part
     std::vector<double> sensitivity;     // 9999 for every point without a sensitivity column
+    std::vector<double> uncertaintyE1;   // empty without the uncertainty columns
+    std::vector<double> uncertaintyE2;
 };
 
 enum class DataFileStatus {

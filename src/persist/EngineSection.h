@@ -54,8 +54,19 @@ void WriteEngineSection(ArchiveWriter& ar, const CProbeEngine& engine);
 // is the record up to its NUL, or all of its 200 bytes.
 std::string ReadEngineSection(ArchiveReader& ar, CProbeEngine& engine);
 
+// The uncertainty block of an extended setup file (SetupImage.h): the calibration sheet's
+// uncertainty inputs, whether a refresh changed the terms, and the scatter of the three standards'
+// readings, the refresh's and the sample's (each its number of sweeps, its stated noise and its
+// covariance at every point as rr, ri, ii). The error terms' covariance is not kept: a load
+// computes it anew from these.
+void WriteUncertaintySection(ArchiveWriter& ar, const CProbeEngine& engine);
+// Fails the reader on a block no program writes (a number of sweeps below 1, a covariance list
+// that is no whole number of points).
+void ReadUncertaintySection(ArchiveReader& ar, CProbeEngine& engine);
+
 // A load's last step: `to` takes every stored field of `from`, an engine a section was read into,
-// but the instrument name.
+// but the instrument name, with the uncertainty block's fields; the calibration's uncertainty is
+// then computed anew.
 void TakeEngineSection(CProbeEngine& to, CProbeEngine& from);
 
 }  // namespace kv

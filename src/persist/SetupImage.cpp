@@ -24,8 +24,8 @@ void VisitLists(Visitor&& visit, D& document, E& engine) {
     visit("engineList", engine.sweep.list);
 }
 
-void WriteDocumentSection(ArchiveWriter& ar, const DocumentSection& d, bool list) {
-    ar.Fixed(list ? kSetupListMagic : kSetupMagic, kMagicRecord);
+void WriteDocumentSection(ArchiveWriter& ar, const DocumentSection& d, const char* magic) {
+    ar.Fixed(magic, kMagicRecord);
     VisitFields(ArchiveFieldWriter(ar), d);
 }
 
@@ -45,7 +45,7 @@ std::size_t EstimatedSize(const SetupImageSource& s) {
         VisitFields(size, *format);
     }
     VisitStoredFields(size, *s.engine);
-    if (HoldsList(s)) {
+    if (HoldsList(s) || s.engine->HoldsUncertainty()) {
         VisitLists(size, *s.document, *s.engine);
     }
     return kMagicRecord + size.Size();
@@ -88,7 +88,12 @@ SetupImageSource SetupImage::Source() const {
 
 bool MagicAccepted(const std::string& magicRecord) {
     return magicRecord.find(kSetupMagic) != std::string::npos ||
-           magicRecord.find(kSetupSiblingMagic) != std::string::npos || ListMagic(magicRecord);
+           magicRecord.find(kSetupSiblingMagic) != std::string::npos || ListMagic(magicRecord) ||
+           UncertaintyMagic(magicRecord);
+}
+
+bool UncertaintyMagic(const std::string& magicRecord) {
+    return magicRecord.substr(0, magicRecord.find('\0')) == kSetupUncertaintyMagic;
 }
 
 bool ListMagic(const std::string& magicRecord) {
@@ -98,8 +103,12 @@ bool ListMagic(const std::string& magicRecord) {
 std::vector<std::uint8_t> WriteSetupImage(const SetupImageSource& source) {
     ArchiveWriter ar;
     ar.Reserve(EstimatedSize(source));
-    const bool list = HoldsList(source);
-    WriteDocumentSection(ar, *source.document, list);
+    const bool uncertainty = source.engine->HoldsUncertainty();
+    const bool list = HoldsList(source) || uncertainty;
+    WriteDocumentSection(ar, *source.document,
+                         uncertainty ? kSetupUncertaintyMagic
+                         : list      ? kSetupListMagic
+                                     : kSetupMagic);
     for (const CTrace* trace : source.traces) {
         WriteTraceRecord(ar, *trace);
     }
@@ -109,6 +118,9 @@ std::vector<std::uint8_t> WriteSetupImage(const SetupImageSource& source) {
     WriteEngineSection(ar, *source.engine);
     if (list) {
         VisitLists(ArchiveFieldWriter(ar), *source.document, *source.engine);
+    }
+    if (uncertainty) {
+        WriteUncertaintySection(ar, *source.engine);
     }
     return ar.Take();
 }
@@ -130,9 +142,13 @@ SetupReadResult ReadSetupImage(std::span<const std::uint8_t> bytes, SetupImage& 
         ReadFormatRecord(ar, format);
     }
     image.storedName = ReadEngineSection(ar, *image.engine);
-    const bool listFile = ListMagic(image.document.magic);
+    const bool uncertaintyFile = UncertaintyMagic(image.document.magic);
+    const bool listFile = ListMagic(image.document.magic) || uncertaintyFile;
     if (listFile) {
         VisitLists(ArchiveFieldReader(ar), image.document, *image.engine);
+    }
+    if (uncertaintyFile) {
+        ReadUncertaintySection(ar, *image.engine);
     }
     if (ImpossibleSweep(image.document.sweep, listFile) ||
         ImpossibleSweep(image.engine->sweep, listFile)) {

@@ -32,6 +32,10 @@ inline constexpr const char* kSetupSiblingMagic = "QVR47311C1.02";
 // sweep's, then the engine's). Its magic holds neither of the two above, so that a reader that
 // knows no lists refuses it rather than read a sweep it cannot make.
 inline constexpr const char* kSetupListMagic = "QVR47310L1.00";
+// A file whose engine holds uncertainty inputs away from their defaults or the measured or stated
+// scatter of its readings: the same image, the two lists (empty for a sweep that is no list),
+// then the uncertainty block (EngineSection.h). Any other file is written as before.
+inline constexpr const char* kSetupUncertaintyMagic = "QVR47310U1.00";
 inline constexpr std::size_t kMagicRecord = 200;
 // The file dialogs' filter and default extension (without the dot) of setup files.
 inline constexpr const char* kSetupFileFilter = "Kv47310 Files (*.tst)|*.tst|All Files (*.*)|*.*||";
@@ -214,6 +218,8 @@ enum class SetupReadResult {
 bool MagicAccepted(const std::string& magicRecord);
 // Whether a magic record is a list file's: its text is exactly kSetupListMagic.
 bool ListMagic(const std::string& magicRecord);
+// Whether a magic record is an uncertainty file's: its text is exactly kSetupUncertaintyMagic.
+bool UncertaintyMagic(const std::string& magicRecord);
 
 std::vector<std::uint8_t> WriteSetupImage(const SetupImageSource& source);
 // Reads the whole image into `image`. The magic is checked first, so a file of another kind is

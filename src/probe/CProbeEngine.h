@@ -26,6 +26,7 @@
 #include "probe/Outcome.h"
 #include "probe/ProbeModel.h"
 #include "probe/Sweep.h"
+#include "probe/Uncertainty.h"
 #include "probe/UncertaintyBudget.h"
 
 namespace kv {
@@ -124,7 +125,14 @@ public:
     // The same with another probe model in place of the engine's (a trial of a characterisation
     // fit): the engine stays as it is.
     CComplex StandardReflection(const ProbeModel& with, int index, double f) const;
+    // The same for the settings of `sheet` (a draw of the standards' parameters).
+    static CComplex StandardReflectionOf(const CalibrationSheet& sheet, const ProbeModel& with,
+                                         int index, double f);
+    static CComplex RefreshReflectionOf(const CalibrationSheet& sheet, const ProbeModel& with,
+                                        double f);
     CComplex StandardPermittivity(int index, double f) const;
+    // The expected reflection of the refresh standard at f (air, the short or water).
+    CComplex RefreshReflection(double f) const;
 
     // ---- Probe model ----
     void LoadProbeCoefficients() { model.LoadProbeCoefficients(calSettings.probeType); }
@@ -183,6 +191,31 @@ public:
     // Arms the external trigger and waits for it: done when it came.
     Outcome WaitForTrigger();
 
+    // ---- Uncertainty ----
+    // The calibration's part of every later measurement's uncertainty: the covariance of the
+    // error terms at each point, from the standards' scatter, the water's temperature, the user
+    // standards' parameters and a refresh. Computed after a calibration, a refresh, a change of
+    // probe and a load; empty without a calibration.
+    void ComputeCalibrationUncertainty();
+    // result.uncertaintyE1/E2 of the result computed from the sample's reading (FillResult does
+    // it at every measurement): the calibration's part and the sample's scatter propagated to e'
+    // and e''. Nothing without a calibration.
+    void FillUncertainty();
+    // Whether anything an extended setup file keeps differs from a plain one's: an uncertainty
+    // input away from its default, or a reading's known scatter.
+    bool HoldsUncertainty() const;
+    // The standard deviations of e' and e'' at each point of the result over `draws` draws of
+    // every input (the readings from normal distributions with their covariance, the
+    // temperature and the parameters with their standard uncertainties), the whole chain
+    // computed anew for each: the Monte Carlo check of the propagation. Points invalid in a draw
+    // are left out of it; 9999 where no draw gave the point. Empty without a calibration or a
+    // result.
+    struct MonteCarloResult {
+        std::vector<double> e1;
+        std::vector<double> e2;
+    };
+    MonteCarloResult MonteCarlo(int draws, std::uint64_t seed = 1) const;
+
     // ---- Setup file ----
     // After a setup file's section was read: restore the calibration into the same instrument,
     // or drop it with a message when it belongs to another; set up and verify otherwise.
@@ -231,6 +264,17 @@ public:
     // saved.
     MeasurementResult result;
 
+    // ---- Uncertainty (kept by an extended setup file) ----
+    // The scatter of each standard's reading, of the refresh's and of the sample's. A reading
+    // taken during a calibration is raw; the refresh and the sample come corrected, and their
+    // measured scatter is that of corrected values (their stated noise is the raw reading's).
+    std::array<ReadingScatter, 3> stdScatter{};
+    ReadingScatter refreshScatter;
+    ReadingScatter sampleScatter;
+    // A refresh changed the terms since the calibration.
+    bool refreshed = false;
+    std::vector<TermCovariance> termCovariance;
+
     // ---- State ----
     bool calibrated = false;
     int operatorResponse = 0;
@@ -240,6 +284,21 @@ private:
     // its end when the list is shorter than numPoints (a log sweep before verification).
     int PointCount() const;
     void FillResult();
+    // One input of the budget at a point, by its effect on the error terms: each part an
+    // independent complex input (its covariance) and the terms' derivatives by it.
+    struct TermInput {
+        std::string name;
+        std::string note;
+        bool stated = false;
+        std::vector<std::pair<std::array<Cplx, 3>, Cov2>> parts;
+    };
+    // The calibration's inputs at point i (empty when its terms cannot be solved); notes of the
+    // point go to `notes` when given.
+    std::vector<TermInput> CalibrationInputsAt(std::size_t i,
+                                               std::vector<std::string>* notes = nullptr) const;
+    // The covariance of the sample's corrected reflection at point i from its scatter, the raw
+    // reading m rebuilt with the terms t.
+    Cov2 SampleCovarianceAt(std::size_t i, Cplx m, const std::array<Cplx, 3>& t) const;
     // The prompt, the operator's answer and one reading, handed to `take` before the prompt ends;
     // refused without a calibration, aborted or failed as Measure is.
     Outcome ReadAtPrompt(const std::string& prompt, const std::string& measuring,
@@ -278,6 +337,10 @@ private:
         std::vector<CComplex> errorSourceMatch;
         std::vector<CComplex> errorTracking;
         bool calibrated = false;
+        std::array<ReadingScatter, 3> stdScatter;
+        ReadingScatter refreshScatter;
+        bool refreshed = false;
+        std::vector<TermCovariance> termCovariance;
     };
     CalibrationBackup BackUpCalibration() const;
     // After an abort: puts the calibration back as it was before the command. The analyzer was
@@ -294,6 +357,11 @@ private:
 
     // Why the last TakeTrace refused a sweep the driver returned; empty otherwise.
     std::string unusableReadings_;
+    // The scatter of the last TakeTrace's reading.
+    ReadingScatter lastScatter_;
+    // The result the last FillUncertainty belongs to (a data file read into the result has no
+    // budget here).
+    std::vector<CComplex> budgetOf_;
     IInstrumentDriver* driver_ = nullptr;
     EngineUi* ui_ = nullptr;
     std::unique_ptr<CMeasureDlg> measureDlg_;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "instrument/ITraceNoise.h"
 #include "instrument/InstrumentDriverBase.h"
 #include "probe/CProbeEngine.h"
 #include "probe/Readings.h"
@@ -92,6 +93,11 @@ CComplex CProbeEngine::StandardPermittivity(int index, double f) const {
 }
 
 CComplex CProbeEngine::StandardReflection(const ProbeModel& with, int index, double f) const {
+    return StandardReflectionOf(calSettings, with, index, f);
+}
+
+CComplex CProbeEngine::StandardReflectionOf(const CalibrationSheet& calSettings,
+                                            const ProbeModel& with, int index, double f) {
     if (index < 1 || index > 3) {
         return {};
     }
@@ -112,11 +118,31 @@ CComplex CProbeEngine::StandardReflection(const ProbeModel& with, int index, dou
                 return kMinusOne;
             }
             return ModelReflection(with, f, WaterPermittivity(f, calSettings.waterTemperature));
-        case CalibrationType::UserStandards:
-            return ModelReflection(with, f, StandardPermittivity(index, f));
+        case CalibrationType::UserStandards: {
+            const std::size_t k = static_cast<std::size_t>(index - 1);
+            return ModelReflection(
+                with, f,
+                ColeColePermittivity(f, ColeCole{calSettings.stdEo[k], calSettings.stdEinf[k],
+                                                 calSettings.stdAlpha[k], calSettings.stdTau[k]}));
+        }
         default:
             return {};
     }
+}
+
+CComplex CProbeEngine::RefreshReflection(double f) const {
+    return RefreshReflectionOf(calSettings, model, f);
+}
+
+CComplex CProbeEngine::RefreshReflectionOf(const CalibrationSheet& sheet, const ProbeModel& with,
+                                           double f) {
+    if (sheet.refreshStandard == 0) {
+        return ModelReflection(with, f, kOne);
+    }
+    if (sheet.refreshStandard == 2) {
+        return ModelReflection(with, f, WaterPermittivity(f, sheet.waterTemperature));
+    }
+    return kMinusOne;
 }
 
 // ---- Prompt texts ----
@@ -296,17 +322,40 @@ std::uint16_t CProbeEngine::CalStateLength() const {
 
 bool CProbeEngine::TakeTrace(std::vector<CComplex>& trace, bool read) {
     unusableReadings_.clear();
-    trace.assign(static_cast<std::size_t>(PointCount()), CComplex());
+    lastScatter_ = {};
+    const std::size_t n = static_cast<std::size_t>(PointCount());
+    trace.assign(n, CComplex());
     if (driver_ == nullptr) {
         return true;
     }
     waitAborted_ = false;
-    if ((read ? driver_->ReadTrace(trace) : driver_->MeasureTrace(trace)) != 0) {
-        return false;
+    // The sweep an external trigger started is one sweep; so is every reading of an analyzer
+    // that repeats the same values.
+    const auto* noise = dynamic_cast<const ITraceNoise*>(driver_);
+    const int sweeps = read || (noise != nullptr && noise->RepeatsOneSweep())
+                           ? 1
+                           : std::max(1, calSettings.sweepsPerReading);
+    std::vector<std::vector<CComplex>> taken(static_cast<std::size_t>(sweeps),
+                                             std::vector<CComplex>(n));
+    for (auto& sweep : taken) {
+        if ((read ? driver_->ReadTrace(sweep) : driver_->MeasureTrace(sweep)) != 0) {
+            return false;
+        }
+        if (const std::size_t bad = CountUnusableReadings(sweep); bad > 0) {
+            unusableReadings_ = UnusableReadingsText(bad);
+            return false;
+        }
     }
-    if (const std::size_t bad = CountUnusableReadings(trace); bad > 0) {
-        unusableReadings_ = UnusableReadingsText(bad);
-        return false;
+    lastScatter_.sweeps = sweeps;
+    if (sweeps == 1) {
+        trace = std::move(taken.front());
+        const double stated = noise != nullptr ? noise->TraceNoise() : 0.0;
+        if (stated > 0.0 && std::isfinite(stated)) {
+            lastScatter_.statedNoise = stated;
+            lastScatter_.covariance.assign(n, Cov2::Isotropic(stated));
+        }
+    } else {
+        MeanAndCovariance(taken, trace, lastScatter_.covariance);
     }
     return true;
 }
@@ -336,8 +385,9 @@ void CProbeEngine::AbortPrompt() {
 // ---- Calibration ----
 
 CProbeEngine::CalibrationBackup CProbeEngine::BackUpCalibration() const {
-    return {stdMeasured1,     stdMeasured2,  stdMeasured3, errorDirectivity,
-            errorSourceMatch, errorTracking, calibrated};
+    return {stdMeasured1,     stdMeasured2,  stdMeasured3,  errorDirectivity,
+            errorSourceMatch, errorTracking, calibrated,    stdScatter,
+            refreshScatter,   refreshed,     termCovariance};
 }
 
 void CProbeEngine::AbandonCalibration(CalibrationBackup&& before) {
@@ -348,6 +398,10 @@ void CProbeEngine::AbandonCalibration(CalibrationBackup&& before) {
     errorSourceMatch = std::move(before.errorSourceMatch);
     errorTracking = std::move(before.errorTracking);
     calibrated = before.calibrated;
+    stdScatter = std::move(before.stdScatter);
+    refreshScatter = std::move(before.refreshScatter);
+    refreshed = before.refreshed;
+    termCovariance = std::move(before.termCovariance);
     // Without a calibration in force the next measurement is refused anyway, and the analyzer may
     // stay as it is.
     if (calibrated && driver_ != nullptr) {
@@ -387,6 +441,7 @@ Outcome CProbeEngine::PerformCalibration() {
     if (!TakeTrace(stdMeasured1)) {
         return FailCalibration(std::move(before));
     }
+    stdScatter[0] = std::move(lastScatter_);
     if (driver_ != nullptr) {
         if (calSettings.calibrationType == CalibrationType::AirShortWater) {
             driver_->PrepareShortStandard();
@@ -404,6 +459,7 @@ Outcome CProbeEngine::PerformCalibration() {
         if (!TakeTrace(stdMeasured2)) {
             return FailCalibration(std::move(before));
         }
+        stdScatter[1] = std::move(lastScatter_);
         if (calSettings.calibrationType != CalibrationType::AirShortWater) {
             break;
         }
@@ -432,6 +488,7 @@ Outcome CProbeEngine::PerformCalibration() {
     if (!TakeTrace(stdMeasured3)) {
         return FailCalibration(std::move(before));
     }
+    stdScatter[2] = std::move(lastScatter_);
     if (driver_ != nullptr) {
         driver_->EndOperatorResponse();
     }
@@ -456,6 +513,9 @@ Outcome CProbeEngine::PerformCalibration() {
         driver_->EndSequence();
     }
     calibrated = true;
+    refreshed = false;
+    refreshScatter = {};
+    ComputeCalibrationUncertainty();
     return Outcome::Finished();
 }
 
@@ -547,8 +607,11 @@ Outcome CProbeEngine::RefreshCalibration() {
                             : ReportFailedReading(kCalibrationCaption);
     }
     refreshMeasured = std::move(reading);
+    refreshScatter = std::move(lastScatter_);
     ShowStatus(kComputingCalibration);
     ApplyRefresh();
+    refreshed = true;
+    ComputeCalibrationUncertainty();
     ShowStatus(kDownloadingCalibration);
     if (driver_ != nullptr) {
         driver_->DownloadCalibration(errorDirectivity, errorSourceMatch, errorTracking);
@@ -570,13 +633,7 @@ void CProbeEngine::ApplyRefresh() {
     const std::size_t n = std::min({refreshMeasured.size(), frequencies.size(),
                                     errorSourceMatch.size(), errorTracking.size()});
     for (std::size_t i = 0; i < n; ++i) {
-        const double f = frequencies[i];
-        CComplex expected = kMinusOne;
-        if (calSettings.refreshStandard == 0) {
-            expected = ModelReflection(f, kOne);
-        } else if (calSettings.refreshStandard == 2) {
-            expected = ModelReflection(f, WaterPermittivity(f, calSettings.waterTemperature));
-        }
+        const CComplex expected = RefreshReflection(frequencies[i]);
         const CComplex ratio = CComplex::Divide(refreshMeasured[i], expected);
         errorSourceMatch[i] = CComplex::Multiply(errorSourceMatch[i], ratio);
         errorTracking[i] = CComplex::Multiply(errorTracking[i], ratio);

@@ -32,6 +32,7 @@ Outcome CProbeEngine::Measure() {
     return ReadAtPrompt("Insert probe into sample.", "Measuring sample...",
                         [this](std::vector<CComplex>&& reading) {
                             sampleMeasured = std::move(reading);
+                            sampleScatter = std::move(lastScatter_);
                             ShowStatus(kComputingValues);
                             FillResult();
                         });
@@ -78,7 +79,10 @@ void CProbeEngine::SetProbeScales(double frequencyScale, double coefficientScale
     if (!calibrated) {
         return;
     }
+    // The terms are solved anew from the standards' readings: a refresh no longer holds.
     ComputeCalibration();
+    refreshed = false;
+    ComputeCalibrationUncertainty();
     // As after a calibration: the analyzer corrects with the new terms, and the state a setup
     // file keeps is theirs.
     if (driver_ != nullptr) {
@@ -106,6 +110,7 @@ Outcome CProbeEngine::MeasureOnTrigger() {
                             : ReportFailedReading(kMeasureCaption);
     }
     sampleMeasured = std::move(reading);
+    sampleScatter = std::move(lastScatter_);
     ShowWait(kComputingValues, kTriggerCaption);
     FillResult();
     if (driver_ != nullptr) {
@@ -155,6 +160,7 @@ void CProbeEngine::FillResult() {
     result.permittivity.assign(n, CComplex{});
     ComputePermittivity(frequencies.data(), sampleMeasured.data(), result.permittivity.data(),
                         result.sensitivity.data(), static_cast<int>(n));
+    FillUncertainty();
 }
 
 namespace {

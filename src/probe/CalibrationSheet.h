@@ -51,8 +51,45 @@ struct CalibrationSheet {
     double coefficientScale = 1.0;
     std::vector<ProbeOption> probes{};
 
+    // The inputs of the uncertainty budget. Each reading of a standard or of the sample is the
+    // mean of this many sweeps (the analyzer's own averaging is a setting of its driver), whose
+    // scatter gives the reading's uncertainty from two sweeps on.
+    int sweepsPerReading = 1;
+    // The standard uncertainty of the water's temperature (kelvin).
+    double uWaterTemperature = 0.1;
+    // Standard uncertainties of the user standards' Cole-Cole parameters.
+    std::array<double, 3> uStdEo{};
+    std::array<double, 3> uStdEinf{};
+    std::array<double, 3> uStdAlpha{};
+    std::array<double, 3> uStdTau{};
+    // A characterised probe's remaining relative deviation after its fit (type B, relative to
+    // |e|); 0 for a stock probe.
+    double probeDeviation = 0.0;
+
+    // Whether every uncertainty input has its default: a setup file then needs none of them.
+    bool UncertaintyInputsDefault() const;
+
     bool operator==(const CalibrationSheet&) const = default;
 };
+
+inline bool CalibrationSheet::UncertaintyInputsDefault() const {
+    const CalibrationSheet d;
+    return sweepsPerReading == d.sweepsPerReading && uWaterTemperature == d.uWaterTemperature &&
+           uStdEo == d.uStdEo && uStdEinf == d.uStdEinf && uStdAlpha == d.uStdAlpha &&
+           uStdTau == d.uStdTau && probeDeviation == d.probeDeviation;
+}
+
+// The uncertainty inputs in the order an extended setup file keeps them (see FieldList.h).
+template <class Visitor, FieldsOf<CalibrationSheet>... S>
+void VisitUncertaintyFields(Visitor&& visit, S&... s) {
+    visit("sweepsPerReading", s.sweepsPerReading...);
+    visit("uWaterTemperature", s.uWaterTemperature...);
+    visit("uStdEo", s.uStdEo...);
+    visit("uStdEinf", s.uStdEinf...);
+    visit("uStdAlpha", s.uStdAlpha...);
+    visit("uStdTau", s.uStdTau...);
+    visit("probeDeviation", s.probeDeviation...);
+}
 
 // The settings a setup file stores, in its order (see FieldList.h).
 template <class Visitor, FieldsOf<CalibrationSheet>... S>

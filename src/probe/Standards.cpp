@@ -63,6 +63,28 @@ ColeCole WaterParameters(double temperature) {
     return result;
 }
 
+ColeCole WaterParameterSlopes(double temperature, bool* clamped) {
+    const bool outside =
+        !(temperature >= kWater[0].temperature) || temperature > kWater[kWaterRows - 1].temperature;
+    if (clamped != nullptr) {
+        *clamped = outside;
+    }
+    if (outside) {
+        return {0.0, 0.0, 0.0, 0.0};
+    }
+    int upper = 1;
+    while (temperature > kWater[upper].temperature) {
+        ++upper;
+    }
+    const WaterRow& lo = kWater[upper - 1];
+    const WaterRow& hi = kWater[upper];
+    const double span = hi.temperature - lo.temperature;
+    return {(hi.parameters.eo - lo.parameters.eo) / span,
+            (hi.parameters.einf - lo.parameters.einf) / span,
+            (hi.parameters.alpha - lo.parameters.alpha) / span,
+            (hi.parameters.tau - lo.parameters.tau) / span};
+}
+
 CComplex WaterPermittivity(double f, double temperature) {
     return ColeColePermittivity(f, WaterParameters(temperature));
 }

@@ -22,6 +22,10 @@ CComplex ColeColePermittivity(double f, const ColeCole& material);
 // temperature that is not a number reads as 0.
 ColeCole WaterParameters(double temperature);
 CComplex WaterPermittivity(double f, double temperature);
+// The slopes of water's parameters in temperature (per kelvin) at `temperature`: those of the
+// table's interval that WaterParameters interpolates in (at a row, the interval that ends there;
+// at 0 C the first one). Zero outside 0-75 C, where the table is clamped; `clamped` tells.
+ColeCole WaterParameterSlopes(double temperature, bool* clamped = nullptr);
 
 // The first and last temperatures of that table (Celsius).
 inline constexpr double kWaterLowestTemperature = 0.0;

@@ -45,6 +45,35 @@ void ThreePointSweep(CKv4731xDoc& d) {
     d.Engine().BuildFrequencyList();
 }
 
+// With includeUncertainty the Data trace's file gets the sensitivity and u(e') u(e'') columns of
+// its result, another trace 9999 in them; the Data trace's file reads back into the result.
+TEST_F(DocFiles, UncertaintyColumnsSavedAndLoadedIntoTheResult) {
+    CKv4731xDoc& d = Make();
+    ThreePointSweep(d);
+    Measured(d);
+    d.Engine().result.uncertaintyE1 = {0.5, 0.25, 0.125};
+    d.Engine().result.uncertaintyE2 = {0.0625, 1.5, 2.0};
+    d.Trace(2).CopyFrom(d.Trace(kDataTrace));
+    d.includeUncertainty = true;
+    const std::string path = folder.File("u.prn");
+    const std::string other = folder.File("other.prn");
+    ASSERT_TRUE(d.SaveDataFile(path, kDataTrace).Done());
+    ASSERT_TRUE(d.SaveDataFile(other, 2).Done());
+    EXPECT_EQ(ReadText(path),
+              "frequency\te'\te''\tsensitivity\tu(e')\tu(e'')\n"
+              "1000000000.0000\t  80.0000\t   0.5000\t         0.0000\t   0.500000\t   0.062500\n"
+              "1500000000.0000\t  79.7500\t   0.6250\t         0.0625\t   0.250000\t   1.500000\n"
+              "2000000000.0000\t  79.5000\t   0.7500\t         0.1250\t   0.125000\t   2.000000\n");
+    EXPECT_NE(ReadText(other).find("\t9999.000000\t9999.000000\n"), std::string::npos);
+
+    CKv4731xDoc& back = Make();
+    ThreePointSweep(back);
+    ui.traceChoices = {kDataTrace};
+    back.LoadDataFile(path);
+    EXPECT_EQ(back.Result().uncertaintyE1, (std::vector<double>{0.5, 0.25, 0.125}));
+    EXPECT_EQ(back.Result().uncertaintyE2, (std::vector<double>{0.0625, 1.5, 2.0}));
+}
+
 TEST_F(DocFiles, NothingToSaveWithoutAValidTrace) {
     CKv4731xDoc& d = Make();
     ASSERT_TRUE(RunDocumentCommand(d, ID_FILE_SAVE_DATA));

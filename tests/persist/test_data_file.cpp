@@ -23,6 +23,32 @@ TEST(DataFileText, HeaderAndLineForms) {
               "         1.0000\t123456789.0000\t   0.0000\n");
 }
 
+// The uncertainty columns: "\t%11.6f" each after the sensitivity, under u(e') and u(e''); read
+// back into the result's uncertainty, never taken for permeability.
+TEST(DataFileText, UncertaintyColumnsWrittenAndRead) {
+    const std::string text = FormatDataFileWithUncertainty({1e9, 2e9}, {{2.5, 0.5}, {9999, 9999}},
+                                                           {12.25}, {0.0123456, 9999}, {0.5});
+    EXPECT_EQ(text,
+              "frequency\te'\te''\tsensitivity\tu(e')\tu(e'')\n"
+              "1000000000.0000\t   2.5000\t   0.5000\t        12.2500\t   0.012346\t   0.500000\n"
+              "2000000000.0000\t9999.0000\t9999.0000\t      9999.0000\t9999.000000\t9999.000000\n");
+    const DataFileParse parse = ParseDataFile(text);
+    ASSERT_EQ(parse.status, DataFileStatus::Ok);
+    const DataFileContents& c = parse.contents;
+    EXPECT_FALSE(c.hasPermeability);
+    EXPECT_TRUE(c.hasSensitivity);
+    EXPECT_TRUE(c.hasUncertainty);
+    EXPECT_FLOAT_EQ(static_cast<float>(c.uncertaintyE1[0]), 0.012346F);
+    EXPECT_FLOAT_EQ(static_cast<float>(c.uncertaintyE2[0]), 0.5F);
+    EXPECT_EQ(c.uncertaintyE1[1], 9999.0);
+    EXPECT_FLOAT_EQ(static_cast<float>(c.sensitivity[0]), 12.25F);
+    // A line short of the columns its header promises is a bad line.
+    EXPECT_EQ(ParseDataFile("frequency\te'\te''\tsensitivity\tu(e')\tu(e'')\n"
+                            "1000000000.0000\t   2.5000\t   0.5000\t        12.2500\n")
+                  .status,
+              DataFileStatus::BadLine);
+}
+
 // The uncorrected sweep's table: "%15.4f\t%12.9f\t%12.9f\n" under its own header, one line per
 // point that has both a frequency and a value.
 TEST(DataFileText, ReflectionTableLayout) {

@@ -62,6 +62,47 @@ TEST(SetupImage, TheHeadByteForByte) {
     EXPECT_EQ(Slice(b, 960, 12), B({0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}));
 }
 
+// A setup whose engine holds uncertainty inputs or scatter: the plain image under its own magic,
+// the two lists, then the uncertainty block; read back as written. A block no program writes is
+// damage.
+TEST(SetupImage, UncertaintyFileRoundTrip) {
+    SetupImage image;
+    Fill(image);
+    const Bytes plain = WriteSetupImage(image.Source());
+    CProbeEngine& e = *image.engine;
+    e.calSettings.sweepsPerReading = 8;
+    e.calSettings.uWaterTemperature = 0.05;
+    e.calSettings.uStdTau[1] = 1e-13;
+    e.calSettings.probeDeviation = 0.01;
+    e.refreshed = true;
+    e.stdScatter[2] = {{{1e-6, 2e-7, 3e-6}}, 8, 0.0};
+    e.sampleScatter = {{Cov2::Isotropic(0.001)}, 1, 0.001};
+    const Bytes b = WriteSetupImage(image.Source());
+    Bytes magic(200, 0);
+    std::memcpy(magic.data(), "QVR47310U1.00", 13);
+    EXPECT_EQ(Slice(b, 0, 200), magic);
+    EXPECT_EQ(Slice(b, 200, plain.size() - 200), Slice(plain, 200, plain.size() - 200));
+
+    SetupImage back;
+    ASSERT_EQ(ReadSetupImage(b, back), SetupReadResult::Ok);
+    EXPECT_EQ(back.engine->calSettings, e.calSettings);
+    EXPECT_TRUE(back.engine->refreshed);
+    EXPECT_EQ(back.engine->stdScatter, e.stdScatter);
+    EXPECT_EQ(back.engine->refreshScatter, e.refreshScatter);
+    EXPECT_EQ(back.engine->sampleScatter, e.sampleScatter);
+
+    // The first scatter's sweep count (after the lists' two counts, the inputs and the flag) made
+    // 0.
+    e.calSettings.sweepsPerReading = 1;
+    const Bytes ok = WriteSetupImage(image.Source());
+    Bytes damaged = ok;
+    const std::size_t firstSweeps = plain.size() + 2 * 2 + 4 + 8 + 4 * 3 * 8 + 8 + 4;
+    ASSERT_EQ(Slice(damaged, firstSweeps, 4), B({1, 0, 0, 0}));
+    damaged[firstSweeps] = 0;
+    EXPECT_EQ(ReadSetupImage(ok, back), SetupReadResult::Ok);
+    EXPECT_EQ(ReadSetupImage(damaged, back), SetupReadResult::Damaged);
+}
+
 TEST(SetupImage, RoundTrip) {
     SetupImage image;
     Fill(image);

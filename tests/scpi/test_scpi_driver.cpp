@@ -631,7 +631,7 @@ TEST(ScpiDriver, SettingsPageDescribesTheTablesAndStoresWhatTheNextDriverReads) 
         keys.push_back(s.key);
     }
     EXPECT_EQ(keys, (std::vector<std::string>{"family", "timeout", "ifbw", "power", "average",
-                                              "ascii", "tables"}));
+                                              "noise", "ascii", "tables"}));
     ASSERT_GE(page[0].choices.size(), 2u);
     EXPECT_EQ(page[0].choices[0].value, "");
     EXPECT_EQ(page[0].choices.back().value, "generic");
@@ -657,6 +657,20 @@ TEST(ScpiDriver, SettingsPageDescribesTheTablesAndStoresWhatTheNextDriverReads) 
     EXPECT_EQ(loaded.power, -5.0);
     EXPECT_EQ(loaded.averaging, 4);
     EXPECT_TRUE(loaded.asciiTransfer);
+}
+
+// The trace noise a driver states to the program: its "noise" setting, 0 to 1, 0 stating none.
+TEST(ScpiDriver, TheNoiseSettingIsTheStatedTraceNoise) {
+    ScpiDriver driver(ScpiSettings{}, {});
+    const ITraceNoise& stated = driver;
+    EXPECT_EQ(stated.TraceNoise(), 0.0);
+    EXPECT_FALSE(stated.RepeatsOneSweep());
+    std::string error;
+    ASSERT_TRUE(driver.SetRunSetting("noise", "0.002", error)) << error;
+    EXPECT_EQ(stated.TraceNoise(), 0.002);
+    EXPECT_FALSE(driver.SetRunSetting("noise", "1.5", error));
+    EXPECT_EQ(error, "The trace noise must lie between 0 and 1.");
+    EXPECT_EQ(stated.TraceNoise(), 0.002);
 }
 
 }  // namespace
