@@ -1,9 +1,9 @@
 #include "app/QtOperatorUi.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QCheckBox>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -269,8 +269,8 @@ int QtOperatorUi::ChooseTrace(const std::string& caption, const std::array<bool,
     return dialog.Choice();
 }
 
-std::optional<std::string> QtOperatorUi::RunFileDialog(const FileDialogRequest& request,
-                                                       bool save, FileDialogOption* option) {
+std::optional<std::string> QtOperatorUi::RunFileDialog(const FileDialogRequest& request, bool save,
+                                                       FileDialogOption* option) {
     QString caption = FromCore(request.caption);
     if (caption.isEmpty()) {
         caption = save ? QStringLiteral("Save As") : QStringLiteral("Open");
@@ -315,8 +315,8 @@ std::optional<std::string> QtOperatorUi::GetSaveFileName(const FileDialogRequest
     return RunFileDialog(request, true);
 }
 
-std::optional<std::string> QtOperatorUi::GetSaveFileNameWithOption(
-    const FileDialogRequest& request, FileDialogOption& option) {
+std::optional<std::string> QtOperatorUi::GetSaveFileNameWithOption(const FileDialogRequest& request,
+                                                                   FileDialogOption& option) {
     return RunFileDialog(request, true, &option);
 }
 

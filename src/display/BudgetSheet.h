@@ -28,8 +28,7 @@ struct BudgetSheet {
 };
 
 inline constexpr const char* kBudgetCaption = "Uncertainty Budget";
-inline constexpr const char* kBudgetColumnTitles[] = {"Input", "u(e')", "u(e'')", "Source",
-                                                      "Note"};
+inline constexpr const char* kBudgetColumnTitles[] = {"Input", "u(e')", "u(e'')", "Source", "Note"};
 
 // The window's contents for a budget: each term with its contributions written "%.3g", its
 // source and note, and the combined row; the notes list the stated inputs by name.

@@ -20,7 +20,7 @@ struct TableMetrics {
     int traceColumns = 0;            // displayed and valid traces
     // Value columns after the traces' columns: u(e') and u(e'') of the Data trace (2), or none.
     int extraColumns = 0;
-    int points = 0;                  // N: points of the current sweep
+    int points = 0;  // N: points of the current sweep
     // Width of a value column; 0 is 11 average character widths. Wider when the column titles
     // name their traces and would not fit.
     int columnWidth = 0;

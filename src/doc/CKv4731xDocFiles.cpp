@@ -274,8 +274,8 @@ void CKv4731xDoc::OnSaveDataFile() {
     request.defaultExtension = kDataFileExtension;
     // The u(e') and u(e'') columns are offered for the Data trace's uncertainty; a trace without
     // one is saved without them, and the operator's last choice stays for the next save.
-    FileDialogOption option{kIncludeUncertaintyText,
-                            chosen == kDataTrace && DataHasUncertainty(), includeUncertainty};
+    FileDialogOption option{kIncludeUncertaintyText, chosen == kDataTrace && DataHasUncertainty(),
+                            includeUncertainty};
     const auto path = ui_.GetSaveFileNameWithOption(request, option);
     if (!path) {
         return;

@@ -239,10 +239,10 @@ void RenderTable(QPainter& painter, CKv4731xDoc& doc, const TableSurface& surfac
                                 colour);
             }
             for (int i : rows) {
-                DrawCell(painter,
-                         {doc.UncertaintyText(i, c), layout.ExtraCellRight(c), yOf(i),
-                          TextAlign::Right},
-                         colour, highlight && i == doc.markerPosition);
+                DrawCell(
+                    painter,
+                    {doc.UncertaintyText(i, c), layout.ExtraCellRight(c), yOf(i), TextAlign::Right},
+                    colour, highlight && i == doc.markerPosition);
             }
         }
     }

@@ -140,8 +140,8 @@ TEST(UncertaintyViews, MenuStatesFollowTheUncertaintyAndTheBandIsAProgramSetting
 
     // The budget needs the result's uncertainty, the band the Data trace's.
     EXPECT_FALSE(state(ID_UNCERTAINTY_BUDGET).enabled);
-    doc.Engine().result = {{1e9, 2e9, 3e9}, doc.Trace(kDataTrace).permittivity, {}, {1, 2, 3},
-                           {1, 2, 3}};
+    doc.Engine().result = {
+        {1e9, 2e9, 3e9}, doc.Trace(kDataTrace).permittivity, {}, {1, 2, 3}, {1, 2, 3}};
     EXPECT_TRUE(state(ID_UNCERTAINTY_BUDGET).enabled);
     doc.Trace(kDataTrace).uncertaintyE2.pop_back();
     EXPECT_FALSE(state(ID_UNCERTAINTY_BAND).enabled);
@@ -205,9 +205,10 @@ TEST(UncertaintyViews, TheBudgetWindowListsEveryTermThenTheCombinedUncertainty) 
                   std::tie(want[k].input, want[k].uE1, want[k].uE2, want[k].source, want[k].note));
     }
     EXPECT_EQ(sheet.notes,
-              (std::vector<std::string>{"The water table is clamped at 75 C here.",
-                                        "Stated, not measured: Air reading.",
-                                        "Standard uncertainties (k = 1); the chart's band shows 2 u."}));
+              (std::vector<std::string>{
+                  "The water table is clamped at 75 C here.", "Stated, not measured: Air reading.",
+                  "Standard uncertainties (k = 1); the chart's band reaches 2 u either "
+                  "side."}));
 }
 
 TEST(UncertaintyViews, TheChartDrawsTheBandUnderTheTrace) {
