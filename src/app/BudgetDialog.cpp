@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <iterator>
 
 namespace kv {
 

@@ -19,7 +19,6 @@
 #include <QTest>
 
 #include "AppTestSupport.h"
-#include "app/BudgetDialog.h"
 #include "app/CSetup.h"
 #include "app/CXscale.h"
 #include "app/CYscale.h"
@@ -600,29 +599,6 @@ TEST(UncertaintyWindowsTest, SaveDialogCarriesItsCheckBoxBothWays) {
         EXPECT_EQ(ui.GetSaveFileNameWithOption({"Save", "", "prn", ""}, option), path);
         EXPECT_TRUE(option.checked);
     }
-}
-
-TEST(UncertaintyWindowsTest, BudgetDialogShowsTheSheetsRows) {
-    BudgetSheet sheet;
-    sheet.heading = "At 1.000000000 GHz: e' = 78.0000, e'' = 9.0000";
-    sheet.rows = {{"Air reading", "0.03", "0.0075", "stated", "stated, not measured"},
-                  {"Combined", "0.05", "0.0125", "", "the root of the sum of the squares"}};
-    sheet.notes = {"Stated, not measured: Air reading."};
-    BudgetDialog dialog(sheet, nullptr);
-    EXPECT_EQ(dialog.windowTitle().toStdString(), "Uncertainty Budget");
-    QTableWidget* table = dialog.Table();
-    ASSERT_EQ(table->rowCount(), 2);
-    ASSERT_EQ(table->columnCount(), 5);
-    EXPECT_EQ(table->horizontalHeaderItem(2)->text().toStdString(), "u(e'')");
-    EXPECT_EQ(table->item(0, 3)->text().toStdString(), "stated");
-    EXPECT_EQ(table->item(1, 1)->text().toStdString(), "0.05");
-    EXPECT_TRUE(table->item(1, 0)->font().bold());
-    QStringList labels;
-    for (const QLabel* label : dialog.findChildren<QLabel*>()) {
-        labels << label->text();
-    }
-    EXPECT_TRUE(labels.contains(QString::fromStdString(sheet.heading)));
-    EXPECT_TRUE(labels.contains(QStringLiteral("Stated, not measured: Air reading.")));
 }
 
 }  // namespace
