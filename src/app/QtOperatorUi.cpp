@@ -1,13 +1,16 @@
 #include "app/QtOperatorUi.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QTimer>
 
+#include "app/BudgetDialog.h"
 #include "app/CCalType.h"
 #include "app/CSetup.h"
 #include "app/CUserStds.h"
@@ -266,8 +269,8 @@ int QtOperatorUi::ChooseTrace(const std::string& caption, const std::array<bool,
     return dialog.Choice();
 }
 
-std::optional<std::string> QtOperatorUi::RunFileDialog(const FileDialogRequest& request,
-                                                       bool save) {
+std::optional<std::string> QtOperatorUi::RunFileDialog(const FileDialogRequest& request, bool save,
+                                                       FileDialogOption* option) {
     QString caption = FromCore(request.caption);
     if (caption.isEmpty()) {
         caption = save ? QStringLiteral("Save As") : QStringLiteral("Open");
@@ -282,9 +285,24 @@ std::optional<std::string> QtOperatorUi::RunFileDialog(const FileDialogRequest& 
     dialog.setDefaultSuffix(FromCore(request.defaultExtension));
     // Asking before a file is overwritten is QFileDialog's default; it is kept on.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    // A check box goes below the file name, which only Qt's own dialog has room for.
+    QCheckBox* box = nullptr;
+    if (option != nullptr) {
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        box = new QCheckBox(FromCore(option->text), &dialog);
+        box->setObjectName(QStringLiteral("FileDialogOption"));
+        box->setChecked(option->checked);
+        box->setEnabled(option->enabled);
+        if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout())) {
+            grid->addWidget(box, grid->rowCount(), 0, 1, -1);
+        }
+    }
     ArrowCursor arrow(waitDepth_);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
+    }
+    if (box != nullptr) {
+        option->checked = box->isChecked();
     }
     return PathToCore(dialog.selectedFiles().constFirst());
 }
@@ -295,6 +313,17 @@ std::optional<std::string> QtOperatorUi::GetOpenFileName(const FileDialogRequest
 
 std::optional<std::string> QtOperatorUi::GetSaveFileName(const FileDialogRequest& request) {
     return RunFileDialog(request, true);
+}
+
+std::optional<std::string> QtOperatorUi::GetSaveFileNameWithOption(const FileDialogRequest& request,
+                                                                   FileDialogOption& option) {
+    return RunFileDialog(request, true, &option);
+}
+
+void QtOperatorUi::ShowBudget(const BudgetSheet& sheet) {
+    ArrowCursor arrow(waitDepth_);
+    BudgetDialog dialog(sheet, main_);
+    dialog.exec();
 }
 
 bool QtOperatorUi::EditScaleSheet(ScaleSheet& sheet, int& page) {

@@ -82,6 +82,9 @@ public:
     int ChooseTrace(const std::string& caption, const std::array<bool, 4>& enabled) override;
     std::optional<std::string> GetOpenFileName(const FileDialogRequest& request) override;
     std::optional<std::string> GetSaveFileName(const FileDialogRequest& request) override;
+    std::optional<std::string> GetSaveFileNameWithOption(const FileDialogRequest& request,
+                                                         FileDialogOption& option) override;
+    void ShowBudget(const BudgetSheet& sheet) override;
     bool EditScaleSheet(ScaleSheet& sheet, int& page) override;
     bool EditCalibrationSheet(CalibrationSheet& sheet, int& page) override;
     bool AskCharacterisation(CharacterisePage& page) override;
@@ -108,7 +111,8 @@ private:
         Icon icon;
     };
     void ShowDeferred();
-    std::optional<std::string> RunFileDialog(const FileDialogRequest& request, bool save);
+    std::optional<std::string> RunFileDialog(const FileDialogRequest& request, bool save,
+                                             FileDialogOption* option = nullptr);
 
     // Context of the posted calls, so that none outlives this object.
     std::unique_ptr<QObject> context_ = std::make_unique<QObject>();

@@ -35,6 +35,8 @@ void CTrace::CopyFrom(const CTrace& other) {
     permittivity = other.permittivity;
     permeability = other.permeability;
     frequencies = other.frequencies;
+    uncertaintyE1 = other.uncertaintyE1;
+    uncertaintyE2 = other.uncertaintyE2;
 }
 
 }  // namespace kv

@@ -34,8 +34,14 @@ public:
     // Number of points the array holds.
     std::size_t Points(TraceArray array) const;
 
-    // Copies displayed, valid and the three arrays; the style stays.
+    // Copies displayed, valid, the three arrays and the uncertainties; the style stays.
     void CopyFrom(const CTrace& other);
+
+    // True when every point of the permittivity has its standard uncertainties.
+    bool HasUncertainty() const {
+        return !permittivity.empty() && uncertaintyE1.size() == permittivity.size() &&
+               uncertaintyE2.size() == permittivity.size();
+    }
 
     bool DisplayedAndValid() const { return displayed && valid; }
 
@@ -55,6 +61,11 @@ public:
     std::string informationText = "Trace Information";
     std::vector<CComplex> permittivity;
     std::vector<CComplex> permeability;
+    // The standard uncertainties (k = 1) of e' and e'' at each point, 9999 where none could be
+    // computed; empty when the values came without them. No setup file keeps them: a trace read
+    // from one has none.
+    std::vector<double> uncertaintyE1;
+    std::vector<double> uncertaintyE2;
 
 private:
     const std::vector<CComplex>& Values(TraceArray array) const {

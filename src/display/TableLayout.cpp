@@ -47,6 +47,14 @@ int TableLayout::CellRight(int slot, int column) const {
     return TraceX(slot) + (column + 1) * ColumnWidth();
 }
 
+int TableLayout::ExtraTitleCentre(int column) const {
+    return static_cast<int>(TraceX(m_.traceColumns) + (0.5 + column) * ColumnWidth());
+}
+
+int TableLayout::ExtraCellRight(int column) const {
+    return TraceX(m_.traceColumns) + (column + 1) * ColumnWidth();
+}
+
 int TableLayout::ContentWidth() const {
     return 5 * m_.charWidth + EndX();
 }

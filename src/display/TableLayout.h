@@ -18,7 +18,9 @@ struct TableMetrics {
     int rowHeight = 0;               // h: text height of the table font
     int frequencyWidth = 0;          // w: widest frequency text of the rows
     int traceColumns = 0;            // displayed and valid traces
-    int points = 0;                  // N: points of the current sweep
+    // Value columns after the traces' columns: u(e') and u(e'') of the Data trace (2), or none.
+    int extraColumns = 0;
+    int points = 0;  // N: points of the current sweep
     // Width of a value column; 0 is 11 average character widths. Wider when the column titles
     // name their traces and would not fit.
     int columnWidth = 0;
@@ -52,7 +54,11 @@ public:
     // cells.
     int ColumnTitleCentre(int slot, int column) const;
     int CellRight(int slot, int column) const;
-    int EndX() const { return TraceX(m_.traceColumns); }
+    // The columns after the traces' columns (u(e') and u(e'')): centre of column c's title and
+    // the right edge of its cells.
+    int ExtraTitleCentre(int column) const;
+    int ExtraCellRight(int column) const;
+    int EndX() const { return TraceX(m_.traceColumns) + m_.extraColumns * ColumnWidth(); }
     int ColumnWidth() const;
 
     // The scroll size: (5·a + end of the last column, column-title row + (N + 1)·h).

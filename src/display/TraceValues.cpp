@@ -199,4 +199,80 @@ std::string TableCopyRow(const TraceSet& set, int tableFormat, int point, bool p
     return row;
 }
 
+// ------------------------------------------------------------------------------ uncertainty
+
+namespace {
+
+// A value the band can be drawn around: finite and not the 9999 of a point not computed.
+bool Usable(double v) {
+    return std::isfinite(v) && std::fabs(v) < 9999.0;
+}
+
+}  // namespace
+
+std::optional<UncertaintyExtent> ChartUncertainty(const TraceSet& set, int chartFormat, int t,
+                                                  int point) {
+    const FormatRow* row = FormatRowAt(chartFormat);
+    const CTrace* trace = TraceAt(set, t);
+    if (row == nullptr || !row->chart || row->array != TraceArray::Permittivity ||
+        set.mathMode != TraceMath::Off || trace == nullptr || !trace->HasUncertainty() ||
+        point < 0) {
+        return std::nullopt;
+    }
+    const auto i = static_cast<std::size_t>(point);
+    if (i >= trace->permittivity.size()) {
+        return std::nullopt;
+    }
+    const double e1 = trace->permittivity[i].re;
+    const double e2 = trace->permittivity[i].im;
+    const double u1 = trace->uncertaintyE1[i];
+    const double u2 = trace->uncertaintyE2[i];
+    if (!Usable(e1) || !Usable(e2) || !Usable(u1) || !Usable(u2) || u1 < 0.0 || u2 < 0.0) {
+        return std::nullopt;
+    }
+    UncertaintyExtent band;
+    if (row->coleCole) {
+        band = {e1 - kBandCoverage * u1, e1 + kBandCoverage * u1, e2 - kBandCoverage * u2,
+                e2 + kBandCoverage * u2};
+        return band;
+    }
+    const auto x = RawValue(set, row->array, row->x, t, point);
+    if (!x) {
+        return std::nullopt;
+    }
+    double y = 0.0;
+    double u = 0.0;
+    switch (row->y) {
+        case Quantity::Real:
+            y = e1;
+            u = u1;
+            break;
+        case Quantity::Imag:
+            y = e2;
+            u = u2;
+            break;
+        default:
+            if (e1 == 0.0) {
+                return std::nullopt;
+            }
+            y = e2 / e1;
+            u = std::hypot(u2 / e1, e2 * u1 / (e1 * e1));
+            break;
+    }
+    band = {*x, *x, y - kBandCoverage * u, y + kBandCoverage * u};
+    return band;
+}
+
+std::string UncertaintyCellText(const CTrace& trace, int point, int column) {
+    const std::vector<double>& u = column == 0 ? trace.uncertaintyE1 : trace.uncertaintyE2;
+    if (point < 0 || static_cast<std::size_t>(point) >= u.size()) {
+        return std::string();
+    }
+    return Number("% 9.4f", u[static_cast<std::size_t>(point)]);
+}
+
+std::string UncertaintyColumnTitle(int column, bool named) {
+    return TableColumnTitle(kDataTrace, column == 0 ? "u(e')" : "u(e'')", named);
+}
+
 }  // namespace kv

@@ -9,6 +9,7 @@
 // no value: the chart value is not a number (the point is not drawn), the cell text is empty.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,5 +71,36 @@ std::string TableColumnTitle(int trace, const std::string& quantity, bool named)
 // its trace ("Data e'", "Memory 1 e''", ..., "Data Sensitivity" last).
 std::vector<std::string> TableCopyTitles(const TraceSet& set, int tableFormat, bool permeability,
                                          bool sensitivity);
+
+// ------------------------------------------------------------------------------ uncertainty
+
+// The chart's band covers the values within kBandCoverage standard uncertainties (k = 2).
+inline constexpr double kBandCoverage = 2.0;
+
+// The extent the band covers at a point, in the chart format's values: a frequency format spans
+// the vertical value only (xLow = xHigh = the frequency), a Cole-Cole format spans both values
+// (an error cross).
+struct UncertaintyExtent {
+    double xLow = 0.0;
+    double xHigh = 0.0;
+    double yLow = 0.0;
+    double yHigh = 0.0;
+};
+
+// The band of point i of trace t in a chart format: e' and e'' plus and minus kBandCoverage times
+// their uncertainty; the loss tangent e''/e' with u(tan)^2 = (u(e'')/e')^2 + (e'' u(e')/e'^2)^2
+// (e' and e'' taken as uncorrelated). None under trace math (the shown value is no longer the
+// trace's), for a permeability format, a trace without uncertainty, a point with a value or an
+// uncertainty of 9999 (not computed) or that is not finite, and for a zero e' in the loss tangent.
+std::optional<UncertaintyExtent> ChartUncertainty(const TraceSet& set, int chartFormat, int trace,
+                                                  int point);
+
+// The table's u(e') (column 0) or u(e'') (column 1) of point i of a trace: "% 9.4f" of the
+// standard uncertainty; empty past the end of the trace's uncertainties.
+std::string UncertaintyCellText(const CTrace& trace, int point, int column);
+
+// The titles of the two uncertainty columns: "u(e')" and "u(e'')", preceded by "Data " when
+// `named`.
+std::string UncertaintyColumnTitle(int column, bool named);
 
 }  // namespace kv

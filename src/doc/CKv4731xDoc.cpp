@@ -280,6 +280,7 @@ void CKv4731xDoc::ReadProfile() {
     }
     rememberedCardClsid = cardClsid;
     rememberedInstrumentClsid = instrumentClsid;
+    uncertaintyBand = profile_.Read(kProfileUncertaintyBand) != "0";
 }
 
 void CKv4731xDoc::WriteProfile() {
@@ -578,6 +579,7 @@ void CKv4731xDoc::ShowMeasurement() {
     CTrace& data = traces_[kDataTrace];
     data.frequencies = result.frequencies;
     data.permittivity = result.permittivity;
+    TakeResultUncertainty();
     // Unchecked "Update on measurement" keeps the stamps the operator set.
     if (timeDateUpdate) {
         dateStamp = timeStamp = std::time(nullptr);

@@ -18,6 +18,7 @@
 #include "display/DisplaySheets.h"
 #include "display/LogFont.h"
 #include "display/TimeSeries.h"
+#include "display/TraceValues.h"
 #include "instrument/ComponentRegistry.h"
 #include "instrument/IInstrumentDriver.h"
 #include "persist/ProbeFiles.h"
@@ -51,6 +52,11 @@ inline constexpr const char* kSiblingFileMagic = kSetupSiblingMagic;
 inline constexpr const char* kDefaultsFileName = "47310.dft";
 inline constexpr const char* kNeedsInstrumentText = "This function requires an instrument.";
 inline constexpr const char* kNeedsInstrumentCaption = "Instrument";
+// The data-file save dialog's check box for the u(e') and u(e'') columns.
+inline constexpr const char* kIncludeUncertaintyText = "Include uncertainty";
+// The program's setting of "Uncertainty Band" ("0" off; on otherwise).
+inline constexpr const char* kProfileUncertaintyBand = "UNCERTAINTY BAND";
+inline constexpr const char* kNoBudgetText = "No uncertainty budget is known at ";
 
 // What a view is asked to do when the document changed.
 enum class UpdateHint { All, ScrollToMarker };
@@ -182,7 +188,8 @@ public:
 
     // ---------------------------------------------------------------- printing and clipboard
     // The text of the table copy: the shown annotations, the header line and a row per point,
-    // with the sensitivity column when it is included.
+    // with the sensitivity column when it is included, then the Data trace's u(e') and u(e'')
+    // ("% 9.4f") while the table shows them.
     std::string TableCopyText() const;
     void OnCopyChart();
     void OnCopyTable();
@@ -278,6 +285,22 @@ public:
     // The title of column c (0 or 1) of trace t in the table view: the table format's column
     // title, preceded by the trace's caption when two or more traces are shown.
     std::string ColumnTitle(int trace, int column) const;
+    // The uncertainty of the Data trace: whether it has one for every point, whether the table
+    // and its copy show it (the band is on, the Data trace displayed and valid with an
+    // uncertainty, trace math off), and the columns' titles and cells (c: 0 u(e'), 1 u(e'')).
+    bool DataHasUncertainty() const;
+    bool UncertaintyColumnsShown() const;
+    std::string UncertaintyTitle(int column) const;
+    std::string UncertaintyText(int point, int column) const;
+    // The band's extent at point i of trace t in the current chart format (see ChartUncertainty);
+    // none while the band is off.
+    std::optional<UncertaintyExtent> BandAt(int trace, int point) const;
+    // "Uncertainty Band": shows or hides the band and the table's uncertainty columns; the choice
+    // is kept in the program's settings, not in the setup.
+    void ToggleUncertaintyBand();
+    // "Budget...": the uncertainty budget at the marker's point (the first point while the marker
+    // was never placed), or a message when the engine has none there.
+    void OnUncertaintyBudget();
     // The chart commands.
     void Autoscale();
     void SetScale(int page);  // page 0 horizontal, 1 vertical, -1 the last one shown
@@ -343,6 +366,9 @@ public:
     // The records of the series being measured (or the last one), for the time chart; no file
     // keeps them.
     TimeSeries timeSeries;
+    // The chart's band of +-2u and the table's u(e') and u(e'') columns are shown (the program's
+    // settings keep it; no setup file does).
+    bool uncertaintyBand = true;
 
     // Used by the chart view's line width (belongs to the chart view; 1 at every start).
     int chartLineWidth = 1;
@@ -399,6 +425,9 @@ private:
     // A sample measurement finished: its result becomes the Data trace (valid and displayed, the
     // time stamps renewed when they follow measurements), and the views show it.
     void ShowMeasurement();
+    // The Data trace takes the result's uncertainty when it has one for each of its points, and
+    // has none otherwise.
+    void TakeResultUncertainty();
 
     OperatorUi& ui_;
     IComponentRegistry& registry_;

@@ -167,10 +167,16 @@ std::string CKv4731xDoc::TableCopyText() const {
         text += DateStampText(dateStamp) + " " + TimeStampText(timeStamp) + "\n";
     }
     // Every row has a field under each header field: with permeability the rows carry u' and u''
-    // of each trace and no sensitivity.
+    // of each trace and neither the sensitivity nor the uncertainty.
     const bool permeability = !traces_[kDataTrace].permeability.empty();
     const bool withSensitivity = includeSensitivity && !permeability;
-    const std::vector<std::string> titles = CopyTitles(permeability, includeSensitivity);
+    std::vector<std::string> titles = CopyTitles(permeability, includeSensitivity);
+    // The Data trace's u(e') and u(e'') follow, as the table shows them.
+    const bool withUncertainty = UncertaintyColumnsShown() && !permeability;
+    if (withUncertainty) {
+        titles.push_back(UncertaintyTitle(0));
+        titles.push_back(UncertaintyTitle(1));
+    }
     for (std::size_t k = 0; k < titles.size(); ++k) {
         text += (k == 0 ? "" : "\t") + titles[k];
     }
@@ -185,6 +191,11 @@ std::string CKv4731xDoc::TableCopyText() const {
         if (withSensitivity) {
             const auto k = static_cast<std::size_t>(i);
             text += Printf("\t%15.4f", k < sensitivity.size() ? sensitivity[k] : 9999.0);
+        }
+        if (withUncertainty) {
+            for (int c = 0; c < 2; ++c) {
+                text += '\t' + UncertaintyCellText(Trace(kDataTrace), i, c);
+            }
         }
         text += "\n";
     }

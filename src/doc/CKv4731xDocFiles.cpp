@@ -227,10 +227,19 @@ Outcome CKv4731xDoc::LoadSetupFile(const std::string& path) {
         Format(i) = std::move(image.formats[static_cast<std::size_t>(i)]);
     }
 
+    // No setup file keeps a trace's uncertainty; the last result's is the one the engine section
+    // gives back, if any.
+    for (int i = 0; i < kTraceCount; ++i) {
+        Trace(i).uncertaintyE1.clear();
+        Trace(i).uncertaintyE2.clear();
+    }
+    engine_->result.uncertaintyE1.clear();
+    engine_->result.uncertaintyE2.clear();
     TakeEngineSection(*engine_, *image.engine);
     // The Data trace as read is the last result, with the sensitivity the engine section kept.
     engine_->result.frequencies = Trace(kDataTrace).frequencies;
     engine_->result.permittivity = Trace(kDataTrace).permittivity;
+    TakeResultUncertainty();
     if (const auto verification = engine_->AfterLoad(image.storedName)) {
         ApplyVerification(*verification);
     }
@@ -266,8 +275,19 @@ void CKv4731xDoc::OnSaveDataFile() {
     FileDialogRequest request;
     request.filter = kDataFileFilter;
     request.defaultExtension = kDataFileExtension;
-    const auto path = ui_.GetSaveFileName(request);
-    if (path && SaveDataFile(*path, chosen).Done()) {
+    // The u(e') and u(e'') columns are offered for the Data trace's uncertainty; a trace without
+    // one is saved without them, and the operator's last choice stays for the next save.
+    FileDialogOption option{kIncludeUncertaintyText, chosen == kDataTrace && DataHasUncertainty(),
+                            includeUncertainty};
+    const auto path = ui_.GetSaveFileNameWithOption(request, option);
+    if (!path) {
+        return;
+    }
+    const bool remembered = option.enabled ? option.checked : includeUncertainty;
+    includeUncertainty = option.enabled && option.checked;
+    const bool saved = SaveDataFile(*path, chosen).Done();
+    includeUncertainty = remembered;
+    if (saved) {
         ui_.AddRecentFile(*path);
     }
 }
@@ -374,6 +394,9 @@ void CKv4731xDoc::LoadDataFile(const std::string& path) {
         record.displayed = true;
         RestoreLabel(chosen);
         Trace(chosen).CopyFrom(record);
+        if (chosen == kDataTrace) {
+            TakeResultUncertainty();
+        }
         SetModified();
         UpdateAllViews();
         return;

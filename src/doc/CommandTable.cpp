@@ -81,6 +81,8 @@ const std::vector<CommandInfo> kCommands = {
     {ID_TRACE_MATH, "Trace Math...", "Trace Math", "", T::Document, false},
     {ID_ALL_OF_THE_ABOVE, "All of the above...", "", "", T::Document, false},
     {ID_REFERENCE_LIQUID, "Reference Liquid...", "Reference Liquid", "", T::Document, false},
+    {ID_UNCERTAINTY_BAND, "Uncertainty Band", "", "", T::Document, true},
+    {ID_UNCERTAINTY_BUDGET, "Budget...", "", "", T::Document, false},
     // Preferences
     {ID_PREF_TITLE, "Title...", "", "", T::Document, false},
     {ID_PREF_SUBTITLE, "Sub Title...", "", "", T::Document, false},
@@ -142,7 +144,7 @@ const std::vector<MenuInfo> kMenus = {
     {"&Table", {ID_TABLE_REAL_IMAG, ID_TABLE_REAL_TAN}},
     {"&Display",
      {ID_DATA_TO_MEMORY, ID_MEMORY_TO_DATA, ID_TRACES_DISPLAYED, ID_TRACE_MATH, 0,
-      ID_ALL_OF_THE_ABOVE, 0, ID_REFERENCE_LIQUID}},
+      ID_ALL_OF_THE_ABOVE, 0, ID_REFERENCE_LIQUID, 0, ID_UNCERTAINTY_BAND, ID_UNCERTAINTY_BUDGET}},
     {"&Preferences",
      {ID_PREF_TITLE, ID_PREF_SUBTITLE, ID_PREF_TIME_DATE, ID_PREF_PARAMETER_FONTS,
       ID_PREF_SCALE_FONT, ID_PREF_GRID, ID_PREF_TABLE_FONT, 0, ID_PREF_DATA, ID_PREF_MEMORY1,
@@ -216,6 +218,7 @@ constexpr int kAvailableDuringWait[] = {
     ID_VIEW_CHART_ONLY,
     ID_VIEW_TABLE_ONLY,
     ID_VIEW_CHART_AND_TABLE,
+    ID_UNCERTAINTY_BAND,
     ID_NEXT_PANE,
     ID_PREV_PANE,
     ID_HELP_FINDER,
@@ -388,6 +391,12 @@ bool RunDocumentCommand(CKv4731xDoc& doc, int id) {
         case ID_REFERENCE_LIQUID:
             doc.OnReferenceLiquid();
             return true;
+        case ID_UNCERTAINTY_BAND:
+            doc.ToggleUncertaintyBand();
+            return true;
+        case ID_UNCERTAINTY_BUDGET:
+            doc.OnUncertaintyBudget();
+            return true;
 
         case ID_DISPLAY_OPTIONS:
             doc.OnDisplayOptions(-1);
@@ -452,6 +461,16 @@ bool QueryDocumentCommand(const CKv4731xDoc& doc, int id, CommandState& state) {
     if (id == ID_CHARACTERISE_PROBE) {
         state.enabled = state.enabled && doc.HasInstrument() && doc.Engine().calibrated;
     }
+    // The band needs the Data trace's uncertainty; the budget the last result's.
+    if (id == ID_UNCERTAINTY_BAND) {
+        state.enabled = state.enabled && doc.DataHasUncertainty();
+    }
+    if (id == ID_UNCERTAINTY_BUDGET) {
+        const MeasurementResult& r = doc.Result();
+        state.enabled = state.enabled && !r.frequencies.empty() &&
+                        r.uncertaintyE1.size() == r.frequencies.size() &&
+                        r.uncertaintyE2.size() == r.frequencies.size();
+    }
     state.checked = info->checkable && DocumentCommandChecked(doc, id);
     return true;
 }
@@ -462,6 +481,9 @@ bool DocumentCommandChecked(const CKv4731xDoc& doc, int id) {
     }
     if (id == ID_MARKER) {
         return doc.markerOn;
+    }
+    if (id == ID_UNCERTAINTY_BAND) {
+        return doc.uncertaintyBand;
     }
     for (const auto& c : kChartFormats) {
         if (c.id == id) {

@@ -79,7 +79,7 @@ bool RunDocumentCommand(CKv4731xDoc& doc, int id);
 // The menu state of a document command; false when the id is not the document's.
 bool QueryDocumentCommand(const CKv4731xDoc& doc, int id, CommandState& state);
 // The check mark of a document command: the format items of the current formats, both "Include
-// Sensitivity Data" items, "Marker".
+// Sensitivity Data" items, "Marker", "Uncertainty Band".
 bool DocumentCommandChecked(const CKv4731xDoc& doc, int id);
 
 }  // namespace kv

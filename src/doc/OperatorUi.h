@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "display/BudgetSheet.h"
 #include "display/DisplaySheets.h"
 #include "instrument/IComponentSettings.h"
 #include "probe/CalibrationSheet.h"
@@ -20,6 +21,14 @@ namespace kv {
 
 class CGpibSelectDlg;
 struct ScaleSheet;
+
+// A check box a save dialog shows below the file name: its text, whether it can be changed, and
+// its state (as the operator left it on OK).
+struct FileDialogOption {
+    std::string text;
+    bool enabled = true;
+    bool checked = false;
+};
 
 struct FileDialogRequest {
     std::string caption;
@@ -73,6 +82,12 @@ public:
     // File dialogs; nullopt on Cancel. The save dialog asks before overwriting.
     virtual std::optional<std::string> GetOpenFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> GetSaveFileName(const FileDialogRequest& request) = 0;
+    // The save dialog with a check box; a front end without one leaves the option as it is.
+    virtual std::optional<std::string> GetSaveFileNameWithOption(const FileDialogRequest& request,
+                                                                 FileDialogOption& option) {
+        (void)option;
+        return GetSaveFileName(request);
+    }
 
     // The "Scale" sheet with its horizontal (page 0) and vertical (page 1) page, on `page`; true on
     // OK with the values and the active page as the operator left them.
@@ -107,6 +122,9 @@ public:
         (void)report;
         return false;
     }
+
+    // The "Uncertainty Budget" window of one point, shown until the operator closes it.
+    virtual void ShowBudget(const BudgetSheet& sheet) { (void)sheet; }
 
     // The most-recently-used list of the front end (8 entries).
     virtual void AddRecentFile(const std::string& path) = 0;

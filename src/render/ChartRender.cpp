@@ -83,6 +83,71 @@ void SelectColour(QPainter& painter, const CKv4731xDoc& doc, ColorRef colour) {
     painter.setPen(ChartPen(colour, doc.chartLineWidth, 0));
 }
 
+// The band of +-2u around each displayed trace that has an uncertainty, under the traces: a
+// translucent area in the trace's colour for a frequency format, broken where a point has no
+// band; an error cross at each point of a Cole-Cole format.
+void DrawBands(QPainter& painter, const CKv4731xDoc& doc, const ChartLayout& layout) {
+    const int points = doc.ViewPointCount();
+    const bool coleCole = doc.CurrentChart().IsColeCole();
+    std::vector<QPointF> upper;
+    std::vector<QPointF> lower;
+    for (int t = 0; t < kTraceCount; ++t) {
+        if (!doc.TraceDisplayedAndValid(t) || !doc.Trace(t).HasUncertainty()) {
+            continue;
+        }
+        QColor colour = ColorFromColorRef(doc.Trace(t).colour);
+        if (coleCole) {
+            colour.setAlpha(128);
+            painter.setPen(QPen(colour, 1));
+            for (int i = 0; i < points; ++i) {
+                const auto band = doc.BandAt(t, i);
+                if (!band) {
+                    continue;
+                }
+                const double x = (band->xLow + band->xHigh) / 2;
+                const double y = (band->yLow + band->yHigh) / 2;
+                const auto left = layout.Map(band->xLow, y);
+                const auto right = layout.Map(band->xHigh, y);
+                const auto top = layout.Map(x, band->yHigh);
+                const auto bottom = layout.Map(x, band->yLow);
+                if (left && right) {
+                    painter.drawLine(DevicePoint(left->x, left->y),
+                                     DevicePoint(right->x, right->y));
+                }
+                if (top && bottom) {
+                    painter.drawLine(DevicePoint(top->x, top->y),
+                                     DevicePoint(bottom->x, bottom->y));
+                }
+            }
+            continue;
+        }
+        colour.setAlpha(64);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(colour);
+        auto flush = [&] {
+            if (upper.size() > 1) {
+                upper.insert(upper.end(), lower.rbegin(), lower.rend());
+                painter.drawPolygon(upper.data(), static_cast<int>(upper.size()));
+            }
+            upper.clear();
+            lower.clear();
+        };
+        for (int i = 0; i < points; ++i) {
+            const auto band = doc.BandAt(t, i);
+            const auto high = band ? layout.Map(band->xHigh, band->yHigh) : std::nullopt;
+            const auto low = band ? layout.Map(band->xLow, band->yLow) : std::nullopt;
+            if (!high || !low) {
+                flush();
+                continue;
+            }
+            upper.push_back(DevicePoint(high->x, high->y));
+            lower.push_back(DevicePoint(low->x, low->y));
+        }
+        flush();
+        painter.setBrush(Qt::NoBrush);
+    }
+}
+
 void DrawTraces(QPainter& painter, const CKv4731xDoc& doc, const ChartLayout& layout,
                 const ChartFonts& fonts, int cw, int tm) {
     const int points = doc.ViewPointCount();
@@ -203,6 +268,7 @@ void RenderChart(QPainter& painter, CKv4731xDoc& doc, const ChartSurface& surfac
 
     // The trace labels and the marker take their size from the font selected last.
     const QFontMetrics parameter(parameterFont);
+    DrawBands(painter, doc, layout);
     DrawTraces(painter, doc, layout, fonts, parameter.maxWidth(), parameter.height());
     painter.restore();
 }

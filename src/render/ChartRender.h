@@ -1,7 +1,8 @@
 #pragma once
 
 // Painting of the chart view: title, subtitle, time and date, grid, axis labels, parameter label,
-// the displayed and valid traces and the marker, read from the document at every paint. The same
+// the band of +-2u around a trace that has an uncertainty (while "Uncertainty Band" is on), the
+// displayed and valid traces and the marker, read from the document at every paint. The same
 // drawing serves the window, the printer and the terminal front end's images.
 //
 // All functions need a QGuiApplication (font metrics).

@@ -87,6 +87,13 @@ TableMetrics MeasureTable(const CKv4731xDoc& doc, const TableSurface& s, const T
             }
         }
     }
+    if (doc.UncertaintyColumnsShown()) {
+        m.extraColumns = 2;
+        for (int c = 0; c < 2; ++c) {
+            titleWidth = std::max(titleWidth,
+                                  table.horizontalAdvance(RenderString(doc.UncertaintyTitle(c))));
+        }
+    }
     // A title that names its trace keeps an average character width free on either side.
     m.columnWidth = std::max(kTableColumnChars * m.charWidth, titleWidth + 2 * m.charWidth);
     return m;
@@ -220,6 +227,24 @@ void RenderTable(QPainter& painter, CKv4731xDoc& doc, const TableSurface& surfac
             }
         }
         ++slot;
+    }
+    // The Data trace's uncertainty after every trace's columns, in its colour.
+    if (layout.Metrics().extraColumns == 2) {
+        const QColor colour = ColorFromColorRef(doc.Trace(kDataTrace).colour);
+        for (int c = 0; c < 2; ++c) {
+            for (int titleY : titleYs) {
+                DrawAlignedText(painter,
+                                {doc.UncertaintyTitle(c), layout.ExtraTitleCentre(c), titleY,
+                                 TextAlign::Centre},
+                                colour);
+            }
+            for (int i : rows) {
+                DrawCell(
+                    painter,
+                    {doc.UncertaintyText(i, c), layout.ExtraCellRight(c), yOf(i), TextAlign::Right},
+                    colour, highlight && i == doc.markerPosition);
+            }
+        }
     }
     painter.restore();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // Painting of the table view: title, subtitle, trace-math legend, time and date, the frequency
-// column and two columns per displayed and valid trace, with the marker row highlighted. Only the
+// column and two columns per displayed and valid trace (and the Data trace's u(e') and u(e'')
+// after them while they are shown), with the marker row highlighted. Only the
 // rows that fall into the visible area are painted, so a sweep of many thousand points scrolls
 // smoothly.
 //

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -570,6 +571,34 @@ TEST(ScaleSheetTest, ColeColeHidesTheUnits) {
     ScaleSheet frequency = FrequencySheet();
     CXscale fx(frequency);
     EXPECT_TRUE(fx.MaxUnit()->isVisibleTo(&fx));
+}
+
+}  // namespace
+}  // namespace kv::test
+
+// ------------------------------------------------------------------ uncertainty
+
+namespace kv::test {
+namespace {
+
+TEST(UncertaintyWindowsTest, SaveDialogCarriesItsCheckBoxBothWays) {
+    QtOperatorUi ui;
+    const std::string path = TempFolder("SaveDialogCheckBox") + "/run.prn";
+    for (const bool enabled : {true, false}) {
+        OnNextModal<QFileDialog>([&](QFileDialog* d) {
+            auto* box = d->findChild<QCheckBox*>(QStringLiteral("FileDialogOption"));
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->text().toStdString(), "Include uncertainty");
+            EXPECT_EQ(box->isEnabled(), enabled);
+            EXPECT_FALSE(box->isChecked());
+            box->setChecked(true);
+            d->selectFile(QString::fromStdString(path));
+            static_cast<QDialog*>(d)->accept();
+        });
+        FileDialogOption option{"Include uncertainty", enabled, false};
+        EXPECT_EQ(ui.GetSaveFileNameWithOption({"Save", "", "prn", ""}, option), path);
+        EXPECT_TRUE(option.checked);
+    }
 }
 
 }  // namespace

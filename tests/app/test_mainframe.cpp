@@ -140,7 +140,7 @@ TEST_F(MainFrameTest, MenusListEveryCommandInOrder) {
         {"&Table", {"real and imaginary", "real and tan d"}},
         {"&Display",
          {"Data->Memory...", "Memory->Data...", "Traces Displayed...", "Trace Math...", "-",
-          "All of the above...", "-", "Reference Liquid..."}},
+          "All of the above...", "-", "Reference Liquid...", "-", "Uncertainty Band", "Budget..."}},
         {"&Preferences",
          {"Title...", "Sub Title...", "Time and Date...", "Parameter fonts...", "Scale font...",
           "Grid...", "Table font", "-", "Data ...", "Memory 1...", "Memory 2...", "Memory 3...",
@@ -575,6 +575,12 @@ TEST_F(MainFrameTest, NoCommandIsEnabledThatDoesNothing) {
     frame->resize(1000, 600);
     Show();
     FillDataTrace();
+    // With its uncertainty, so that the band and the budget have something to act on.
+    CTrace& data = doc->Trace(kDataTrace);
+    data.uncertaintyE1.assign(data.permittivity.size(), 0.5);
+    data.uncertaintyE2.assign(data.permittivity.size(), 0.25);
+    doc->Engine().result = {
+        data.frequencies, data.permittivity, {}, data.uncertaintyE1, data.uncertaintyE2};
     registry.driver->reflection = [this](double f, int call) {
         return doc->Engine().StandardReflection(call < 3 ? call + 1 : 3, f);
     };
@@ -601,7 +607,8 @@ TEST_F(MainFrameTest, NoCommandIsEnabledThatDoesNothing) {
                                         static_cast<std::size_t>(ui.componentSettingsRuns),
                                         static_cast<std::size_t>(ui.characterisePageRuns),
                                         static_cast<std::size_t>(ui.chartCopies),
-                                        ui.clipboardText.size()};
+                                        ui.clipboardText.size(),
+                                        ui.budgets.size()};
     };
     auto frameState = [&] {
         std::string s;

@@ -24,6 +24,7 @@ public:
     std::deque<int> traceChoices;  // ChooseTrace results; default -1
     std::deque<std::optional<std::string>> openFileNames;
     std::deque<std::optional<std::string>> saveFileNames;
+    std::deque<bool> saveOptionAnswers;  // the save dialog's check box on OK; default: as offered
     std::function<bool(CGpibSelectDlg&)> gpibSelect;  // default: OK with the preselection
     // The settings page of an analyzer component; default: Cancel.
     std::function<bool(const std::string&, std::vector<SettingDescription>&)> componentSettings;
@@ -40,6 +41,8 @@ public:
     std::string exportError;     // what ExportView answers
 
     // ---- records ----
+    std::vector<FileDialogOption> saveOptions;  // the check boxes the save dialogs offered
+    std::vector<BudgetSheet> budgets;           // the budget windows shown
     std::vector<std::string> traceChoiceCaptions;
     std::vector<std::array<bool, 4>> traceChoiceEnabled;
     std::vector<std::string> recentFiles;
@@ -92,6 +95,16 @@ public:
     int ChooseTrace(const std::string& caption, const std::array<bool, 4>& enabled) override;
     std::optional<std::string> GetOpenFileName(const FileDialogRequest& request) override;
     std::optional<std::string> GetSaveFileName(const FileDialogRequest& request) override;
+    std::optional<std::string> GetSaveFileNameWithOption(const FileDialogRequest& request,
+                                                         FileDialogOption& option) override {
+        saveOptions.push_back(option);
+        if (!saveOptionAnswers.empty()) {
+            option.checked = saveOptionAnswers.front();
+            saveOptionAnswers.pop_front();
+        }
+        return GetSaveFileName(request);
+    }
+    void ShowBudget(const BudgetSheet& sheet) override { budgets.push_back(sheet); }
     bool EditScaleSheet(ScaleSheet& sheet, int& page) override;
     bool EditCalibrationSheet(CalibrationSheet& sheet, int& page) override {
         ++calibrationSheetRuns;
