@@ -1,6 +1,8 @@
 // The document's operations: what the menu commands do once their dialogs are answered, each
 // reporting what happened. The menu commands and the terminal front end both call them.
 
+#include <ctime>
+
 #include "doc/CKv4731xDoc.h"
 #include "doc/OperatorUi.h"
 #include "persist/DataFile.h"
@@ -63,6 +65,7 @@ Outcome CKv4731xDoc::PerformCalibration() {
     SetModified();
     Outcome outcome = engine_->PerformCalibration();
     if (outcome.Done()) {
+        calibrationTime = std::time(nullptr);
         ui_.ShowStatusText("Calibration complete");
     }
     return outcome;
@@ -76,6 +79,7 @@ Outcome CKv4731xDoc::RefreshCalibration() {
     SetModified();
     Outcome outcome = engine_->RefreshCalibration();
     if (outcome.Done()) {
+        calibrationTime = std::time(nullptr);
         ui_.ShowStatusText("Calibration refreshed");
     }
     return outcome;
