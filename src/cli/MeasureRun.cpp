@@ -338,8 +338,7 @@ int RunMeasure(const CliOptions& o, IComponentRegistry& registry, ProfileStore& 
     }
     TerminalUi ui(o.yes, err);
     CKv4731xDoc doc(ui, registry, profile);
-    if (const int status =
-            CalibrateForRun(o, registry, doc, probe, err, check ? &*check : nullptr);
+    if (const int status = CalibrateForRun(o, registry, doc, probe, err, check ? &*check : nullptr);
         status != kExitOk) {
         return status;
     }
