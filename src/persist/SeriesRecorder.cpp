@@ -209,12 +209,13 @@ private:
     herr_t (*close_)(hid_t) = nullptr;
 };
 
-Hid TextType(std::size_t length) {
+// Fixed-length text of `length` bytes with its terminator.
+Hid TextType(std::size_t length, H5T_cset_t cset) {
     Hid type(H5Tcopy(H5T_C_S1), H5Tclose);
     if (type.ok()) {
         H5Tset_size(type.get(), length);
         H5Tset_strpad(type.get(), H5T_STR_NULLTERM);
-        H5Tset_cset(type.get(), H5T_CSET_UTF8);
+        H5Tset_cset(type.get(), cset);
     }
     return type;
 }
@@ -356,7 +357,7 @@ private:
     }
 
     bool CreateDatasets() {
-        timeType_ = TextType(kSeriesTimeTextLength);
+        timeType_ = TextType(kSeriesTimeTextLength, H5T_CSET_ASCII);
         if (!timeType_.ok()) {
             return false;
         }
@@ -389,7 +390,7 @@ private:
     }
 
     bool WriteAttribute(const char* name, const std::string& value) {
-        Hid type = TextType(value.size() + 1);
+        Hid type = TextType(value.size() + 1, H5T_CSET_UTF8);
         Hid space(H5Screate(H5S_SCALAR), H5Sclose);
         Hid attribute(
             H5Acreate2(file_.get(), name, type.get(), space.get(), H5P_DEFAULT, H5P_DEFAULT),
