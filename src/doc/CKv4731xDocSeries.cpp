@@ -95,6 +95,8 @@ Outcome CKv4731xDoc::MeasureSeries(const SeriesPlan& plan, const SeriesEvents& e
     seriesStopRequested_ = false;
     seriesRunning_ = true;
     ui_.SeriesRunningChanged(true);
+    // Stop (and Esc) now end something.
+    ui_.CommandStatesChanged();
     ui_.ShowStatusText("Measuring continuously");
     const auto stopAsked = [this] {
         return seriesStopRequested_ || ui_.SeriesStopRequested() || ui_.QuitRequested();
@@ -194,6 +196,7 @@ Outcome CKv4731xDoc::MeasureSeries(const SeriesPlan& plan, const SeriesEvents& e
     }
     seriesRunning_ = false;
     ui_.SeriesRunningChanged(false);
+    ui_.CommandStatesChanged();
     if (outcome.Done()) {
         ui_.ShowStatusText("Series ended after " + std::to_string(seriesRecords_) +
                            (seriesRecords_ == 1 ? " measurement" : " measurements"));

@@ -50,7 +50,6 @@ TEST(SeriesWindow, StopAndEscEndTheSeriesAfterTheSweepInProgress) {
             if (op != "MeasureTrace" || ++sweeps != 2) {
                 return;
             }
-            frame.UpdateCommandStates();
             shownWhileRunning = frame.StopButton()->isVisibleTo(&frame) &&
                                 frame.SeriesPane()->isVisibleTo(&frame) &&
                                 !frame.Action(ID_PERFORM_CAL)->isEnabled() &&
