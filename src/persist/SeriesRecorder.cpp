@@ -220,6 +220,21 @@ Hid TextType(std::size_t length, H5T_cset_t cset) {
     return type;
 }
 
+// The library's cache of the file's metadata (the chunk indexes grow with every record) may grow
+// to 32 MiB by default; a series that runs for days keeps it at a few MiB.
+bool LimitMetadataCache(hid_t fapl) {
+    H5AC_cache_config_t config{};
+    config.version = H5AC__CURR_CACHE_CONFIG_VERSION;
+    if (H5Pget_mdc_config(fapl, &config) < 0) {
+        return false;
+    }
+    config.set_initial_size = true;
+    config.initial_size = 1024 * 1024;
+    config.min_size = 1024 * 1024;
+    config.max_size = 4 * 1024 * 1024;
+    return H5Pset_mdc_config(fapl, &config) >= 0;
+}
+
 // The value datasets in the order each record writes them; /time last.
 enum Dataset { kE1, kE2, kSensitivity, kUE1, kUE2, kIndex, kTimeUtc, kTime, kDatasetCount };
 constexpr const char* kDatasetNames[kDatasetCount] = {"e1",   "e2",    "sensitivity", "u_e1",
@@ -240,7 +255,8 @@ public:
         }
         Hid fapl(H5Pcreate(H5P_FILE_ACCESS), H5Pclose);
         if (!fapl.ok() ||
-            H5Pset_libver_bounds(fapl.get(), H5F_LIBVER_LATEST, H5F_LIBVER_LATEST) < 0) {
+            H5Pset_libver_bounds(fapl.get(), H5F_LIBVER_LATEST, H5F_LIBVER_LATEST) < 0 ||
+            !LimitMetadataCache(fapl.get())) {
             return Fail("the HDF5 library refused the file's settings");
         }
         file_ = Hid(H5Fcreate(path.c_str(), H5F_ACC_EXCL, H5P_DEFAULT, fapl.get()), H5Fclose);
