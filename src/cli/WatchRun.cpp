@@ -41,11 +41,14 @@ int RunWatch(const CliOptions& o, IComponentRegistry& registry, ProfileStore& pr
     }
     TerminalUi ui(o.yes, err);
     CKv4731xDoc doc(ui, registry, profile);
-    if (const int status = CalibrateForRun(o, registry, doc, probe, err); status != kExitOk) {
-        return status;
-    }
+    // An interrupt before the series began ends the run as it ends any other.
+    const int status = CalibrateForRun(o, registry, doc, probe, err);
     if (TerminalUi::Interrupted()) {
+        std::fputs("kv47310-cli: interrupted\n", err);
         return kExitFailed;
+    }
+    if (status != kExitOk) {
+        return status;
     }
 
     SeriesPlan plan;

@@ -109,6 +109,10 @@ Outcome CKv4731xDoc::MeasureSeries(const SeriesPlan& plan, const SeriesEvents& e
     bool fileCreated = false;
     while (!stopAsked() && (plan.count == 0 || seriesRecords_ < plan.count)) {
         if (plan.intervalSeconds > 0.0) {
+            // A slot past the duration is not waited for.
+            if (plan.durationSeconds > 0.0 && slots.Due() >= plan.durationSeconds) {
+                break;
+            }
             // The operator's events go on while the series waits for the next slot.
             for (double wait = start + slots.Due() - Now(); wait > 0.0 && !stopAsked();
                  wait = start + slots.Due() - Now()) {
