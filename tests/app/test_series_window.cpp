@@ -1,21 +1,16 @@
 // A series in the window: the status bar's progress and Stop while it runs, Stop and Esc ending it
-// after the sweep in progress; and the dialog of "Measure Continuously...".
+// after the sweep in progress.
 
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QDoubleSpinBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
 #include <QTest>
 
 #include "AppTestSupport.h"
 #include "app/CMainFrame.h"
 #include "app/QtOperatorUi.h"
-#include "app/SeriesDialog.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
 #include "support/FakeRegistry.h"
@@ -70,36 +65,6 @@ TEST(SeriesWindow, StopAndEscEndTheSeriesAfterTheSweepInProgress) {
         EXPECT_FALSE(frame.StopButton()->isVisibleTo(&frame));
         EXPECT_EQ(frame.MessagePane()->text(), QStringLiteral("Series ended after 2 measurements"));
     }
-}
-
-TEST(SeriesWindow, TheDialogTakesItsValuesAndTheRecordFile) {
-    SeriesPage page;
-    int asked = 0;
-    SeriesDialog dialog(page, [&]() -> std::optional<std::string> {
-        ++asked;
-        return std::string("/tmp/run.h5");
-    });
-    // The defaults: back to back, until stopped; the interval and count greyed.
-    EXPECT_TRUE(dialog.BackToBackButton()->isChecked());
-    EXPECT_TRUE(dialog.UntilStoppedButton()->isChecked());
-    EXPECT_FALSE(dialog.IntervalBox()->isEnabled());
-    dialog.EveryButton()->setChecked(true);
-    EXPECT_TRUE(dialog.IntervalBox()->isEnabled());
-    dialog.IntervalBox()->setValue(2.5);
-    dialog.DurationButton()->setChecked(true);
-    dialog.DurationEdit()->setText(QStringLiteral(" 10min "));
-    for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
-        if (b->text() == QStringLiteral("&Record...")) {
-            b->click();
-        }
-    }
-    EXPECT_EQ(asked, 1);
-    dialog.accept();
-    EXPECT_FALSE(page.backToBack);
-    EXPECT_EQ(page.intervalSeconds, 2.5);
-    EXPECT_EQ(page.end, SeriesPage::End::Duration);
-    EXPECT_EQ(page.duration, "10min");
-    EXPECT_EQ(page.recordPath, "/tmp/run.h5");
 }
 
 }  // namespace
