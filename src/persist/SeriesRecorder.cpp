@@ -114,6 +114,11 @@ public:
 protected:
     std::string Write(const SeriesRecord& record) override {
         const MeasurementResult& r = *record.result;
+        if (r.permittivity.size() != n_ || r.sensitivity.size() != n_) {
+            failed_ = true;
+            return "The series' file " + path_ + " takes records of " + std::to_string(n_) +
+                   " points only.";
+        }
         text_.clear();
         char prefix[96];
         std::snprintf(prefix, sizeof prefix, "%d,%s,%.6f,", record.index, record.timeUtc.c_str(),
@@ -311,6 +316,9 @@ public:
 protected:
     std::string Write(const SeriesRecord& record) override {
         const MeasurementResult& r = *record.result;
+        if (r.permittivity.size() != n_ || r.sensitivity.size() != n_) {
+            return Fail("it takes records of " + std::to_string(n_) + " points only");
+        }
         e1_.resize(n_);
         e2_.resize(n_);
         for (std::size_t i = 0; i < n_; ++i) {

@@ -64,6 +64,12 @@ TEST(SeriesRecorder, CsvRowsPerPointAndRecordExactly) {
         const MeasurementResult second = Result(1.0, withU);
         ASSERT_EQ(recorder->Append({0, "2026-01-02T03:04:05.000Z", 0.0, &first}), "");
         ASSERT_EQ(recorder->Append({1, "2026-01-02T03:04:06.250Z", 1.25, &second}), "");
+        // A record of another number of points is refused, and nothing of it written.
+        MeasurementResult three = second;
+        three.permittivity.push_back({1.0, 1.0});
+        three.sensitivity.push_back(1.0);
+        EXPECT_EQ(recorder->Append({2, "2026-01-02T03:04:07.000Z", 2.0, &three}),
+                  "The series' file " + path + " takes records of 2 points only.");
         ASSERT_EQ(recorder->Close(), "");
         const std::string u1 = withU ? ",0.5,0.0625" : "", u2 = withU ? ",9999,9999" : "";
         EXPECT_EQ(ReadText(path),
