@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-serialport-dev libgl1-mesa-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libgsl-dev
+    libgsl-dev libhdf5-dev
     liblxi-dev libtirpc-dev rpcsvc-proto
     xvfb xauth xclip fonts-dejavu-core poppler-utils
     help2man

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstring>
 
 #include "../simcard/SimulatedCardId.h"
@@ -100,7 +101,16 @@ DemoMaterial SampleOf(const DemoSettings& settings) {
     if (settings.sampleLiquid) {
         return DemoMaterial::Liquid(settings.sampleLiquid, settings.sampleTemperature, "sample");
     }
-    return DemoMaterial::Relaxation(settings.sample, "sample");
+    DemoMaterial sample = DemoMaterial::Relaxation(settings.sample, "sample");
+    sample.perMinute = settings.samplePerMinute;
+    return sample;
+}
+
+// When the component was loaded: the program's start, which a changing sample counts from.
+const std::chrono::steady_clock::time_point kLoaded = std::chrono::steady_clock::now();
+
+double MinutesSinceStart() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - kLoaded).count() / 60.0;
 }
 
 }  // namespace
@@ -213,8 +223,9 @@ void DemoAnalyzer::Sweep() {
     // Terms downloaded for another number of points do not belong to this sweep.
     const bool correct = CorrectionOn() && terms_.Size() == n;
     lastTrace_.assign(n, CComplex());
-    // The water is warmer or colder than the prompt said by the settings' offset.
-    DemoMaterial at = material_;
+    // A changing sample is taken as it is when the sweep starts; the water is warmer or colder
+    // than the prompt said by the settings' offset.
+    DemoMaterial at = material_.At(MinutesSinceStart());
     if (at.kind == DemoMaterial::Kind::Water) {
         at.temperature += settings_.waterTemperatureOffset;
     }

@@ -1,5 +1,7 @@
 #include "DemoMaterial.h"
 
+#include <algorithm>
+
 namespace kv {
 
 CComplex DemoMaterial::Reflection(const ProbeModel& model, double f) const {
@@ -25,6 +27,19 @@ CComplex DemoMaterial::Reflection(const ProbeModel& model, double f) const {
             break;
     }
     return {0.0, 0.0};
+}
+
+DemoMaterial DemoMaterial::At(double minutes) const {
+    DemoMaterial at = *this;
+    if (kind != Kind::ColeCole) {
+        return at;
+    }
+    ColeCole& p = at.parameters;
+    p.eo = std::max(1.0, p.eo + perMinute.eo * minutes);
+    p.einf = std::max(1.0, p.einf + perMinute.einf * minutes);
+    p.alpha = std::clamp(p.alpha + perMinute.alpha * minutes, 0.0, 0.99);
+    p.tau = std::max(0.0, p.tau + perMinute.tau * minutes);
+    return at;
 }
 
 }  // namespace kv

@@ -22,6 +22,8 @@ struct DemoMaterial {
     ColeCole parameters;        // for Kind::ColeCole
     std::string name = "air";   // "air", "short", "load", "water", "sample" or a standard's label
     std::shared_ptr<const ReferenceLiquid> liquid;  // for Kind::Liquid
+    // How the Cole-Cole parameters change per minute (Kind::ColeCole); zero: they stay.
+    ColeCole perMinute{0.0, 0.0, 0.0, 0.0};
 
     static DemoMaterial Air() { return {}; }
     static DemoMaterial Short() { return {Kind::Short, 25.0, {}, "short", nullptr}; }
@@ -42,6 +44,11 @@ struct DemoMaterial {
     // models, so that a simulated standard is exactly what the calibration assumes. The load is
     // (0, 0) at the end of the cable and the shorting block (-1, 0).
     CComplex Reflection(const ProbeModel& model, double f) const;
+
+    // The material `minutes` after the program started: a Cole-Cole material's parameters moved by
+    // perMinute x minutes, kept where they mean something (eo and einf at least 1, alpha from 0
+    // to 0.99, tau at least 0).
+    DemoMaterial At(double minutes) const;
 
     // The same material, whatever the water temperature.
     bool SameKind(const DemoMaterial& other) const {

@@ -329,6 +329,10 @@ DemoSettings LoadDemoSettings(const std::string& path) {
     read.Number("einf", s.sample.einf);
     read.Number("alpha", s.sample.alpha);
     read.Number("tau", s.sample.tau);
+    read.Number("eo_per_minute", s.samplePerMinute.eo);
+    read.Number("einf_per_minute", s.samplePerMinute.einf);
+    read.Number("alpha_per_minute", s.samplePerMinute.alpha);
+    read.Number("tau_per_minute", s.samplePerMinute.tau);
     const bool temperatureGiven = read.Number("temperature", s.sampleTemperature);
     if (settings.contains("liquid")) {
         char defaultText[32];

@@ -61,6 +61,9 @@ struct DemoSettings {
 
     // [sample]: methanol at 25 C.
     ColeCole sample{32.66, 5.563, 0.0, 5.067e-11};
+    // [sample] eo_per_minute, einf_per_minute, alpha_per_minute, tau_per_minute: how the Cole-Cole
+    // sample changes with time (per minute since the program started); none by default.
+    ColeCole samplePerMinute{0.0, 0.0, 0.0, 0.0};
     // [sample] liquid and temperature: a liquid of the shipped library of reference liquids at
     // that temperature (Celsius) takes the place of the Cole-Cole sample. Set only when the
     // library offers the liquid at the temperature.

@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -86,6 +87,8 @@ CMainFrame::CMainFrame(CKv4731xDoc& doc, QtOperatorUi* ui, ApplicationCommands* 
         ui_->SetViewOutputs(outputs_.get());
         ui_->SetStatusSink([this](const QString& text) { messagePane_->setText(text); });
         ui_->SetCommandStateSink([this] { UpdateCommandStates(); });
+        ui_->SetSeriesSinks([this](bool running) { ShowSeriesRunning(running); },
+                            [this](const QString& text) { seriesPane_->setText(text); });
     }
     // The document's plain registration (no fonts, no formats): the frame hears every update of
     // the views and keeps the instrument pane current.
@@ -106,6 +109,7 @@ CMainFrame::~CMainFrame() {
         ui_->SetViewOutputs(nullptr);
         ui_->SetStatusSink({});
         ui_->SetCommandStateSink({});
+        ui_->SetSeriesSinks({}, {});
     }
     doc_.UnregisterView(this);
     qApp->removeEventFilter(this);
@@ -184,6 +188,17 @@ void CMainFrame::CreateStatusBar() {
     messagePane_ = new QLabel(QStringLiteral("Ready"), this);
     messagePane_->setObjectName(QStringLiteral("messagePane"));
     statusBar()->addWidget(messagePane_, 1);
+    // A running series: its progress and Stop, shown only while it runs.
+    seriesPane_ = new QLabel(this);
+    seriesPane_->setObjectName(QStringLiteral("seriesPane"));
+    seriesPane_->setVisible(false);
+    statusBar()->addPermanentWidget(seriesPane_);
+    stopButton_ = new QPushButton(QStringLiteral("Stop"), this);
+    stopButton_->setObjectName(QStringLiteral("stopSeries"));
+    stopButton_->setToolTip(QStringLiteral("End the series after the sweep in progress (Esc)"));
+    stopButton_->setVisible(false);
+    connect(stopButton_, &QPushButton::clicked, this, [this] { DispatchCommand(ID_STOP_SERIES); });
+    statusBar()->addPermanentWidget(stopButton_);
     instrumentPane_ = new QLabel(this);
     instrumentPane_->setObjectName(QStringLiteral("instrumentPane"));
     instrumentPane_->setFrameShape(QFrame::Panel);
@@ -209,6 +224,15 @@ void CMainFrame::CreateStatusBar() {
             tipWatch_.start();
         }
     });
+}
+
+void CMainFrame::ShowSeriesRunning(bool running) {
+    if (running) {
+        seriesPane_->setText(QStringLiteral("Measuring continuously"));
+    }
+    seriesPane_->setVisible(running);
+    stopButton_->setVisible(running);
+    stopButton_->setEnabled(running);
 }
 
 void CMainFrame::CreateSplitter() {

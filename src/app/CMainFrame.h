@@ -16,6 +16,7 @@
 #include "doc/CKv4731xDoc.h"
 
 class QLabel;
+class QPushButton;
 class QMenu;
 class QSplitter;
 class QToolBar;
@@ -76,6 +77,9 @@ public:
     int StatusTipChecks() const { return tipChecks_; }
     // The identification text of the connected instrument, or "No instrument".
     QLabel* InstrumentPane() const { return instrumentPane_; }
+    // The status bar's progress of a running series and its Stop button.
+    QLabel* SeriesPane() const { return seriesPane_; }
+    QPushButton* StopButton() const { return stopButton_; }
     void UpdateInstrumentPane();
     // The document changed: its instrument may have changed too.
     void OnDocumentUpdate(UpdateHint hint) override;
@@ -118,6 +122,7 @@ private:
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
+    void ShowSeriesRunning(bool running);
     void CreateSplitter();
     void RebuildRecentFiles();
     bool RouteToView(int id);
@@ -141,6 +146,8 @@ private:
     QToolBar* toolBar_ = nullptr;
     QLabel* messagePane_ = nullptr;
     QLabel* instrumentPane_ = nullptr;
+    QLabel* seriesPane_ = nullptr;
+    QPushButton* stopButton_ = nullptr;
     // Watches the fly-by help while it is shown (see ClearStaleStatusTip).
     QTimer tipWatch_;
     int tipChecks_ = 0;

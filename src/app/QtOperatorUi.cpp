@@ -1,4 +1,6 @@
 #include "app/QtOperatorUi.h"
+#include "app/SeriesDialog.h"
+#include "persist/SeriesRecorder.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -335,6 +337,29 @@ bool QtOperatorUi::EditCalibrationSheet(CalibrationSheet& sheet, int& page) {
     return RunTwoPageSheet<CCalType, CUserStds>(main_, waitDepth_, "CalibrationSheet",
                                                 "Calibration", "Calibration type",
                                                 "User Defined Standards", sheet, page);
+}
+
+bool QtOperatorUi::AskSeries(SeriesPage& page) {
+    ArrowCursor arrow(waitDepth_);
+    SeriesDialog dialog(
+        page,
+        [this] {
+            return GetSaveFileName({"Record", kSeriesFileFilter, kSeriesFileExtension, ""});
+        },
+        main_);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtOperatorUi::SeriesRunningChanged(bool running) {
+    if (seriesRunningSink_) {
+        seriesRunningSink_(running);
+    }
+}
+
+void QtOperatorUi::ShowSeriesProgress(const SeriesProgress& progress) {
+    if (seriesProgressSink_) {
+        seriesProgressSink_(QString::fromStdString(SeriesProgressText(progress)));
+    }
 }
 
 bool QtOperatorUi::AskCharacterisation(CharacterisePage& page) {

@@ -38,6 +38,12 @@ public:
     // states.
     void SetStatusSink(std::function<void(const QString&)> sink) { statusSink_ = std::move(sink); }
     void SetCommandStateSink(std::function<void()> sink) { commandStateSink_ = std::move(sink); }
+    // Who shows a series: whether it runs (the status bar's Stop), and its progress text.
+    void SetSeriesSinks(std::function<void(bool)> running,
+                        std::function<void(const QString&)> progress) {
+        seriesRunningSink_ = std::move(running);
+        seriesProgressSink_ = std::move(progress);
+    }
 
     // The main window was closed while an operation waited: the polling loops end as if
     // aborted, and the window closes once the operation has returned.
@@ -99,6 +105,9 @@ public:
     std::string ExportView(ViewKind view, const std::string& path) override;
     void ShowStatusText(const std::string& text) override;
     void CommandStatesChanged() override;
+    bool AskSeries(SeriesPage& page) override;
+    void SeriesRunningChanged(bool running) override;
+    void ShowSeriesProgress(const SeriesProgress& progress) override;
 
     // How long one pass of the message pump waits for input when none is pending.
     static constexpr int kPumpWaitMs = 5;
@@ -120,6 +129,8 @@ private:
     std::function<void(const std::string&)> recentSink_;
     std::function<void(const QString&)> statusSink_;
     std::function<void()> commandStateSink_;
+    std::function<void(bool)> seriesRunningSink_;
+    std::function<void(const QString&)> seriesProgressSink_;
     ViewOutputs* outputs_ = nullptr;
     QPointer<GpibSelectDialog> activeSelect_;
     std::vector<DeferredMessage> deferred_;

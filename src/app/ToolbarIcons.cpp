@@ -165,6 +165,16 @@ void Draw(QPainter& p, int id) {
             p.drawPolygon(tri, 3);
             break;
         }
+        case ID_MEASURE_CONTINUOUSLY: {
+            // Two measure triangles: again and again.
+            p.setPen(QPen(QColor(20, 100, 20), 1));
+            p.setBrush(QColor(60, 170, 60));
+            const QPointF first[] = {QPointF(1.5, 3), QPointF(8, 8), QPointF(1.5, 13)};
+            const QPointF second[] = {QPointF(7.5, 3), QPointF(14, 8), QPointF(7.5, 13)};
+            p.drawPolygon(first, 3);
+            p.drawPolygon(second, 3);
+            break;
+        }
         case ID_FORMAT_E1:
             Text(p, QStringLiteral("e'"), 12);
             break;

@@ -8,6 +8,8 @@
 
 #include "cli/DriverSettingsOptions.h"
 #include "display/ChartFormats.h"
+#include "doc/MeasurementSeries.h"
+#include "persist/SeriesRecorder.h"
 #include "probe/Units.h"
 #include "render/RenderExport.h"
 
@@ -123,6 +125,51 @@ bool CharacteriseOptions(const CliOptions& o, std::string& error) {
     return true;
 }
 
+// A series: how often, how long and where to, each said once; and no option of a single
+// measurement's result. The options of a series belong to watch alone.
+bool WatchOptions(const CliOptions& o, std::string& error) {
+    if (o.command != CliOptions::Command::Watch) {
+        const char* misplaced = o.everySeconds          ? "--every"
+                                : o.backToBack          ? "--back-to-back"
+                                : o.count               ? "--count"
+                                : o.forSeconds          ? "--for"
+                                : !o.recordFile.empty() ? "--record"
+                                                        : nullptr;
+        if (misplaced != nullptr) {
+            error = std::string(misplaced) + " is an option of watch only";
+            return false;
+        }
+        return true;
+    }
+    const char* misplaced = o.trigger                     ? "--trigger"
+                            : !o.dataOut.empty()          ? "--out"
+                            : o.sensitivity               ? "--sensitivity"
+                            : !o.chartFile.empty()        ? "--chart"
+                            : !o.tableFile.empty()        ? "--table"
+                            : o.autoscale                 ? "--autoscale"
+                            : !o.touchstoneOut.empty()    ? "--touchstone"
+                            : !o.rawTouchstoneOut.empty() ? "--raw-touchstone"
+                            : !o.checkLiquid.empty()      ? "--check"
+                                                          : nullptr;
+    if (misplaced != nullptr) {
+        error = std::string(misplaced) + " is not an option of watch";
+        return false;
+    }
+    if (o.everySeconds.has_value() == o.backToBack) {
+        error = "watch needs either --every SECONDS or --back-to-back";
+        return false;
+    }
+    if (o.count.has_value() == o.forSeconds.has_value()) {
+        error = "watch needs either --count N or --for DURATION";
+        return false;
+    }
+    if (o.recordFile.empty()) {
+        error = "watch needs --record FILE.h5 or FILE.csv";
+        return false;
+    }
+    return true;
+}
+
 // --segments and --list set every frequency of the sweep: the other sweep options, and the other
 // of the two, do not go with them.
 bool ListOptionsAlone(const CliOptions& o, std::string& error) {
@@ -172,6 +219,23 @@ const char* CliUsage() {
       probes, --probe-file to that file (the probe is named after the file's stem). A probe
       cannot be named A or B. T defaults to the liquid's only temperature, else the water
       temperature. Exit status 1 when the fit is refused (nothing is saved).
+
+  kv47310-cli watch [connection, sweep, calibration and probe options]
+          (--every SECONDS | --back-to-back) (--count N | --for DURATION)
+          --record FILE.h5|FILE.csv
+      Connects and calibrates as measure does (or takes --setup), then measures the sample
+      again and again without a prompt and appends every measurement to FILE: its index, its
+      time (the sweep's start, UTC and seconds since the first) and per point e', e'' and the
+      sensitivity. --every keeps the interval on average (the n-th measurement starts n x
+      SECONDS after the first; a sweep that overruns gives up the slots it took, and says
+      so); --back-to-back starts each measurement when the one before ended. --count N stops
+      after N records, --for after a time: 90, 90s, 10min or 2h. FILE.h5 is HDF5 that other
+      programs may read while the series runs (h5py: File(path, 'r', swmr=True)); FILE.csv has
+      the header index,time_utc,time,frequency,e1,e2,sensitivity and one row per point and
+      record. FILE must not exist (exit status 2 when it does). Standard error gets a line
+      "record N at T s" per record (a progress bar on a terminal). Ctrl-C or SIGTERM ends the
+      series after the record in progress with exit status 0; the file is complete. The series
+      stops, with exit status 1, when a reading or a write fails or the disk is nearly full.
 
   kv47310-cli sweep [connection, sweep and Touchstone options]
       Connects the analyzer, sets the sweep and takes one uncalibrated sweep: prints frequency,
@@ -257,7 +321,7 @@ Characterisation (characterise only):
 Prompts, messages and progress go to standard error; message boxes as "caption: text".
 The exit status is 0 when the measurement was made, 1 when a step failed or was aborted, and
 2 for a mistake on the command line or in the list of --segments or --list. Ctrl-C or SIGTERM
-ends any wait ("interrupted", status 1).
+ends any wait ("interrupted", status 1), except that it ends a watch series normally.
 )";
 }
 
@@ -281,12 +345,14 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
         }
         return o;
     }
-    if (command != "measure" && command != "sweep" && command != "characterise") {
+    if (command != "measure" && command != "sweep" && command != "characterise" &&
+        command != "watch") {
         error = "unknown command '" + command + "'";
         return std::nullopt;
     }
     o.command = command == "sweep"          ? CliOptions::Command::Sweep
                 : command == "characterise" ? CliOptions::Command::Characterise
+                : command == "watch"        ? CliOptions::Command::Watch
                                             : CliOptions::Command::Measure;
 
     for (std::size_t i = 1; i < args.size(); ++i) {
@@ -461,6 +527,45 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
                 error = a + " " + file + ": " + kUnsupportedFileTypeText;
                 return std::nullopt;
             }
+        } else if (a == "--back-to-back") {
+            o.backToBack = true;
+        } else if (a == "--every") {
+            if (!value(v))
+                return std::nullopt;
+            double seconds = 0;
+            if (!ParseNumber(v, seconds) || !std::isfinite(seconds) || !(seconds > 0)) {
+                error = "--every: expected a number of seconds above 0, not " + v;
+                return std::nullopt;
+            }
+            o.everySeconds = seconds;
+        } else if (a == "--count") {
+            if (!value(v))
+                return std::nullopt;
+            int n = 0;
+            if (!ParseInt(v, n) || n < 1) {
+                error = "--count: expected a number of records of at least 1, not " + v;
+                return std::nullopt;
+            }
+            o.count = n;
+        } else if (a == "--for") {
+            if (!value(v))
+                return std::nullopt;
+            o.forSeconds = ParseDuration(v);
+            if (!o.forSeconds) {
+                error = "--for: expected a duration such as 90, 90s, 10min or 2h, not " + v;
+                return std::nullopt;
+            }
+        } else if (a == "--record") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                error = a + " needs a file name";
+                return std::nullopt;
+            }
+            o.recordFile = args[++i];
+            if (!SeriesFormatOf(o.recordFile)) {
+                error =
+                    "--record: a series is recorded to FILE.h5 or FILE.csv, not " + o.recordFile;
+                return std::nullopt;
+            }
         } else if (a == "--format") {
             if (!value(v))
                 return std::nullopt;
@@ -480,7 +585,7 @@ std::optional<CliOptions> ParseCliOptions(const std::vector<std::string>& args,
     if (o.command == CliOptions::Command::Sweep && !SweepOptionsOnly(o, error)) {
         return std::nullopt;
     }
-    if (!CharacteriseOptions(o, error)) {
+    if (!CharacteriseOptions(o, error) || !WatchOptions(o, error)) {
         return std::nullopt;
     }
     return o;

@@ -13,7 +13,7 @@
 namespace kv {
 
 struct CliOptions {
-    enum class Command { None, Help, Components, Measure, Sweep, Characterise };
+    enum class Command { None, Help, Components, Measure, Sweep, Characterise, Watch };
     Command command = Command::None;
 
     // Connection.
@@ -65,6 +65,14 @@ struct CliOptions {
     std::optional<double> liquidTemperature;
     std::string probeName;
     std::string probeFile;
+
+    // A series (watch): every SECONDS or back to back, a count of records or a duration, and its
+    // file (.h5 or .csv).
+    std::optional<double> everySeconds;
+    bool backToBack = false;
+    std::optional<int> count;
+    std::optional<double> forSeconds;
+    std::string recordFile;
 
     // Files and pictures.
     std::string setupIn;

@@ -29,6 +29,12 @@ int RunMeasure(const CliOptions& options, IComponentRegistry& registry, ProfileS
 int RunSweep(const CliOptions& options, IComponentRegistry& registry, ProfileStore& profile,
              std::FILE* out, std::FILE* err);
 
+// The "watch" command (WatchRun.cpp): calibrate as measure does, then measure and record a series
+// until its count or duration, or Ctrl-C / SIGTERM (status 0, the file complete). A record file
+// that exists is refused with kExitUsage.
+int RunWatch(const CliOptions& options, IComponentRegistry& registry, ProfileStore& profile,
+             std::FILE* err);
+
 // The characterisation (CharacteriseRun.cpp): calibrate, measure the reference liquid, fit and
 // save the probe.
 int RunCharacterise(const CliOptions& options, IComponentRegistry& registry, ProfileStore& profile,

@@ -17,7 +17,10 @@ namespace {
 volatile std::sig_atomic_t gInterrupted = 0;
 
 extern "C" void OnInterrupt(int) {
-    gInterrupted = 1;
+    // Counted: the first one ends a series after the sweep in progress, a second one that sweep.
+    if (gInterrupted < 2) {
+        gInterrupted = gInterrupted + 1;
+    }
 }
 
 }  // namespace
@@ -83,6 +86,10 @@ TerminalUi::TerminalUi(bool unattended, std::FILE* err)
 }
 
 bool TerminalUi::QuitRequested() const {
+    return gInterrupted > (seriesRunning_ ? 1 : 0);
+}
+
+bool TerminalUi::SeriesStopRequested() const {
     return Interrupted();
 }
 

@@ -27,8 +27,12 @@ public:
     // An unattended run (--yes) goes on: it answers Yes.
     bool ConfirmDiscardCalibration() override;
     void PumpMessages() override;
-    // True once SIGINT or SIGTERM came: every wait ends as if aborted.
+    // True once SIGINT or SIGTERM came: every wait ends as if aborted. While a series runs, the
+    // first one only ends the series after the sweep in progress (SeriesStopRequested), and a
+    // second one ends that sweep's wait too.
     bool QuitRequested() const override;
+    bool SeriesStopRequested() const override;
+    void SeriesRunningChanged(bool running) override { seriesRunning_ = running; }
     static bool Interrupted();
     std::unique_ptr<CMeasureDlg> CreateMeasureDlg() override;
     std::unique_ptr<CPromptDlg> CreatePromptDlg() override;
@@ -65,6 +69,7 @@ private:
     std::FILE* err_;
     MeasureWindow* measure_ = nullptr;
     bool stdinClosed_ = false;
+    bool seriesRunning_ = false;
     std::string pendingInput_;
 };
 

@@ -55,6 +55,9 @@ int main(int argc, char** argv) {
         case kv::CliOptions::Command::Sweep:
             status = kv::RunSweep(*options, registry, profile, stdout, stderr);
             break;
+        case kv::CliOptions::Command::Watch:
+            // A series that Ctrl-C or SIGTERM ended has ended normally: its status stands.
+            return kv::RunWatch(*options, registry, profile, stderr);
         case kv::CliOptions::Command::Characterise:
             status = kv::RunCharacterise(*options, registry, profile, stdout, stderr);
             break;

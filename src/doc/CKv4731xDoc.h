@@ -7,6 +7,7 @@
 
 #include <array>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +20,7 @@
 #include "display/LogFont.h"
 #include "display/TimeSeries.h"
 #include "display/TraceValues.h"
+#include "doc/MeasurementSeries.h"
 #include "instrument/ComponentRegistry.h"
 #include "instrument/IInstrumentDriver.h"
 #include "persist/ProbeFiles.h"
@@ -176,6 +178,33 @@ public:
     Outcome OpenSetupFile(const std::string& path);
     // Writes the defaults file ("Save as default").
     Outcome SaveDefaults();
+
+    // ---------------------------------------------------------------- series
+    // "Measure Continuously": the dialog of the series (asked again after a refusal), then the
+    // series.
+    void OnMeasureContinuously();
+    // Measures again and again without a prompt as `plan` says, each result shown in the views
+    // and appended to `timeSeries` (cleared at the start) and to the plan's file. It ends with
+    // its count or duration, or after the sweep in progress when StopSeries was called, the
+    // operator interface asked it to stop (SeriesStopRequested) or the program is ending. A
+    // failed reading or a failed write ends it with its message shown, the last good result
+    // staying shown; an existing file is refused before anything is measured. Done with the
+    // number of records in `records` unless something failed. Every command that changes the
+    // setup is refused meanwhile (Busy).
+    struct SeriesEvents {
+        // After each record: its index and time (seconds since the start).
+        std::function<void(int index, double seconds, const SeriesProgress&)> recorded;
+        // Slots given up because a measurement overran them (interval series).
+        std::function<void(long slots, double seconds)> skipped;
+    };
+    Outcome MeasureSeries(const SeriesPlan& plan, const SeriesEvents& events = {});
+    void StopSeries() { seriesStopRequested_ = true; }
+    bool SeriesRunning() const { return seriesRunning_; }
+    // The records the last series made.
+    int SeriesRecords() const { return seriesRecords_; }
+    // When the calibration in force was made or refreshed in this session (0: unknown, such as
+    // a calibration read from a setup file). No file keeps it.
+    std::time_t calibrationTime = 0;
 
     // ---------------------------------------------------------------- display sheets
     // The "Display" sheet on `page` (-1: the last one shown).
@@ -442,6 +471,11 @@ private:
     bool modified_ = false;
     std::string pathName_;
     int busyDepth_ = 0;
+    // The series: running, asked to stop, its records, the page of its dialog as last used.
+    bool seriesRunning_ = false;
+    bool seriesStopRequested_ = false;
+    int seriesRecords_ = 0;
+    SeriesPage seriesPage_;
     // Set while the operator already agreed to give up the calibration.
     bool discardConfirmed_ = false;
     // A memory labelled for a reference liquid: the label it had before and the liquid's label.

@@ -1,6 +1,8 @@
 // The document's operations: what the menu commands do once their dialogs are answered, each
 // reporting what happened. The menu commands and the terminal front end both call them.
 
+#include <ctime>
+
 #include "doc/CKv4731xDoc.h"
 #include "doc/OperatorUi.h"
 #include "persist/DataFile.h"
@@ -65,6 +67,7 @@ Outcome CKv4731xDoc::PerformCalibration() {
     SetModified();
     Outcome outcome = engine_->PerformCalibration();
     if (outcome.Done()) {
+        calibrationTime = std::time(nullptr);
         ui_.ShowStatusText("Calibration complete");
     }
     return outcome;
@@ -78,6 +81,7 @@ Outcome CKv4731xDoc::RefreshCalibration() {
     SetModified();
     Outcome outcome = engine_->RefreshCalibration();
     if (outcome.Done()) {
+        calibrationTime = std::time(nullptr);
         ui_.ShowStatusText("Calibration refreshed");
     }
     return outcome;

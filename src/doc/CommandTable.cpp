@@ -59,6 +59,9 @@ const std::vector<CommandInfo> kCommands = {
     {ID_TRIGGER_MEASUREMENT, "Trigger measurement...", "Trigger measurement", "", T::Document,
      false},
     {ID_ARM_EXTERNAL_TRIGGER, "Arm external trigger", "", "", T::Document, false},
+    {ID_MEASURE_CONTINUOUSLY, "Measure Continuously...", "Measure Continuously", "", T::Document,
+     false},
+    {ID_STOP_SERIES, "", "", "Esc", T::Document, false},
     {ID_TRIGGER_MEASUREMENT_SERVER, "Trigger Measurement...", "", "", T::None, false},
     // Chart
     {ID_FORMAT_E1, "e'", "e'", "", T::Document, true},
@@ -137,7 +140,7 @@ const std::vector<MenuInfo> kMenus = {
     {"&Calibration",
      {ID_SET_FREQUENCY, ID_CONFIGURE_CAL, 0, ID_PERFORM_CAL, ID_REFRESH_CAL,
       ID_CHARACTERISE_PROBE}},
-    {"&Measure", {ID_TRIGGER_MEASUREMENT, ID_ARM_EXTERNAL_TRIGGER}},
+    {"&Measure", {ID_TRIGGER_MEASUREMENT, ID_ARM_EXTERNAL_TRIGGER, 0, ID_MEASURE_CONTINUOUSLY}},
     {"C&hart",
      {ID_FORMAT_E1, ID_FORMAT_E2, ID_FORMAT_TAN_E, ID_FORMAT_COLE_COLE, 0, ID_AUTOSCALE,
       ID_SET_SCALE, ID_DEFAULT_SCALE, 0, ID_MARKER}},
@@ -172,6 +175,7 @@ const std::vector<int> kToolbar = {ID_FILE_OPEN,
                                    ID_VIEW_TABLE_ONLY,
                                    0,
                                    ID_TRIGGER_MEASUREMENT,
+                                   ID_MEASURE_CONTINUOUSLY,
                                    0,
                                    ID_FORMAT_E1,
                                    ID_FORMAT_E2,
@@ -234,6 +238,7 @@ constexpr int kAvailableDuringWait[] = {
     ID_PRINT_TABLE_PREVIEW,
     ID_FILE_PRINT,
     ID_APP_EXIT,
+    ID_STOP_SERIES,
 };
 
 }  // namespace
@@ -351,6 +356,12 @@ bool RunDocumentCommand(CKv4731xDoc& doc, int id) {
         case ID_CHARACTERISE_PROBE:
             doc.OnCharacteriseProbe();
             return true;
+        case ID_MEASURE_CONTINUOUSLY:
+            doc.OnMeasureContinuously();
+            return true;
+        case ID_STOP_SERIES:
+            doc.StopSeries();
+            return true;
         case ID_TRIGGER_MEASUREMENT:
         case ID_ARM_EXTERNAL_TRIGGER:
             doc.Measure(id == ID_ARM_EXTERNAL_TRIGGER);
@@ -456,6 +467,10 @@ bool QueryDocumentCommand(const CKv4731xDoc& doc, int id, CommandState& state) {
     state.enabled = !doc.Busy() || AvailableDuringWait(id);
     if (id == ID_EXPORT_TOUCHSTONE) {
         state.enabled = state.enabled && doc.HasSampleReflection();
+    }
+    // Stop ends a running series, and nothing else.
+    if (id == ID_STOP_SERIES) {
+        state.enabled = doc.SeriesRunning();
     }
     // A characterisation measures with the calibration in force.
     if (id == ID_CHARACTERISE_PROBE) {

@@ -12,6 +12,7 @@
 
 #include "display/BudgetSheet.h"
 #include "display/DisplaySheets.h"
+#include "doc/MeasurementSeries.h"
 #include "instrument/IComponentSettings.h"
 #include "probe/CalibrationSheet.h"
 #include "probe/EngineUi.h"
@@ -125,6 +126,19 @@ public:
 
     // The "Uncertainty Budget" window of one point, shown until the operator closes it.
     virtual void ShowBudget(const BudgetSheet& sheet) { (void)sheet; }
+    // The dialog "Measure Continuously" on `page`; true on Start with the values as the operator
+    // left them (checked by the caller).
+    virtual bool AskSeries(SeriesPage& page) {
+        (void)page;
+        return false;
+    }
+    // A series began (true) or ended: the front end offers its Stop (and Esc) meanwhile.
+    virtual void SeriesRunningChanged(bool running) { (void)running; }
+    // After each record of a series.
+    virtual void ShowSeriesProgress(const SeriesProgress& progress) { (void)progress; }
+    // True when whoever runs the front end asked the series to end after the sweep in progress
+    // (the terminal's Ctrl-C).
+    virtual bool SeriesStopRequested() const { return false; }
 
     // The most-recently-used list of the front end (8 entries).
     virtual void AddRecentFile(const std::string& path) = 0;

@@ -180,6 +180,11 @@ public:
     // prompt or by Cancel of the wait; failed when the reading failed (the Data trace stays).
     Outcome Measure();
     Outcome MeasureOnTrigger();
+    // One measurement of a series: the sample is at the probe already, so no prompt is shown (the
+    // analyzer's title says "Measuring sample..."). Refused without a calibration; aborted when
+    // the operator ended the sweep's wait; failed, with the message shown, when the reading failed
+    // (the last result stays).
+    Outcome MeasureUnprompted();
     // A reading of something other than the sample (a reference liquid) after the prompt `prompt`
     // ("Measuring ..." as `measuring`): refused, aborted and failed as Measure is, but the last
     // sample and the result stay as they were. `reading` is set only when done.

@@ -38,6 +38,27 @@ Outcome CProbeEngine::Measure() {
                         });
 }
 
+Outcome CProbeEngine::MeasureUnprompted() {
+    if (!calibrated) {
+        Ask(kNotCalibrated, kMeasureCaption, Buttons::Ok, Icon::Stop);
+        return Outcome::Refusal(kNotCalibrated);
+    }
+    if (driver_ != nullptr) {
+        driver_->ShowTitle("Measuring sample...");
+    }
+    std::vector<CComplex> reading;
+    if (!TakeTrace(reading)) {
+        return waitAborted_ ? Outcome::Abort(kMeasureAborted)
+                            : ReportFailedReading(kMeasureCaption);
+    }
+    sampleMeasured = std::move(reading);
+    FillResult();
+    if (driver_ != nullptr) {
+        driver_->EndSequence();
+    }
+    return Outcome::Finished();
+}
+
 Outcome CProbeEngine::MeasureReading(const std::string& prompt, const std::string& measuring,
                                      std::vector<CComplex>& reading) {
     return ReadAtPrompt(prompt, measuring,

@@ -133,7 +133,8 @@ TEST_F(MainFrameTest, MenusListEveryCommandInOrder) {
         {"&Calibration",
          {"Set Frequency", "Configure Cal...", "-", "Perform Cal...", "Refresh Cal...",
           "Characterise Probe..."}},
-        {"&Measure", {"Trigger measurement...", "Arm external trigger"}},
+        {"&Measure",
+         {"Trigger measurement...", "Arm external trigger", "-", "Measure Continuously..."}},
         {"C&hart",
          {"e'", "e''", "Loss tangent e", "Cole - Cole", "-", "Autoscale ", "Set scale..", "Default",
           "-", "Marker"}},
@@ -182,6 +183,7 @@ TEST_F(MainFrameTest, ToolbarButtonsInOrderWithTheirTips) {
                                                "Table only",
                                                "|",
                                                "Trigger measurement",
+                                               "Measure Continuously",
                                                "|",
                                                "e'",
                                                "e''",
@@ -606,6 +608,7 @@ TEST_F(MainFrameTest, NoCommandIsEnabledThatDoesNothing) {
                                         static_cast<std::size_t>(ui.gpibSelectRuns),
                                         static_cast<std::size_t>(ui.componentSettingsRuns),
                                         static_cast<std::size_t>(ui.characterisePageRuns),
+                                        static_cast<std::size_t>(ui.seriesPageRuns),
                                         static_cast<std::size_t>(ui.chartCopies),
                                         ui.clipboardText.size(),
                                         ui.budgets.size()};
@@ -672,9 +675,9 @@ TEST_F(MainFrameTest, NoCommandIsEnabledThatDoesNothing) {
         }
         EXPECT_TRUE(acted) << "command " << info.id << " \"" << info.menuText << "\" did nothing";
     }
-    // Undo, cut, paste and the embedded server's trigger have nothing to do here, and there is no
-    // sample reflection to export as a Touchstone file.
-    EXPECT_EQ(disabled, 5);
+    // Undo, cut, paste and the embedded server's trigger have nothing to do here, there is no
+    // sample reflection to export as a Touchstone file, and no series for Stop to end.
+    EXPECT_EQ(disabled, 6);
 }
 
 TEST_F(MainFrameTest, StatusTextOfAFinishedOperationStaysUntilTheNextCommand) {

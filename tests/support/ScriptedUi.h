@@ -37,6 +37,11 @@ public:
     std::deque<bool> characterisationAnswers;
     int characterisePageRuns = 0;
     std::vector<CharacterisationReport> characterisationReports;
+    // The dialog "Measure Continuously" (default: Cancel), and what a series showed.
+    std::function<bool(SeriesPage&)> seriesPage;
+    int seriesPageRuns = 0;
+    std::vector<bool> seriesRunning;
+    std::vector<SeriesProgress> seriesProgress;
     bool clipboardWorks = true;  // what the clipboard answers
     std::string exportError;     // what ExportView answers
 
@@ -63,6 +68,15 @@ public:
         return static_cast<int>(std::count(statusTexts.begin(), statusTexts.end(), text));
     }
     int commandStateChanges = 0;
+
+    bool AskSeries(SeriesPage& page) override {
+        ++seriesPageRuns;
+        return seriesPage && seriesPage(page);
+    }
+    void SeriesRunningChanged(bool running) override { seriesRunning.push_back(running); }
+    void ShowSeriesProgress(const SeriesProgress& progress) override {
+        seriesProgress.push_back(progress);
+    }
 
     bool EditComponentSettings(const std::string& title,
                                std::vector<SettingDescription>& settings) override {
