@@ -37,6 +37,8 @@ public:
     TimeChartScaleDialog(const TimeChartBounds& bounds, QWidget* parent = nullptr);
     // The limits typed; no value when one is not a number or a pair does not increase.
     std::optional<TimeChartBounds> Bounds() const;
+    // 0 time from, 1 time to, 2 value from, 3 value to.
+    QLineEdit* Entry(int limit) const { return entries_[static_cast<std::size_t>(limit)]; }
     void accept() override;
 
 private:
