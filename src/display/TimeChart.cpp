@@ -237,9 +237,9 @@ TimeChartLayout::TimeChartLayout(int width, int height, int textHeight, int valu
     top_ = 2.5 * th;
     right_ = width - (legendWidth > 0 ? legendWidth + 1.5 * th : th);
     bottom_ = height - 3.0 * th;
-    // About one time label every 8 text heights and one value label every 3.
+    // At most one time label every 8 text heights and one value label every 2.5.
     maxTimeTicks_ = std::clamp(static_cast<int>((right_ - left_) / (8 * th)), 1, 10);
-    maxValueTicks_ = std::clamp(static_cast<int>((bottom_ - top_) / (3 * th)), 1, 10);
+    maxValueTicks_ = std::clamp(static_cast<int>((bottom_ - top_) / (2.5 * th)), 1, 10);
 }
 
 double TimeChartLayout::X(double seconds) const {

@@ -102,10 +102,10 @@ TEST(TimeChart, LayoutPlacesTimesAndValues) {
     EXPECT_DOUBLE_EQ(layout.X(50), 440);
     EXPECT_DOUBLE_EQ(layout.Y(25), 195);
     EXPECT_DOUBLE_EQ(layout.Y(50), 50);
-    // At most 720 / 160 = 4 time intervals: step 25 rounds up to 50; 290 / 60 = 4 value
-    // intervals: 12.5 rounds up to 20.
+    // At most 720 / 160 = 4 time intervals: step 25 rounds up to 50; 290 / 50 = 5 value
+    // intervals: step 10.
     EXPECT_EQ(layout.TimeTicks(), (std::vector<double>{0, 50, 100}));
-    EXPECT_EQ(layout.ValueTicks(), (std::vector<double>{0, 20, 40}));
+    EXPECT_EQ(layout.ValueTicks(), (std::vector<double>{0, 10, 20, 30, 40, 50}));
     EXPECT_EQ(layout.TimeAxisTitle(), "Time (s)");
     // An hour is labelled in minutes (ticks still in seconds), a night in hours.
     const TimeChartLayout hour(1000, 400, 20, 60, 170, TimeChartBounds{0, 3600, 0, 50});
