@@ -9,6 +9,7 @@
 #include "app/AboutDialog.h"
 #include "app/CMainFrame.h"
 #include "app/TextConversion.h"
+#include "app/TimeChartSettingsStore.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
 #include "instrument/PluginRegistry.h"
@@ -37,6 +38,7 @@ CKv4731xApp::CKv4731xApp()
     recent_.Load();
     ui_.SetRecentFileSink([this](const std::string& path) { recent_.Add(PathFromCore(path)); });
     doc_ = std::make_unique<CKv4731xDoc>(ui_, *registry_, *profile_);
+    doc_->SetTimeChart(LoadTimeChartSettings(settings_));
 }
 
 CKv4731xApp::~CKv4731xApp() {
@@ -48,6 +50,7 @@ CKv4731xApp::~CKv4731xApp() {
 bool CKv4731xApp::InitInstance(const CommandLineInfo& commandLine) {
     frame_ = std::make_unique<CMainFrame>(*doc_, &ui_, this);
     ui_.SetMainWindow(frame_.get());
+    frame_->SetSettings(&settings_);
     if (!commandLine.fileName.isEmpty()) {
         // The named file is opened once the instrument is connected and the defaults file has
         // been read, so that the defaults do not replace the file's setup.

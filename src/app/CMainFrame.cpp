@@ -12,22 +12,28 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/ApplicationCommands.h"
 #include "app/CPlot.h"
 #include "app/CTable.h"
+#include "app/CTimeChart.h"
 #include "app/HelpWindow.h"
 #include "app/KeyboardLocks.h"
 #include "app/QtOperatorUi.h"
 #include "app/RecentFileList.h"
 #include "app/TextConversion.h"
+#include "app/TimeChartDialogs.h"
+#include "app/TimeChartSettingsStore.h"
 #include "app/ToolbarIcons.h"
 #include "app/ViewOutputs.h"
 #include "doc/CKv4731xDoc.h"
@@ -83,6 +89,7 @@ CMainFrame::CMainFrame(CKv4731xDoc& doc, QtOperatorUi* ui, ApplicationCommands* 
     CreateStatusBar();
     CreateSplitter();
     outputs_ = std::make_unique<ViewOutputs>(doc_, chart_, table_, this);
+    outputs_->SetTimeChart(timeChart_);
     if (ui_ != nullptr) {
         ui_->SetViewOutputs(outputs_.get());
         ui_->SetStatusSink([this](const QString& text) { messagePane_->setText(text); });
@@ -244,7 +251,33 @@ void CMainFrame::CreateSplitter() {
     chart_->SetTable(table_);
     splitter_->addWidget(chart_);
     splitter_->addWidget(table_);
-    setCentralWidget(splitter_);
+    viewSplitter_ = new QSplitter(Qt::Vertical, this);
+    viewSplitter_->setObjectName(QStringLiteral("viewSplitter"));
+    viewSplitter_->setChildrenCollapsible(false);
+    viewSplitter_->addWidget(splitter_);
+    timeChart_ = new CTimeChart(doc_, viewSplitter_);
+    viewSplitter_->addWidget(timeChart_);
+    viewSplitter_->setStretchFactor(0, 3);
+    viewSplitter_->setStretchFactor(1, 2);
+    timeChart_->setVisible(doc_.TimeChart().shown);
+    // The time chart's menu is its context menu too.
+    timeChart_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    for (const MenuInfo& info : MainMenus()) {
+        if (std::find(info.items.begin(), info.items.end(), ID_TIME_CHART_FREQUENCIES) ==
+            info.items.end()) {
+            continue;
+        }
+        for (int id : info.items) {
+            if (id == 0) {
+                auto* separator = new QAction(timeChart_);
+                separator->setSeparator(true);
+                timeChart_->addAction(separator);
+            } else if (QAction* action = Action(id)) {
+                timeChart_->addAction(action);
+            }
+        }
+    }
+    setCentralWidget(viewSplitter_);
     splitter_->installEventFilter(this);
     activeView_ = chart_;
     MarkActivePane();
@@ -288,6 +321,14 @@ bool CMainFrame::RouteToView(int id) {
     switch (id) {
         case ID_EDIT_COPY:
             // The chart pane copies the chart; anything else copies the table.
+            if (activeView_ == timeChart_) {
+                if (!outputs_->CopyTimeChart()) {
+                    QMessageBox::warning(
+                        this, QStringLiteral("Copy"),
+                        QStringLiteral("The clipboard did not take the time chart."));
+                }
+                return true;
+            }
             return RunDocumentCommand(doc_, activeView_ == chart_ ? ID_COPY_CHART : ID_COPY_TABLE);
         default:
             return false;
@@ -313,8 +354,22 @@ bool CMainFrame::OnFrameCommand(int id) {
             return true;
         case ID_NEXT_PANE:
         case ID_PREV_PANE:
-            // Two panes: the next and the previous one are the other one.
-            NextPane();
+            NextPane(id == ID_NEXT_PANE ? 1 : -1);
+            return true;
+        case ID_VIEW_TIME_CHART: {
+            TimeChartSettings settings = doc_.TimeChart();
+            settings.shown = !settings.shown;
+            doc_.SetTimeChart(settings);
+            if (settings.shown) {
+                SetActiveView(timeChart_);
+            }
+            return true;
+        }
+        case ID_TIME_CHART_FREQUENCIES:
+            ChooseTimeChartFrequencies();
+            return true;
+        case ID_TIME_CHART_SET_SCALE:
+            SetTimeChartScale();
             return true;
         case ID_HELP_FINDER:
         case ID_HELP:
@@ -323,8 +378,9 @@ bool CMainFrame::OnFrameCommand(int id) {
             return true;
         case ID_FILE_PRINT:
             // Print prints the active pane.
-            return RunDocumentCommand(doc_,
-                                      activeView_ == table_ ? ID_PRINT_TABLE : ID_PRINT_CHART);
+            return RunDocumentCommand(doc_, activeView_ == table_       ? ID_PRINT_TABLE
+                                            : activeView_ == timeChart_ ? ID_PRINT_TIME_CHART
+                                                                        : ID_PRINT_CHART);
         default:
             return false;
     }
@@ -355,6 +411,9 @@ void CMainFrame::UpdateCommandStates() {
                     break;
                 case ID_VIEW_CHART_AND_TABLE:
                     state.checked = mode_ == ViewMode::ChartAndTable;
+                    break;
+                case ID_VIEW_TIME_CHART:
+                    state.checked = doc_.TimeChart().shown;
                     break;
                 default:
                     break;
@@ -411,7 +470,7 @@ void CMainFrame::ApplyViewMode() {
 }
 
 void CMainFrame::SetActiveView(QWidget* view) {
-    if (view != chart_ && view != table_) {
+    if (view != chart_ && view != table_ && view != timeChart_) {
         return;
     }
     activeView_ = view;
@@ -422,7 +481,8 @@ void CMainFrame::SetActiveView(QWidget* view) {
 void CMainFrame::MarkActivePane() {
     // A frame in the highlight colour around the pane that Ctrl+C and Ctrl+P act on; the other
     // pane's frame has the window's colour, so that both keep their size.
-    for (QFrame* pane : {static_cast<QFrame*>(chart_), static_cast<QFrame*>(table_)}) {
+    for (QFrame* pane : {static_cast<QFrame*>(chart_), static_cast<QFrame*>(table_),
+                         static_cast<QFrame*>(timeChart_)}) {
         if (pane == nullptr) {
             continue;
         }
@@ -439,11 +499,25 @@ void CMainFrame::MarkActivePane() {
     }
 }
 
-void CMainFrame::NextPane() {
-    if (mode_ != ViewMode::ChartAndTable) {
+void CMainFrame::NextPane(int direction) {
+    // The panes shown, in their order on the screen.
+    std::vector<QWidget*> panes;
+    if (mode_ != ViewMode::TableOnly) {
+        panes.push_back(chart_);
+    }
+    if (mode_ != ViewMode::ChartOnly) {
+        panes.push_back(table_);
+    }
+    if (doc_.TimeChart().shown) {
+        panes.push_back(timeChart_);
+    }
+    if (panes.size() < 2) {
         return;
     }
-    SetActiveView(activeView_ == chart_ ? static_cast<QWidget*>(table_) : chart_);
+    const auto it = std::find(panes.begin(), panes.end(), activeView_);
+    const int count = static_cast<int>(panes.size());
+    const int at = it == panes.end() ? 0 : static_cast<int>(it - panes.begin());
+    SetActiveView(panes[static_cast<std::size_t>((at + direction + count) % count)]);
 }
 
 void CMainFrame::OnFocusChanged(QWidget* now) {
@@ -452,6 +526,8 @@ void CMainFrame::OnFocusChanged(QWidget* now) {
         activeView_ = chart_;
     } else if (IsInside(now, table_)) {
         activeView_ = table_;
+    } else if (IsInside(now, timeChart_)) {
+        activeView_ = timeChart_;
     }
     if (activeView_ != before) {
         MarkActivePane();
@@ -609,6 +685,55 @@ void CMainFrame::ClearStaleStatusTip() {
 
 void CMainFrame::OnDocumentUpdate(UpdateHint) {
     UpdateInstrumentPane();
+    SyncTimeChart();
+}
+
+// ------------------------------------------------------------------------------ time chart
+
+void CMainFrame::SetSettings(QSettings* settings) {
+    settings_ = settings;
+    savedTimeChart_ = doc_.TimeChart();
+}
+
+void CMainFrame::SyncTimeChart() {
+    if (timeChart_ == nullptr) {
+        return;
+    }
+    const TimeChartSettings& settings = doc_.TimeChart();
+    if (timeChart_->isHidden() == settings.shown) {
+        timeChart_->setVisible(settings.shown);
+        if (!settings.shown && activeView_ == timeChart_) {
+            SetActiveView(mode_ == ViewMode::TableOnly ? static_cast<QWidget*>(table_) : chart_);
+        }
+    }
+    if (settings_ != nullptr && !(settings == savedTimeChart_)) {
+        SaveTimeChartSettings(*settings_, settings);
+        savedTimeChart_ = settings;
+    }
+}
+
+void CMainFrame::ChooseTimeChartFrequencies() {
+    TimeChartFrequenciesDialog dialog(doc_.TimeChart().frequencies, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    if (const auto frequencies = dialog.Frequencies()) {
+        TimeChartSettings settings = doc_.TimeChart();
+        settings.frequencies = *frequencies;
+        doc_.SetTimeChart(settings);
+    }
+}
+
+void CMainFrame::SetTimeChartScale() {
+    const TimeChartSettings& settings = doc_.TimeChart();
+    TimeChartScaleDialog dialog(
+        TimeChartLimits(settings, TimeChartCurves(doc_.timeSeries, settings.quantity)), this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    if (const auto bounds = dialog.Bounds()) {
+        doc_.SetTimeChartScale(*bounds);
+    }
 }
 
 void CMainFrame::UpdateInstrumentPane() {

@@ -18,6 +18,7 @@
 class QLabel;
 class QPushButton;
 class QMenu;
+class QSettings;
 class QSplitter;
 class QToolBar;
 
@@ -26,6 +27,7 @@ namespace kv {
 class ApplicationCommands;
 class CPlot;
 class CTable;
+class CTimeChart;
 class HelpWindow;
 class QtOperatorUi;
 class ViewOutputs;
@@ -62,6 +64,10 @@ public:
     QToolBar* ToolBar() const { return toolBar_; }
     CPlot* Chart() const { return chart_; }
     CTable* Table() const { return table_; }
+    // The time chart, below the chart and the table; shown when its settings say so.
+    CTimeChart* TimeChart() const { return timeChart_; }
+    // The program's settings, which keep the time chart's settings from now on (null: none).
+    void SetSettings(QSettings* settings);
     QSplitter* Splitter() const { return splitter_; }
     QWidget* ActiveView() const { return activeView_; }
     void SetActiveView(QWidget* view);
@@ -129,12 +135,16 @@ private:
     bool OnFrameCommand(int id);
     void SetViewMode(ViewMode mode);
     void ApplyViewMode();
-    void NextPane();
     void ShowHelp();
     void UpdateIndicators();
     void ClearStaleStatusTip();
     void OnFocusChanged(QWidget* now);
     void MarkActivePane();
+    void NextPane(int direction);
+    // The time chart follows its settings: shown or hidden, and kept in the program's settings.
+    void SyncTimeChart();
+    void ChooseTimeChartFrequencies();
+    void SetTimeChartScale();
 
     CKv4731xDoc& doc_;
     QtOperatorUi* ui_;
@@ -155,6 +165,10 @@ private:
     QSplitter* splitter_ = nullptr;
     CPlot* chart_ = nullptr;
     CTable* table_ = nullptr;
+    QSplitter* viewSplitter_ = nullptr;  // the chart and table above, the time chart below
+    CTimeChart* timeChart_ = nullptr;
+    QSettings* settings_ = nullptr;
+    TimeChartSettings savedTimeChart_;
     QWidget* activeView_ = nullptr;
     QPointer<HelpWindow> help_;
     std::unique_ptr<ViewOutputs> outputs_;

@@ -19,6 +19,7 @@
 
 #include "app/CPlot.h"
 #include "app/CTable.h"
+#include "app/CTimeChart.h"
 #include "app/TextConversion.h"
 #include "doc/CKv4731xDoc.h"
 #include "render/render.h"
@@ -62,8 +63,9 @@ bool ViewOutputs::PrintsToFile() {
 }
 
 QString ViewOutputs::DefaultPdfName(ViewKind view) const {
-    const QString what =
-        view == ViewKind::Chart ? QStringLiteral("chart") : QStringLiteral("table");
+    const QString what = view == ViewKind::Chart       ? QStringLiteral("chart")
+                         : view == ViewKind::TimeChart ? QStringLiteral("time-chart")
+                                                       : QStringLiteral("table");
     const std::string& setup = doc_.PathName();
     if (setup.empty()) {
         return QDir::current().absoluteFilePath(what + QStringLiteral(".pdf"));
@@ -75,8 +77,9 @@ QString ViewOutputs::DefaultPdfName(ViewKind view) const {
 
 void ViewOutputs::PreparePrinter(ViewKind view) {
     QPrinter& printer = Printer();
-    const QString what =
-        view == ViewKind::Chart ? QStringLiteral("Chart") : QStringLiteral("Table");
+    const QString what = view == ViewKind::Chart       ? QStringLiteral("Chart")
+                         : view == ViewKind::TimeChart ? QStringLiteral("Time Chart")
+                                                       : QStringLiteral("Table");
     printer.setDocName(QStringLiteral("47310C ") + what);
     if (printer.outputFormat() == QPrinter::PdfFormat) {
         // Never a bare folder: a file beside the setup file, named after the view.
@@ -86,7 +89,7 @@ void ViewOutputs::PreparePrinter(ViewKind view) {
 }
 
 int ViewOutputs::PageCount(ViewKind view) {
-    if (view == ViewKind::Chart) {
+    if (view != ViewKind::Table) {
         return 1;
     }
     QPrinter& printer = Printer();
@@ -102,6 +105,9 @@ bool ViewOutputs::PaintView(ViewKind view, QPrinter& printer) {
     int painted = 0;
     if (view == ViewKind::Chart) {
         PaintChartPages(doc_, printer, ChartSize());
+        painted = 1;
+    } else if (view == ViewKind::TimeChart) {
+        PaintTimeChartPages(doc_, printer, TimeChartSize());
         painted = 1;
     } else {
         painted =
@@ -125,19 +131,25 @@ void ViewOutputs::Print(ViewKind view, bool preview) {
     if (preview) {
         // The previewed view takes the keyboard focus first, as its pane would when clicked;
         // a plain print leaves the focus where it is.
-        QWidget* pane = view == ViewKind::Chart ? static_cast<QWidget*>(chart_) : table_;
+        QWidget* pane = view == ViewKind::Chart       ? static_cast<QWidget*>(chart_)
+                        : view == ViewKind::TimeChart ? static_cast<QWidget*>(timeChart_)
+                                                      : table_;
         if (pane != nullptr && pane->isVisible()) {
             pane->setFocus(Qt::OtherFocusReason);
         }
         QPrintPreviewDialog dialog(&printer, parent_);
         dialog.setObjectName(QStringLiteral("PrintPreview"));
         dialog.setWindowTitle(view == ViewKind::Chart ? QStringLiteral("Print Chart Preview")
-                                                      : QStringLiteral("Print Table Preview"));
+                              : view == ViewKind::TimeChart
+                                  ? QStringLiteral("Print Time Chart Preview")
+                                  : QStringLiteral("Print Table Preview"));
         // The preview paints into pages of its own: nothing to report.
         QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
                          [this, view](QPrinter* p) {
                              if (view == ViewKind::Chart) {
                                  PaintChartPages(doc_, *p, ChartSize());
+                             } else if (view == ViewKind::TimeChart) {
+                                 PaintTimeChartPages(doc_, *p, TimeChartSize());
                              } else {
                                  PaintTablePages(doc_, *p, TableScreen(), 0, 0);
                              }
@@ -148,8 +160,8 @@ void ViewOutputs::Print(ViewKind view, bool preview) {
     QPrintDialog dialog(&printer, parent_);
     dialog.setObjectName(QStringLiteral("PrintDialog"));
     dialog.setMinMax(1, PageCount(view));
-    if (view == ViewKind::Chart) {
-        // The chart is always one page.
+    if (view != ViewKind::Table) {
+        // A chart is always one page.
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     }
     if (dialog.exec() != QDialog::Accepted) {
@@ -222,6 +234,20 @@ QSize ViewOutputs::ChartSize() const {
     return size.isEmpty() ? QSize(800, 600) : size;
 }
 
+QSize ViewOutputs::TimeChartSize() const {
+    // The time chart's last size on screen, also when it is hidden now.
+    const QSize size = timeChart_ != nullptr ? timeChart_->LastScreenSize() : QSize();
+    return size.isEmpty() ? QSize(1000, 400) : size;
+}
+
+bool ViewOutputs::CopyTimeChart() {
+    const QImage image = RenderTimeChartImage(doc_, TimeChartSize());
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setImage(image);
+    const QImage back = clipboard->image();
+    return !back.isNull() && back.size() == image.size();
+}
+
 bool ViewOutputs::CopyChart() {
     const QImage image = RenderChartImage(doc_, ChartSize());
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -244,7 +270,9 @@ std::string ViewOutputs::Export(ViewKind view, const std::string& path) {
     // Documents are written on the page of the page set-up.
     const QPageLayout page = Printer().pageLayout();
     const bool ok = view == ViewKind::Chart ? ExportChart(doc_, file, ChartSize(), &error, &page)
-                                            : ExportTable(doc_, file, TableScreen(), &error, &page);
+                    : view == ViewKind::TimeChart
+                        ? ExportTimeChart(doc_, file, TimeChartSize(), &error, &page)
+                        : ExportTable(doc_, file, TableScreen(), &error, &page);
     return ok ? std::string() : ToCore(error);
 }
 

@@ -20,11 +20,14 @@ namespace kv {
 class CKv4731xDoc;
 class CPlot;
 class CTable;
+class CTimeChart;
 
 class ViewOutputs {
 public:
     ViewOutputs(CKv4731xDoc& doc, CPlot* chart, CTable* table, QWidget* parent);
     ~ViewOutputs();
+    // The time chart view (its last size on screen is the size of its copies and exports).
+    void SetTimeChart(CTimeChart* timeChart) { timeChart_ = timeChart; }
     ViewOutputs(const ViewOutputs&) = delete;
     ViewOutputs& operator=(const ViewOutputs&) = delete;
 
@@ -35,6 +38,8 @@ public:
     // The chart as the render layer draws it at the chart's last screen size, on the clipboard;
     // false when the clipboard does not hold it afterwards.
     bool CopyChart();
+    // The same for the time chart.
+    bool CopyTimeChart();
     // A text on the clipboard; false when the clipboard does not hold it afterwards.
     static bool CopyText(const std::string& text);
     // Writes a view to a file by its extension; an empty text on success.
@@ -42,6 +47,7 @@ public:
 
     // The size the chart is drawn at for a copy or an export: its last size on screen.
     QSize ChartSize() const;
+    QSize TimeChartSize() const;
     QPrinter& Printer();
 
     // True when printing goes to a PDF file (no printer installed).
@@ -59,6 +65,7 @@ private:
     CKv4731xDoc& doc_;
     CPlot* chart_;
     CTable* table_;
+    CTimeChart* timeChart_ = nullptr;
     QWidget* parent_;
     std::unique_ptr<QPrinter> printer_;
 };

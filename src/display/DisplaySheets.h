@@ -14,8 +14,8 @@
 
 namespace kv {
 
-// The two views a print, a preview, a copy or an export is made of.
-enum class ViewKind { Chart, Table };
+// The views a print, a preview, a copy or an export is made of.
+enum class ViewKind { Chart, Table, TimeChart };
 
 // A text element of the chart and table: title, subtitle.
 struct TextAnnotation {

@@ -18,6 +18,7 @@
 #include "display/ChartFormats.h"
 #include "display/DisplaySheets.h"
 #include "display/LogFont.h"
+#include "display/TimeChart.h"
 #include "display/TimeSeries.h"
 #include "display/TraceValues.h"
 #include "doc/MeasurementSeries.h"
@@ -345,6 +346,23 @@ public:
     enum class MarkerKey { Home, End, Up, Down };
     void MoveMarker(MarkerKey key);
 
+    // ---------------------------------------------------------------- time chart
+    // The time chart's settings: the program's settings keep them, no setup file does. Setting
+    // them gives the series its frequencies (records already taken keep their values) and
+    // redraws the views; the setup is not modified.
+    const TimeChartSettings& TimeChart() const { return timeChart_; }
+    void SetTimeChart(const TimeChartSettings& settings);
+    // The marker's frequency (of the current sweep) into the first unused slot, or into the last
+    // slot when all four are used; false when the marker is off or already there.
+    bool AddMarkerFrequencyToTimeChart();
+    // Autoscale on; or off, the limits drawn last kept as the time chart's scale.
+    void ToggleTimeChartAutoscale();
+    // Limits typed for the time chart: autoscale goes off; false (nothing changes) for limits
+    // that are not finite and increasing.
+    bool SetTimeChartScale(const TimeChartBounds& bounds);
+    // A record was appended to timeSeries: the views are redrawn.
+    void SeriesRecordAdded();
+
     // ---------------------------------------------------------------- files
     // Setup files: read with the magic and instrument checks, applied only when the whole image
     // was read (aborted when the operator cancels at the instrument question); written through a
@@ -478,6 +496,7 @@ private:
     SeriesPage seriesPage_;
     // Set while the operator already agreed to give up the calibration.
     bool discardConfirmed_ = false;
+    TimeChartSettings timeChart_;
     // A memory labelled for a reference liquid: the label it had before and the liquid's label.
     // A memory that takes other values gets its label back, unless the operator changed it.
     struct LiquidLabel {

@@ -220,11 +220,16 @@ void CKv4731xDoc::OnCopyTable() {
 
 void CKv4731xDoc::OnExport(ViewKind view) {
     const bool chart = view == ViewKind::Chart;
+    const bool timeChart = view == ViewKind::TimeChart;
     FileDialogRequest request;
-    request.caption = chart ? "Export Chart" : "Export Table";
+    request.caption = chart ? "Export Chart" : timeChart ? "Export Time Chart" : "Export Table";
     request.filter = kExportFilter;
-    request.defaultExtension = chart ? "png" : "pdf";
-    request.fileName = BesideSetup(pathName_, chart ? "chart" : "table", request.defaultExtension);
+    request.defaultExtension = chart || timeChart ? "png" : "pdf";
+    request.fileName = BesideSetup(pathName_,
+                                   chart       ? "chart"
+                                   : timeChart ? "time-chart"
+                                               : "table",
+                                   request.defaultExtension);
     const auto path = ui_.GetSaveFileName(request);
     if (!path) {
         return;
@@ -234,7 +239,10 @@ void CKv4731xDoc::OnExport(ViewKind view) {
         ui_.Message(error, request.caption, Buttons::Ok, Icon::Stop);
         return;
     }
-    ui_.ShowStatusText((chart ? "Chart exported to " : "Table exported to ") + *path);
+    ui_.ShowStatusText((chart       ? "Chart exported to "
+                        : timeChart ? "Time chart exported to "
+                                    : "Table exported to ") +
+                       *path);
 }
 
 }  // namespace kv

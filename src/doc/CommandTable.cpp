@@ -47,6 +47,7 @@ const std::vector<CommandInfo> kCommands = {
     {ID_VIEW_CHART_ONLY, "&Chart only", "Chart only", "", T::Frame, true},
     {ID_VIEW_TABLE_ONLY, "Table only", "Table only", "", T::Frame, true},
     {ID_VIEW_CHART_AND_TABLE, "Chart and Table", "Chart and Table", "", T::Frame, true},
+    {ID_VIEW_TIME_CHART, "T&ime Chart", "Time Chart", "", T::Frame, true},
     {ID_NEXT_PANE, "", "", "F6", T::Frame, false},
     {ID_PREV_PANE, "", "", "Shift+F6", T::Frame, false},
     // Calibration
@@ -77,6 +78,16 @@ const std::vector<CommandInfo> kCommands = {
     // Table
     {ID_TABLE_REAL_IMAG, "real and imaginary", "real and imaginary", "", T::Document, true},
     {ID_TABLE_REAL_TAN, "real and tan d", "real and tan d", "", T::Document, true},
+    // Time chart
+    {ID_TIME_CHART_PERMITTIVITY, "e' and e''", "", "", T::Document, true},
+    {ID_TIME_CHART_LOSS_TANGENT, "Loss tangent e''/e'", "", "", T::Document, true},
+    {ID_TIME_CHART_MARKER_FREQUENCY, "Add Marker Frequency", "", "", T::Document, false},
+    {ID_TIME_CHART_FREQUENCIES, "Frequencies...", "", "", T::Frame, false},
+    {ID_TIME_CHART_AUTOSCALE, "Autoscale", "", "", T::Document, true},
+    {ID_TIME_CHART_SET_SCALE, "Set Scale...", "", "", T::Frame, false},
+    {ID_PRINT_TIME_CHART, "Print Time Chart", "", "", T::Document, false},
+    {ID_PRINT_TIME_CHART_PREVIEW, "Print Time Chart Preview", "", "", T::Document, false},
+    {ID_EXPORT_TIME_CHART, "Export Time Chart...", "", "", T::Document, false},
     // Display
     {ID_DATA_TO_MEMORY, "Data->Memory...", "Data->Memory", "", T::Document, false},
     {ID_MEMORY_TO_DATA, "Memory->Data...", "", "", T::Document, false},
@@ -136,7 +147,7 @@ const std::vector<MenuInfo> kMenus = {
     {"&Edit", {ID_COPY_CHART, ID_COPY_TABLE, 0, ID_EDIT_INCLUDE_SENSITIVITY}},
     {"&View",
      {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, 0, ID_VIEW_CHART_ONLY, ID_VIEW_TABLE_ONLY,
-      ID_VIEW_CHART_AND_TABLE}},
+      ID_VIEW_CHART_AND_TABLE, 0, ID_VIEW_TIME_CHART}},
     {"&Calibration",
      {ID_SET_FREQUENCY, ID_CONFIGURE_CAL, 0, ID_PERFORM_CAL, ID_REFRESH_CAL,
       ID_CHARACTERISE_PROBE}},
@@ -145,6 +156,10 @@ const std::vector<MenuInfo> kMenus = {
      {ID_FORMAT_E1, ID_FORMAT_E2, ID_FORMAT_TAN_E, ID_FORMAT_COLE_COLE, 0, ID_AUTOSCALE,
       ID_SET_SCALE, ID_DEFAULT_SCALE, 0, ID_MARKER}},
     {"&Table", {ID_TABLE_REAL_IMAG, ID_TABLE_REAL_TAN}},
+    {"T&ime Chart",
+     {ID_TIME_CHART_PERMITTIVITY, ID_TIME_CHART_LOSS_TANGENT, 0, ID_TIME_CHART_MARKER_FREQUENCY,
+      ID_TIME_CHART_FREQUENCIES, 0, ID_TIME_CHART_AUTOSCALE, ID_TIME_CHART_SET_SCALE, 0,
+      ID_PRINT_TIME_CHART, ID_PRINT_TIME_CHART_PREVIEW, ID_EXPORT_TIME_CHART}},
     {"&Display",
      {ID_DATA_TO_MEMORY, ID_MEMORY_TO_DATA, ID_TRACES_DISPLAYED, ID_TRACE_MATH, 0,
       ID_ALL_OF_THE_ABOVE, 0, ID_REFERENCE_LIQUID, 0, ID_UNCERTAINTY_BAND, ID_UNCERTAINTY_BUDGET}},
@@ -239,6 +254,17 @@ constexpr int kAvailableDuringWait[] = {
     ID_FILE_PRINT,
     ID_APP_EXIT,
     ID_STOP_SERIES,
+    // The time chart's settings are no part of the setup: a series can be followed at other
+    // frequencies, in another quantity or scale while it runs.
+    ID_VIEW_TIME_CHART,
+    ID_TIME_CHART_PERMITTIVITY,
+    ID_TIME_CHART_LOSS_TANGENT,
+    ID_TIME_CHART_MARKER_FREQUENCY,
+    ID_TIME_CHART_FREQUENCIES,
+    ID_TIME_CHART_AUTOSCALE,
+    ID_TIME_CHART_SET_SCALE,
+    ID_PRINT_TIME_CHART,
+    ID_PRINT_TIME_CHART_PREVIEW,
 };
 
 }  // namespace
@@ -454,6 +480,30 @@ bool RunDocumentCommand(CKv4731xDoc& doc, int id) {
         case ID_EXPORT_TOUCHSTONE:
             doc.OnExportTouchstone();
             return true;
+
+        case ID_TIME_CHART_PERMITTIVITY:
+        case ID_TIME_CHART_LOSS_TANGENT: {
+            TimeChartSettings settings = doc.TimeChart();
+            settings.quantity = id == ID_TIME_CHART_LOSS_TANGENT ? TimeChartQuantity::LossTangent
+                                                                 : TimeChartQuantity::Permittivity;
+            if (!(settings == doc.TimeChart())) {
+                doc.SetTimeChart(settings);
+            }
+            return true;
+        }
+        case ID_TIME_CHART_MARKER_FREQUENCY:
+            doc.AddMarkerFrequencyToTimeChart();
+            return true;
+        case ID_TIME_CHART_AUTOSCALE:
+            doc.ToggleTimeChartAutoscale();
+            return true;
+        case ID_PRINT_TIME_CHART:
+        case ID_PRINT_TIME_CHART_PREVIEW:
+            doc.ui_.PrintView(ViewKind::TimeChart, id == ID_PRINT_TIME_CHART_PREVIEW);
+            return true;
+        case ID_EXPORT_TIME_CHART:
+            doc.OnExport(ViewKind::TimeChart);
+            return true;
         default:
             return false;
     }
@@ -471,6 +521,10 @@ bool QueryDocumentCommand(const CKv4731xDoc& doc, int id, CommandState& state) {
     // Stop ends a running series, and nothing else.
     if (id == ID_STOP_SERIES) {
         state.enabled = doc.SeriesRunning();
+    }
+    // The marker's frequency needs the marker.
+    if (id == ID_TIME_CHART_MARKER_FREQUENCY) {
+        state.enabled = state.enabled && doc.markerOn;
     }
     // A characterisation measures with the calibration in force.
     if (id == ID_CHARACTERISE_PROBE) {
@@ -499,6 +553,13 @@ bool DocumentCommandChecked(const CKv4731xDoc& doc, int id) {
     }
     if (id == ID_UNCERTAINTY_BAND) {
         return doc.uncertaintyBand;
+    }
+    if (id == ID_TIME_CHART_PERMITTIVITY || id == ID_TIME_CHART_LOSS_TANGENT) {
+        return (doc.TimeChart().quantity == TimeChartQuantity::LossTangent) ==
+               (id == ID_TIME_CHART_LOSS_TANGENT);
+    }
+    if (id == ID_TIME_CHART_AUTOSCALE) {
+        return doc.TimeChart().autoscale;
     }
     for (const auto& c : kChartFormats) {
         if (c.id == id) {

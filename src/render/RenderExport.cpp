@@ -13,6 +13,7 @@
 #include "doc/CKv4731xDoc.h"
 #include "render/ChartRender.h"
 #include "render/TableRender.h"
+#include "render/TimeChartRender.h"
 
 namespace kv {
 
@@ -250,6 +251,47 @@ bool ExportTable(CKv4731xDoc& doc, const QString& path, QSize screenResolution, 
             QPdfWriter writer(&file);
             SetUpPdf(writer, page, QPageLayout::Portrait);
             painted = PaintTablePages(doc, writer, screenResolution) > 0;
+            break;
+        }
+        case ExportFileType::Unsupported:
+            break;
+    }
+    return Commit(file, painted, path, error);
+}
+
+bool ExportTimeChart(const CKv4731xDoc& doc, const QString& path, QSize size, QString* error,
+                     const QPageLayout* page) {
+    const ExportFileType type = ExportFileTypeOf(path);
+    if (type == ExportFileType::Unsupported) {
+        return Fail(error, QString::fromLatin1(kUnsupportedFileTypeText));
+    }
+    size = size.expandedTo(QSize(1, 1));
+    QSaveFile file;
+    if (!OpenTarget(file, path, error)) {
+        return false;
+    }
+    bool painted = false;
+    switch (type) {
+        case ExportFileType::Png:
+            painted = RenderTimeChartImage(doc, size).save(&file, "PNG");
+            break;
+        case ExportFileType::Svg: {
+            QSvgGenerator generator;
+            SetUpSvg(generator, file, size);
+            QPainter painter;
+            if (painter.begin(&generator)) {
+                painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+                RenderTimeChart(painter, doc, ChartSurface::Screen(size));
+                painted = painter.end();
+            }
+            break;
+        }
+        case ExportFileType::Pdf: {
+            QPdfWriter writer(&file);
+            SetUpPdf(writer, page,
+                     size.width() > size.height() ? QPageLayout::Landscape : QPageLayout::Portrait);
+            PaintTimeChartPages(doc, writer, size);
+            painted = file.size() > 0;
             break;
         }
         case ExportFileType::Unsupported:

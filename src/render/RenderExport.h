@@ -66,4 +66,9 @@ bool ExportChart(CKv4731xDoc& doc, const QString& path, QSize size, QString* err
 bool ExportTable(CKv4731xDoc& doc, const QString& path, QSize screenResolution, QString* error,
                  const QPageLayout* page = nullptr);
 
+// The time chart into a file, as ExportChart writes the chart: .png the picture of `size`
+// pixels, .svg the same drawing, .pdf one page drawn as printing draws it.
+bool ExportTimeChart(const CKv4731xDoc& doc, const QString& path, QSize size, QString* error,
+                     const QPageLayout* page = nullptr);
+
 }  // namespace kv

@@ -7,3 +7,4 @@
 #include "render/RenderExport.h"
 #include "render/RenderFonts.h"
 #include "render/TableRender.h"
+#include "render/TimeChartRender.h"

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCursor>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -26,6 +27,7 @@
 #include "app/CTable.h"
 #include "app/HelpWindow.h"
 #include "app/QtOperatorUi.h"
+#include "app/TimeChartDialogs.h"
 #include "doc/CGpibSelectDlg.h"
 #include "doc/CKv4731xDoc.h"
 #include "doc/CommandIds.h"
@@ -129,7 +131,9 @@ TEST_F(MainFrameTest, MenusListEveryCommandInOrder) {
           "-",
           "E&xit"}},
         {"&Edit", {"Copy the chart", "&Copy the table\tCtrl+C", "-", "Include Sensitivity Data"}},
-        {"&View", {"&Toolbar", "&Status Bar", "-", "&Chart only", "Table only", "Chart and Table"}},
+        {"&View",
+         {"&Toolbar", "&Status Bar", "-", "&Chart only", "Table only", "Chart and Table", "-",
+          "T&ime Chart"}},
         {"&Calibration",
          {"Set Frequency", "Configure Cal...", "-", "Perform Cal...", "Refresh Cal...",
           "Characterise Probe..."}},
@@ -139,6 +143,10 @@ TEST_F(MainFrameTest, MenusListEveryCommandInOrder) {
          {"e'", "e''", "Loss tangent e", "Cole - Cole", "-", "Autoscale ", "Set scale..", "Default",
           "-", "Marker"}},
         {"&Table", {"real and imaginary", "real and tan d"}},
+        {"T&ime Chart",
+         {"e' and e''", "Loss tangent e''/e'", "-", "Add Marker Frequency", "Frequencies...", "-",
+          "Autoscale", "Set Scale...", "-", "Print Time Chart", "Print Time Chart Preview",
+          "Export Time Chart..."}},
         {"&Display",
          {"Data->Memory...", "Memory->Data...", "Traces Displayed...", "Trace Math...", "-",
           "All of the above...", "-", "Reference Liquid...", "-", "Uncertainty Band", "Budget..."}},
@@ -624,6 +632,12 @@ TEST_F(MainFrameTest, NoCommandIsEnabledThatDoesNothing) {
         s += frame->Table()->isVisibleTo(frame.get()) ? 'B' : 'b';
         s += frame->ActiveView() == frame->Chart() ? 'A' : 'a';
         s += frame->Help() != nullptr && frame->Help()->isVisible() ? 'H' : 'h';
+        // The time chart's settings (the program's, not the setup's).
+        const TimeChartSettings& t = doc->TimeChart();
+        for (double v : {t.frequencies[0], t.frequencies[1], t.frequencies[2], t.frequencies[3],
+                         t.scale.timeMin, t.scale.timeMax, t.scale.valueMin, t.scale.valueMax}) {
+            s += std::to_string(v) + ' ';
+        }
         return s;
     };
     int disabled = 0;
@@ -642,6 +656,18 @@ TEST_F(MainFrameTest, NoCommandIsEnabledThatDoesNothing) {
         doc->title.text = "walk " + std::to_string(info.id);
         doc->SetModified(false);
         const bool wasChecked = action->isChecked();
+        // The time chart's own dialogs: a frequency typed, a limit raised.
+        if (info.id == ID_TIME_CHART_FREQUENCIES) {
+            OnNextModal<TimeChartFrequenciesDialog>([](TimeChartFrequenciesDialog* d) {
+                d->Entry(1)->setText(QStringLiteral("2 GHz"));
+                d->accept();
+            });
+        } else if (info.id == ID_TIME_CHART_SET_SCALE) {
+            OnNextModal<TimeChartScaleDialog>([](TimeChartScaleDialog* d) {
+                d->Entry(3)->setText(QStringLiteral("1e6"));
+                d->accept();
+            });
+        }
         auto dispatch = [&] {
             const std::string before = imageBytes();
             const auto seamBefore = seam();
