@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -47,7 +48,8 @@ std::vector<ProbeOption> ProbeRows(const CalibrationSheet& sheet, int& current) 
             char note[96];
             std::snprintf(note, sizeof note, " (scaled: fs %g, s %g)", fs, s);
             current = static_cast<int>(rows.size());
-            rows.push_back({kStockProbeTexts[type] + std::string(note), type, fs, s});
+            rows.push_back(
+                {kStockProbeTexts[type] + std::string(note), type, fs, s, sheet.probeDeviation});
         }
     }
     rows.insert(rows.end(), sheet.probes.begin(), sheet.probes.end());
@@ -95,6 +97,8 @@ CCalType::CCalType(CalibrationSheet& sheet, QWidget* parent)
     : PropertyPage(parent),
       sheet_(sheet),
       waterTemperature_(new QLineEdit(this)),
+      uWaterTemperature_(new QLineEdit(this)),
+      sweepsPerReading_(new QLineEdit(this)),
       physicalCorrection_(new QCheckBox(QStringLiteral("Physical Correction"), this)) {
     setObjectName(QStringLiteral("CCalType"));
     calibrationTypeGroup_ =
@@ -111,8 +115,16 @@ CCalType::CCalType(CalibrationSheet& sheet, QWidget* parent)
     waterTemperatureGroup_ = new QGroupBox(QStringLiteral("Water temperature (C)"), this);
     waterTemperature_->setObjectName(QStringLiteral("waterTemperature"));
     waterTemperature_->setAlignment(Qt::AlignCenter);
-    auto* waterLayout = new QVBoxLayout(waterTemperatureGroup_);
-    waterLayout->addWidget(waterTemperature_);
+    uWaterTemperature_->setObjectName(QStringLiteral("uWaterTemperature"));
+    uWaterTemperature_->setAlignment(Qt::AlignCenter);
+    auto* waterLayout = new QFormLayout(waterTemperatureGroup_);
+    waterLayout->addRow(waterTemperature_);
+    waterLayout->addRow(QStringLiteral("u(T) (K)"), uWaterTemperature_);
+    sweepsGroup_ = new QGroupBox(QStringLiteral("Sweeps per reading"), this);
+    sweepsPerReading_->setObjectName(QStringLiteral("sweepsPerReading"));
+    sweepsPerReading_->setAlignment(Qt::AlignCenter);
+    auto* sweepsLayout = new QVBoxLayout(sweepsGroup_);
+    sweepsLayout->addWidget(sweepsPerReading_);
     physicalCorrection_->setObjectName(QStringLiteral("physicalCorrection"));
 
     // The three choices side by side, the probe's own settings under them.
@@ -121,7 +133,8 @@ CCalType::CCalType(CalibrationSheet& sheet, QWidget* parent)
     grid->addWidget(refreshStandardGroup_, 0, 1);
     grid->addWidget(probeTypeGroup_, 0, 2);
     grid->addWidget(waterTemperatureGroup_, 1, 0);
-    grid->addWidget(physicalCorrection_, 1, 1, 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
+    grid->addWidget(sweepsGroup_, 1, 1);
+    grid->addWidget(physicalCorrection_, 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
     grid->setRowStretch(2, 1);
     for (int column = 0; column < 3; ++column) {
         grid->setColumnStretch(column, 1);
@@ -136,28 +149,41 @@ CCalType::CCalType(CalibrationSheet& sheet, QWidget* parent)
         probeList_->item(probeList_->count() - 1)->setToolTip(QString::fromStdString(row.name));
     }
     probeList_->setCurrentRow(current);
+    shownProbeRow_ = current;
     ShowNumber(waterTemperature_, sheet_.waterTemperature);
+    ShowNumber(uWaterTemperature_, sheet_.uWaterTemperature);
+    sweepsPerReading_->setText(QString::number(sheet_.sweepsPerReading));
     physicalCorrection_->setChecked(sheet_.physicalCorrection);
 }
 
 bool CCalType::Leave() {
     double temperature = 0.0;
-    if (!ReadNumber(waterTemperature_, temperature)) {
+    double uTemperature = 0.0;
+    int sweeps = 1;
+    if (!ReadNumber(waterTemperature_, temperature) ||
+        !ReadNumberAtLeast(uWaterTemperature_, 0.0, uTemperature) ||
+        !ReadIntegerAtLeast(sweepsPerReading_, 1, sweeps)) {
         return false;
     }
     // The buttons are in the order of the type's values.
     sheet_.calibrationType = static_cast<CalibrationType>(
         CheckedIndex(calibrationType_, static_cast<int>(sheet_.calibrationType)));
     sheet_.refreshStandard = CheckedIndex(refreshStandard_, sheet_.refreshStandard);
-    // A probe chosen sets its type and scales (the stock probe's are 1); none chosen leaves them.
+    // A probe chosen sets its type and scales (the stock probe's are 1), and another probe than the
+    // one in use its deviation; none chosen leaves them.
     const int row = probeList_->currentRow();
     if (row >= 0 && row < static_cast<int>(probeRows_.size())) {
         const ProbeOption& probe = probeRows_[static_cast<std::size_t>(row)];
         sheet_.probeType = probe.stockType == 0 ? 0 : 1;
         sheet_.frequencyScale = probe.frequencyScale;
         sheet_.coefficientScale = probe.coefficientScale;
+        if (row != shownProbeRow_) {
+            sheet_.probeDeviation = probe.deviation;
+        }
     }
     sheet_.waterTemperature = temperature;
+    sheet_.uWaterTemperature = uTemperature;
+    sheet_.sweepsPerReading = sweeps;
     sheet_.physicalCorrection = physicalCorrection_->isChecked();
     return true;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // The "User Defined Standards" page of the sheet "Calibration": three standards, each described
-// by Eo, Einf, Alpha, Tau and the label that the calibration prompts name it by. No value is
+// by Eo, Einf, Alpha, Tau and the label that the calibration prompts name it by, and under the
+// four parameters their standard uncertainties, which must be at least 0. No parameter is
 // range-checked.
 
 #include <array>
@@ -32,12 +33,17 @@ public:
     QLineEdit* Edit(int standard, Column column) const {
         return edits_.at(static_cast<std::size_t>(standard)).at(column);
     }
+    // The edit of the standard uncertainty of standard `standard` in `column` (kEo to kTau).
+    QLineEdit* UncertaintyEdit(int standard, Column column) const {
+        return uncertaintyEdits_.at(static_cast<std::size_t>(standard)).at(column);
+    }
     QGroupBox* StandardBox(int standard) const { return boxes_.at(standard); }
     QLabel* ColumnCaption(Column column) const { return captions_.at(column); }
 
 private:
     CalibrationSheet& sheet_;
     std::array<std::array<QLineEdit*, kColumns>, kStandards> edits_{};
+    std::array<std::array<QLineEdit*, kLabel>, kStandards> uncertaintyEdits_{};
     std::array<QGroupBox*, kStandards> boxes_{};
     std::array<QLabel*, kColumns> captions_{};
 };

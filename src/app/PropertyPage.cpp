@@ -21,8 +21,8 @@ bool Unchanged(const QLineEdit* edit) {
     return shown.isValid() && shown.toString() == edit->text();
 }
 
-bool Refuse(QWidget* page, QLineEdit* edit, const char* text) {
-    QMessageBox::warning(page, QLatin1String(kProgramTitle), QLatin1String(text));
+bool Refuse(QWidget* page, QLineEdit* edit, const QString& text) {
+    QMessageBox::warning(page, QLatin1String(kProgramTitle), text);
     edit->setFocus();
     edit->selectAll();
     return false;
@@ -36,15 +36,41 @@ bool PropertyPage::ReadNumber(QLineEdit* edit, double& value) {
         return true;
     }
     if (!ParseNumber(edit->text(), value)) {
-        return Refuse(this, edit, kEnterNumberText);
+        return Refuse(this, edit, QLatin1String(kEnterNumberText));
     }
     return true;
 }
 
 bool PropertyPage::ReadInteger(QLineEdit* edit, int& value) {
     if (!ParseInteger(edit->text(), value)) {
-        return Refuse(this, edit, kEnterIntegerText);
+        return Refuse(this, edit, QLatin1String(kEnterIntegerText));
     }
+    return true;
+}
+
+bool PropertyPage::ReadNumberAtLeast(QLineEdit* edit, double least, double& value) {
+    double read = 0.0;
+    if (!ReadNumber(edit, read)) {
+        return false;
+    }
+    if (!(read >= least)) {
+        return Refuse(this, edit,
+                      QStringLiteral("Please enter a number of at least %1.").arg(least));
+    }
+    value = read;
+    return true;
+}
+
+bool PropertyPage::ReadIntegerAtLeast(QLineEdit* edit, int least, int& value) {
+    int read = 0;
+    if (!ReadInteger(edit, read)) {
+        return false;
+    }
+    if (read < least) {
+        return Refuse(this, edit,
+                      QStringLiteral("Please enter an integer of at least %1.").arg(least));
+    }
+    value = read;
     return true;
 }
 

@@ -26,6 +26,10 @@ protected:
     // number." (or "Please enter an integer."), selects the edit's text and returns false.
     bool ReadNumber(QLineEdit* edit, double& value);
     bool ReadInteger(QLineEdit* edit, int& value);
+    // As ReadNumber and ReadInteger, and a value below `least` is refused with "Please enter a
+    // number of at least 0." (or "Please enter an integer of at least 1.").
+    bool ReadNumberAtLeast(QLineEdit* edit, double least, double& value);
+    bool ReadIntegerAtLeast(QLineEdit* edit, int least, int& value);
 
     // Shows a number with at most 12 significant digits. An edit the operator leaves as shown
     // gives back the number itself with all its digits (ReadNumber), so that opening a page and

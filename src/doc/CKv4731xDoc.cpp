@@ -213,7 +213,8 @@ void CKv4731xDoc::OnFileSaveAs() {
 void CKv4731xDoc::OnConfigureCal() {
     CalibrationSheet sheet = CalibrationSettings();
     for (const CharacterisedProbe& p : ListProbes(ProbeFolder()).probes) {
-        sheet.probes.push_back({p.name, p.stockType, p.frequencyScale, p.coefficientScale});
+        sheet.probes.push_back(
+            {p.name, p.stockType, p.frequencyScale, p.coefficientScale, p.after.rms});
     }
     int page = calSheetPage;
     if (!ui_.EditCalibrationSheet(sheet, page)) {

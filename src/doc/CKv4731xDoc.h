@@ -136,10 +136,11 @@ public:
     // touching the last sample and fits the probe model's frequency scale, and its coefficient
     // scale after a load/air/short calibration, over the points within the liquid's frequency
     // range. A fit that leaves a deviation above kMaxFittedDeviation is refused as well.
-    // A good fit becomes the engine's probe (the calibration recomputed with it, the setup
-    // modified), and the probe is returned under `name`; a refused fit fails with its reason
-    // and leaves the probe as it was. Refused for a name a probe cannot have, without an
-    // analyzer, without a calibration, and for a temperature the liquid is not offered at.
+    // A good fit becomes the engine's probe with its deviation after the fit (the calibration
+    // recomputed with it, the setup modified), and the probe is returned under `name`; a refused
+    // fit fails with its reason and leaves the probe as it was. Refused for a name a probe cannot
+    // have, without an analyzer, without a calibration, and for a temperature the liquid is not
+    // offered at.
     Characterisation CharacteriseProbe(const ReferenceLiquid& liquid, double temperatureC,
                                        const std::string& name);
     // A probe to measure with: a stock type (0 A, 1 B) and the scales of its model (both 1 for

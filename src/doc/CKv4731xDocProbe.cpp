@@ -139,6 +139,7 @@ void CKv4731xDoc::OnCharacteriseProbe() {
     const int stockType = engine_->calSettings.probeType;
     const double frequencyScale = engine_->model.frequencyScale;
     const double coefficientScale = engine_->model.coefficientScale;
+    const double deviation = engine_->calSettings.probeDeviation;
     const Characterisation c = CharacteriseProbe(*liquid, page.temperature, page.name);
     if (!c.outcome.Done()) {
         return;
@@ -146,7 +147,7 @@ void CKv4731xDoc::OnCharacteriseProbe() {
     const CharacterisationReport report = Report(c, *liquid);
     for (;;) {
         if (!ui_.ShowCharacterisation(report)) {
-            UseProbe(stockType, frequencyScale, coefficientScale);
+            UseProbe(stockType, frequencyScale, coefficientScale, deviation);
             ui_.ShowStatusText("Probe characterisation cancelled");
             return;
         }
@@ -207,6 +208,8 @@ Characterisation CKv4731xDoc::CharacteriseProbe(const ReferenceLiquid& liquid, d
         return c;
     }
     SetModified();
+    // The fitted probe is the one measured with from now on, its remaining deviation with it.
+    engine_->calSettings.probeDeviation = fit.after.rms;
     engine_->SetProbeScales(fit.frequencyScale, fit.coefficientScale);
 
     CharacterisedProbe& p = c.probe;

@@ -2,9 +2,10 @@
 
 // The calibration settings, which the engine holds and the sheet "Calibration" edits with its two
 // pages: the calibration type page (calibration type, refresh standard, probe type, water
-// temperature, "Physical Correction") and the user standards page (three standards by Eo, Einf,
-// Alpha, Tau and a label). No value is range-checked: the standards clamp the water temperature
-// when they use it.
+// temperature and its uncertainty, sweeps per reading, "Physical Correction") and the user
+// standards page (three standards by Eo, Einf, Alpha, Tau, the uncertainties of these four and a
+// label). The pages refuse a count of sweeps below 1 and a negative uncertainty; no other value
+// is range-checked: the standards clamp the water temperature when they use it.
 
 #include <array>
 #include <cstdint>
@@ -23,13 +24,15 @@ enum class CalibrationType : std::int32_t {
     UserStandards = 2,  // "User defined": the three standards of the user standards page
 };
 
-// A characterised probe as the type page offers it: its name, the stock type it scales (0 A, 1 B)
-// and its model's scales.
+// A characterised probe as the type page offers it: its name, the stock type it scales (0 A, 1 B),
+// its model's scales and its remaining relative deviation after the fit (rms; 0 for a stock
+// probe), which becomes the sheet's probeDeviation when the probe is chosen.
 struct ProbeOption {
     std::string name;
     int stockType = 1;
     double frequencyScale = 1.0;
     double coefficientScale = 1.0;
+    double deviation = 0.0;
     bool operator==(const ProbeOption&) const = default;
 };
 

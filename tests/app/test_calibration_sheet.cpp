@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <array>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <type_traits>
@@ -291,6 +292,99 @@ TEST(CalibrationSheetTest, ANonNumberKeepsTheSheetOpenOnItsPage) {
     }
 }
 
+// The uncertainty inputs: shown, taken on OK, and refused below their least value with the
+// sheet left as it was.
+TEST(CalibrationSheetTest, TheUncertaintyInputsAreTakenAndCheckedForTheirLeastValue) {
+    QtOperatorUi ui;
+    CalibrationSheet sheet = EngineDefaults();
+    sheet.sweepsPerReading = 3;
+    sheet.uWaterTemperature = 0.5;
+    sheet.uStdTau[1] = 0.25;
+    int page = 0;
+    OnNextModal<PropertySheet>([](PropertySheet* dialog) {
+        CCalType* type = TypePage(dialog);
+        CUserStds* stds = StdsPage(dialog);
+        EXPECT_EQ(type->SweepsPerReadingGroup()->title().toStdString(), "Sweeps per reading");
+        EXPECT_EQ(Text(type->SweepsPerReadingEdit()), "3");
+        EXPECT_EQ(Text(type->WaterTemperatureUncertaintyEdit()), "0.5");
+        EXPECT_EQ(Text(stds->UncertaintyEdit(1, CUserStds::kTau)), "0.25");
+        type->SweepsPerReadingEdit()->setText(QStringLiteral(" 4"));
+        type->WaterTemperatureUncertaintyEdit()->setText(QStringLiteral("0"));
+        stds->UncertaintyEdit(0, CUserStds::kEo)->setText(QStringLiteral("0.01"));
+        stds->UncertaintyEdit(2, CUserStds::kEinf)->setText(QStringLiteral("0.2"));
+        stds->UncertaintyEdit(2, CUserStds::kAlpha)->setText(QStringLiteral("1e-3"));
+        stds->UncertaintyEdit(2, CUserStds::kTau)->setText(QStringLiteral("1e-13"));
+        dialog->OkButton()->click();
+    });
+    ASSERT_TRUE(ui.EditCalibrationSheet(sheet, page));
+    EXPECT_EQ(sheet.sweepsPerReading, 4);
+    EXPECT_EQ(sheet.uWaterTemperature, 0.0);
+    EXPECT_EQ(sheet.uStdEo, (std::array<double, 3>{0.01, 0.0, 0.0}));
+    EXPECT_EQ(sheet.uStdEinf, (std::array<double, 3>{0.0, 0.0, 0.2}));
+    EXPECT_EQ(sheet.uStdAlpha, (std::array<double, 3>{0.0, 0.0, 1e-3}));
+    EXPECT_EQ(sheet.uStdTau, (std::array<double, 3>{0.0, 0.25, 1e-13}));
+
+    struct Case {
+        int tab;
+        std::function<QLineEdit*(PropertySheet*)> edit;
+        const char* text;
+        const char* message;
+    };
+    const auto sweeps = [](PropertySheet* d) { return TypePage(d)->SweepsPerReadingEdit(); };
+    const auto uT = [](PropertySheet* d) { return TypePage(d)->WaterTemperatureUncertaintyEdit(); };
+    const auto uAlpha = [](PropertySheet* d) {
+        return StdsPage(d)->UncertaintyEdit(1, CUserStds::kAlpha);
+    };
+    const Case cases[] = {
+        {0, sweeps, "0", "Please enter an integer of at least 1."},
+        {0, sweeps, "-2", "Please enter an integer of at least 1."},
+        {0, sweeps, "2.5", "Please enter an integer."},
+        {0, uT, "-0.1", "Please enter a number of at least 0."},
+        {0, uT, "0.1 K", "Please enter a number."},
+        {1, uAlpha, "-1e-9", "Please enter a number of at least 0."},
+        {1, uAlpha, "", "Please enter a number."},
+    };
+    const CalibrationSheet before = sheet;
+    for (const Case& c : cases) {
+        MessageBoxAnswerer answerer;
+        page = c.tab;
+        OnNextModal<PropertySheet>([&](PropertySheet* dialog) {
+            c.edit(dialog)->setText(QLatin1String(c.text));
+            dialog->OkButton()->click();
+            EXPECT_TRUE(dialog->isVisible()) << c.text;
+            EXPECT_EQ(c.edit(dialog)->selectedText().toStdString(), c.text);
+            dialog->CancelButton()->click();
+        });
+        EXPECT_FALSE(ui.EditCalibrationSheet(sheet, page));
+        ASSERT_EQ(answerer.boxes.size(), 1u) << c.text;
+        EXPECT_EQ(answerer.boxes[0].caption, "Tarvel Technologies 47310C");
+        EXPECT_EQ(answerer.boxes[0].text, c.message) << c.text;
+        EXPECT_EQ(sheet, before) << c.text;
+    }
+}
+
+// The probe's relative deviation follows the probe chosen: a stock probe's is 0, a library
+// probe's its own; the probe in use left chosen keeps the one it has.
+TEST(CalibrationSheetTest, TheProbeChosenBringsItsDeviation) {
+    QtOperatorUi ui;
+    CalibrationSheet sheet = EngineDefaults();
+    sheet.probes = {{"P7", 1, 0.7, 1.0, 0.012}, {"Wide", 0, 1.25, 0.875, 0.02}};
+    sheet.frequencyScale = 0.7;
+    sheet.probeDeviation = 0.03;  // as a setup file had it
+    const double expected[] = {0.0, 0.0, 0.03, 0.02};
+    for (int row = 0; row < 4; ++row) {
+        CalibrationSheet edited = sheet;
+        int page = 0;
+        OnNextModal<PropertySheet>([row](PropertySheet* dialog) {
+            EXPECT_EQ(TypePage(dialog)->ProbeList()->currentRow(), 2);
+            TypePage(dialog)->ProbeList()->setCurrentRow(row);
+            dialog->OkButton()->click();
+        });
+        ASSERT_TRUE(ui.EditCalibrationSheet(edited, page));
+        EXPECT_EQ(edited.probeDeviation, expected[row]) << row;
+    }
+}
+
 // The probe list: the stock probes, the probe in use when no file has it, and the library's
 // probes; each row chosen sets the probe type and the scales.
 TEST(CalibrationSheetTest, TheProbeListOffersStockAndCharacterisedProbes) {
@@ -426,6 +520,7 @@ TEST_F(ConfigureCalTest, AProbeOfTheLibraryChosenBecomesTheEnginesProbe) {
     p7.liquid = "acetone";
     p7.date = "2026-12-08T20:40:00Z";
     p7.points = 22;
+    p7.after = {0.02, 0.0125};
     ASSERT_TRUE(SaveProbeToLibrary(doc->probeLibraryFolder, p7).Done());
     OnNextModal<PropertySheet>([](PropertySheet* dialog) {
         QListWidget* list = TypePage(dialog)->ProbeList();
@@ -438,6 +533,7 @@ TEST_F(ConfigureCalTest, AProbeOfTheLibraryChosenBecomesTheEnginesProbe) {
     EXPECT_EQ(doc->Engine().calSettings.probeType, 0);
     EXPECT_EQ(doc->Engine().model.frequencyScale, 0.7);
     EXPECT_EQ(doc->Engine().model.coefficientScale, 1.1);
+    EXPECT_EQ(doc->Engine().calSettings.probeDeviation, 0.0125);  // its rms deviation after the fit
     // Shown as P7 again; the stock probe B chosen puts the scales back to 1.
     OnNextModal<PropertySheet>([](PropertySheet* dialog) {
         QListWidget* list = TypePage(dialog)->ProbeList();
@@ -449,6 +545,7 @@ TEST_F(ConfigureCalTest, AProbeOfTheLibraryChosenBecomesTheEnginesProbe) {
     EXPECT_EQ(doc->Engine().calSettings.probeType, 1);
     EXPECT_EQ(doc->Engine().model.frequencyScale, 1.0);
     EXPECT_EQ(doc->Engine().model.coefficientScale, 1.0);
+    EXPECT_EQ(doc->Engine().calSettings.probeDeviation, 0.0);
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "probe/FrequencyList.h"
 #include "probe/FrequencySegments.h"
 #include "probe/Standards.h"
+#include "probe/UncertaintyBudget.h"
 #include "support/ScriptedUi.h"
 
 namespace kv::test {
@@ -189,6 +190,64 @@ TEST_F(DemoDocument, ASetupFileKeepsTheCharacterisedProbe) {
     ASSERT_TRUE(again.OpenSetupFile(path).Done());
     EXPECT_EQ(again.Engine().model.frequencyScale, c.probe.frequencyScale);
     EXPECT_TRUE(again.Engine().calibrated);
+}
+
+// The sweeps per reading the calibration sheet gives are what every reading's budget term says;
+// a characterised probe brings its deviation after the fit into the budget, and a cancelled
+// characterisation leaves the deviation of the probe in use.
+TEST_F(DemoDocument, TheSheetsSweepsAndTheCharacterisedProbeReachTheBudget) {
+    const ReferenceLiquidLibrary library =
+        LoadReferenceLiquids({KV_SOURCE_DIR "/data/reference-liquids.txt"});
+    const ReferenceLiquid& methanol = *FindReferenceLiquid(library.liquids, "methanol");
+    CKv4731xDoc& d = Connect(21);
+    ui.calibrationSheet = [](CalibrationSheet& sheet, int&) {
+        sheet.sweepsPerReading = 4;
+        return true;
+    };
+    RunDocumentCommand(d, ID_CONFIGURE_CAL);
+    RunDocumentCommand(d, ID_PERFORM_CAL);
+    RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
+    auto budget = d.Engine().BudgetAt(10);
+    ASSERT_TRUE(budget);
+    using Term = std::pair<std::string, std::string>;
+    std::vector<Term> terms;
+    for (const BudgetTerm& t : budget->terms) {
+        terms.emplace_back(t.name, t.note);
+    }
+    EXPECT_EQ(terms, (std::vector<Term>{{"Air reading", "4 sweeps"},
+                                        {"Short reading", "4 sweeps"},
+                                        {"Water reading", "4 sweeps"},
+                                        {"Water temperature", "u(T) = 0.1 K"},
+                                        {"Sample reading", "4 sweeps"}}));
+
+    const Characterisation c = d.CharacteriseProbe(methanol, 25.0, "P1");
+    ASSERT_TRUE(c.outcome.Done()) << c.outcome.why;
+    ASSERT_GT(c.probe.after.rms, 0.0);
+    EXPECT_EQ(d.Engine().calSettings.probeDeviation, c.probe.after.rms);
+    RunDocumentCommand(d, ID_TRIGGER_MEASUREMENT);
+    budget = d.Engine().BudgetAt(10);
+    ASSERT_TRUE(budget);
+    const BudgetTerm& probe = budget->terms.back();
+    EXPECT_EQ(probe.name, "Probe characterisation");
+    EXPECT_TRUE(probe.stated);
+    // rel x |e| / sqrt(2) on e' and on e''.
+    const double expected = c.probe.after.rms * std::hypot(budget->e1, budget->e2) / std::sqrt(2.0);
+    EXPECT_NEAR(probe.e1, expected, 1e-12);
+    EXPECT_NEAR(probe.e2, expected, 1e-12);
+
+    ui.characterisePage = [](CharacterisePage& page) {
+        page.liquid = static_cast<int>(
+            std::find(page.liquids.begin(), page.liquids.end(), "Methanol") - page.liquids.begin());
+        page.temperature = 25.0;
+        page.name = "P2";
+        return true;
+    };
+    ui.characterisationAnswers = {false};
+    d.UseProbe(1, 0.99, 1.0, 0.05);
+    RunDocumentCommand(d, ID_CHARACTERISE_PROBE);
+    EXPECT_EQ(ui.StatusShown("Probe characterisation cancelled"), 1);
+    EXPECT_EQ(d.Engine().model.frequencyScale, 0.99);
+    EXPECT_EQ(d.Engine().calSettings.probeDeviation, 0.05);
 }
 
 // "Characterise Probe..." is enabled with an analyzer and a calibration only.
