@@ -144,6 +144,7 @@ bool WatchOptions(const CliOptions& o, std::string& error) {
     const char* misplaced = o.trigger                     ? "--trigger"
                             : !o.dataOut.empty()          ? "--out"
                             : o.sensitivity               ? "--sensitivity"
+                            : o.monteCarlo                ? "--monte-carlo"
                             : !o.chartFile.empty()        ? "--chart"
                             : !o.tableFile.empty()        ? "--table"
                             : o.autoscale                 ? "--autoscale"
@@ -232,10 +233,11 @@ const char* CliUsage() {
       after N records, --for after a time: 90, 90s, 10min or 2h. FILE.h5 is HDF5 that other
       programs may read while the series runs (h5py: File(path, 'r', swmr=True)); FILE.csv has
       the header index,time_utc,time,frequency,e1,e2,sensitivity and one row per point and
-      record. FILE must not exist (exit status 2 when it does). Standard error gets a line
-      "record N at T s" per record (a progress bar on a terminal). Ctrl-C or SIGTERM ends the
-      series after the record in progress with exit status 0; the file is complete. The series
-      stops, with exit status 1, when a reading or a write fails or the disk is nearly full.
+      record; with --uncertainty both formats add u(e') and u(e'') (u_e1,u_e2). FILE must not
+      exist (exit status 2 when it does). Standard error gets a line "record N at T s" per
+      record (a progress bar on a terminal). Ctrl-C or SIGTERM ends the series after the
+      record in progress with exit status 0; the file is complete. The series stops, with exit
+      status 1, when a reading or a write fails or the disk is nearly full.
 
   kv47310-cli sweep [connection, sweep and Touchstone options]
       Connects the analyzer, sets the sweep and takes one uncalibrated sweep: prints frequency,

@@ -56,6 +56,7 @@ int RunWatch(const CliOptions& o, IComponentRegistry& registry, ProfileStore& pr
     plan.count = o.count.value_or(0);
     plan.durationSeconds = o.forSeconds.value_or(0.0);
     plan.recordPath = o.recordFile;
+    plan.recordUncertainty = o.uncertainty;
     const bool bar = ::isatty(::fileno(err)) != 0;
     CKv4731xDoc::SeriesEvents events;
     events.recorded = [&](int index, double seconds, const SeriesProgress& progress) {

@@ -50,7 +50,11 @@ void CKv4731xDoc::OnMeasureContinuously() {
             return;
         }
         std::string error;
-        const std::optional<SeriesPlan> plan = PlanOfPage(seriesPage_, error);
+        std::optional<SeriesPlan> plan = PlanOfPage(seriesPage_, error);
+        if (plan) {
+            // The uncertainty shown is the uncertainty recorded.
+            plan->recordUncertainty = uncertaintyBand;
+        }
         if (plan && !plan->recordPath.empty() && ::access(plan->recordPath.c_str(), F_OK) == 0) {
             error = plan->recordPath +
                     " exists. A series is never recorded over a file: choose another name.";
@@ -153,7 +157,8 @@ Outcome CKv4731xDoc::MeasureSeries(const SeriesPlan& plan, const SeriesEvents& e
                 header.probe = ProbeText(*engine_);
                 header.calibrationTime = CalibrationTimeText(calibrationTime);
                 header.frequencies = result.frequencies;
-                header.uncertainty = !result.uncertaintyE1.empty() && !result.uncertaintyE2.empty();
+                header.uncertainty = plan.recordUncertainty && !result.uncertaintyE1.empty() &&
+                                     !result.uncertaintyE2.empty();
                 error = recorder->Create(plan.recordPath, header);
                 fileCreated = error.empty();
             }

@@ -14,6 +14,8 @@ struct SeriesPlan {
     int count = 0;                 // 0: no limit by count
     double durationSeconds = 0.0;  // 0: no limit by time
     std::string recordPath;        // empty: nothing is recorded
+    // The records hold u(e') and u(e'') too, when the measurements have them.
+    bool recordUncertainty = false;
 };
 
 // The dialog "Measure Continuously" as plain values.

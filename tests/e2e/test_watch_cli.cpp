@@ -72,7 +72,12 @@ TEST(WatchCli, TwentyRecordsReadableWhileTheSeriesRunsAndAfter) {
         CliFolder folder;
         const std::string path = folder.Path(name);
         QProcess p;
-        folder.Start(p, WatchArgs(path, {"--every", "0.2", "--count", "20"}));
+        // The CSV run records the uncertainty too.
+        std::vector<std::string> args = {"--every", "0.2", "--count", "20"};
+        if (name == "s.csv") {
+            args.push_back("--uncertainty");
+        }
+        folder.Start(p, WatchArgs(path, args));
         // Read while it runs: every read succeeds and finds whole records only.
         std::size_t seenWhileRunning = 0;
         while (!p.waitForFinished(150)) {
@@ -92,7 +97,7 @@ TEST(WatchCli, TwentyRecordsReadableWhileTheSeriesRunsAndAfter) {
         EXPECT_EQ(c.time.size(), 20u);
         ExpectWholeRecords(c);
         if (name == "s.csv") {
-            EXPECT_EQ(c.header, "index,time_utc,time,frequency,e1,e2,sensitivity");
+            EXPECT_EQ(c.header, "index,time_utc,time,frequency,e1,e2,sensitivity,u_e1,u_e2");
         } else {
             EXPECT_EQ(c.attributes.at("analyzer"), "Demo Network Analyzer 47310");
             EXPECT_EQ(c.attributes.at("probe"),
