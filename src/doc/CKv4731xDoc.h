@@ -356,6 +356,9 @@ public:
     // The marker's frequency (of the current sweep) into the first unused slot, or into the last
     // slot when all four are used; false when the marker is off or already there.
     bool AddMarkerFrequencyToTimeChart();
+    // A series about to start follows the marker's frequency (else the middle of the sweep) on
+    // the time chart when no frequency is chosen, so that it never shows nothing.
+    void FollowAFrequencyWhenNoneIsChosen();
     // Autoscale on; or off, the limits drawn last kept as the time chart's scale.
     void ToggleTimeChartAutoscale();
     // Limits typed for the time chart: autoscale goes off; false (nothing changes) for limits

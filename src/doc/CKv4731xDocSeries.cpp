@@ -95,6 +95,7 @@ Outcome CKv4731xDoc::MeasureSeries(const SeriesPlan& plan, const SeriesEvents& e
     }
 
     SetModified();
+    FollowAFrequencyWhenNoneIsChosen();
     timeSeries.Clear();
     seriesStopRequested_ = false;
     seriesRunning_ = true;

@@ -28,6 +28,21 @@ bool CKv4731xDoc::AddMarkerFrequencyToTimeChart() {
     return true;
 }
 
+void CKv4731xDoc::FollowAFrequencyWhenNoneIsChosen() {
+    const auto& slots = timeChart_.frequencies;
+    const std::vector<double>& list = engine_->frequencies;
+    if (list.empty() || std::any_of(slots.begin(), slots.end(), [](double f) { return f > 0; })) {
+        return;
+    }
+    // The marker's frequency when it is on, else the middle of the sweep.
+    const bool marker =
+        markerOn && markerPosition >= 0 && markerPosition < static_cast<int>(list.size());
+    TimeChartSettings settings = timeChart_;
+    settings.frequencies[0] =
+        list[marker ? static_cast<std::size_t>(markerPosition) : list.size() / 2];
+    SetTimeChart(settings);
+}
+
 void CKv4731xDoc::ToggleTimeChartAutoscale() {
     TimeChartSettings settings = timeChart_;
     if (settings.autoscale) {

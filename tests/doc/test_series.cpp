@@ -69,6 +69,9 @@ TEST_F(DocSeries, EachRecordIsShownSetupCommandsWaitAndStopEndsAfterTheRecord) {
     EXPECT_EQ(d.SeriesRecords(), 2);
     ASSERT_EQ(d.timeSeries.Records().size(), 2u);
     EXPECT_EQ(d.timeSeries.Records()[1].index, 1);
+    // No frequency was chosen: the time chart follows the middle of the sweep.
+    EXPECT_EQ(d.TimeChart().frequencies[0], d.Engine().frequencies[5]);
+    EXPECT_NEAR(d.timeSeries.Records()[1].values[0].re, 21.0, 1e-6);
     // No prompt; the analyzer's title says what is measured.
     EXPECT_TRUE(ui.prompts.empty());
     EXPECT_EQ(registry.driver->titles.back(), "Measuring sample...");
