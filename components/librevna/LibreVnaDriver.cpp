@@ -13,6 +13,7 @@
 #include "instrument/LanAddress.h"
 #include "instrument/LanCardId.h"
 #include "instrument/LinearRuns.h"
+#include "instrument/StateChecksum.h"
 
 namespace kv {
 
@@ -57,24 +58,6 @@ bool SameText(const std::string& a, const char* b) {
            });
 }
 
-// The program's logarithmic sweep (as the engine makes it): ten segments equal in log10, each
-// with (points - 1) / 10 points equally spaced in hertz from its lower edge, then the stop.
-std::vector<double> LogList(double a, double b, int points) {
-    std::vector<double> list;
-    const double l0 = std::log10(a);
-    const double d = (std::log10(b) - l0) * 0.1;
-    const int k = (points - 1) / 10;
-    for (int s = 0; s < 10 && k >= 1; ++s) {
-        const double lo = std::pow(10.0, l0 + s * d);
-        const double hi = std::pow(10.0, l0 + (s + 1) * d);
-        for (int j = 0; j < k; ++j) {
-            list.push_back(lo + j * (hi - lo) / k);
-        }
-    }
-    list.push_back(b);
-    return list;
-}
-
 void PutU32(CalState& s, std::size_t& pos, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) {
         s[pos++] = static_cast<std::uint8_t>(v >> (8 * i));
@@ -110,14 +93,6 @@ bool GetF64(const CalState& s, std::size_t size, std::size_t& pos, double& v) {
     }
     std::memcpy(&v, &bits, 8);
     return true;
-}
-
-std::uint32_t Checksum(const std::uint8_t* p, std::size_t n) {
-    std::uint32_t h = 2166136261u;  // FNV-1a
-    for (std::size_t i = 0; i < n; ++i) {
-        h = (h ^ p[i]) * 16777619u;
-    }
-    return h;
 }
 
 }  // namespace
@@ -812,7 +787,7 @@ int LibreVnaDriver::SaveCalibrationState(CalState& state, std::uint16_t& size) {
     PutF64(state, pos, settings_.ifBandwidth);
     PutF64(state, pos, settings_.power);
     PutU32(state, pos, static_cast<std::uint32_t>(settings_.averaging));
-    PutU32(state, pos, Checksum(state.data(), pos));
+    PutU32(state, pos, StateChecksum(state.data(), pos));
     size = static_cast<std::uint16_t>(pos);
     return 0;
 }
@@ -829,8 +804,8 @@ int LibreVnaDriver::RestoreCalibrationState(const CalState& state, std::uint16_t
                       GetF64(state, size, pos, ifbw) && GetF64(state, size, pos, power) &&
                       GetU32(state, size, pos, averaging);
     const std::size_t body = pos;
-    if (!read || !GetU32(state, size, pos, checksum) || checksum != Checksum(state.data(), body) ||
-        pos != size) {
+    if (!read || !GetU32(state, size, pos, checksum) ||
+        checksum != StateChecksum(state.data(), body) || pos != size) {
         return Fail("The stored calibration state is not one of the LibreVNA analyzer.");
     }
     LibreVnaSettings restored = settings_;
@@ -857,7 +832,7 @@ int LibreVnaDriver::RestoreCalibrationState(const CalState& state, std::uint16_t
             list.push_back(start + i * ((stop - start) / (points - 1)));
         }
     } else {
-        list = LogList(start, stop, static_cast<int>(points));
+        list = LogSweepFrequencies(start, stop, static_cast<int>(points));
     }
     settings_ = restored;
     if (!ApplySettings() ||

@@ -1,9 +1,7 @@
 #include "LibreVnaPlugin.h"
 
-#include <QCoreApplication>
-#include <QVariantMap>
-
 #include "LibreVnaDriver.h"
+#include "RunDriverSettings.h"
 
 namespace kv {
 
@@ -11,14 +9,9 @@ std::unique_ptr<IInstrumentDriver> LibreVnaPlugin::CreateDriver() {
     LibreVnaSettings settings = LoadLibreVnaSettings();
     // Settings a front end gives for this run hold from the connection on; one it refuses is
     // reported when it is applied to the connected driver.
-    const QVariant run = QCoreApplication::instance() != nullptr
-                             ? QCoreApplication::instance()->property(kDriverRunSettingsProperty)
-                             : QVariant();
-    const QVariantMap map = run.toMap();
-    for (auto it = map.begin(); it != map.end(); ++it) {
+    for (const auto& [key, value] : RunDriverSettings()) {
         std::string ignored;
-        SetLibreVnaSetting(settings, it.key().toStdString(), it.value().toString().toStdString(),
-                           ignored);
+        SetLibreVnaSetting(settings, key, value, ignored);
     }
     return std::make_unique<LibreVnaDriver>(settings);
 }

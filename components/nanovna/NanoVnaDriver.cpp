@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "instrument/LinearRuns.h"
 #include "instrument/SerialCardId.h"
+#include "instrument/StateChecksum.h"
 
 namespace kv {
 
@@ -73,32 +75,6 @@ bool GetF64(const CalState& s, std::size_t size, std::size_t& pos, double& v) {
     }
     std::memcpy(&v, &bits, 8);
     return true;
-}
-
-std::uint32_t Checksum(const std::uint8_t* p, std::size_t n) {
-    std::uint32_t h = 2166136261u;  // FNV-1a
-    for (std::size_t i = 0; i < n; ++i) {
-        h = (h ^ p[i]) * 16777619u;
-    }
-    return h;
-}
-
-// The program's logarithmic sweep: ten segments equal in log10, each with (points - 1) / 10
-// points equally spaced in hertz from its lower edge, then the stop frequency.
-std::vector<double> LogList(double a, double b, int points) {
-    std::vector<double> list;
-    const double l0 = std::log10(a);
-    const double d = (std::log10(b) - l0) * 0.1;
-    const int k = (points - 1) / 10;
-    for (int s = 0; s < 10 && k >= 1; ++s) {
-        const double lo = std::pow(10.0, l0 + s * d);
-        const double hi = std::pow(10.0, l0 + (s + 1) * d);
-        for (int j = 0; j < k; ++j) {
-            list.push_back(lo + j * (hi - lo) / k);
-        }
-    }
-    list.push_back(b);
-    return list;
 }
 
 }  // namespace
@@ -511,7 +487,7 @@ int NanoVnaDriver::SaveCalibrationState(CalState& state, std::uint16_t& size) {
     PutU32(state, pos, static_cast<std::uint32_t>(frequencies_.size()));
     PutU32(state, pos, static_cast<std::uint32_t>(sweepType_));
     const std::size_t body = pos;
-    PutU32(state, pos, Checksum(state.data(), body));
+    PutU32(state, pos, StateChecksum(state.data(), body));
     size = static_cast<std::uint16_t>(pos);
     return 0;
 }
@@ -526,8 +502,8 @@ int NanoVnaDriver::RestoreCalibrationState(const CalState& state, std::uint16_t 
                       GetF64(state, size, pos, start) && GetF64(state, size, pos, stop) &&
                       GetU32(state, size, pos, points) && GetU32(state, size, pos, kind);
     const std::size_t body = pos;
-    if (!read || !GetU32(state, size, pos, checksum) || checksum != Checksum(state.data(), body) ||
-        pos != size) {
+    if (!read || !GetU32(state, size, pos, checksum) ||
+        checksum != StateChecksum(state.data(), body) || pos != size) {
         return Fail("The stored calibration state is not one of the NanoVNA.");
     }
     if (points < 1 || points > static_cast<std::uint32_t>(kNanoVnaMaxPoints) ||
@@ -551,7 +527,7 @@ int NanoVnaDriver::RestoreCalibrationState(const CalState& state, std::uint16_t 
             list.push_back(points == 1 ? start : start + i * ((stop - start) / (points - 1)));
         }
     } else {
-        list = LogList(start, stop, static_cast<int>(points));
+        list = LogSweepFrequencies(start, stop, static_cast<int>(points));
     }
     return SetFrequencyList(list, static_cast<int>(list.size()), static_cast<int>(kind));
 }

@@ -1,9 +1,7 @@
 #include "NanoVnaDriverPlugin.h"
 
-#include <QCoreApplication>
-#include <QVariantMap>
-
 #include "NanoVnaDriver.h"
+#include "RunDriverSettings.h"
 
 namespace kv {
 
@@ -11,14 +9,9 @@ std::unique_ptr<IInstrumentDriver> NanoVnaDriverPlugin::CreateDriver() {
     NanoVnaSettings settings = LoadNanoVnaSettings();
     // Settings a front end gives for this run hold from the connection on; one it refuses is
     // reported when it is applied to the connected driver.
-    const QVariant run = QCoreApplication::instance() != nullptr
-                             ? QCoreApplication::instance()->property(kDriverRunSettingsProperty)
-                             : QVariant();
-    const QVariantMap map = run.toMap();
-    for (auto it = map.begin(); it != map.end(); ++it) {
+    for (const auto& [key, value] : RunDriverSettings()) {
         std::string ignored;
-        SetNanoVnaSetting(settings, it.key().toStdString(), it.value().toString().toStdString(),
-                          ignored);
+        SetNanoVnaSetting(settings, key, value, ignored);
     }
     return std::make_unique<NanoVnaDriver>(settings);
 }

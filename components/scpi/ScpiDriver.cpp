@@ -11,6 +11,7 @@
 #include "instrument/LanAddress.h"
 #include "instrument/LanCardId.h"
 #include "instrument/RegularFile.h"
+#include "instrument/StateChecksum.h"
 #include "instrument/UsbtmcCardId.h"
 #ifdef KV_WITH_VXI11
 #include "Vxi11Transport.h"
@@ -131,32 +132,6 @@ private:
     std::size_t size_;
     std::size_t pos_ = 0;
 };
-
-std::uint32_t Checksum(const std::uint8_t* p, std::size_t n) {
-    std::uint32_t h = 2166136261u;  // FNV-1a
-    for (std::size_t i = 0; i < n; ++i) {
-        h = (h ^ p[i]) * 16777619u;
-    }
-    return h;
-}
-
-// The frequencies of the program's logarithmic sweep: ten segments equal in log10, each with
-// (points - 1) / 10 points equally spaced in hertz from its lower edge, then the stop frequency.
-std::vector<double> LogList(double a, double b, int points) {
-    std::vector<double> list;
-    const double l0 = std::log10(a);
-    const double d = (std::log10(b) - l0) * 0.1;
-    const int k = (points - 1) / 10;
-    for (int s = 0; s < 10 && k >= 1; ++s) {
-        const double lo = std::pow(10.0, l0 + s * d);
-        const double hi = std::pow(10.0, l0 + (s + 1) * d);
-        for (int j = 0; j < k; ++j) {
-            list.push_back(lo + j * (hi - lo) / k);
-        }
-    }
-    list.push_back(b);
-    return list;
-}
 
 }  // namespace
 
@@ -1148,7 +1123,7 @@ int ScpiDriver::SaveCalibrationState(CalState& state, std::uint16_t& size) {
     w.F64(settings_.power);
     w.U32(static_cast<std::uint32_t>(settings_.averaging));
     const std::size_t body = w.Size();
-    w.U32(Checksum(state.data(), body));
+    w.U32(StateChecksum(state.data(), body));
     size = static_cast<std::uint16_t>(w.Size());
     return 0;
 }
@@ -1168,7 +1143,8 @@ int ScpiDriver::RestoreCalibrationState(const CalState& state, std::uint16_t siz
                       r.F64(stop) && r.U32(points) && r.U32(kind) && r.F64(ifbw) && r.F64(power) &&
                       r.U32(averaging);
     const std::size_t body = r.Pos();
-    if (!read || !r.U32(checksum) || checksum != Checksum(state.data(), body) || r.Pos() != size) {
+    if (!read || !r.U32(checksum) || checksum != StateChecksum(state.data(), body) ||
+        r.Pos() != size) {
         return Fail("The stored calibration state is not one of the SCPI network analyzer.");
     }
     family[kFamilyBytes - 1] = '\0';
@@ -1200,7 +1176,7 @@ int ScpiDriver::RestoreCalibrationState(const CalState& state, std::uint16_t siz
             list.push_back(points == 1 ? start : start + i * ((stop - start) / (points - 1)));
         }
     } else {
-        list = LogList(start, stop, static_cast<int>(points));
+        list = LogSweepFrequencies(start, stop, static_cast<int>(points));
     }
     settings_ = restored;
     ClearError();

@@ -2,10 +2,9 @@
 
 #include <dlfcn.h>
 
-#include <QCoreApplication>
 #include <QFileInfo>
-#include <QVariantMap>
 
+#include "RunDriverSettings.h"
 #include "ScpiDriver.h"
 
 namespace kv {
@@ -27,14 +26,9 @@ std::unique_ptr<IInstrumentDriver> ScpiDriverPlugin::CreateDriver() {
     ScpiSettings settings = LoadScpiSettings();
     // Settings a front end gives for this run hold from the connection on; one it refuses is
     // reported when it is applied to the connected driver.
-    const QVariant run = QCoreApplication::instance() != nullptr
-                             ? QCoreApplication::instance()->property(kDriverRunSettingsProperty)
-                             : QVariant();
-    const QVariantMap map = run.toMap();
-    for (auto it = map.begin(); it != map.end(); ++it) {
+    for (const auto& [key, value] : RunDriverSettings()) {
         std::string ignored;
-        SetScpiSetting(settings, it.key().toStdString(), it.value().toString().toStdString(),
-                       ignored);
+        SetScpiSetting(settings, key, value, ignored);
     }
     return std::make_unique<ScpiDriver>(
         std::move(settings),

@@ -1,6 +1,7 @@
 #include "LinearRuns.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace kv {
@@ -41,6 +42,22 @@ std::vector<double> ExpandLinearRuns(std::span<const LinearRun> runs) {
                                : run.start + k * ((run.stop - run.start) / (run.points - 1)));
         }
     }
+    return list;
+}
+
+std::vector<double> LogSweepFrequencies(double start, double stop, int points) {
+    std::vector<double> list;
+    const double l0 = std::log10(start);
+    const double d = (std::log10(stop) - l0) * 0.1;
+    const int k = (points - 1) / 10;
+    for (int s = 0; s < 10 && k >= 1; ++s) {
+        const double lo = std::pow(10.0, l0 + s * d);
+        const double hi = std::pow(10.0, l0 + (s + 1) * d);
+        for (int j = 0; j < k; ++j) {
+            list.push_back(lo + j * (hi - lo) / k);
+        }
+    }
+    list.push_back(stop);
     return list;
 }
 

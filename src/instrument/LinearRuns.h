@@ -25,6 +25,11 @@ inline constexpr double kLinearRunTolerance = 1.0;  // Hz
 std::vector<LinearRun> SplitLinearRuns(std::span<const double> frequencies,
                                        double tolerance = kLinearRunTolerance);
 
+// The frequencies of the program's logarithmic sweep from `start` to `stop` in `points` points:
+// ten segments equal in log10, each with (points - 1) / 10 points equally spaced in hertz from its
+// lower edge, then the stop frequency. For drivers that take such a sweep as a list.
+std::vector<double> LogSweepFrequencies(double start, double stop, int points);
+
 // The points of the runs, in order (the inverse of SplitLinearRuns, to the tolerance).
 std::vector<double> ExpandLinearRuns(std::span<const LinearRun> runs);
 
