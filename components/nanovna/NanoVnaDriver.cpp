@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "instrument/CalStateBytes.h"
 #include "instrument/LinearRuns.h"
 #include "instrument/SerialCardId.h"
-#include "instrument/StateChecksum.h"
 
 namespace kv {
 
@@ -38,43 +38,6 @@ bool SameClsid(const std::string& a, const char* b) {
                return std::toupper(static_cast<unsigned char>(x)) ==
                       std::toupper(static_cast<unsigned char>(y));
            });
-}
-
-void PutU32(CalState& s, std::size_t& pos, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        s[pos++] = static_cast<std::uint8_t>(v >> (8 * i));
-    }
-}
-
-void PutF64(CalState& s, std::size_t& pos, double v) {
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &v, 8);
-    for (int i = 0; i < 8; ++i) {
-        s[pos++] = static_cast<std::uint8_t>(bits >> (8 * i));
-    }
-}
-
-bool GetU32(const CalState& s, std::size_t size, std::size_t& pos, std::uint32_t& v) {
-    if (pos + 4 > size) {
-        return false;
-    }
-    v = 0;
-    for (int i = 0; i < 4; ++i) {
-        v |= static_cast<std::uint32_t>(s[pos++]) << (8 * i);
-    }
-    return true;
-}
-
-bool GetF64(const CalState& s, std::size_t size, std::size_t& pos, double& v) {
-    if (pos + 8 > size) {
-        return false;
-    }
-    std::uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i) {
-        bits |= static_cast<std::uint64_t>(s[pos++]) << (8 * i);
-    }
-    std::memcpy(&v, &bits, 8);
-    return true;
 }
 
 }  // namespace

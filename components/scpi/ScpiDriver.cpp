@@ -11,7 +11,7 @@
 #include "instrument/LanAddress.h"
 #include "instrument/LanCardId.h"
 #include "instrument/RegularFile.h"
-#include "instrument/StateChecksum.h"
+#include "instrument/CalStateBytes.h"
 #include "instrument/UsbtmcCardId.h"
 #ifdef KV_WITH_VXI11
 #include "Vxi11Transport.h"
