@@ -424,7 +424,7 @@ bool LibreVnaDriver::ReadLimits() {
 
 int LibreVnaDriver::Preset() {
     ClearError();
-    calibrating_ = false;
+    correction_.Resume();
     runSet_ = false;
     sweepError_ = "No sweep has been set.";
     if (!SendChecked({":DEV:MODE VNA", ":VNA:SWEEP FREQUENCY", ":VNA:TRAC:DEEMB:ACT S11 FALSE"},
@@ -706,34 +706,25 @@ int LibreVnaDriver::MeasureTrace(std::span<CComplex> trace) {
         return Fail("The sweeps gave " + std::to_string(raw.size()) + " points instead of " +
                     std::to_string(frequencies_.size()) + ".");
     }
-    const bool correct = CorrectionOn();
-    if (correct && terms_.Size() != raw.size()) {
-        return Fail("The downloaded calibration does not fit the sweep of " +
-                    std::to_string(raw.size()) + " points.");
-    }
-    const std::size_t n = std::min(trace.size(), raw.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        trace[i] = correct ? terms_.Correct(i, raw[i]) : raw[i];
-    }
-    return 0;
+    std::string error;
+    return correction_.Apply(raw, trace, error) ? 0 : Fail(error);
 }
 
 int LibreVnaDriver::BeginCalibration() {
-    calibrating_ = true;
+    correction_.Suspend();
     return 0;
 }
 
 int LibreVnaDriver::DownloadCalibration(std::span<const CComplex> directivity,
                                         std::span<const CComplex> sourceMatch,
                                         std::span<const CComplex> tracking) {
-    terms_.Assign(directivity, sourceMatch, tracking);
-    calibrating_ = false;
+    correction_.Download(directivity, sourceMatch, tracking);
     return 0;
 }
 
 int LibreVnaDriver::ClearMessage() {
     // The end of a prompt sequence that downloaded nothing: the last terms apply again.
-    calibrating_ = false;
+    correction_.Resume();
     return 0;
 }
 

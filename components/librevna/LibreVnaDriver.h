@@ -123,7 +123,6 @@ public:
     const std::vector<Run>& Runs() const { return runs_; }
 
 private:
-    bool CorrectionOn() const { return !calibrating_ && !terms_.Empty(); }
     std::string Where() const;
     bool Connect();
     void Disconnect();
@@ -159,8 +158,7 @@ private:
     bool runSet_ = false;     // the one run is what the GUI sweeps now
     std::string sweepError_;  // why the last sweep setting failed
 
-    bool calibrating_ = false;
-    DownloadedTerms terms_;
+    HostCorrection correction_;
 };
 
 }  // namespace kv

@@ -232,7 +232,7 @@ int NanoVnaDriver::Initialize() {
 
 int NanoVnaDriver::Preset() {
     ClearError();
-    calibrating_ = false;
+    correction_.Resume();
     sweepError_ = "No sweep has been set.";
     return Connect() ? 0 : kNotDone;
 }
@@ -383,16 +383,8 @@ bool NanoVnaDriver::Measure(std::vector<CComplex>& raw) {
 }
 
 int NanoVnaDriver::Deliver(const std::vector<CComplex>& raw, std::span<CComplex> trace) {
-    const std::size_t n = std::min(trace.size(), raw.size());
-    const bool correct = CorrectionOn() && terms_.Size() == raw.size();
-    if (CorrectionOn() && !correct) {
-        return Fail("The downloaded calibration does not fit the sweep of " +
-                    std::to_string(raw.size()) + " points.");
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        trace[i] = correct ? terms_.Correct(i, raw[i]) : raw[i];
-    }
-    return 0;
+    std::string error;
+    return correction_.Apply(raw, trace, error) ? 0 : Fail(error);
 }
 
 int NanoVnaDriver::MeasureTrace(std::span<CComplex> trace) {
@@ -421,21 +413,20 @@ int NanoVnaDriver::ReadTrace(std::span<CComplex> trace) {
 }
 
 int NanoVnaDriver::BeginCalibration() {
-    calibrating_ = true;
+    correction_.Suspend();
     return 0;
 }
 
 int NanoVnaDriver::DownloadCalibration(std::span<const CComplex> directivity,
                                        std::span<const CComplex> sourceMatch,
                                        std::span<const CComplex> tracking) {
-    terms_.Assign(directivity, sourceMatch, tracking);
-    calibrating_ = false;
+    correction_.Download(directivity, sourceMatch, tracking);
     return 0;
 }
 
 int NanoVnaDriver::ClearMessage() {
     // The end of a prompt sequence that downloaded nothing: the last terms apply again.
-    calibrating_ = false;
+    correction_.Resume();
     return 0;
 }
 

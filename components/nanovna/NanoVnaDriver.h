@@ -111,7 +111,6 @@ public:
     int ScanTimeoutMs(int points) const;
 
 private:
-    bool CorrectionOn() const { return !calibrating_ && !terms_.Empty(); }
     bool Connect();
     // Drops the link (a fault: the analyzer is not given back, the next command reopens it).
     void DropLink();
@@ -139,8 +138,7 @@ private:
     std::vector<NanoVnaPiece> pieces_;
     std::string sweepError_;
 
-    bool calibrating_ = false;
-    DownloadedTerms terms_;
+    HostCorrection correction_;
     std::vector<CComplex> lastRaw_;
 };
 

@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "instrument/CalStateBytes.h"
 #include "instrument/LanAddress.h"
 #include "instrument/LanCardId.h"
 #include "instrument/RegularFile.h"
-#include "instrument/CalStateBytes.h"
 #include "instrument/UsbtmcCardId.h"
 #ifdef KV_WITH_VXI11
 #include "Vxi11Transport.h"
@@ -661,7 +661,7 @@ int ScpiDriver::Preset() {
         return Fail(FamilyNotOpen());
     }
     ClearError();
-    calibrating_ = false;
+    correction_.Resume();
     sweepTimeUnanswered_ = false;
     sweepError_ = "No sweep has been set.";
     if (!SendLines("preset") || !CheckErrors("after the preset")) {
@@ -973,16 +973,8 @@ bool ScpiDriver::ReadData(std::vector<CComplex>& raw) {
 }
 
 int ScpiDriver::Deliver(const std::vector<CComplex>& raw, std::span<CComplex> trace) {
-    const std::size_t n = std::min(trace.size(), raw.size());
-    const bool correct = CorrectionOn() && terms_.Size() == raw.size();
-    if (CorrectionOn() && !correct) {
-        return Fail("The downloaded calibration does not fit the sweep of " +
-                    std::to_string(raw.size()) + " points.");
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        trace[i] = correct ? terms_.Correct(i, raw[i]) : raw[i];
-    }
-    return 0;
+    std::string error;
+    return correction_.Apply(raw, trace, error) ? 0 : Fail(error);
 }
 
 int ScpiDriver::MeasureTrace(std::span<CComplex> trace) {
@@ -1029,21 +1021,20 @@ int ScpiDriver::ReadTrace(std::span<CComplex> trace) {
 }
 
 int ScpiDriver::BeginCalibration() {
-    calibrating_ = true;
+    correction_.Suspend();
     return 0;
 }
 
 int ScpiDriver::DownloadCalibration(std::span<const CComplex> directivity,
                                     std::span<const CComplex> sourceMatch,
                                     std::span<const CComplex> tracking) {
-    terms_.Assign(directivity, sourceMatch, tracking);
-    calibrating_ = false;
+    correction_.Download(directivity, sourceMatch, tracking);
     return 0;
 }
 
 int ScpiDriver::ClearMessage() {
     // The end of a prompt sequence that downloaded nothing: the last terms apply again.
-    calibrating_ = false;
+    correction_.Resume();
     if (table_ != nullptr && table_->Has("clear-message") && transport_) {
         if (SendLines("clear-message")) {
             CheckErrors("after the analyzer's message was cleared");

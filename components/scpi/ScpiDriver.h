@@ -130,7 +130,6 @@ public:
     const std::string& ConnectionNote() const { return connectionNote_; }
 
 private:
-    bool CorrectionOn() const { return !calibrating_ && !terms_.Empty(); }
     bool Connect();
     void Disconnect();
     bool Send(const std::string& command);
@@ -201,8 +200,7 @@ private:
     std::vector<double> axis_;  // as the analyzer read it back
     std::string sweepError_;    // why the last sweep setting failed
 
-    bool calibrating_ = false;
-    DownloadedTerms terms_;
+    HostCorrection correction_;
     std::vector<CComplex> lastRaw_;
     bool triggerArmed_ = false;
 };

@@ -17,4 +17,19 @@ void DownloadedTerms::Assign(std::span<const CComplex> d00, std::span<const CCom
     tracking.assign(d01.begin(), d01.begin() + static_cast<std::ptrdiff_t>(n));
 }
 
+bool HostCorrection::Apply(std::span<const CComplex> raw, std::span<CComplex> trace,
+                           std::string& error) const {
+    const bool correct = On();
+    if (correct && terms_.Size() != raw.size()) {
+        error = "The downloaded calibration does not fit the sweep of " +
+                std::to_string(raw.size()) + " points.";
+        return false;
+    }
+    const std::size_t n = std::min(trace.size(), raw.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        trace[i] = correct ? terms_.Correct(i, raw[i]) : raw[i];
+    }
+    return true;
+}
+
 }  // namespace kv
